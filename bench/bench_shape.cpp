@@ -1,0 +1,127 @@
+// Shape evaluation against the vertex-by-vertex formula it must reproduce,
+// plus the per-frame edits. Checks bit-identity first, then reports the
+// speed-up of set_shape over the literal evaluation for each grid.
+#include "shape/Tsupershape.h"
+#include "tests/support/reference_mesh.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+
+using Nsupershape::Tsupershape;
+
+namespace {
+
+struct Grid {
+    int slices, bands;
+};
+constexpr Grid grids[] = {{8, 8}, {100, 100}, {999, 999}};
+
+Tsupershape make_shape(const benchmark::State& state)
+{
+    return Tsupershape(1.0f, int(state.range(0)), int(state.range(1)), 1, 1, 6, 0.6f, 1.2f, 1.7f);
+}
+
+void literal_evaluation(benchmark::State& state)
+{
+    const Tsupershape shape = make_shape(state);
+    for (auto _ : state) {
+        auto grid = test_support::literal_shape(shape);
+        benchmark::DoNotOptimize(grid.positions.data());
+    }
+    state.SetItemsProcessed(state.iterations() * shape.vertex_count);
+}
+
+void set_shape(benchmark::State& state)
+{
+    Tsupershape shape = make_shape(state);
+    for (auto _ : state) {
+        shape.set_shape();
+        benchmark::DoNotOptimize(shape.vertices.get());
+    }
+    state.SetItemsProcessed(state.iterations() * shape.vertex_count);
+}
+
+void scale(benchmark::State& state)
+{
+    Tsupershape shape = make_shape(state);
+    for (auto _ : state) {
+        shape.scale(1.0f, 1.0f, 1.0f);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * shape.vertex_count);
+}
+
+void set_color(benchmark::State& state)
+{
+    Tsupershape shape = make_shape(state);
+    for (auto _ : state) {
+        shape.set_color(1.0f, 1.0f, 1.0f, 1.0f);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * shape.vertex_count);
+}
+
+void grid_arguments(benchmark::internal::Benchmark* benchmark)
+{
+    for (const Grid& grid : grids)
+        benchmark->Args({grid.slices, grid.bands});
+    benchmark->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(literal_evaluation)->Apply(grid_arguments);
+BENCHMARK(set_shape)->Apply(grid_arguments);
+BENCHMARK(scale)->Apply(grid_arguments);
+BENCHMARK(set_color)->Apply(grid_arguments);
+
+bool bit_identical(const Grid& grid)
+{
+    Tsupershape shape(1.0f, grid.slices, grid.bands, 1, 1, 6, 0.6f, 1.2f, 1.7f);
+    const auto literal = test_support::literal_shape(shape);
+    const std::size_t bytes = literal.positions.size() * sizeof(Nsupershape::Tvector3);
+    return literal.positions.size() == std::size_t(shape.vertex_count) &&
+           std::memcmp(literal.positions.data(), shape.vertices.get(), bytes) == 0 &&
+           std::memcmp(literal.normals.data(), shape.normals.get(), bytes) == 0;
+}
+
+// Collects the time per iteration of each run, to print the speed-up.
+class Speedup_reporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> seconds;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (const Grid& grid : grids) {
+        const bool same = bit_identical(grid);
+        std::printf("bit-identical to the literal evaluation at %d x %d: %s\n", grid.slices, grid.bands + 1,
+                    same ? "yes" : "NO");
+        if (!same)
+            return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    Speedup_reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const Grid& grid : grids) {
+        const std::string args = "/" + std::to_string(grid.slices) + "/" + std::to_string(grid.bands);
+        const auto literal = reporter.seconds.find("literal_evaluation" + args);
+        const auto fast = reporter.seconds.find("set_shape" + args);
+        if (literal != reporter.seconds.end() && fast != reporter.seconds.end())
+            std::printf("set_shape speed-up at %d x %d: %.1fx\n", grid.slices, grid.bands + 1,
+                        literal->second / fast->second);
+    }
+    benchmark::Shutdown();
+}

@@ -1,0 +1,99 @@
+// The supershape: a vertex grid from the superformula, radial normals, a
+// colour per vertex and a triangle list, drawn as one wire strip.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace Nsupershape {
+
+// Packed runs of 32-bit values: an element's address goes straight to GL.
+struct Tvector3 {
+    float x, y, z;
+};
+
+struct Ttriangle {
+    std::int32_t i0, i1, i2;
+};
+
+struct Tcolor {
+    float r, g, b, a;
+};
+
+static_assert(sizeof(Tvector3) == 12 && sizeof(Ttriangle) == 12 && sizeof(Tcolor) == 16,
+              "mesh elements must be packed");
+
+struct Free_deleter {
+    void operator()(void* block) const { std::free(block); }
+};
+
+template <class T>
+using Mesh_array = std::unique_ptr<T[], Free_deleter>;
+
+class Tsupershape {
+public:
+    // Shape parameters. `radius` scales every coordinate.
+    float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
+    // The grid has `slices` rows of `bands` + 1 vertices.
+    std::int32_t slices = 0, bands = 0;
+    // GL display-list name; 0 when there is none.
+    std::uint32_t display_list = 0;
+    std::int32_t vertex_count = 0, triangle_count = 0;
+    Mesh_array<Tvector3> vertices;
+    Mesh_array<Tvector3> normals;
+    Mesh_array<Ttriangle> triangles;
+    Mesh_array<Tcolor> colors;
+
+    // The 8 x 8 default shape.
+    Tsupershape();
+    Tsupershape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m,
+                float n1, float n2, float n3);
+    // Deletes the display list, so it needs the GL context when one exists.
+    ~Tsupershape();
+
+    // The object owns its arrays and a GL list.
+    Tsupershape(const Tsupershape&) = delete;
+    Tsupershape& operator=(const Tsupershape&) = delete;
+
+    void set_defaults();
+    // Allocates the four arrays for `vertex_count`, zero-filled; error 4 when
+    // they cannot be had. Callers hold no arrays when they call it.
+    void model_init();
+    void model_destroy();
+    // Fills `triangles`; the list's row stride is `bands`, and indices wrap
+    // modulo `vertex_count`.
+    void model_tesselate(std::int32_t slices, std::int32_t bands);
+    // Evaluates the superformula into `vertices` and `normals`.
+    void set_shape();
+
+    // Full rebuild for new parameters: new arrays, triangles, positions,
+    // the colour pattern, and no display list.
+    void reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m,
+                float n1, float n2, float n3);
+    // Re-evaluates positions and normals in place; `slices` and `bands` are
+    // not applied (only `reload` changes the grid).
+    void reset_shape(float radius, std::int32_t slices, std::int32_t bands, float a, float b,
+                     float m, float n1, float n2, float n3);
+
+    // Draws the wire strip in the current GL state. With `single_color` 0
+    // each corner's colour is sent too.
+    void render(std::int32_t single_color) const;
+    // Compiles the strip with colours into a new display list, replacing
+    // the one held.
+    void build_list();
+    void render_dl() const;
+
+    // 0 exchanges x and y, 1 x and z, 2 y and z; other values do nothing.
+    void swap_axis(std::int32_t axis);
+    void scale(float sx, float sy, float sz);
+    void set_color(float r, float g, float b, float a);
+
+private:
+    void store_parameters(float radius, float a, float b, float m, float n1, float n2, float n3);
+    void full_build();
+    void fill_color_pattern();
+    void delete_list();
+};
+
+} // namespace Nsupershape

@@ -1,0 +1,19 @@
+// Runs code in a forked child and collects what it wrote to standard error
+// and how it ended, for testing paths that end the process.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace test_support {
+
+struct Child_result {
+    int exit_status = -1;  // -1 when the child was killed by a signal
+    int signal = 0;        // the signal that killed it, else 0
+    std::string standard_error;
+};
+
+// `body` runs in the child; if it returns, the child exits with status 0.
+Child_result run_in_child(const std::function<void()>& body);
+
+} // namespace test_support

@@ -1,0 +1,51 @@
+#include "tests/support/reference_mesh.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace test_support {
+namespace {
+
+constexpr float pi_f = 3.14159265358979323846f;
+
+float radius_function(const Nsupershape::Tsupershape& s, float t)
+{
+    const double u = (double(t) * double(s.m)) / 4.0;
+    const float t1 = float(std::pow(std::fabs(std::cos(u) / double(s.a)), double(s.n2)));
+    const float t2 = float(std::pow(std::fabs(std::sin(u) / double(s.b)), double(s.n3)));
+    return float(std::pow(double(t2) + double(t1), -1.0 / double(s.n1)));
+}
+
+} // namespace
+
+Reference_grid literal_shape(const Nsupershape::Tsupershape& s)
+{
+    Reference_grid grid;
+    grid.positions.reserve(std::size_t(std::max(s.vertex_count, 0)));
+    grid.normals.reserve(grid.positions.capacity());
+    const float d_theta = float(double(2.0f * pi_f) / double(s.bands));
+    const float d_phi = float(double(pi_f) / double(s.slices));
+    float phi = -pi_f / 2.0f;
+    for (int i = 0; i < s.slices; ++i) {
+        phi = phi + d_phi;
+        const float r1 = radius_function(s, phi);
+        float theta = -pi_f;
+        for (int j = 0; j <= s.bands; ++j) {
+            theta = theta + d_theta;
+            const float r2 = radius_function(s, theta);
+            const float x = float(std::cos(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
+            const float z = float(std::sin(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
+            const float y = float(-double(r1) * std::sin(double(phi)) * s.radius);
+            grid.positions.push_back({x, y, z});
+
+            const float inv = float(1.0 / std::sqrt(double(x) * x + double(y) * y + double(z) * z));
+            if (inv == 0.0f || std::isnan(inv))
+                grid.normals.push_back({0.0f, 0.0f, 1.0f});
+            else
+                grid.normals.push_back({x * inv, y * inv, z * inv});
+        }
+    }
+    return grid;
+}
+
+} // namespace test_support

@@ -1,0 +1,24 @@
+// Independent references for the supershape: the formula evaluated vertex by
+// vertex exactly as written, and the wire strip sent corner by corner.
+#pragma once
+
+#include "shape/Tsupershape.h"
+
+#include <vector>
+
+namespace test_support {
+
+struct Reference_grid {
+    std::vector<Nsupershape::Tvector3> positions;
+    std::vector<Nsupershape::Tvector3> normals;
+};
+
+// Evaluates the radius function for every vertex, with both angles advanced
+// by repeated single-precision addition, for the shape's parameters and grid.
+Reference_grid literal_shape(const Nsupershape::Tsupershape& shape);
+
+// Sends every corner of every triangle but the last five with glVertex3fv
+// (and glColor4fv first when `with_colors`) inside one GL_LINE_STRIP.
+void emit_strip_by_corner(const Nsupershape::Tsupershape& shape, bool with_colors);
+
+} // namespace test_support
