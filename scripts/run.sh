@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
-echo "Built the supershape model and its tests; the editor's window comes next."
+exec build/supershape

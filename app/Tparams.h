@@ -1,0 +1,30 @@
+// Everything the user can set, in one record that the panel edits in place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Truth values: 0 is off, anything else on; the program writes -1 for on.
+constexpr std::int32_t truth_on = -1;
+// Request flags: a button writes -1, the frame loop writes 0 and acts.
+constexpr std::int32_t request_pending = -1;
+constexpr std::int32_t request_idle = 0;
+
+struct Tparams {
+    float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
+    std::int32_t slices = 0, bands = 0;
+    float scale = 0;
+    // Degrees, used while auto-rotation is off.
+    float xrot = 0, yrot = 0, zrot = 0;
+    // Red, green, blue, alpha; 255 is full.
+    std::uint8_t color[4] = {};
+    std::int32_t auto_edit = 0, show_axes = 0, auto_rotate = 0, smooth_lines = 0;
+    std::int32_t do_reset = 0, do_quit = 0, do_swap_xy = 0, do_swap_xz = 0, do_swap_yz = 0;
+    // Added to the model offset.
+    float tx = 0, ty = 0, tz = 0;
+    // The swap history shown on screen.
+    std::string rot_str;
+};
+
+// The values the program starts with.
+void set_start_values(Tparams& params);

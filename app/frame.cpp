@@ -1,0 +1,90 @@
+#include "app/frame.h"
+
+#include "runtime/fatal_error.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int full_turn = 360;
+
+// Nearest whole number, ties to the even one (the default rounding mode).
+std::int32_t whole_degrees(float degrees)
+{
+    if (!std::isfinite(degrees) || std::fabs(degrees) > 2e9f)
+        return 0;
+    return static_cast<std::int32_t>(std::nearbyint(degrees));
+}
+
+// Spinning angles are kept within one turn, so that single precision never
+// runs out of whole degrees however long the program spins.
+std::int32_t spin(std::int32_t angle, float increment)
+{
+    return whole_degrees(static_cast<float>(angle) + increment) % full_turn;
+}
+
+} // namespace
+
+float advance_frame_clock(Frame_clock& clock, float now, float& fps)
+{
+    const float elapsed = now - clock.previous_time;
+    clock.previous_time = now;
+    clock.frames += 1.0f;
+    if (now - clock.last_update > 1.0f) {
+        clock.last_update = now;
+        fps = clock.frames;
+        clock.frames = 0.0f;
+    }
+    return elapsed;
+}
+
+void update_rotation(Rotation_angles& angles, const Tparams& params, float frame_time, float speed)
+{
+    if (params.auto_rotate != 0) {
+        const float increment = frame_time * speed;
+        angles = {spin(angles.x, increment), spin(angles.y, increment), spin(angles.z, increment)};
+    } else {
+        angles = {whole_degrees(params.xrot), whole_degrees(params.yrot), whole_degrees(params.zrot)};
+    }
+}
+
+void carry_out_requests(Tparams& params, std::unique_ptr<Nsupershape::Tsupershape>& shape)
+{
+    const runtime::Error_site site{"supershape", "main"};
+    const float s = params.scale;
+    if (params.do_reset == request_pending) {
+        params.do_reset = request_idle;
+        shape.reset();
+        shape = std::make_unique<Nsupershape::Tsupershape>();
+        shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                      params.n2, params.n3);
+        shape->scale(s, s, s);
+        shape->set_color(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+
+    Nsupershape::Tsupershape& current = runtime::checked_deref(shape.get(), site);
+    if (params.auto_edit != 0) {
+        current.reset_shape(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                            params.n2, params.n3);
+        current.scale(s, s, s);
+    }
+
+    struct Swap {
+        std::int32_t Tparams::*request;
+        std::int32_t axis;
+        const char* history;
+    };
+    static constexpr Swap swaps[] = {
+        {&Tparams::do_swap_xy, 0, " xy"},
+        {&Tparams::do_swap_xz, 1, " xz"},
+        {&Tparams::do_swap_yz, 2, " yz"},
+    };
+    for (const Swap& swap : swaps) {
+        if (params.*swap.request == request_pending) {
+            params.*swap.request = request_idle;
+            current.swap_axis(swap.axis);
+            params.auto_edit = 0;
+            params.rot_str += swap.history;
+        }
+    }
+}

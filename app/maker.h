@@ -1,0 +1,10 @@
+// Who makes the program, as the window title and saved snippets name it.
+#pragma once
+
+namespace maker {
+
+constexpr char program_name[] = "Morvane";
+constexpr char name[] = "Tarnock";
+constexpr char web_address[] = "https://tarnock.example";
+
+} // namespace maker

@@ -1,0 +1,131 @@
+// The editor's main routine: start-up, the frame loop and shutdown, with the
+// frame clock, the axes and the window-size handler.
+#include "app/Tparams.h"
+#include "app/frame.h"
+#include "app/maker.h"
+#include "runtime/fatal_error.h"
+#include "screen/Tscreen.h"
+#include "screen/glfw_layer.h"
+#include "shape/Tsupershape.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <memory>
+#include <string>
+
+Tparams params;
+
+namespace {
+
+constexpr int window_width = 640;
+constexpr int window_height = 480;
+constexpr float start_fps = 60.0f;
+constexpr float auto_rotation_speed = 50.0f;
+constexpr float axes_half_length = 100.0f;
+constexpr float model_offset_x = 3.0f;
+constexpr float model_offset_z = -5.0f;
+
+Frame_clock frame_clock;
+
+std::string window_title()
+{
+    return std::string(maker::program_name) + " by " + maker::name + " (" + maker::web_address + ")";
+}
+
+} // namespace
+
+// Seconds since the previous call; replaces `fps` about once a second.
+float get_deltatime(float& fps)
+{
+    return advance_frame_clock(frame_clock, static_cast<float>(glfw_layer::get_time()), fps);
+}
+
+// Red x, green y and blue z axis through the origin; leaves the colour blue.
+void draw_axes(float length)
+{
+    glBegin(GL_LINES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(-length, 0.0f, 0.0f);
+    glVertex3f(length, 0.0f, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, -length, 0.0f);
+    glVertex3f(0.0f, length, 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(0.0f, 0.0f, -length);
+    glVertex3f(0.0f, 0.0f, length);
+    glEnd();
+}
+
+// Viewport, projection and camera for a new framebuffer size. The projection
+// matrix stays selected.
+void windowsizecb(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    // A minimised window has no height, and so no aspect ratio.
+    if (height > 0) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(40.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 10.0);
+        gluLookAt(-1.0, 0.0, 3.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    }
+}
+
+int main()
+{
+    runtime::install_signal_reports("supershape");
+    const runtime::Error_site main_site{"supershape", "main"};
+
+    set_start_values(params);
+    Tscreen screen(window_width, window_height, 0);
+    screen.init_gl_screen();
+    glfw_layer::enable_mouse_cursor();
+    glfw_layer::enable_key_repeat();
+    glfw_layer::set_window_title(window_title().c_str());
+
+    glfw_layer::set_window_size_callback(windowsizecb);
+
+    float fps = start_fps;
+    get_deltatime(fps);
+    const float rotation_speed = auto_rotation_speed;
+    auto shape = std::make_unique<Nsupershape::Tsupershape>();
+    Rotation_angles angles;
+
+    for (;;) {
+        const float frame_time = get_deltatime(fps);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_TEXTURE_2D);
+        if (params.smooth_lines != 0)
+            glEnable(GL_LINE_SMOOTH);
+        else
+            glDisable(GL_LINE_SMOOTH);
+
+        glPushMatrix();
+        glTranslatef(model_offset_x + params.tx, params.ty, model_offset_z + params.tz);
+        update_rotation(angles, params, frame_time, rotation_speed);
+        glRotatef(static_cast<float>(angles.x), 1.0f, 0.0f, 0.0f);
+        glRotatef(static_cast<float>(angles.y), 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(angles.z), 0.0f, 0.0f, 1.0f);
+        if (params.show_axes != 0) {
+            glPushMatrix();
+            draw_axes(axes_half_length);
+            glPopMatrix();
+        }
+        glColor4ub(params.color[0], params.color[1], params.color[2], params.color[3]);
+        runtime::checked_deref(shape.get(), main_site).render(1);
+        glPopMatrix();
+
+        carry_out_requests(params, shape);
+
+        glfw_layer::swap_buffers();
+        // A window closed from its frame ends the program as Quit does.
+        if (glfw_layer::key_down(glfw_layer::key_escape) || params.do_quit != 0 || !glfw_layer::window_open())
+            break;
+    }
+
+    shape.reset();
+    glfw_layer::close_window();
+    return 0;
+}
