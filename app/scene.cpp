@@ -1,5 +1,7 @@
 #include "app/scene.h"
 
+#include "panel/tweak_bar.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -28,4 +30,5 @@ void windowsizecb(int width, int height)
         gluPerspective(40.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 10.0);
         gluLookAt(-1.0, 0.0, 3.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
     }
+    TwWindowSize(width, height);
 }

@@ -7,5 +7,6 @@
 void draw_axes(float length);
 
 // The window library's size handler: viewport, a 40 degree perspective for
-// the new aspect, and the camera. Leaves the projection matrix selected.
+// the new aspect, and the camera; then the panel learns the new size.
+// Leaves the projection matrix selected.
 void windowsizecb(int width, int height);

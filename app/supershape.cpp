@@ -4,7 +4,9 @@
 #include "app/frame.h"
 #include "app/maker.h"
 #include "app/scene.h"
+#include "app/shapebar.h"
 #include "runtime/fatal_error.h"
+#include "panel/tweak_bar.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "shape/Tsupershape.h"
@@ -52,8 +54,15 @@ int main()
     glfw_layer::enable_mouse_cursor();
     glfw_layer::enable_key_repeat();
     glfw_layer::set_window_title(window_title().c_str());
+    start_panel(params);
 
     glfw_layer::set_window_size_callback(windowsizecb);
+    // Every input goes to the panel; the program asks only whether ESC is down.
+    glfw_layer::set_mouse_button_callback(TwEventMouseButtonGLFW);
+    glfw_layer::set_mouse_pos_callback(TwMouseMotion);
+    glfw_layer::set_mouse_wheel_callback(TwMouseWheel);
+    glfw_layer::set_key_callback(TwEventKeyGLFW);
+    glfw_layer::set_char_callback(TwEventCharGLFW);
 
     float fps = start_fps;
     get_deltatime(fps);
@@ -89,6 +98,7 @@ int main()
 
         carry_out_requests(params, shape);
 
+        TwDraw();
         glfw_layer::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
         if (glfw_layer::key_down(glfw_layer::key_escape) || params.do_quit != 0 || !glfw_layer::window_open())
@@ -96,6 +106,7 @@ int main()
     }
 
     shape.reset();
+    TwTerminate();
     glfw_layer::close_window();
     return 0;
 }

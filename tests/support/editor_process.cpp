@@ -188,18 +188,26 @@ Picture Editor_process::capture_until(const std::function<bool(const Picture&)>&
 
 void Editor_process::key(const std::string& keysym)
 {
-    run_command("xdotool windowfocus " + window() + " key " + keysym);
+    run_command("xdotool windowfocus " + window() + " key " + keysym + " sleep 0.2");
 }
 
 void Editor_process::type(const std::string& text)
 {
+    // Everything after "type" is typed, so the pause is a command of its own.
     run_command("xdotool windowfocus " + window() + " type --delay 30 '" + text + "'");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
 }
 
-void Editor_process::click(int x, int y)
+void Editor_process::click(int x, int y, int count)
 {
     run_command("xdotool mousemove --window " + window() + " " + std::to_string(x) + " " + std::to_string(y) +
-                " sleep 0.1 click 1");
+                " sleep 0.1 click --repeat " + std::to_string(count) + " --delay 80 1 sleep 0.2");
+}
+
+void Editor_process::scroll_down(int x, int y, int notches)
+{
+    run_command("xdotool mousemove --window " + window() + " " + std::to_string(x) + " " + std::to_string(y) +
+                " sleep 0.1 click --repeat " + std::to_string(notches) + " --delay 30 5 sleep 0.2");
 }
 
 void Editor_process::request_close()

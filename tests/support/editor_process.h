@@ -59,8 +59,10 @@ public:
 
     void key(const std::string& keysym);
     void type(const std::string& text);
-    // A left click at a position in window coordinates.
-    void click(int x, int y);
+    // Left clicks at a position in window coordinates.
+    void click(int x, int y, int count = 1);
+    // Turns the wheel by `notches` towards the user over a position.
+    void scroll_down(int x, int y, int notches);
     // Asks, as the window system does for the frame's close button, that the
     // window be closed.
     void request_close();

@@ -1,0 +1,22 @@
+// The control panel's content: one bar of buttons and values bound to the
+// parameter record, and the button callbacks.
+#pragma once
+
+#include "app/Tparams.h"
+
+struct TwBar;
+
+// Starts the panel library and fills the bar "Supershape" for `params`.
+// When the library cannot start the program ends with error 1.
+TwBar* start_panel(Tparams& params);
+
+// Fills `bar` with the 30 entries, bound to the fields of `params`.
+void init_shapebar(TwBar* bar, Tparams& params);
+
+// Button callbacks: each takes the parameter record as its client data and
+// leaves a request for the frame loop.
+void resetcb(void* client_data);
+void quitcb(void* client_data);
+void switch_xycb(void* client_data);
+void switch_xzcb(void* client_data);
+void switch_yzcb(void* client_data);

@@ -1,0 +1,30 @@
+// Parsing of a bar entry's definition text: attributes such as
+// label='Reset Behavior', min=-999, step=0.001, key=SPACE or the bare word
+// alpha, separated by blanks. Blanks around '=' are allowed.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace panel {
+
+struct Definition {
+    std::optional<std::string> label;
+    std::optional<std::string> help;
+    std::optional<double> min, max, step;
+    // Decimals the step is written with: 0.001 has 3.
+    int step_decimals = 0;
+    // The shortcut's key, as a window-library key code.
+    std::optional<int> key;
+    bool alpha = false;
+};
+
+struct Parse_result {
+    Definition definition;
+    // Why the text could not be parsed; empty when it could.
+    std::string error;
+};
+
+Parse_result parse_definition(const char* text);
+
+} // namespace panel

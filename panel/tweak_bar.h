@@ -1,0 +1,48 @@
+// The control panel library: bars of buttons, separators and values bound
+// to the caller's variables, drawn over the scene with Dear ImGui. Edits
+// write straight into the bound variables; buttons call their callbacks.
+// All input reaches it through the five event handlers, which take the
+// window library's events as they come.
+#pragma once
+
+enum ETwGraphAPI { TW_OPENGL = 1 };
+
+enum ETwType {
+    TW_TYPE_BOOL32 = 4,
+    TW_TYPE_INT32 = 10,
+    TW_TYPE_FLOAT = 12,
+    // Four bytes red, green, blue, alpha in memory.
+    TW_TYPE_COLOR32 = 14,
+};
+
+struct TwBar;
+using TwButtonCallback = void (*)(void* client_data);
+
+// Each call returns 1 on success and 0 on failure, with the reason in
+// TwGetLastError. Starting needs a current OpenGL context.
+int TwInit(ETwGraphAPI graph_api, void* device);
+int TwTerminate();
+// The reason for the last failure, or null when nothing failed.
+const char* TwGetLastError();
+
+TwBar* TwNewBar(const char* name);
+// `definition` holds attributes such as label='...', help='...', min=, max=,
+// step=, key=SPACE and alpha; one that cannot be parsed leaves the entry out.
+int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data,
+                const char* definition);
+int TwAddSeparator(TwBar* bar, const char* name, const char* definition);
+int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const char* definition);
+
+// The framebuffer size in pixels.
+int TwWindowSize(int width, int height);
+// Runs the bars for this frame (edits and button callbacks happen here) and
+// draws them, leaving the caller's GL state as it was.
+int TwDraw();
+
+// Event handlers for the window library. Keys are its key codes.
+void TwEventMouseButtonGLFW(int button, int action);
+void TwMouseMotion(int x, int y);
+// The wheel's accumulated position.
+void TwMouseWheel(int position);
+void TwEventKeyGLFW(int key, int action);
+void TwEventCharGLFW(int character, int action);
