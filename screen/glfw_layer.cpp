@@ -4,6 +4,7 @@
 
 static_assert(glfw_layer::key_escape == GLFW_KEY_ESCAPE && glfw_layer::key_space == GLFW_KEY_SPACE,
               "key codes are GLFW's");
+static_assert(glfw_layer::bits_dont_care == GLFW_DONT_CARE, "the library's own \"don't care\"");
 
 namespace glfw_layer {
 namespace {
@@ -66,7 +67,7 @@ bool init()
 }
 
 bool open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits,
-                 int depth_bits, int stencil_bits, int mode)
+                 int depth_bits, int stencil_bits, int mode, int samples)
 {
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_RED_BITS, red_bits);
@@ -75,6 +76,7 @@ bool open_window(int width, int height, int red_bits, int green_bits, int blue_b
     glfwWindowHint(GLFW_ALPHA_BITS, alpha_bits);
     glfwWindowHint(GLFW_DEPTH_BITS, depth_bits);
     glfwWindowHint(GLFW_STENCIL_BITS, stencil_bits);
+    glfwWindowHint(GLFW_SAMPLES, samples > 0 ? samples : 0);
     // The default request (version 1.0, any profile) gets a compatibility
     // context, which keeps the fixed-function pipeline.
     GLFWmonitor* monitor = mode == window_mode_fullscreen ? glfwGetPrimaryMonitor() : nullptr;

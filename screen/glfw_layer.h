@@ -26,12 +26,16 @@ using Mouse_wheel_handler = void (*)(int position);
 using Key_handler = void (*)(int key, int action);
 using Char_handler = void (*)(int character, int action);
 
-// Returns false when the library cannot start.
+// A bit count left to the library's choice.
+constexpr int bits_dont_care = -1;
+
+// Returns false when the library cannot start; true at once when it runs.
 bool init();
 // Opens the window with a context that has the fixed-function pipeline and
-// makes it current. Returns false when that fails.
+// makes it current; `samples` above 0 asks for multisampling. Returns false
+// when that fails.
 bool open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits,
-                 int depth_bits, int stencil_bits, int mode);
+                 int depth_bits, int stencil_bits, int mode, int samples = 0);
 // Closes the window and ends the library.
 void terminate();
 void swap_interval(int interval);

@@ -32,20 +32,19 @@ TEST(EditorWindow, ShowsTheDefaultShapeOverTheAxesAndEndsOnEscape)
     const Picture picture = editor.capture_until(shows_scene);
     ASSERT_TRUE(shows_scene(picture));
 
-    // The shape sits right of the window's centre, between the axes' ends.
-    const Picture::Box shape = picture.bounds(shape_yellow);
-    EXPECT_GT((shape.left + shape.right) / 2, 340);
-    EXPECT_LT(shape.right - shape.left, 320);
-    // The axes cross the picture: red and blue along x, green from top to bottom.
-    const Picture::Box x_axis = picture.bounds(red);
-    EXPECT_LE(x_axis.left, 5);
-    EXPECT_GT(picture.count(blue), 50);
+    // Right of the panel (which ends at x = 236 and shows the colour too),
+    // the shape sits right of the window's centre, the axes cross the
+    // picture, and the rest is the black background.
+    constexpr int panel_right = 240;
+    EXPECT_EQ(picture.count_in(shape_yellow, panel_right, 0, 320, 480), 0);
+    EXPECT_GT(picture.count_in(shape_yellow, 320, 0, 640, 480), 100);
     const Picture::Box y_axis = picture.bounds(green);
     EXPECT_LE(y_axis.top, 5);
     EXPECT_GE(y_axis.bottom, 474);
-    // The rest is the black background.
-    EXPECT_GT(picture.count(black), 640 * 480 * 9 / 10);
-    EXPECT_TRUE(picture.at(0, 0) == black && picture.at(639, 479) == black);
+    EXPECT_GT(picture.count_in(red, panel_right, 0, 320, 480), 50);
+    EXPECT_GT(picture.count(blue), 50);
+    EXPECT_GT(picture.count_in(black, panel_right, 0, 640, 480), (640 - panel_right) * 480 * 9 / 10);
+    EXPECT_TRUE(picture.at(639, 0) == black && picture.at(639, 479) == black);
 
     editor.key("Escape");
     EXPECT_EQ(editor.wait_for_exit(), 0);

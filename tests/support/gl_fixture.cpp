@@ -51,6 +51,11 @@ void Gl_test::clear_to_black() const
 
 Framebuffer Gl_test::read_framebuffer() const
 {
+    return read_pixels(width, height);
+}
+
+Framebuffer read_pixels(int width, int height)
+{
     Framebuffer framebuffer;
     framebuffer.width = width;
     framebuffer.height = height;

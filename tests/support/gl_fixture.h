@@ -28,6 +28,9 @@ struct Framebuffer {
     int lit_count() const;
 };
 
+// The lower-left width x height pixels of the current read buffer.
+Framebuffer read_pixels(int width, int height);
+
 class Gl_test : public ::testing::Test {
 protected:
     // Window size for the fixture; tests may override before SetUp.
