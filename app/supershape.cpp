@@ -1,8 +1,9 @@
-// The editor's main routine: start-up, the frame loop and shutdown, with the
-// frame clock, the axes and the window-size handler.
+// The editor's main routine: start-up, the frame loop and shutdown, and the
+// frame clock.
 #include "app/Tparams.h"
 #include "app/frame.h"
 #include "app/maker.h"
+#include "app/scene.h"
 #include "font/Trasterfont.h"
 #include "runtime/fatal_error.h"
 #include "screen/Tscreen.h"
@@ -10,7 +11,6 @@
 #include "shape/Tsupershape.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <memory>
 #include <optional>
@@ -45,36 +45,6 @@ std::string window_title()
 float get_deltatime(float& fps)
 {
     return advance_frame_clock(frame_clock, static_cast<float>(glfw_layer::get_time()), fps);
-}
-
-// Red x, green y and blue z axis through the origin; leaves the colour blue.
-void draw_axes(float length)
-{
-    glBegin(GL_LINES);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(-length, 0.0f, 0.0f);
-    glVertex3f(length, 0.0f, 0.0f);
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(0.0f, -length, 0.0f);
-    glVertex3f(0.0f, length, 0.0f);
-    glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(0.0f, 0.0f, -length);
-    glVertex3f(0.0f, 0.0f, length);
-    glEnd();
-}
-
-// Viewport, projection and camera for a new framebuffer size. The projection
-// matrix stays selected.
-void windowsizecb(int width, int height)
-{
-    glViewport(0, 0, width, height);
-    // A minimised window has no height, and so no aspect ratio.
-    if (height > 0) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(40.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 10.0);
-        gluLookAt(-1.0, 0.0, 3.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    }
 }
 
 int main()

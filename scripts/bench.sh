@@ -6,3 +6,4 @@ cd "$(dirname "$0")/.."
 scripts/build.sh
 build/bench/bench_shape "$@"
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_render "$@"
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_frame "$@"

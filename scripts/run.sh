@@ -1,6 +1,20 @@
 #!/usr/bin/env bash
-# Builds the editor and starts it.
+# Builds the editor and starts it. Without a display it runs once on a
+# virtual one, saves a screenshot as supershape.png and ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
-exec build/supershape
+if [ -n "${DISPLAY:-}" ]; then
+    exec build/supershape
+fi
+
+echo "No display: running on Xvfb and saving a screenshot instead."
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    build/supershape & editor=$!
+    window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$editor" | head -n 1)
+    sleep 2
+    import -window "$window" supershape.png
+    xdotool windowfocus "$window" key Escape
+    wait "$editor"
+'
+echo "Saved supershape.png"

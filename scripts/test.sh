@@ -13,5 +13,6 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSUPERSHAPE_SANITIZE=ON -
 cmake --build build-sanitize -j "$jobs" --target unit_tests
 (cd build-sanitize && ctest -L unit --no-tests=error --output-on-failure -j "$jobs")
 
-(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest -L gl --no-tests=error --output-on-failure)
+# One program at a time on the display: the end-to-end tests move the focus.
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest -L "gl|e2e" --no-tests=error --output-on-failure)
 echo "All tests passed."

@@ -1,33 +1,60 @@
 #include "tests/support/child_process.h"
 
 #include <cstdio>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace test_support {
+namespace {
+
+// Reads both pipes to their ends, whichever the child fills first.
+void drain(int output_fd, int error_fd, Child_result& result)
+{
+    pollfd fds[2] = {{output_fd, POLLIN, 0}, {error_fd, POLLIN, 0}};
+    std::string* texts[2] = {&result.standard_output, &result.standard_error};
+    int open_count = 2;
+    while (open_count > 0 && poll(fds, 2, -1) > 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buffer[4096];
+            const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
+            if (count > 0) {
+                texts[i]->append(buffer, static_cast<std::size_t>(count));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+            }
+        }
+    }
+}
+
+} // namespace
 
 Child_result run_in_child(const std::function<void()>& body)
 {
     Child_result result;
-    int pipe_ends[2];
-    if (pipe(pipe_ends) != 0)
+    int output_pipe[2], error_pipe[2];
+    if (pipe(output_pipe) != 0 || pipe(error_pipe) != 0)
         return result;
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        close(pipe_ends[0]);
-        dup2(pipe_ends[1], STDERR_FILENO);
-        close(pipe_ends[1]);
+        close(output_pipe[0]);
+        close(error_pipe[0]);
+        dup2(output_pipe[1], STDOUT_FILENO);
+        dup2(error_pipe[1], STDERR_FILENO);
+        close(output_pipe[1]);
+        close(error_pipe[1]);
         body();
         std::fflush(nullptr);
         _exit(0);
     }
-    close(pipe_ends[1]);
-    char buffer[4096];
-    ssize_t count;
-    while ((count = read(pipe_ends[0], buffer, sizeof buffer)) > 0)
-        result.standard_error.append(buffer, static_cast<std::size_t>(count));
-    close(pipe_ends[0]);
+    close(output_pipe[1]);
+    close(error_pipe[1]);
+    drain(output_pipe[0], error_pipe[0], result);
 
     int status = 0;
     waitpid(child, &status, 0);

@@ -1,0 +1,84 @@
+// One real frame of the editor on a real window (run under Xvfb): clear,
+// transform, axes, the wire strip, automatic editing and the buffer swap,
+// with the time per frame split into its phases.
+#include "app/Tparams.h"
+#include "app/scene.h"
+#include "screen/Tscreen.h"
+#include "screen/glfw_layer.h"
+#include "shape/Tsupershape.h"
+
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void frame(benchmark::State& state)
+{
+    Tparams params;
+    set_start_values(params);
+    params.slices = static_cast<int>(state.range(0));
+    params.bands = static_cast<int>(state.range(1));
+    Nsupershape::Tsupershape shape;
+    shape.reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1, params.n2,
+                 params.n3);
+
+    double drawing = 0, evaluation = 0, scaling = 0, swapping = 0;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glPushMatrix();
+        glTranslatef(3.0f, 0.0f, -5.0f);
+        glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
+        draw_axes(100.0f);
+        glColor4ubv(params.color);
+        shape.render(1);
+        glPopMatrix();
+        glFinish();
+        drawing += seconds_since(start);
+
+        start = Clock::now();
+        shape.reset_shape(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                          params.n2, params.n3);
+        evaluation += seconds_since(start);
+        start = Clock::now();
+        shape.scale(params.scale, params.scale, params.scale);
+        scaling += seconds_since(start);
+
+        start = Clock::now();
+        glfw_layer::swap_buffers();
+        glFinish();
+        swapping += seconds_since(start);
+    }
+    // Seconds per frame; the report prints them with SI prefixes (m, u).
+    state.counters["draw"] = benchmark::Counter(drawing, benchmark::Counter::kAvgIterations);
+    state.counters["eval"] = benchmark::Counter(evaluation, benchmark::Counter::kAvgIterations);
+    state.counters["scale"] = benchmark::Counter(scaling, benchmark::Counter::kAvgIterations);
+    state.counters["swap"] = benchmark::Counter(swapping, benchmark::Counter::kAvgIterations);
+}
+
+BENCHMARK(frame)->Args({8, 8})->Args({100, 100})->Args({999, 999})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Tscreen screen(640, 480, 0);
+    screen.init_gl_screen();
+    glfw_layer::set_window_size_callback(windowsizecb);
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
