@@ -61,7 +61,7 @@ bool write_ppm(const char* path)
     std::fprintf(file, "P6\n%d %d\n255\n", width, height);
     // GL gives the bottom row first; PPM wants the top one.
     for (int y = height - 1; y >= 0; --y)
-        std::fwrite(&pixels[static_cast<std::size_t>(y) * width * 3], 1, static_cast<std::size_t>(width) * 3, file);
+        std::fwrite(&pixels[static_cast<std::size_t>(y) * width * 3], 3, static_cast<std::size_t>(width), file);
     return std::fclose(file) == 0;
 }
 
