@@ -2,6 +2,7 @@
 
 #include "runtime/fatal_error.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -36,6 +37,16 @@ float advance_frame_clock(Frame_clock& clock, float now, float& fps)
         clock.frames = 0.0f;
     }
     return elapsed;
+}
+
+std::string fps_text(float fps)
+{
+    // Fixed notation at precision 0 never gives an exponent or a point; the
+    // largest float takes 39 digits.
+    char digits[48];
+    const auto written =
+        std::to_chars(digits, digits + sizeof digits, std::floor(fps), std::chars_format::fixed, 0);
+    return "FPS:" + std::string(digits, written.ptr);
 }
 
 void update_rotation(Rotation_angles& angles, const Tparams& params, float frame_time, float speed)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // Times in single precision, as the clock is read.
 struct Frame_clock {
@@ -19,6 +20,10 @@ struct Frame_clock {
 // one second after the last update, `fps` becomes the number of calls since
 // that update (not divided by the interval's length).
 float advance_frame_clock(Frame_clock& clock, float now, float& fps);
+
+// The frame-rate line of the overlay: "FPS:" and the value rounded down,
+// in plain digits.
+std::string fps_text(float fps);
 
 // Whole degrees about x, y and z.
 struct Rotation_angles {

@@ -5,8 +5,9 @@
 #include "app/maker.h"
 #include "app/scene.h"
 #include "app/shapebar.h"
-#include "runtime/fatal_error.h"
+#include "font/Trasterfont.h"
 #include "panel/tweak_bar.h"
+#include "runtime/fatal_error.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "shape/Tsupershape.h"
@@ -14,6 +15,7 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 Tparams params;
@@ -27,6 +29,10 @@ constexpr float auto_rotation_speed = 50.0f;
 constexpr float axes_half_length = 100.0f;
 constexpr float model_offset_x = 3.0f;
 constexpr float model_offset_z = -5.0f;
+// Overlay text positions in the 640 x 480 pixel view, y downwards.
+constexpr int caption_x = 450, caption_y = 20;
+constexpr int fps_x = 450, fps_y = 40;
+constexpr int history_x = 20, history_y = 420;
 
 Frame_clock frame_clock;
 
@@ -67,6 +73,8 @@ int main()
     float fps = start_fps;
     get_deltatime(fps);
     const float rotation_speed = auto_rotation_speed;
+    // Held so that its lists go before the window and its context do.
+    std::optional<Trasterfont> font(std::in_place);
     auto shape = std::make_unique<Nsupershape::Tsupershape>();
     Rotation_angles angles;
 
@@ -94,6 +102,12 @@ int main()
         }
         glColor4ub(params.color[0], params.color[1], params.color[2], params.color[3]);
         runtime::checked_deref(shape.get(), main_site).render(1);
+        screen.view_ortho();
+        glColor3f(1.0f, 1.0f, 1.0f);
+        font->print(caption_x, caption_y, maker::program_name);
+        font->print(fps_x, fps_y, fps_text(fps));
+        font->print(history_x, history_y, params.rot_str);
+        screen.view_perspective();
         glPopMatrix();
 
         carry_out_requests(params, shape);
@@ -105,6 +119,7 @@ int main()
             break;
     }
 
+    font.reset();
     shape.reset();
     TwTerminate();
     glfw_layer::close_window();

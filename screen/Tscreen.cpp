@@ -126,8 +126,11 @@ Tscreen::~Tscreen()
 {
     bloom_pixels.reset();
     bloom_scratch.reset();
-    glDeleteTextures(1, &render_texture);
-    glDeleteTextures(1, &bloom_texture);
+    // Name 0 is no texture. Skipping it keeps the application's screen, whose
+    // window and context close before it goes, from calling GL without one.
+    for (const GLuint texture : {render_texture, bloom_texture})
+        if (texture != 0)
+            glDeleteTextures(1, &texture);
     if (owns_glfw == 1)
         glfw_layer::terminate();
 }

@@ -1,0 +1,21 @@
+// The font's bitmaps: one 8 x 13 pixel glyph for each printable ASCII
+// character, laid out as glBitmap reads them.
+#pragma once
+
+#include <cstdint>
+
+namespace font_glyphs {
+
+constexpr int first_code = 32;
+constexpr int last_code = 126;
+constexpr int count = last_code - first_code + 1;
+constexpr int width = 8;
+constexpr int height = 13;
+// Rows 0 and 1 lie below the baseline, for descenders.
+constexpr int baseline_row = 2;
+
+// Glyph index is code - first_code. Byte r is pixel row r counted from the
+// bottom; the top bit is the leftmost pixel.
+extern const std::uint8_t bitmaps[count][height];
+
+} // namespace font_glyphs
