@@ -27,6 +27,10 @@ constexpr Line_box line_box(int x, int y, int characters)
 constexpr Line_box caption = line_box(450, 20, 7);
 constexpr Line_box fps = line_box(450, 40, 10);
 constexpr Line_box history = line_box(20, 420, 11);
+constexpr Line_box history_after_a_swap = line_box(20, 420, 14);
+// The control panel, with white text of its own, and its swap button.
+constexpr Line_box panel{0, 0, 240, 340};
+constexpr int swap_xy_x = 120, swap_xy_y = 262;
 
 int white_in(const Picture& picture, const Line_box& box)
 {
@@ -48,7 +52,7 @@ TEST(EditorOverlay, ShowsCaptionFrameRateAndHistoryInWhiteAtTheirPlaces)
     const Picture picture = editor.capture_until(shows_all_lines);
     ASSERT_TRUE(shows_all_lines(picture));
     // Nothing else in the scene is white.
-    EXPECT_EQ(picture.count(white),
+    EXPECT_EQ(picture.count(white) - white_in(picture, panel),
               white_in(picture, caption) + white_in(picture, fps) + white_in(picture, history));
 
     // "Morvane" starts at x = 450 and, its first and last glyphs touching
@@ -62,6 +66,12 @@ TEST(EditorOverlay, ShowsCaptionFrameRateAndHistoryInWhiteAtTheirPlaces)
             }
     EXPECT_NEAR(left, 450, 1);
     EXPECT_EQ(right - left + 1, 10 * 7 - 2);
+
+    // A swap adds " xy" to the history line.
+    const int history_before = white_in(picture, history_after_a_swap);
+    editor.click(swap_xy_x, swap_xy_y);
+    const auto grown = [&](const Picture& p) { return white_in(p, history_after_a_swap) > history_before; };
+    EXPECT_TRUE(grown(editor.capture_until(grown)));
 
     editor.key("Escape");
     EXPECT_EQ(editor.wait_for_exit(), 0);
