@@ -22,6 +22,8 @@ struct Layer_state {
 
 Layer_state state;
 
+constexpr int outside_position = -1;
+
 void on_framebuffer_size(GLFWwindow*, int width, int height)
 {
     if (state.window_size)
@@ -38,6 +40,14 @@ void on_cursor_position(GLFWwindow*, double x, double y)
 {
     if (state.mouse_position)
         state.mouse_position(static_cast<int>(x), static_cast<int>(y));
+}
+
+// Leaving reports a position outside the window, so that nothing stays
+// hovered under a pointer that is gone.
+void on_cursor_enter(GLFWwindow*, int entered)
+{
+    if (!entered && state.mouse_position)
+        state.mouse_position(outside_position, outside_position);
 }
 
 void on_scroll(GLFWwindow*, double, double y_offset)
@@ -87,6 +97,7 @@ bool open_window(int width, int height, int red_bits, int green_bits, int blue_b
     glfwSetFramebufferSizeCallback(state.window, on_framebuffer_size);
     glfwSetMouseButtonCallback(state.window, on_mouse_button);
     glfwSetCursorPosCallback(state.window, on_cursor_position);
+    glfwSetCursorEnterCallback(state.window, on_cursor_enter);
     glfwSetScrollCallback(state.window, on_scroll);
     glfwSetKeyCallback(state.window, on_key);
     glfwSetCharCallback(state.window, on_char);

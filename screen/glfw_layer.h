@@ -48,7 +48,8 @@ void set_window_title(const char* title);
 // and on every change.
 void set_window_size_callback(Window_size_handler handler);
 void set_mouse_button_callback(Mouse_button_handler handler);
-// Called at once with the current position, then on every move.
+// Called at once with the current position, then on every move; (-1, -1)
+// when the pointer leaves the window.
 void set_mouse_pos_callback(Mouse_position_handler handler);
 // Reports the wheel's accumulated position; called at once with it.
 void set_mouse_wheel_callback(Mouse_wheel_handler handler);

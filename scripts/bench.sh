@@ -7,5 +7,5 @@ cd "$(dirname "$0")/.."
 scripts/build.sh
 build/bench/bench_shape "$@"
 build/bench/bench_blur "$@"
-xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_render "$@"
-xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_frame "$@"
+scripts/virtual_display.sh build/bench/bench_render "$@"
+scripts/virtual_display.sh build/bench/bench_frame "$@"

@@ -9,7 +9,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 echo "No display: running on Xvfb and saving a screenshot instead."
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+scripts/virtual_display.sh bash -c '
     build/supershape & editor=$!
     window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$editor" | head -n 1)
     sleep 2

@@ -14,5 +14,5 @@ cmake --build build-sanitize -j "$jobs" --target unit_tests
 (cd build-sanitize && ctest -L unit --no-tests=error --output-on-failure -j "$jobs")
 
 # One program at a time on the display: the end-to-end tests move the focus.
-(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest -L "gl|e2e" --no-tests=error --output-on-failure)
+(cd build && ../scripts/virtual_display.sh ctest -L "gl|e2e" --no-tests=error --output-on-failure)
 echo "All tests passed."

@@ -57,8 +57,10 @@ protected:
     }
     void TearDown() override
     {
-        editor.key("Escape");
-        editor.wait_for_exit();
+        if (!editor.wait_for_exit(0)) {
+            editor.key("Escape");
+            editor.wait_for_exit();
+        }
         std::filesystem::remove_all(folder);
     }
 
@@ -116,6 +118,16 @@ TEST_F(PanelE2E, UntickingShowAxesRemovesTheAxes)
     const Picture picture = editor.capture_until(no_axes);
     EXPECT_TRUE(no_axes(picture));
     EXPECT_GT(picture.count(shape_yellow), 100);
+}
+
+TEST_F(PanelE2E, HelpShowsUnderThePointerAndGoesWhenItLeavesTheWindow)
+{
+    // The colour entry's help text opens over the red axis beside the panel.
+    const auto axis_hidden = [](const Picture& p) { return p.count_in(red, 240, 236, 320, 244) == 0; };
+    editor.point_at(red_channel.x, red_channel.y);
+    EXPECT_TRUE(axis_hidden(editor.capture_until(axis_hidden)));
+    Editor_process::point_away();
+    EXPECT_FALSE(axis_hidden(editor.capture_until([&](const Picture& p) { return !axis_hidden(p); })));
 }
 
 TEST_F(PanelE2E, ATypedColourRecoloursTheShape)

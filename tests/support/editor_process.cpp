@@ -110,6 +110,9 @@ Editor_process::Editor_process(std::string working_folder, std::vector<std::stri
 {
     const std::string output = folder_ + "/stdout.txt";
     const std::string error = folder_ + "/stderr.txt";
+    // The display outlives each program: start with the pointer away from
+    // where the window will be, wherever an earlier test left it.
+    point_away();
     pid_ = fork();
     if (pid_ == 0) {
         if (chdir(folder_.c_str()) != 0)
@@ -202,6 +205,16 @@ void Editor_process::click(int x, int y, int count)
 {
     run_command("xdotool mousemove --window " + window() + " " + std::to_string(x) + " " + std::to_string(y) +
                 " sleep 0.1 click --repeat " + std::to_string(count) + " --delay 80 1 sleep 0.2");
+}
+
+void Editor_process::point_at(int x, int y)
+{
+    run_command("xdotool mousemove --window " + window() + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void Editor_process::point_away()
+{
+    run_command("xdotool mousemove 1279 1023 2>/dev/null");
 }
 
 void Editor_process::scroll_down(int x, int y, int notches)

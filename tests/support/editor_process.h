@@ -61,6 +61,10 @@ public:
     void type(const std::string& text);
     // Left clicks at a position in window coordinates.
     void click(int x, int y, int count = 1);
+    // Moves the pointer to a position in window coordinates.
+    void point_at(int x, int y);
+    // Moves the pointer off the window, to the display's far corner.
+    static void point_away();
     // Turns the wheel by `notches` towards the user over a position.
     void scroll_down(int x, int y, int notches);
     // Asks, as the window system does for the frame's close button, that the

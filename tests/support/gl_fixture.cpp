@@ -16,7 +16,7 @@ int Framebuffer::lit_count() const
 void Gl_test::SetUp()
 {
     // A missing display must fail the GL tests, not skip them.
-    ASSERT_TRUE(glfwInit()) << "no display for the GL tests (run them under xvfb-run)";
+    ASSERT_TRUE(glfwInit()) << "no display for the GL tests (run them on a virtual display)";
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     for (int hint : {GLFW_RED_BITS, GLFW_GREEN_BITS, GLFW_BLUE_BITS, GLFW_ALPHA_BITS, GLFW_DEPTH_BITS,
