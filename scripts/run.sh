@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds the editor and starts it. Without a display it runs once on a
-# virtual one, saves a screenshot as supershape.png and ends.
+# Builds the editor and starts it in the repository's folder, where Save
+# writes into shapes/. Without a display it runs once on a virtual one,
+# saves a screenshot as supershape.png and ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
+# The editor writes snippets into an existing shapes/ folder only.
+mkdir -p shapes
 if [ -n "${DISPLAY:-}" ]; then
     exec build/supershape
 fi
