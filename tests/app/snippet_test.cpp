@@ -93,9 +93,11 @@ TEST(SnippetText, SlicesColourAndHistoryAfterASwap)
 {
     Tparams params = start;
     params.slices = 64;
+    params.bands = -3;
     params.color[1] = params.color[2] = 0;
     params.rot_str += " xy";
     EXPECT_EQ(line_of(params, "slices"), "\t\tparams.slices             =              64");
+    EXPECT_EQ(line_of(params, "bands"), "\t\tparams.bands              =             -3");
     EXPECT_EQ(line_of(params, "color"), "\t\tparams.color              =              type(255,0,0,255)");
     EXPECT_EQ(line_of(params, "rot_str"), "\t\tparams.rot_str            =              \"rotations:  xy\"");
 }
