@@ -1,6 +1,5 @@
 // The glow and the bloom on a real context: what each copies, reads back or
-// adds to a known framebuffer, worked out by the test from the texture it
-// gave, and the GL state each leaves behind.
+// adds to a known framebuffer, and the GL state each leaves behind.
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "tests/support/gl_fixture.h"
@@ -11,58 +10,33 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
+#include <functional>
 #include <memory>
-#include <string>
+#include <tuple>
 #include <vector>
 
 using test_support::Rgba;
 
 namespace {
 
-constexpr int screen_size = 128;
-constexpr int texture_size = 64;
-constexpr int half = texture_size / 2;
+constexpr int screen_size = 128, texture_size = 64, quarter = texture_size / 4;
 
-// Texel (i, j), column i and row j counted from the bottom.
-using Pattern = Rgba (*)(int i, int j);
-
-// A colour per quadrant, so that a flipped or swapped axis shows.
-Rgba quadrants(int i, int j)
+// Texel (i, j), row j from the bottom: quadrants, to show a flipped or swapped
+// axis, in a frame, to show a wrong inset.
+Rgba pattern(int i, int j)
 {
     static constexpr Rgba colours[2][2] = {{{40, 0, 0, 255}, {0, 0, 40, 255}}, {{0, 40, 0, 255}, {40, 40, 0, 255}}};
-    return colours[i >= half][j >= half];
-}
-
-// The quadrants inside a frame a quarter of the texture wide.
-Rgba framed_quadrants(int i, int j)
-{
-    const int quarter = texture_size / 4;
     const bool frame = std::min(i, j) < quarter || std::max(i, j) >= texture_size - quarter;
-    return frame ? Rgba{30, 30, 30, 255} : quadrants(i, j);
+    return frame ? Rgba{30, 30, 30, 255} : colours[i >= 2 * quarter][j >= 2 * quarter];
 }
 
+template <class Pattern>
 std::vector<Rgba> image_of(Pattern pattern)
 {
     std::vector<Rgba> image;
-    for (int j = 0; j < texture_size; ++j)
-        for (int i = 0; i < texture_size; ++i)
-            image.push_back(pattern(i, j));
+    for (int k = 0; k < texture_size * texture_size; ++k)
+        image.push_back(pattern(k % texture_size, k / texture_size));
     return image;
-}
-
-// The probes keep away from texel boundaries, where linear filtering mixes.
-Rgba texel_at(Pattern pattern, double s, double t)
-{
-    return pattern(static_cast<int>(std::floor(s * texture_size)), static_cast<int>(std::floor(t * texture_size)));
-}
-
-void upload(GLuint texture, Pattern pattern)
-{
-    const std::vector<Rgba> image = image_of(pattern);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture_size, texture_size, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 image.data());
 }
 
 std::vector<Rgba> texture_image(GLuint texture)
@@ -72,265 +46,124 @@ std::vector<Rgba> texture_image(GLuint texture)
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
     std::vector<Rgba> image(static_cast<std::size_t>(width) * height);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
     return image;
 }
 
-std::vector<Rgba> bloom_buffer(const Tscreen& screen)
+// A blue window with the pattern's image from the viewport's lower-left corner.
+template <class Pattern>
+void paint(Pattern pattern)
 {
-    std::vector<Rgba> pixels(std::size_t{screen.bloom_width} * screen.bloom_height);
-    std::memcpy(pixels.data(), screen.bloom_pixels.get(), pixels.size() * sizeof(Rgba));
-    return pixels;
-}
-
-// Fills a rectangle of the window, whatever the matrices and viewport.
-void fill(int x, int y, int width, int height, Rgba colour)
-{
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(x, y, width, height);
-    glClearColor(colour.r / 255.0f, colour.g / 255.0f, colour.b / 255.0f, colour.a / 255.0f);
+    glClearColor(0, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glRasterPos2i(-1, -1);
+    glDrawPixels(texture_size, texture_size, GL_RGBA, GL_UNSIGNED_BYTE, image_of(pattern).data());
 }
 
-GLint integer(GLenum name)
+template <std::size_t N = 1>
+std::array<GLint, N> integers(GLenum name)
 {
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
-std::array<GLint, 4> viewport()
-{
-    std::array<GLint, 4> box{};
-    glGetIntegerv(GL_VIEWPORT, box.data());
-    return box;
-}
-
-using Matrix = std::array<GLfloat, 16>;
-
-Matrix matrix(GLenum which)
-{
-    Matrix values{};
-    glGetFloatv(which, values.data());
+    std::array<GLint, N> values{};
+    glGetIntegerv(name, values.data());
     return values;
 }
-
-// Runs a draw after a 3D scene's set-up and checks what it leaves: blending
-// and texturing off, its blend function, the scene's matrices back and
-// model-view current.
-template <class Draw>
-void expect_draw_restores_state(Draw draw, GLenum source_factor, GLenum destination_factor)
-{
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(1, 2, -3);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-1, 1, -1, 1, 1, 10);
-    const Matrix projection = matrix(GL_PROJECTION_MATRIX), modelview = matrix(GL_MODELVIEW_MATRIX);
-    glBlendFunc(GL_ZERO, GL_ZERO);
-    draw();
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(integer(GL_BLEND_SRC), static_cast<GLint>(source_factor));
-    EXPECT_EQ(integer(GL_BLEND_DST), static_cast<GLint>(destination_factor));
-    EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);
-    EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), projection);
-    EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), modelview);
-}
-
-using Colour = std::array<double, 4>;
-
-Colour colour_of(Rgba pixel)
-{
-    return {double(pixel.r), double(pixel.g), double(pixel.b), double(pixel.a)};
-}
-
-void add(Colour& sum, Rgba texel, double colour_scale, double alpha_scale)
-{
-    const Colour texel_colour = colour_of(texel);
-    for (int c = 0; c < 4; ++c)
-        sum[c] += texel_colour[c] * (c < 3 ? colour_scale : alpha_scale);
-}
-
-// Blending rounds each copy to the framebuffer's 8 bits, and saturates.
-void expect_pixel(const test_support::Framebuffer& framebuffer, int x, int y, const Colour& expected)
-{
-    const Colour actual = colour_of(framebuffer.at(x, y));
-    for (int c = 0; c < 4; ++c)
-        EXPECT_NEAR(actual[c], std::min(expected[c], 255.0), 3.0)
-            << "channel " << c << " of pixel (" << x << ", " << y << ")";
-}
-
-// One copy of the texture's inner part, inset to 1 - inset on both axes,
-// over the whole window (y upwards).
-Rgba stretched_texel(Pattern pattern, double inset, int x, int y)
-{
-    const double span = 1 - 2 * inset;
-    return texel_at(pattern, inset + span * (x + 0.5) / screen_size, inset + span * (y + 0.5) / screen_size);
-}
-
-// Near the edges and inside each half, clear of every boundary in every copy.
-constexpr int glow_probes[] = {2, 40, 88, 125};
-constexpr int stretch_probes[] = {10, 40, 88, 117};
-
-constexpr Rgba base_colour{10, 20, 30, 255};
 
 class Effects : public ::testing::Test {
 protected:
     std::int32_t flags = Tscreen::mode_opengl;
-    std::unique_ptr<Tscreen> screen;
+    std::unique_ptr<Tscreen> screen = std::make_unique<Tscreen>(screen_size, screen_size, 32, 1, 0, flags);
 
-    void SetUp() override
-    {
-        screen = std::make_unique<Tscreen>(screen_size, screen_size, 32, 1, 0, flags);
-        glDisable(GL_TEXTURE_2D);
-    }
-
-    // The mode screen leaves the window library running.
     void TearDown() override
     {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         screen.reset();
-        glfw_layer::terminate();
+        glfw_layer::terminate(); // The mode screen leaves the window library running.
     }
 };
 
 } // namespace
 
-TEST_F(Effects, RenderToTextureCopiesTheLowerLeftRenderArea)
+// The render area and the bloom's read-back are the lower-left 64 x 64 pixels.
+TEST_F(Effects, RenderToTextureAndBloomCopyTheLowerLeftArea)
 {
-    fill(0, 0, screen_size, screen_size, {0, 0, 255, 255});
     screen->start_render2texture();
-    EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 64, 64}));
-    // The quadrants, drawn in the viewport's own coordinates.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 2, 0, 2, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    for (int i : {0, 1})
-        for (int j : {0, 1}) {
-            const Rgba colour = quadrants(i * half, j * half);
-            glColor4ub(colour.r, colour.g, colour.b, colour.a);
-            glRecti(i, j, i + 1, j + 1);
-        }
+    EXPECT_EQ(integers<4>(GL_VIEWPORT), (std::array<GLint, 4>{0, 0, 64, 64}));
+    paint(pattern);
     screen->stop_render2texture();
+    EXPECT_EQ(integers<4>(GL_VIEWPORT), (std::array<GLint, 4>{0, 0, screen_size, screen_size}));
+    EXPECT_EQ(texture_image(screen->render_texture), image_of(pattern));
 
-    EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, screen_size, screen_size}));
-    EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), screen->render_texture);
-    EXPECT_EQ(texture_image(screen->render_texture), image_of(quadrants));
-}
-
-TEST_F(Effects, GlowAddsFiveShiftedCopiesScaledByAlpha)
-{
-    upload(screen->render_texture, quadrants);
-    fill(0, 0, screen_size, screen_size, base_colour);
-    const float alpha = 0.5f;
-    expect_draw_restores_state([&] { screen->draw_glow(alpha); }, GL_SRC_ALPHA, GL_ONE);
-
-    // Unshifted, right, left, down, up, in window pixels with y downwards.
-    constexpr int offsets[][2] = {{0, 0}, {5, 0}, {-5, 0}, {0, 5}, {0, -5}};
-    const auto framebuffer = test_support::read_pixels(screen_size, screen_size);
-    for (int x : glow_probes)
-        for (int y : glow_probes) {
-            Colour expected = colour_of(base_colour);
-            for (const auto& offset : offsets) {
-                const double across = x + 0.5 - offset[0], down = screen_size - (y + 0.5) - offset[1];
-                if (std::min(across, down) < 0 || std::max(across, down) >= screen_size)
-                    continue;
-                const Rgba texel = texel_at(quadrants, across / screen_size, 1 - down / screen_size);
-                const double weight = texel.a / 255.0 * alpha;
-                add(expected, texel, weight, weight);
-            }
-            expect_pixel(framebuffer, x, y, expected);
-        }
-}
-
-TEST_F(Effects, ZoomedGlowStretchesTheInnerPartOverTheScreen)
-{
-    upload(screen->render_texture, framed_quadrants);
-    const float alpha = 0.5f;
-    for (float inset : {0.0f, 0.25f}) {
-        SCOPED_TRACE("inset " + std::to_string(inset));
-        fill(0, 0, screen_size, screen_size, base_colour);
-        expect_draw_restores_state([&] { screen->draw_glow(alpha, inset); }, GL_ONE, GL_ONE);
-        const auto framebuffer = test_support::read_pixels(screen_size, screen_size);
-        for (int x : stretch_probes)
-            for (int y : stretch_probes) {
-                Colour expected = colour_of(base_colour);
-                add(expected, stretched_texel(framed_quadrants, inset, x, y), alpha, alpha);
-                expect_pixel(framebuffer, x, y, expected);
-            }
-    }
-}
-
-TEST_F(Effects, BloomAddsItsTextureAtFullStrengthAndAlphaOnlyToAlpha)
-{
-    upload(screen->bloom_texture, quadrants);
-    const Rgba transparent_base{10, 20, 30, 0};
-    fill(0, 0, screen_size, screen_size, transparent_base);
-    const float alpha = 0.5f;
-    expect_draw_restores_state([&] { screen->draw_bloom(alpha); }, GL_ONE, GL_ONE);
-    const auto framebuffer = test_support::read_pixels(screen_size, screen_size);
-    for (int x : stretch_probes)
-        for (int y : stretch_probes) {
-            Colour expected = colour_of(transparent_base);
-            add(expected, stretched_texel(quadrants, 0, x, y), 1, alpha);
-            expect_pixel(framebuffer, x, y, expected);
-        }
-}
-
-TEST_F(Effects, BloomReadsBackBlursAndUploadsTheLowerLeftArea)
-{
-    fill(0, 0, screen_size, screen_size, {0, 0, 255, 255});
-    for (int i : {0, 1})
-        for (int j : {0, 1})
-            fill(i * half, j * half, half, half, quadrants(i * half, j * half));
     screen->do_bloom(0);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), screen->bloom_texture);
-    EXPECT_EQ(bloom_buffer(*screen), image_of(quadrants)) << "no passes: the pixels as read";
-    EXPECT_EQ(texture_image(screen->bloom_texture), image_of(quadrants));
+    EXPECT_EQ(static_cast<GLuint>(integers(GL_TEXTURE_BINDING_2D)[0]), screen->bloom_texture);
+    EXPECT_EQ(texture_image(screen->bloom_texture), image_of(pattern)) << "no passes: the pixels as read";
 
     // One pass spreads a lone pixel: 255 / 5 = 51 across, then 51 / 5 = 10
     // down; alpha is never averaged.
-    fill(0, 0, screen_size, screen_size, {0, 0, 0, 255});
-    fill(32, 32, 1, 1, {255, 255, 255, 255});
+    paint([](int i, int j) { return i == 32 && j == 32 ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 0, 255}; });
     screen->do_bloom(1);
-    std::vector<Rgba> spread;
-    for (int y = 0; y < texture_size; ++y)
-        for (int x = 0; x < texture_size; ++x) {
-            const bool reached = std::abs(x - 32) <= 2 && std::abs(y - 32) <= 2;
-            spread.push_back(reached ? Rgba{10, 10, 10, 255} : Rgba{0, 0, 0, 255});
-        }
-    EXPECT_EQ(bloom_buffer(*screen), spread);
+    const std::vector<Rgba> spread = image_of([](int i, int j) {
+        return std::max(std::abs(i - 32), std::abs(j - 32)) <= 2 ? Rgba{10, 10, 10, 255} : Rgba{0, 0, 0, 255};
+    });
+    EXPECT_EQ(texture_image(screen->bloom_texture), spread);
+
+    // Without bloom buffers, as on the application's screen, it touches no pixels.
+    screen->bloom_pixels.reset();
+    screen->bloom_scratch.reset();
+    screen->do_bloom(1);
     EXPECT_EQ(texture_image(screen->bloom_texture), spread);
 }
 
-TEST_F(Effects, BloomWithoutBuffersReadsBlursAndUploadsNothing)
+// Each draw adds to a known colour its copies of the texture's `inset` to 1 - inset part, moved by the
+// first `copies` glow offsets (y down), at the colour and alpha scales, each rounded to 8 bits, saturating.
+// It leaves blending and texturing off, its blend function set, both matrices popped, model-view current.
+TEST_F(Effects, DrawsAddTheirTextureCopiesAndRestoreTheState)
 {
-    upload(screen->bloom_texture, quadrants);
-    screen->bloom_pixels.reset();
-    screen->bloom_scratch.reset();
-    screen->do_bloom(2);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(texture_image(screen->bloom_texture), image_of(quadrants));
-}
+    using Case = std::tuple<const char*, std::function<void()>, GLuint, GLenum, int, double, double, double>;
+    const GLuint glow = screen->render_texture, bloom = screen->bloom_texture;
+    const Case cases[] = {{"glow", [&] { screen->draw_glow(0.5f); }, glow, GL_SRC_ALPHA, 5, 0, 0.5, 0.25},
+                          {"inset 0", [&] { screen->draw_glow(0.5f, 0.0f); }, glow, GL_ONE, 1, 0, 0.5, 0.5},
+                          {"inset 0.25", [&] { screen->draw_glow(0.5f, 0.25f); }, glow, GL_ONE, 1, 0.25, 0.5, 0.5},
+                          {"bloom", [&] { screen->draw_bloom(0.5f); }, bloom, GL_ONE, 1, 0, 1, 0.5}};
+    constexpr std::array<int, 2> moves[] = {{0, 0}, {5, 0}, {-5, 0}, {0, 5}, {0, -5}};
+    constexpr std::array<double, 4> base{10, 20, 30, 0};
+    const auto channels = [](Rgba p) { return std::array<double, 4>{1.0 * p.r, 1.0 * p.g, 1.0 * p.b, 1.0 * p.a}; };
+    for (const auto& [name, draw, texture, source_factor, copies, inset, colour_scale, alpha_scale] : cases) {
+        SCOPED_TRACE(name);
+        for (GLuint each : {glow, bloom}) {
+            const auto image = each == texture ? image_of(pattern) : std::vector<Rgba>(texture_size * texture_size);
+            glBindTexture(GL_TEXTURE_2D, each);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
+        }
+        glClearColor(base[0] / 255, base[1] / 255, base[2] / 255, base[3] / 255);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glBlendFunc(GL_ZERO, GL_ZERO);
+        draw();
+        EXPECT_EQ((std::vector<GLint>{glIsEnabled(GL_BLEND), glIsEnabled(GL_TEXTURE_2D), integers(GL_BLEND_SRC)[0],
+                                      integers(GL_BLEND_DST)[0], integers(GL_MATRIX_MODE)[0],
+                                      integers(GL_PROJECTION_STACK_DEPTH)[0], integers(GL_MODELVIEW_STACK_DEPTH)[0]}),
+                  (std::vector<GLint>{0, 0, GLint(source_factor), GL_ONE, GL_MODELVIEW, 1, 1}));
 
-// The application's screen: no render area, no bloom buffers, texture 0.
-TEST(ApplicationScreenEffects, RenderAreaIsEmptyAndBloomTouchesNoPixels)
-{
-    Tscreen screen(64, 48, 0);
-    screen.start_render2texture();
-    EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 0, 0}));
-    screen.stop_render2texture();
-    EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 64, 48}));
-    EXPECT_TRUE(texture_image(0).empty());
-    screen.do_bloom(3);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), 0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        // Probes clear of texel and quadrant boundaries, either side of the moved copies' edges.
+        const auto framebuffer = test_support::read_pixels(screen_size, screen_size);
+        const double span = 1 - 2 * inset;
+        for (int x : {4, 5, 40, 88, 122, 123})
+            for (int y : {4, 5, 40, 88, 122, 123}) {
+                std::array<double, 4> expected = base;
+                for (int n = 0; n < copies; ++n) {
+                    const double s = (x + 0.5 - moves[n][0]) / screen_size, t = (y + 0.5 + moves[n][1]) / screen_size;
+                    if (std::min(s, t) < 0 || std::max(s, t) >= 1)
+                        continue;
+                    const auto texel = channels(pattern(static_cast<int>((inset + span * s) * texture_size),
+                                                        static_cast<int>((inset + span * t) * texture_size)));
+                    for (int k = 0; k < 4; ++k)
+                        expected[k] += texel[k] * (k < 3 ? colour_scale : alpha_scale);
+                }
+                const auto shown = channels(framebuffer.at(x, y));
+                for (int k = 0; k < 4; ++k)
+                    EXPECT_NEAR(shown[k], std::min(expected[k], 255.0), 3.0) << x << ", " << y << ": " << k;
+            }
+    }
 }

@@ -1,5 +1,4 @@
-// The screen-mode constructors on a real display: the modes they ask for,
-// the fields and resources they leave, and the two ways they end the program.
+// The screen-mode constructors on a real display, and the two ways they end the program.
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "tests/support/child_process.h"
@@ -8,189 +7,89 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
+#include <functional>
+#include <memory>
 #include <new>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-// While set, every nothrow array allocation in this process fails.
-bool refuse_nothrow_arrays = false;
+bool refuse_nothrow_arrays = false; // While set, every nothrow array allocation fails.
 
-constexpr std::size_t bloom_pixel_count = 64 * 64;
+using Fields = std::vector<std::int64_t>;
 
-// These screens leave the window library running; the test ends it.
-class ScreenModes : public ::testing::Test {
-protected:
-    void TearDown() override { glfw_layer::terminate(); }
-};
-
-void expect_zero_filled(const std::uint32_t* pixels)
+// Checks what these screens share. Returns the screen and render sizes, the channel bits, and 1 for
+// each texture, for two distinct textures, for samples and for texturing on.
+Fields checked_fields(const Tscreen& s)
 {
-    ASSERT_NE(pixels, nullptr);
-    const std::vector<std::uint32_t> zeros(bloom_pixel_count, 0);
-    EXPECT_EQ(std::vector<std::uint32_t>(pixels, pixels + bloom_pixel_count), zeros);
-}
-
-// Red, green, blue, alpha, depth and stencil.
-std::array<std::int32_t, 6> recorded_bits(const Tscreen& screen)
-{
-    return {screen.red_bits, screen.green_bits, screen.blue_bits, screen.alpha_bits, screen.depth_bits,
-            screen.stencil_bits};
-}
-
-// The screen, the render area and the bloom buffers.
-std::array<std::uint32_t, 6> recorded_sizes(const Tscreen& screen)
-{
-    return {screen.width, screen.height, screen.render_width, screen.render_height, screen.bloom_width,
-            screen.bloom_height};
-}
-
-GLint bound_texture_parameter(GLenum parameter)
-{
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, parameter, &value);
-    return value;
-}
-
-GLint level_0(GLenum parameter)
-{
-    GLint value = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, parameter, &value);
-    return value;
+    for (const std::uint32_t* buffer : {s.bloom_pixels.get(), s.bloom_scratch.get()})
+        EXPECT_TRUE(buffer && std::all_of(buffer, buffer + 64 * 64, [](std::uint32_t p) { return p == 0; }));
+    EXPECT_EQ((Fields{s.bloom_width, s.bloom_height, s.depth_bits, s.stencil_bits, s.window_mode, s.owns_glfw}),
+              (Fields{64, 64, 24, 24, 0, 0}));
+    EXPECT_NE(s.gl_version, nullptr);
+    int width = 0, height = 0, depth = 0, samples = 0, bound = 0;
+    glfwGetFramebufferSize(glfw_layer::window(), &width, &height);
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    glGetIntegerv(GL_SAMPLES, &samples);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    const bool full_screen = glfwGetWindowMonitor(glfw_layer::window()) != nullptr;
+    EXPECT_EQ((Fields{width, height, depth, bound, full_screen}), (Fields{s.width, s.height, 24, s.bloom_texture, 0}));
+    return {s.width, s.height, s.render_width, s.render_height, s.red_bits, s.green_bits, s.blue_bits, s.alpha_bits,
+            s.render_texture != 0, s.bloom_texture != 0, s.bloom_texture != s.render_texture, samples > 0,
+            glIsEnabled(GL_TEXTURE_2D)};
 }
 
 } // namespace
 
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    if (refuse_nothrow_arrays)
-        return nullptr;
     try {
-        return ::operator new[](size);
+        return refuse_nothrow_arrays ? nullptr : ::operator new[](size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
 
-TEST_F(ScreenModes, DefaultScreenIs640x480WithZeroFilledBloomBuffersAndNoTextures)
+TEST(ScreenModes, ConstructorsRecordTheirModeAndLeaveTheWindowLibraryAlone)
 {
-    {
-        const Tscreen screen;
-        EXPECT_EQ(recorded_sizes(screen), (std::array<std::uint32_t, 6>{640, 480, 256, 256, 64, 64}));
-        EXPECT_EQ(recorded_bits(screen), (std::array<std::int32_t, 6>{8, 8, 8, 8, 24, 24}));
-        EXPECT_EQ(screen.window_mode, 0);
-        EXPECT_NE(screen.gl_version, nullptr);
-        EXPECT_EQ(screen.owns_glfw, 0);
-        EXPECT_EQ(screen.render_texture, 0u);
-        EXPECT_EQ(screen.bloom_texture, 0u);
-        expect_zero_filled(screen.bloom_pixels.get());
-        expect_zero_filled(screen.bloom_scratch.get());
-
-        int framebuffer_width = 0, framebuffer_height = 0;
-        glfwGetFramebufferSize(glfw_layer::window(), &framebuffer_width, &framebuffer_height);
-        EXPECT_EQ(framebuffer_width, 640);
-        EXPECT_EQ(framebuffer_height, 480);
-        GLint depth = 0;
-        glGetIntegerv(GL_DEPTH_BITS, &depth);
-        EXPECT_EQ(depth, 24);
-    }
-    // Destroyed, it leaves the library, the window and its context alone.
-    ASSERT_NE(glfw_layer::window(), nullptr);
-    EXPECT_EQ(glfwGetCurrentContext(), glfw_layer::window());
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(ScreenModes, ColourDepthGivesTheChannelBitsAndSamplesSetTheMultisampleFlag)
-{
-    struct Case {
-        std::int32_t colour_depth, samples, channel_bits, flags_after;
+    std::int32_t flags = 0;
+    const auto mode_screen = [&flags](std::int32_t colour_depth, std::int32_t samples) {
+        flags = Tscreen::mode_opengl;
+        return std::make_unique<Tscreen>(96, 80, colour_depth, 1, samples, flags);
     };
-    for (const Case& c : {Case{32, 0, 8, Tscreen::mode_opengl}, Case{16, 0, 4, Tscreen::mode_opengl},
-                          Case{24, 4, 6, Tscreen::mode_opengl | Tscreen::mode_multisample}}) {
-        std::int32_t flags = Tscreen::mode_opengl;
-        const Tscreen screen(96, 80, c.colour_depth, 1, c.samples, flags);
-        EXPECT_EQ(flags, c.flags_after) << "samples " << c.samples;
-        const std::int32_t channel = c.channel_bits;
-        EXPECT_EQ(recorded_bits(screen), (std::array<std::int32_t, 6>{channel, channel, channel, channel, 24, 24}))
-            << "colour depth " << c.colour_depth;
-        GLint samples = 0;
-        glGetIntegerv(GL_SAMPLES, &samples);
-        EXPECT_EQ(samples > 0, c.samples > 0) << "samples " << c.samples << " gave " << samples;
+    constexpr std::int32_t gl = Tscreen::mode_opengl, ms = Tscreen::mode_multisample;
+    using Case = std::tuple<std::function<std::unique_ptr<Tscreen>()>, std::int32_t, Fields>;
+    for (const auto& [make, flags_after, expected] :
+         {Case{[] { return std::make_unique<Tscreen>(); }, 0, {640, 480, 256, 256, 8, 8, 8, 8, 0, 0, 0, 0, 0}},
+          Case{[&] { return mode_screen(32, 0); }, gl, {96, 80, 64, 64, 8, 8, 8, 8, 1, 1, 1, 0, 1}},
+          Case{[&] { return mode_screen(24, 4); }, gl | ms, {96, 80, 64, 64, 6, 6, 6, 6, 1, 1, 1, 1, 1}}}) {
+        std::unique_ptr<Tscreen> screen = make();
+        EXPECT_EQ(checked_fields(*screen), expected);
+        EXPECT_EQ(flags, flags_after);
+        screen.reset();
+        EXPECT_TRUE(glfw_layer::window() && glfwGetCurrentContext() == glfw_layer::window()) << "window kept";
     }
-}
-
-TEST_F(ScreenModes, ModeScreenCreatesBothTexturesAndLeavesTheBloomTextureBound)
-{
-    std::int32_t flags = Tscreen::mode_opengl;
-    const Tscreen screen(96, 80, 32, 1, 0, flags);
-    EXPECT_EQ(recorded_sizes(screen), (std::array<std::uint32_t, 6>{96, 80, 64, 64, 64, 64}));
-    EXPECT_EQ(screen.window_mode, 0);
-    EXPECT_EQ(screen.owns_glfw, 0);
-    EXPECT_NE(screen.gl_version, nullptr);
-    EXPECT_EQ(glfwGetWindowMonitor(glfw_layer::window()), nullptr) << "windowed without the full-screen flag";
-    expect_zero_filled(screen.bloom_pixels.get());
-    expect_zero_filled(screen.bloom_scratch.get());
-
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), screen.bloom_texture);
-
-    ASSERT_NE(screen.bloom_texture, 0u);
-    EXPECT_EQ(level_0(GL_TEXTURE_WIDTH), 64);
-    EXPECT_EQ(level_0(GL_TEXTURE_HEIGHT), 64);
-    for (GLenum filter : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER})
-        EXPECT_EQ(bound_texture_parameter(filter), GL_LINEAR);
-    std::vector<std::uint32_t> texels(bloom_pixel_count, 0xFFFFFFFFu);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    EXPECT_EQ(texels, std::vector<std::uint32_t>(bloom_pixel_count, 0));
-
-    ASSERT_NE(screen.render_texture, 0u);
-    ASSERT_NE(screen.render_texture, screen.bloom_texture);
-    glBindTexture(GL_TEXTURE_2D, screen.render_texture);
-    EXPECT_EQ(level_0(GL_TEXTURE_WIDTH), 0) << "the copy defines the image";
-    for (GLenum filter : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER})
-        EXPECT_EQ(bound_texture_parameter(filter), GL_LINEAR);
-    for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T})
-        EXPECT_EQ(bound_texture_parameter(wrap), GL_REPEAT);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(ScreenModes, FullScreenFlagOpensOnTheMonitor)
-{
-    std::int32_t flags = Tscreen::mode_opengl | Tscreen::mode_full_screen;
+    flags = gl | Tscreen::mode_full_screen;
     const Tscreen screen(640, 480, 32, 1, 0, flags);
     EXPECT_NE(glfwGetWindowMonitor(glfw_layer::window()), nullptr);
+    glfw_layer::terminate(); // These screens leave the window library running.
 }
 
-// Both end the process, so each runs in a child that has not started the
-// window library before.
-TEST(ScreenModeFailures, RefusedModeEndsWithTheFatalErrorReport)
+// Each runs in a child that has not started the window library before.
+TEST(ScreenModeFailures, RefusedModeAndUnallocatableBloomBuffersEndWithTheFatalErrorReport)
 {
-    const auto result = test_support::run_in_child([] {
-        std::int32_t flags = Tscreen::mode_opengl;
-        const Tscreen screen(0, 0, 32, 1, 0, flags);
-    });
-    EXPECT_EQ(result.exit_status, 1);
-    EXPECT_EQ(result.standard_error,
-              "\r\nAborting due to runtime error 1 (illegal function call) in TSCREEN::TSCREEN()\r\n\r\n");
-}
-
-TEST(ScreenModeFailures, UnallocatableBloomBufferEndsWithError4)
-{
-    const auto default_screen = test_support::run_in_child([] {
-        refuse_nothrow_arrays = true;
-        const Tscreen screen;
-    });
-    const auto mode_screen = test_support::run_in_child([] {
-        refuse_nothrow_arrays = true;
-        std::int32_t flags = Tscreen::mode_opengl;
-        const Tscreen screen(64, 64, 32, 1, 0, flags);
-    });
-    for (const auto& result : {default_screen, mode_screen}) {
-        EXPECT_EQ(result.exit_status, 4);
+    std::int32_t flags = Tscreen::mode_opengl;
+    using Case = std::tuple<std::function<void()>, int, std::string>;
+    for (const auto& [body, status, error] :
+         {Case{[&] { Tscreen(0, 0, 32, 1, 0, flags); }, 1, "1 (illegal function call)"},
+          Case{[] { refuse_nothrow_arrays = true; Tscreen(); }, 4, "4 (out of memory)"},
+          Case{[&] { refuse_nothrow_arrays = true; Tscreen(64, 64, 32, 1, 0, flags); }, 4, "4 (out of memory)"}}) {
+        const auto result = test_support::run_in_child(body);
+        EXPECT_EQ(result.exit_status, status);
         EXPECT_EQ(result.standard_error,
-                  "\r\nAborting due to runtime error 4 (out of memory) in TSCREEN::TSCREEN()\r\n\r\n");
+                  "\r\nAborting due to runtime error " + error + " in TSCREEN::TSCREEN()\r\n\r\n");
     }
 }
