@@ -94,6 +94,9 @@ bool open_window(int width, int height, int red_bits, int green_bits, int blue_b
     if (!state.window)
         return false;
     glfwMakeContextCurrent(state.window);
+    // A key pressed and released within one slow frame still reads as down
+    // at the next check.
+    glfwSetInputMode(state.window, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSetFramebufferSizeCallback(state.window, on_framebuffer_size);
     glfwSetMouseButtonCallback(state.window, on_mouse_button);
     glfwSetCursorPosCallback(state.window, on_cursor_position);

@@ -58,6 +58,7 @@ void set_char_callback(Char_handler handler);
 
 // Delivers pending window events to the handlers, then shows the frame.
 void swap_buffers();
+// Whether the key is down, or was pressed since the last time it was asked.
 bool key_down(int key);
 // False once the user has asked the window system to close the window.
 bool window_open();
