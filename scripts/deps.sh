@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config
     libgtest-dev libbenchmark-dev
-    libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+    libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
     xvfb xauth xdotool imagemagick
 )
 
