@@ -27,10 +27,9 @@ TEST(EditorWindow, ShowsTheDefaultShapeOverTheAxesAndEndsOnEscape)
     const std::string title = editor.window_title();
     EXPECT_EQ(title.rfind("Morvane by Tarnock (", 0), 0u) << title;
     EXPECT_EQ(title.back(), ')') << title;
-    EXPECT_EQ(editor.window_size(), std::make_pair(640, 480));
-
     const Picture picture = editor.capture_until(shows_scene);
     ASSERT_TRUE(shows_scene(picture));
+    EXPECT_TRUE(picture.width == 640 && picture.height == 480);
 
     // Right of the panel (which ends at x = 236 and shows the colour too),
     // the shape sits right of the window's centre, the axes cross the
@@ -38,9 +37,8 @@ TEST(EditorWindow, ShowsTheDefaultShapeOverTheAxesAndEndsOnEscape)
     constexpr int panel_right = 240;
     EXPECT_EQ(picture.count_in(shape_yellow, panel_right, 0, 320, 480), 0);
     EXPECT_GT(picture.count_in(shape_yellow, 320, 0, 640, 480), 100);
-    const Picture::Box y_axis = picture.bounds(green);
-    EXPECT_LE(y_axis.top, 5);
-    EXPECT_GE(y_axis.bottom, 474);
+    EXPECT_GT(picture.count_in(green, 0, 0, 640, 5), 0);
+    EXPECT_GT(picture.count_in(green, 0, 475, 640, 480), 0);
     EXPECT_GT(picture.count_in(red, panel_right, 0, 320, 480), 50);
     EXPECT_GT(picture.count(blue), 50);
     EXPECT_GT(picture.count_in(black, panel_right, 0, 640, 480), (640 - panel_right) * 480 * 9 / 10);

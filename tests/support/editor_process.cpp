@@ -79,25 +79,6 @@ int Picture::count_in(const Rgb& colour, int left, int top, int right, int botto
     return total;
 }
 
-Picture::Box Picture::bounds(const Rgb& colour) const
-{
-    Box box;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (!(at(x, y) == colour))
-                continue;
-            if (box.left < 0) {
-                box = {x, y, x, y};
-                continue;
-            }
-            box.left = std::min(box.left, x);
-            box.right = std::max(box.right, x);
-            box.bottom = y;
-        }
-    }
-    return box;
-}
-
 std::string make_scratch_folder()
 {
     char pattern[] = "/tmp/supershape-test-XXXXXX";
@@ -157,20 +138,6 @@ const std::string& Editor_process::window()
 std::string Editor_process::window_title()
 {
     return trimmed(run_command("xdotool getwindowname " + window()));
-}
-
-std::pair<int, int> Editor_process::window_size()
-{
-    const std::string shell = run_command("xdotool getwindowgeometry --shell " + window());
-    int width = 0, height = 0;
-    std::istringstream lines(shell);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("WIDTH=", 0) == 0)
-            width = std::atoi(line.c_str() + 6);
-        if (line.rfind("HEIGHT=", 0) == 0)
-            height = std::atoi(line.c_str() + 7);
-    }
-    return {width, height};
 }
 
 Picture Editor_process::capture()

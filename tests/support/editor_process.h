@@ -26,11 +26,6 @@ struct Picture {
     int count(const Rgb& colour) const;
     // Pixels of `colour` inside the box from (left, top) to (right, bottom), exclusive.
     int count_in(const Rgb& colour, int left, int top, int right, int bottom) const;
-    // The smallest box around every pixel of `colour`; all -1 when none.
-    struct Box {
-        int left = -1, top = -1, right = -1, bottom = -1;
-    };
-    Box bounds(const Rgb& colour) const;
 };
 
 // A fresh empty folder under /tmp.
@@ -50,8 +45,6 @@ public:
     // The program's window, waiting for it to appear; empty when it did not.
     const std::string& window();
     std::string window_title();
-    // Width and height of the window.
-    std::pair<int, int> window_size();
 
     Picture capture();
     // Captures until `wanted` holds or `seconds` pass; returns the last picture.
