@@ -49,9 +49,10 @@ float get_deltatime(float& fps)
     return advance_frame_clock(frame_clock, static_cast<float>(glfw_layer::get_time()), fps);
 }
 
-int main()
+namespace {
+
+int run_editor()
 {
-    runtime::install_signal_reports("supershape");
     const runtime::Error_site main_site{"supershape", "main"};
 
     set_start_values(params);
@@ -124,4 +125,16 @@ int main()
     TwTerminate();
     glfw_layer::close_window();
     return 0;
+}
+
+} // namespace
+
+int main()
+{
+    runtime::install_signal_reports("supershape");
+    try {
+        return run_editor();
+    } catch (const runtime::Failure& failure) {
+        runtime::fatal_error(failure.error, failure.site);
+    }
 }

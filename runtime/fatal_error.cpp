@@ -74,6 +74,13 @@ void report_signal(int signal)
 
 } // namespace
 
+const char* Failure::what() const noexcept
+{
+    if (error >= 1 && error <= static_cast<int>(std::size(error_texts)))
+        return error_texts[error - 1];
+    return "runtime error";
+}
+
 std::string fatal_error_report(int error, const Error_site& site)
 {
     std::string report = "\r\nAborting due to runtime error " + std::to_string(error);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <string>
 
 namespace runtime {
@@ -33,6 +34,17 @@ struct Error_site {
     const char* module;
     const char* routine = nullptr;
     int line = 0;
+};
+
+// A failure raised by code that more than one program shares: each program's
+// edge turns it into the fatal-error report or into a message of its own.
+struct Failure : std::exception {
+    Failure(int error, const Error_site& site) : error(error), site(site) {}
+    // The error's text, such as "out of memory".
+    const char* what() const noexcept override;
+
+    int error;
+    Error_site site;
 };
 
 // The exact report text for `error` raised at `site`.

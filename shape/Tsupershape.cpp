@@ -25,10 +25,7 @@ Mesh_array<T> allocate_zeroed(long long count)
 {
     if (count <= 0)
         return nullptr;
-    Mesh_array<T> block(static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T))));
-    if (!block)
-        runtime::fatal_error(runtime::out_of_memory, storage_site);
-    return block;
+    return Mesh_array<T>(static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T))));
 }
 
 // The superformula's radius at angle t; a zero divisor or exponent gives
@@ -117,6 +114,15 @@ Tsupershape::~Tsupershape()
     delete_list();
 }
 
+void (*Tsupershape::list_deleter)(std::uint32_t list) = nullptr;
+
+void Tsupershape::delete_list()
+{
+    if (display_list != 0 && list_deleter)
+        list_deleter(display_list);
+    display_list = 0;
+}
+
 void Tsupershape::set_defaults()
 {
     slices = 8;
@@ -140,12 +146,21 @@ void Tsupershape::model_init()
 {
     const long long triangles_needed = 2LL * vertex_count;
     if (triangles_needed > INT32_MAX)
-        runtime::fatal_error(runtime::out_of_memory, storage_site);
+        out_of_memory();
     triangle_count = static_cast<std::int32_t>(triangles_needed);
     vertices = allocate_zeroed<Tvector3>(vertex_count);
     normals = allocate_zeroed<Tvector3>(vertex_count);
     colors = allocate_zeroed<Tcolor>(vertex_count);
     triangles = allocate_zeroed<Ttriangle>(triangle_count);
+    if (vertex_count > 0 && !(vertices && normals && colors && triangles))
+        out_of_memory();
+}
+
+// Leaves no half-allocated mesh behind: the object stays a valid empty shape.
+void Tsupershape::out_of_memory()
+{
+    model_destroy();
+    throw runtime::Failure(runtime::out_of_memory, storage_site);
 }
 
 void Tsupershape::model_destroy()
@@ -223,7 +238,7 @@ void Tsupershape::full_build()
     display_list = 0;
     const long long count = (static_cast<long long>(bands) + 1) * slices;
     if (count > INT32_MAX || count < INT32_MIN)
-        runtime::fatal_error(runtime::out_of_memory, storage_site);
+        out_of_memory();
     vertex_count = static_cast<std::int32_t>(count);
     model_init();
     model_tesselate(slices, bands);

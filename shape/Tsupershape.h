@@ -57,8 +57,9 @@ public:
     Tsupershape& operator=(const Tsupershape&) = delete;
 
     void set_defaults();
-    // Allocates the four arrays for `vertex_count`, zero-filled; error 4 when
-    // they cannot be had. Callers hold no arrays when they call it.
+    // Allocates the four arrays for `vertex_count`, zero-filled. When they
+    // cannot be had it throws runtime::Failure (error 4) and leaves the shape
+    // empty. Callers hold no arrays when they call it.
     void model_init();
     void model_destroy();
     // Fills `triangles`; the list's row stride is `bands`, and indices wrap
@@ -68,7 +69,7 @@ public:
     void set_shape();
 
     // Full rebuild for new parameters: new arrays, triangles, positions,
-    // the colour pattern, and no display list.
+    // the colour pattern, and no display list. Throws as model_init does.
     void reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m,
                 float n1, float n2, float n3);
     // Re-evaluates positions and normals in place; `slices` and `bands` are
@@ -94,6 +95,11 @@ private:
     void full_build();
     void fill_color_pattern();
     void delete_list();
+    [[noreturn]] void out_of_memory();
+
+    // Set by build_list, the only maker of lists, so that the model's own
+    // code makes no GL call and links without GL.
+    static void (*list_deleter)(std::uint32_t list);
 };
 
 } // namespace Nsupershape

@@ -44,6 +44,7 @@ void Tsupershape::render(std::int32_t single_color) const
 
 void Tsupershape::build_list()
 {
+    list_deleter = [](std::uint32_t list) { glDeleteLists(list, 1); };
     delete_list();
     display_list = glGenLists(1);
     glNewList(display_list, GL_COMPILE);
@@ -56,13 +57,6 @@ void Tsupershape::render_dl() const
 {
     if (display_list != 0)
         glCallList(display_list);
-}
-
-void Tsupershape::delete_list()
-{
-    if (display_list != 0)
-        glDeleteLists(display_list, 1);
-    display_list = 0;
 }
 
 } // namespace Nsupershape
