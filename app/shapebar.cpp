@@ -1,6 +1,6 @@
 #include "app/shapebar.h"
 
-#include "app/snippet.h"
+#include "app/save.h"
 #include "panel/tweak_bar.h"
 #include "runtime/console.h"
 #include "runtime/fatal_error.h"

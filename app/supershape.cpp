@@ -7,10 +7,12 @@
 #include "app/shapebar.h"
 #include "font/Trasterfont.h"
 #include "panel/tweak_bar.h"
+#include "runtime/console.h"
 #include "runtime/fatal_error.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "shape/Tsupershape.h"
+#include "snippet/snippet.h"
 
 #include <GL/gl.h>
 
@@ -51,11 +53,15 @@ float get_deltatime(float& fps)
 
 namespace {
 
-int run_editor()
+// `opened`: the values of a snippet named on the command line, if any.
+int run_editor(const std::optional<Tparams>& opened)
 {
     const runtime::Error_site main_site{"supershape", "main"};
 
-    set_start_values(params);
+    if (opened)
+        params = *opened;
+    else
+        set_start_values(params);
     Tscreen screen(window_width, window_height, 0);
     screen.init_gl_screen();
     glfw_layer::enable_mouse_cursor();
@@ -77,6 +83,11 @@ int run_editor()
     // Held so that its lists go before the window and its context do.
     std::optional<Trasterfont> font(std::in_place);
     auto shape = std::make_unique<Nsupershape::Tsupershape>();
+    if (opened) {
+        // The opened shape shows from the first frame, built as Reset builds it.
+        params.do_reset = request_pending;
+        carry_out_requests(params, shape);
+    }
     Rotation_angles angles;
 
     for (;;) {
@@ -129,11 +140,26 @@ int run_editor()
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     runtime::install_signal_reports("supershape");
+    // One optional snippet to start from, refused before any window opens.
+    constexpr int bad_arguments = 2;
+    std::optional<Tparams> opened;
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        runtime::error_line("usage: supershape [SNIPPET.bas]");
+        return bad_arguments;
+    }
+    if (argc == 2) {
+        snippet::Read_result read = snippet::read_file(argv[1]);
+        if (!read.params) {
+            runtime::error_line(read.error.c_str());
+            return bad_arguments;
+        }
+        opened = std::move(read.params);
+    }
     try {
-        return run_editor();
+        return run_editor(opened);
     } catch (const runtime::Failure& failure) {
         runtime::fatal_error(failure.error, failure.site);
     }

@@ -14,6 +14,11 @@ void console_line(const char* text)
     std::fflush(stdout);
 }
 
+void error_line(const char* text)
+{
+    std::fprintf(stderr, "%s\n", text);
+}
+
 void pause_for_key(int milliseconds)
 {
     termios saved{};

@@ -1,7 +1,7 @@
 // The control panel and Save as a user meets them, clicking and typing into
 // the running editor.
 #include "app/Tparams.h"
-#include "app/snippet.h"
+#include "snippet/snippet.h"
 #include "tests/support/editor_process.h"
 
 #include <gtest/gtest.h>
@@ -172,7 +172,7 @@ TEST_F(PanelE2E, SaveWritesTheParametersAtOnce)
     ASSERT_EQ(files.size(), 1u);
     Tparams expected;
     set_start_values(expected);
-    EXPECT_EQ(read_file(files[0]), snippet_text(expected));
+    EXPECT_EQ(read_file(files[0]), snippet::text(expected));
     EXPECT_EQ(files[0].filename().string().rfind("shape_", 0), 0u);
 
     // A swap, then a second save: the newest file holds the new history,
@@ -183,7 +183,7 @@ TEST_F(PanelE2E, SaveWritesTheParametersAtOnce)
     const auto after = saved_files(folder, 1);
     expected.rot_str += " xy";
     expected.auto_edit = 0;
-    EXPECT_EQ(read_file(after.back()), snippet_text(expected));
+    EXPECT_EQ(read_file(after.back()), snippet::text(expected));
 }
 
 TEST_F(PanelE2E, SaveWithoutAShapesFolderEndsWithError2)

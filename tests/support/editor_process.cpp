@@ -86,7 +86,8 @@ std::string make_scratch_folder()
     return folder ? folder : "";
 }
 
-Editor_process::Editor_process(std::string working_folder, std::vector<std::string> environment_changes)
+Editor_process::Editor_process(std::string working_folder, std::vector<std::string> environment_changes,
+                               std::vector<std::string> arguments)
     : folder_(std::move(working_folder))
 {
     const std::string output = folder_ + "/stdout.txt";
@@ -111,7 +112,11 @@ Editor_process::Editor_process(std::string working_folder, std::vector<std::stri
             else
                 setenv(change.substr(0, equals).c_str(), change.substr(equals + 1).c_str(), 1);
         }
-        execl(SUPERSHAPE_EXECUTABLE, SUPERSHAPE_EXECUTABLE, static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(SUPERSHAPE_EXECUTABLE)};
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(SUPERSHAPE_EXECUTABLE, argv.data());
         _exit(127);
     }
 }

@@ -35,8 +35,10 @@ class Editor_process {
 public:
     // Starts the editor with `working_folder` as its working directory and
     // its standard output and error captured there. `environment_changes`
-    // are NAME=VALUE to set, or NAME alone to unset.
-    explicit Editor_process(std::string working_folder, std::vector<std::string> environment_changes = {});
+    // are NAME=VALUE to set, or NAME alone to unset; `arguments` follow the
+    // program's name.
+    explicit Editor_process(std::string working_folder, std::vector<std::string> environment_changes = {},
+                            std::vector<std::string> arguments = {});
     ~Editor_process();
 
     Editor_process(const Editor_process&) = delete;

@@ -1,24 +1,11 @@
-// The Save button's export: the parameters as a source snippet that rebuilds
-// the shape, written to a file named after the local date and time.
+// The Save button: the parameters as a snippet file named after the local
+// date and time. The editor's thin layer over the snippet writer and the
+// file-output helper, reporting failures as fatal errors.
 #pragma once
 
 #include "app/Tparams.h"
 
 #include <string>
-
-// The snippet for `params`: 31 lines, each ending in CR LF.
-std::string snippet_text(const Tparams& params);
-
-struct Local_time {
-    int hours, minutes, seconds;
-};
-
-struct Local_date {
-    int month, day, year;
-};
-
-// "shapes/shape_mm-dd-yyyy_hh_mm_ss.bas", relative to the working folder.
-std::string snippet_file_name(const Local_time& time, const Local_date& date);
 
 // Writes the snippet for `params` to `filename`, replacing any file of that
 // name only once the whole text is safely written. Ends the program with

@@ -1,0 +1,320 @@
+// The reader for snippet files: Save's layout, with freedom only in blanks,
+// blank lines, line ends and the order of the assignments.
+#include "snippet/layout.h"
+#include "snippet/snippet.h"
+
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace snippet {
+namespace {
+
+constexpr std::int32_t min_count = 1, max_count = 999;
+constexpr unsigned max_colour_byte = 255;
+constexpr int colour_bytes = 4;
+// Longer offending texts are cut in messages, which stay one short line.
+constexpr std::size_t max_quoted_length = 40;
+
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool is_control(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7f;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && is_blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && is_blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Runs of blanks as one space, none at the ends: the form fixed lines are
+// compared in.
+std::string collapsed(std::string_view line)
+{
+    std::string result;
+    for (const char c : trimmed(line)) {
+        if (!is_blank(c))
+            result += c;
+        else if (result.back() != ' ')
+            result += ' ';
+    }
+    return result;
+}
+
+std::string quoted(std::string_view text)
+{
+    if (text.size() > max_quoted_length)
+        return '"' + std::string(text.substr(0, max_quoted_length)) + "...\"";
+    return '"' + std::string(text) + '"';
+}
+
+// The fixed lines that say something, in the form they are compared in.
+std::vector<std::string> significant(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> result;
+    for (const std::string& line : lines)
+        if (!trimmed(line).empty())
+            result.push_back(collapsed(line));
+    return result;
+}
+
+// "type(red,green,blue,alpha)", blanks allowed between the items.
+bool colour_value(std::string_view text, std::uint8_t (&colour)[colour_bytes])
+{
+    const auto literal = [&text](std::string_view word) {
+        text = trimmed(text);
+        if (text.substr(0, word.size()) != word)
+            return false;
+        text.remove_prefix(word.size());
+        return true;
+    };
+    if (!literal("type") || !literal("("))
+        return false;
+    for (int i = 0; i < colour_bytes; ++i) {
+        text = trimmed(text);
+        unsigned byte = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), byte);
+        if (ec != std::errc{} || byte > max_colour_byte)
+            return false;
+        colour[i] = static_cast<std::uint8_t>(byte);
+        text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+        if (!literal(i + 1 < colour_bytes ? "," : ")"))
+            return false;
+    }
+    return trimmed(text).empty();
+}
+
+class Parser {
+public:
+    explicit Parser(std::string_view name) : name_(name)
+    {
+        set_start_values(params_);
+        fixed_ = significant(layout::head_lines());
+        fields_at_ = fixed_.size();
+        const std::vector<std::string> tail = significant(layout::tail_lines());
+        fixed_.insert(fixed_.end(), tail.begin(), tail.end());
+    }
+
+    // `cut` says that `contents` is only the start of a larger file.
+    Read_result run(std::string_view contents, bool cut)
+    {
+        if (read_lines(contents, cut))
+            return {std::move(params_), {}};
+        return {{}, std::move(error_)};
+    }
+
+private:
+    bool read_lines(std::string_view contents, bool cut)
+    {
+        if (contents.empty() && !cut)
+            return refuse(1, "a snippet", "an empty file");
+        int number = 0;
+        while (!contents.empty()) {
+            ++number;
+            const std::size_t end = contents.find('\n');
+            std::string_view line = contents.substr(0, end);
+            contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            if (line.size() > max_line_length)
+                return refuse(number, "a line of at most " + std::to_string(max_line_length) + " characters",
+                              "one of " + std::to_string(line.size()));
+            for (const char c : line) {
+                if (is_control(c)) {
+                    char byte[8];
+                    std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(c));
+                    return refuse(number, "text", std::string("the control byte ") + byte);
+                }
+            }
+            // The last line of a cut file may be cut too.
+            if (cut && contents.empty())
+                break;
+            const std::string_view content = trimmed(line);
+            if (!content.empty() && !take(number, content))
+                return false;
+        }
+        if (cut)
+            return refuse(number, "a snippet of at most " + std::to_string(max_file_size) + " bytes",
+                          "a larger file");
+        if (next_ < fixed_.size())
+            return refuse(number + 1, expectation(), "the end of the file");
+        return true;
+    }
+
+    // Takes one line that is not blank; false when it is refused.
+    bool take(int number, std::string_view content)
+    {
+        if (next_ == fields_at_ && content.substr(0, std::strlen(layout::field_prefix)) == layout::field_prefix)
+            return assignment(number, content);
+        const std::string found = collapsed(content);
+        if (next_ == fixed_.size())
+            return refuse(number, "the end of the file after " + quoted(fixed_.back()), quoted(found));
+        if ((next_ == fields_at_ && first_missing()) || found != fixed_[next_])
+            return refuse(number, expectation(), quoted(found));
+        ++next_;
+        return true;
+    }
+
+    bool assignment(int number, std::string_view content)
+    {
+        std::string_view rest = content.substr(std::strlen(layout::field_prefix));
+        std::size_t name_end = 0;
+        while (name_end < rest.size() &&
+               (std::isalnum(static_cast<unsigned char>(rest[name_end])) || rest[name_end] == '_'))
+            ++name_end;
+        const std::string_view name = rest.substr(0, name_end);
+        const std::string label = layout::field_prefix + std::string(name);
+
+        int index = 0;
+        while (index < layout::field_count && name != layout::fields[index].name)
+            ++index;
+        if (index == layout::field_count) {
+            std::string names;
+            for (const layout::Field& field : layout::fields)
+                names += std::string(names.empty() ? "" : ", ") + field.name;
+            return refuse(number, "one of the fields " + names, quoted(label));
+        }
+        if (set_on_[index] != 0)
+            return refuse(number, "each field once",
+                          quoted(label) + " again (first on line " + std::to_string(set_on_[index]) + ")");
+        rest = trimmed(rest.substr(name_end));
+        if (rest.empty() || rest.front() != '=')
+            return refuse(number, "\"=\" after " + quoted(label), quoted(collapsed(rest)));
+        const std::string_view value = trimmed(rest.substr(1));
+        const std::string expected = store(layout::fields[index], value);
+        if (!expected.empty())
+            return refuse(number, expected + " after " + quoted(label + " ="), quoted(value));
+        set_on_[index] = number;
+        return true;
+    }
+
+    // Puts `value` into the field; returns what was expected instead, or
+    // nothing when it fits.
+    std::string store(const layout::Field& field, std::string_view value)
+    {
+        const char* const end = value.data() + value.size();
+        switch (field.kind) {
+        case layout::Kind::single: {
+            float number = 0;
+            const auto result = std::from_chars(value.data(), end, number);
+            if (result.ec == std::errc::result_out_of_range)
+                return "a number within single precision";
+            if (result.ec != std::errc{} || result.ptr != end)
+                return "a number";
+            if (!std::isfinite(number))
+                return "a finite number";
+            params_.*field.single = number;
+            return {};
+        }
+        case layout::Kind::count: {
+            std::int32_t count = 0;
+            const auto result = std::from_chars(value.data(), end, count);
+            if (result.ec != std::errc{} || result.ptr != end || count < min_count || count > max_count)
+                return "a count from " + std::to_string(min_count) + " to " + std::to_string(max_count);
+            params_.*field.count = count;
+            return {};
+        }
+        case layout::Kind::colour:
+            if (!colour_value(value, params_.color))
+                return "type(red,green,blue,alpha) with bytes from 0 to " + std::to_string(max_colour_byte);
+            return {};
+        case layout::Kind::text:
+            if (value.size() < 2 || value.front() != '"' || value.back() != '"')
+                return "a text in double quotes";
+            params_.rot_str = value.substr(1, value.size() - 2);
+            return {};
+        }
+        return {};
+    }
+
+    const char* first_missing() const
+    {
+        for (int i = 0; i < layout::field_count; ++i)
+            if (set_on_[i] == 0)
+                return layout::fields[i].name;
+        return nullptr;
+    }
+
+    // What the next line that is not blank should be.
+    std::string expectation() const
+    {
+        if (next_ == fields_at_ && first_missing())
+            return std::string("an assignment to ") + layout::field_prefix + first_missing();
+        return quoted(fixed_[next_]);
+    }
+
+    // Keeps the message "NAME:LINE: expected ..., found ..."; always false.
+    bool refuse(int number, const std::string& expected, const std::string& found)
+    {
+        error_ = std::string(name_) + ":" + std::to_string(number) + ": expected " + expected + ", found " + found;
+        return false;
+    }
+
+    std::string_view name_;
+    // Save's lines other than the assignments, which stand at `fields_at_`.
+    std::vector<std::string> fixed_;
+    std::size_t fields_at_ = 0;
+    // The next fixed line expected.
+    std::size_t next_ = 0;
+    // The line that set each field, 0 while it is unset.
+    int set_on_[layout::field_count] = {};
+    Tparams params_;
+    std::string error_;
+};
+
+} // namespace
+
+Read_result parse(std::string_view contents, std::string_view name)
+{
+    return Parser(name).run(contents, false);
+}
+
+Read_result read_file(const std::string& path)
+{
+    const auto cannot_read = [&path](int error) { return Read_result{{}, path + ": cannot read: " + std::strerror(error)}; };
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        return cannot_read(errno);
+    struct stat status;
+    if (fstat(file, &status) == 0 && S_ISDIR(status.st_mode)) {
+        close(file);
+        return {{}, path + ": expected a snippet file, found a folder"};
+    }
+    // One byte past the limit tells a larger file.
+    std::string contents(max_file_size + 1, '\0');
+    std::size_t size = 0;
+    while (size < contents.size()) {
+        const ssize_t count = read(file, contents.data() + size, contents.size() - size);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            const int error = errno;
+            close(file);
+            return cannot_read(error);
+        }
+        if (count == 0)
+            break;
+        size += static_cast<std::size_t>(count);
+    }
+    close(file);
+    contents.resize(size);
+    const bool cut = size > max_file_size;
+    return Parser(path).run(std::string_view(contents).substr(0, max_file_size), cut);
+}
+
+} // namespace snippet
