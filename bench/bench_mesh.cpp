@@ -122,6 +122,8 @@ void export_assimp(benchmark::State& state, const char* format_id, const char* e
         if (exporter.Export(&fixture().scene, format_id, path) != aiReturn_SUCCESS)
             state.SkipWithError(exporter.GetErrorString());
     std::remove(path.c_str());
+    // Assimp's OBJ exporter writes its materials beside.
+    std::remove(scratch("mtl").c_str());
 }
 
 // lib3mf's own time for the editor's raw grid, written to a file by lib3mf.

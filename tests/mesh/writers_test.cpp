@@ -169,6 +169,7 @@ TEST(MeshWriters, OutsideReadersFindTheSameTrianglesAndParameters)
                 EXPECT_EQ(found.description, line);
             else
                 EXPECT_NE(file_bytes(path).find(embedded), std::string::npos);
+            std::remove(path.c_str());
         }
     }
 }
