@@ -28,16 +28,6 @@ Mesh_array<T> allocate_zeroed(long long count)
     return Mesh_array<T>(static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T))));
 }
 
-// The superformula's radius at angle t; a zero divisor or exponent gives
-// infinities or NaN, which are kept.
-float formula_radius(const Tsupershape& shape, float t)
-{
-    const double u = static_cast<double>(t) * shape.m / 4.0;
-    const float t1 = static_cast<float>(std::pow(std::fabs(std::cos(u) / shape.a), double(shape.n2)));
-    const float t2 = static_cast<float>(std::pow(std::fabs(std::sin(u) / shape.b), double(shape.n3)));
-    return static_cast<float>(std::pow(double(t2) + double(t1), -1.0 / shape.n1));
-}
-
 // The unit vector from the centre; (0, 0, 1) when the inverse length is 0 or
 // not a number. A vertex at the origin has an infinite inverse length and so
 // gets NaN components. Written without branches so the row loop vectorises.
@@ -121,6 +111,15 @@ void Tsupershape::delete_list()
     if (display_list != 0 && list_deleter)
         list_deleter(display_list);
     display_list = 0;
+}
+
+// A zero divisor or exponent gives infinities or NaN, which are kept.
+float Tsupershape::radius_at(float t) const
+{
+    const double u = static_cast<double>(t) * m / 4.0;
+    const float t1 = static_cast<float>(std::pow(std::fabs(std::cos(u) / a), double(n2)));
+    const float t2 = static_cast<float>(std::pow(std::fabs(std::sin(u) / b), double(n3)));
+    return static_cast<float>(std::pow(double(t2) + double(t1), -1.0 / n1));
 }
 
 void Tsupershape::set_defaults()
@@ -215,7 +214,7 @@ void Tsupershape::set_shape()
         float theta = strip_theta;
         for (int j = 0; j < count; ++j) {
             theta += d_theta;
-            const double r2 = formula_radius(*this, theta);
+            const double r2 = radius_at(theta);
             cos_r2[j] = std::cos(double(theta)) * r2;
             sin_r2[j] = std::sin(double(theta)) * r2;
         }
@@ -224,7 +223,7 @@ void Tsupershape::set_shape()
         float phi = -pi_f / 2;
         for (long long i = 0; i < rows; ++i) {
             phi += d_phi;
-            const double r1 = formula_radius(*this, phi);
+            const double r1 = radius_at(phi);
             const double cos_phi = std::cos(double(phi));
             const float y = static_cast<float>(-r1 * std::sin(double(phi)) * scale_radius);
             evaluate_row({cos_r2, sin_r2, r1, cos_phi, y, scale_radius}, count,

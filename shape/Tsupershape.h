@@ -67,6 +67,9 @@ public:
     void model_tesselate(std::int32_t slices, std::int32_t bands);
     // Evaluates the superformula into `vertices` and `normals`.
     void set_shape();
+    // The superformula's radius at angle `t` (radians) for the shape's
+    // parameters, exactly as each row and column is evaluated.
+    float radius_at(float t) const;
 
     // Full rebuild for new parameters: new arrays, triangles, positions,
     // the colour pattern, and no display list. Throws as model_init does.

@@ -1,0 +1,182 @@
+// The closed mesh and the file export at 999 x 1000 grid vertices (about two
+// million triangles), each format against Assimp's exporter on the same mesh
+// in the same run, and 3MF against lib3mf writing the editor's raw grid
+// itself. Files go to /tmp and are closed inside the timing; no fsync.
+#include "app/Tparams.h"
+#include "mesh/closed_mesh.h"
+#include "mesh/statistics.h"
+#include "mesh/writers.h"
+
+#include <Model/COM/NMR_DLLInterfaces.h>
+#include <assimp/Exporter.hpp>
+#include <assimp/scene.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+using Nsupershape::Tsupershape;
+
+struct Fixture {
+    Tparams params;
+    Tsupershape shape;
+    mesh::Closed_mesh closed;
+    mesh::Mesh_view raw;
+    aiScene scene;
+
+    Fixture()
+    {
+        set_start_values(params);
+        params.slices = 999;
+        params.bands = 999;
+        mesh::reset_like_editor(shape, params);
+        if (!mesh::build_closed_mesh(shape, params.scale, closed).ok() || !mesh::raw_view(shape, raw).ok())
+            std::abort();
+        fill_scene();
+    }
+
+    // The closed mesh as Assimp holds a scene: one node, one mesh, one material.
+    void fill_scene()
+    {
+        auto* shape_mesh = new aiMesh;
+        shape_mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+        shape_mesh->mNumVertices = unsigned(closed.positions.size());
+        shape_mesh->mVertices = new aiVector3D[closed.positions.size()];
+        for (std::size_t k = 0; k < closed.positions.size(); ++k)
+            shape_mesh->mVertices[k] = {closed.positions[k].x, closed.positions[k].y, closed.positions[k].z};
+        shape_mesh->mNumFaces = unsigned(closed.triangles.size());
+        shape_mesh->mFaces = new aiFace[closed.triangles.size()];
+        for (std::size_t t = 0; t < closed.triangles.size(); ++t) {
+            const mesh::Ttriangle& triangle = closed.triangles[t];
+            shape_mesh->mFaces[t].mNumIndices = 3;
+            shape_mesh->mFaces[t].mIndices =
+                new unsigned[3]{unsigned(triangle.i0), unsigned(triangle.i1), unsigned(triangle.i2)};
+        }
+        scene.mNumMeshes = 1;
+        scene.mMeshes = new aiMesh*[1]{shape_mesh};
+        scene.mNumMaterials = 1;
+        scene.mMaterials = new aiMaterial*[1]{new aiMaterial};
+        scene.mRootNode = new aiNode;
+        scene.mRootNode->mNumMeshes = 1;
+        scene.mRootNode->mMeshes = new unsigned[1]{0};
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture built;
+    return built;
+}
+
+std::string scratch(const char* extension) { return std::string("/tmp/bench_mesh.") + extension; }
+
+void editor_shape(benchmark::State& state)
+{
+    Tsupershape shape;
+    for (auto _ : state)
+        mesh::reset_like_editor(shape, fixture().params);
+}
+
+void closed_mesh(benchmark::State& state)
+{
+    for (auto _ : state) {
+        mesh::Closed_mesh closed;
+        if (!mesh::build_closed_mesh(fixture().shape, fixture().params.scale, closed).ok())
+            state.SkipWithError("refused");
+        benchmark::DoNotOptimize(closed.triangles.data());
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(fixture().closed.triangles.size()));
+}
+
+void statistics(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const mesh::Mesh_statistics stats = mesh::measure(fixture().closed.view());
+        if (!stats.closed)
+            state.SkipWithError("not closed");
+        benchmark::DoNotOptimize(stats.integrals.volume);
+    }
+}
+
+void export_ours(benchmark::State& state, mesh::Format format, bool raw)
+{
+    const std::string path = scratch(mesh::extension_of(format));
+    const mesh::Mesh_view view = raw ? fixture().raw : fixture().closed.view();
+    for (auto _ : state) {
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        if (!out || mesh::write_mesh(format, out, view, fixture().params) != 0 || std::fclose(out) != 0)
+            state.SkipWithError("write failed");
+    }
+    std::remove(path.c_str());
+}
+
+void export_assimp(benchmark::State& state, const char* format_id, const char* extension)
+{
+    const std::string path = scratch(extension);
+    Assimp::Exporter exporter;
+    for (auto _ : state)
+        if (exporter.Export(&fixture().scene, format_id, path) != aiReturn_SUCCESS)
+            state.SkipWithError(exporter.GetErrorString());
+    std::remove(path.c_str());
+    // Assimp's OBJ exporter writes its materials beside.
+    std::remove(scratch("mtl").c_str());
+}
+
+// lib3mf's own time for the editor's raw grid, written to a file by lib3mf.
+void export_lib3mf_raw(benchmark::State& state)
+{
+    using namespace NMR;
+    const std::string path = scratch("3mf");
+    const mesh::Mesh_view& raw = fixture().raw;
+    for (auto _ : state) {
+        PLib3MFModel *model = nullptr, *object = nullptr, *item = nullptr, *writer = nullptr;
+        lib3mf_createmodel(&model);
+        lib3mf_model_addmeshobject(model, &object);
+        std::unique_ptr<MODELMESHVERTEX[]> vertices(new MODELMESHVERTEX[raw.vertex_count]);
+        std::unique_ptr<MODELMESHTRIANGLE[]> triangles(new MODELMESHTRIANGLE[raw.triangle_count]);
+        std::memcpy(vertices.get(), raw.positions, raw.vertex_count * sizeof(MODELMESHVERTEX));
+        std::memcpy(triangles.get(), raw.triangles, raw.triangle_count * sizeof(MODELMESHTRIANGLE));
+        lib3mf_meshobject_setgeometry(object, vertices.get(), DWORD(raw.vertex_count), triangles.get(),
+                                      DWORD(raw.triangle_count));
+        lib3mf_model_addbuilditem(model, object, nullptr, &item);
+        lib3mf_model_querywriter(model, "3mf", &writer);
+        if (lib3mf_writer_writetofileutf8(writer, path.c_str()) != LIB3MF_OK)
+            state.SkipWithError("lib3mf failed");
+        for (PLib3MFBase* held : {writer, item, object, model})
+            lib3mf_release(held);
+    }
+    std::remove(path.c_str());
+}
+
+void timed_once(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+}
+
+void timed(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+}
+
+BENCHMARK(editor_shape)->Apply(timed);
+BENCHMARK(closed_mesh)->Apply(timed);
+BENCHMARK(statistics)->Apply(timed);
+BENCHMARK_CAPTURE(export_ours, stl, mesh::Format::stl, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_assimp, stl, "stlb", "stl")->Apply(timed_once);
+BENCHMARK_CAPTURE(export_ours, glb, mesh::Format::glb, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_assimp, glb, "glb2", "glb")->Apply(timed_once);
+BENCHMARK_CAPTURE(export_ours, ply, mesh::Format::ply, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_assimp, ply, "plyb", "ply")->Apply(timed_once);
+BENCHMARK_CAPTURE(export_ours, obj, mesh::Format::obj, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_assimp, obj, "obj", "obj")->Apply(timed_once);
+BENCHMARK_CAPTURE(export_ours, 3mf, mesh::Format::threemf, false)->Apply(timed_once);
+BENCHMARK_CAPTURE(export_ours, 3mf_raw, mesh::Format::threemf, true)->Apply(timed_once);
+BENCHMARK(export_lib3mf_raw)->Apply(timed_once);
+
+} // namespace
+
+BENCHMARK_MAIN();
