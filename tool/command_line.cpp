@@ -4,7 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace shapetool {
 namespace {
@@ -24,7 +26,7 @@ void add_float_flag(CLI::App& command, const std::string& name, std::optional<fl
         .add_option_function<double>(
             "--" + name,
             [&target, name](double value) {
-                if (!std::isfinite(value) || std::fabs(value) > 3.4e38)
+                if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
                     throw CLI::ValidationError("--" + name, "expected a finite number");
                 target = static_cast<float>(value);
             },
@@ -36,8 +38,15 @@ void add_float_flag(CLI::App& command, const std::string& name, std::optional<fl
 void add_count_flag(CLI::App& command, const std::string& name, std::optional<std::int32_t>& target,
                     const std::string& help)
 {
-    command.add_option_function<std::int32_t>("--" + name, [&target](std::int32_t value) { target = value; }, help)
-        ->check(CLI::Range(1, 999))
+    command
+        .add_option_function<std::int32_t>(
+            "--" + name,
+            [&target, name](std::int32_t value) {
+                if (value < 1 || value > 999)
+                    throw CLI::ValidationError("--" + name, "expected a whole number from 1 to 999");
+                target = value;
+            },
+            help)
         ->type_name("1..999")
         ->group("Parameters");
 }
@@ -46,22 +55,23 @@ void add_count_flag(CLI::App& command, const std::string& name, std::optional<st
 void add_color_flag(CLI::App& command, std::optional<std::array<std::uint8_t, 4>>& target)
 {
     command
-        .add_option_function<std::vector<int>>(
+        .add_option_function<std::string>(
             "--color",
-            [&target](const std::vector<int>& bytes) {
-                if (bytes.size() != 3 && bytes.size() != 4)
-                    throw CLI::ValidationError("--color", "expected R,G,B or R,G,B,A");
+            [&target](const std::string& text) {
+                const std::vector<std::string> bytes = CLI::detail::split(text, ',');
                 std::array<std::uint8_t, 4> color{0, 0, 0, 255};
-                for (std::size_t i = 0; i < bytes.size(); ++i) {
-                    if (bytes[i] < 0 || bytes[i] > 255)
-                        throw CLI::ValidationError("--color", "expected bytes from 0 to 255");
-                    color[i] = static_cast<std::uint8_t>(bytes[i]);
+                bool valid = bytes.size() == 3 || bytes.size() == 4;
+                for (std::size_t i = 0; valid && i < bytes.size(); ++i) {
+                    int value = -1;
+                    const char* end = bytes[i].data() + bytes[i].size();
+                    valid = std::from_chars(bytes[i].data(), end, value).ptr == end && value >= 0 && value <= 255;
+                    color[i] = static_cast<std::uint8_t>(value);
                 }
+                if (!valid)
+                    throw CLI::ValidationError("--color", "expected R,G,B or R,G,B,A, each from 0 to 255");
                 target = color;
             },
-            "shape colour as R,G,B[,A], each 0 to 255")
-        ->delimiter(',')
-        ->expected(3, 4)
+            "shape colour, each byte 0 to 255; alpha 255 when left out")
         ->type_name("R,G,B[,A]")
         ->group("Parameters");
 }
