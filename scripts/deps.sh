@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake make pkg-config
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
     libtinygltf-dev lib3mf-dev libassimp-dev
     xvfb xauth xdotool imagemagick

@@ -1,6 +1,8 @@
-// Opening a saved snippet: the editor starts with its values, and refuses a
-// file it cannot read before any window opens.
+// Opening a saved snippet: the editor starts with its values, saves them
+// again for shapetool to export, and refuses a file it cannot read before any
+// window opens.
 #include "snippet/snippet.h"
+#include "tests/support/child_process.h"
 #include "tests/support/editor_process.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +69,11 @@ TEST(OpenE2E, StartsWithTheFilesShapeAndSavesTheSameValues)
     }
     editor.key("Escape");
     EXPECT_EQ(editor.wait_for_exit(), 0);
+
+    // What the editor saved, shapetool turns into a mesh.
+    const auto exported = test_support::run_program(SHAPETOOL_EXECUTABLE, {"export", saved[0].string(), "-o", "x.glb"}, folder);
+    EXPECT_EQ(exported.exit_status, 0) << exported.standard_error;
+    EXPECT_TRUE(fs::is_regular_file(folder + "/x.glb"));
     fs::remove_all(folder);
 }
 

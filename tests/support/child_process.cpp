@@ -1,6 +1,7 @@
 #include "tests/support/child_process.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,6 +64,20 @@ Child_result run_in_child(const std::function<void()>& body)
     else if (WIFSIGNALED(status))
         result.signal = WTERMSIG(status);
     return result;
+}
+
+Child_result run_program(const std::string& path, std::vector<std::string> arguments, const std::string& folder)
+{
+    arguments.insert(arguments.begin(), path);
+    return run_in_child([&] {
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (chdir(folder.c_str()) == 0 && unsetenv("DISPLAY") == 0)
+            execv(argv[0], argv.data());
+        _exit(127);
+    });
 }
 
 } // namespace test_support

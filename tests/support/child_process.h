@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -16,5 +17,8 @@ struct Child_result {
 
 // `body` runs in the child; if it returns, the child exits with status 0.
 Child_result run_in_child(const std::function<void()>& body);
+
+// Runs the program at `path` with `arguments` in `folder`, without a display.
+Child_result run_program(const std::string& path, std::vector<std::string> arguments, const std::string& folder);
 
 } // namespace test_support

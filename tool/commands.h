@@ -1,0 +1,72 @@
+// shapetool's commands as functions: the command line only parses into
+// these option records, so tests call the work directly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct Tparams;
+
+namespace shapetool {
+
+enum Exit_status : int {
+    exit_success = 0,
+    exit_usage = 1,
+    // A snippet refused, or a shape that cannot be meshed.
+    exit_bad_input = 2,
+    // An output that could not be written.
+    exit_output_failed = 3,
+};
+
+// Parameter values given as flags; each replaces the snippet's value, or the
+// editor's start value when no snippet is given.
+struct Parameter_flags {
+    std::optional<float> a, b, m, n1, n2, n3, radius, scale;
+    std::optional<std::int32_t> slices, bands;
+    std::optional<std::array<std::uint8_t, 4>> color;
+
+    bool any() const;
+    void apply(Tparams& params) const;
+};
+
+// Where messages go: results to `out`, progress and errors to `err`.
+struct Console {
+    std::ostream& out;
+    std::ostream& err;
+    // Whether `err` is a terminal, which decides how progress shows.
+    bool err_is_terminal = false;
+};
+
+// The shapes a command works on: snippet files, or the flags alone.
+struct Shape_inputs {
+    std::vector<std::string> files;
+    Parameter_flags flags;
+};
+
+struct Info_options {
+    Shape_inputs inputs;
+    bool json = false;
+    bool raw = false;
+};
+
+struct Export_options {
+    Shape_inputs inputs;
+    // One output file, its format from the extension ...
+    std::string output;
+    // ... or a folder with one file per input in `format`.
+    std::string outdir;
+    std::string format;
+    bool raw = false;
+};
+
+int info(const Info_options& options, Console& console);
+int export_meshes(const Export_options& options, Console& console);
+
+// Parses `argv` and runs the command it names.
+int run(int argc, const char* const argv[], Console& console);
+
+} // namespace shapetool

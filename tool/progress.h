@@ -1,0 +1,43 @@
+// What a batch tells the user on standard error while it runs: a line per
+// file when the stream is a file or a pipe, a bar with the count and the
+// time left when it is a terminal.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+namespace shapetool {
+
+class Progress {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // `total` files in all; the bar shows only on a terminal and for more
+    // than one file.
+    Progress(std::ostream& stream, bool terminal, std::size_t total);
+    ~Progress();
+
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    // A file is done; `line` says how it went. On a terminal with a bar only
+    // failures are kept above the bar.
+    void done(const std::string& line, bool failed);
+
+private:
+    void draw_bar();
+    void clear_bar();
+
+    std::ostream& stream_;
+    bool bar_;
+    std::size_t total_;
+    std::size_t finished_ = 0;
+    Clock::time_point start_ = Clock::now();
+};
+
+// "1:05" for 65 seconds; "--:--" while nothing is known.
+std::string minutes_and_seconds(double seconds);
+
+} // namespace shapetool
