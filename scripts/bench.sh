@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: the shape evaluation and edits, the bloom's
-# blur, and the strip drawing on a virtual display. Arguments go to Google
+# blur, the strip drawing and the editor's frame on a virtual display, and
+# the off-screen pictures and sheet with no display. Arguments go to Google
 # Benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,3 +10,4 @@ build/bench/bench_shape "$@"
 build/bench/bench_blur "$@"
 scripts/virtual_display.sh build/bench/bench_render "$@"
 scripts/virtual_display.sh build/bench/bench_frame "$@"
+env -u DISPLAY build/bench/bench_offscreen "$@"

@@ -7,6 +7,7 @@ packages=(
     g++ cmake make pkg-config
     libgtest-dev libbenchmark-dev
     libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+    libegl-dev libegl-mesa0 libstb-dev
     xvfb xauth xdotool imagemagick
 )
 
