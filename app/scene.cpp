@@ -1,34 +1,51 @@
 #include "app/scene.h"
 
+#include "app/maker.h"
+#include "font/Trasterfont.h"
 #include "panel/tweak_bar.h"
+#include "screen/Tscreen.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
-void draw_axes(float length)
+namespace {
+
+constexpr float model_offset_x = 3.0f;
+constexpr float model_offset_z = -5.0f;
+// Overlay text positions in the 640 x 480 pixel view, y downwards.
+constexpr int caption_x = 450, caption_y = 20;
+constexpr int fps_x = 450, fps_y = 40;
+constexpr int history_x = 20, history_y = 420;
+
+} // namespace
+
+scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles)
 {
-    glBegin(GL_LINES);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(-length, 0.0f, 0.0f);
-    glVertex3f(length, 0.0f, 0.0f);
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(0.0f, -length, 0.0f);
-    glVertex3f(0.0f, length, 0.0f);
-    glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(0.0f, 0.0f, -length);
-    glVertex3f(0.0f, 0.0f, length);
-    glEnd();
+    scene::Frame frame;
+    frame.placement.offset[0] = model_offset_x + params.tx;
+    frame.placement.offset[1] = params.ty;
+    frame.placement.offset[2] = model_offset_z + params.tz;
+    frame.placement.angles[0] = static_cast<float>(angles.x);
+    frame.placement.angles[1] = static_cast<float>(angles.y);
+    frame.placement.angles[2] = static_cast<float>(angles.z);
+    frame.show_axes = params.show_axes != 0;
+    frame.smooth_lines = params.smooth_lines != 0;
+    for (int channel = 0; channel < 4; ++channel)
+        frame.color[channel] = params.color[channel];
+    return frame;
+}
+
+void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history)
+{
+    screen.view_ortho();
+    glColor3f(1.0f, 1.0f, 1.0f);
+    font.print(caption_x, caption_y, maker::program_name);
+    font.print(fps_x, fps_y, fps_text(fps));
+    font.print(history_x, history_y, history);
+    screen.view_perspective();
 }
 
 void windowsizecb(int width, int height)
 {
-    glViewport(0, 0, width, height);
-    // A minimised window has no height, and so no aspect ratio.
-    if (height > 0) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(40.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 10.0);
-        gluLookAt(-1.0, 0.0, 3.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    }
+    scene::set_view(0, 0, width, height);
     TwWindowSize(width, height);
 }

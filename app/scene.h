@@ -1,12 +1,25 @@
-// What the frame draws besides the shape, and the view set on every window
-// size change.
+// The editor's side of the scene: its frame from the parameter record, the
+// text overlay, and the view set on every window size change.
 #pragma once
 
-// Red x, green y and blue z axis through the origin, from -length to length,
-// in the current model-view transform. Leaves the current colour blue.
-void draw_axes(float length);
+#include "app/Tparams.h"
+#include "app/frame.h"
+#include "scene/scene.h"
 
-// The window library's size handler: viewport, a 40 degree perspective for
-// the new aspect, and the camera; then the panel learns the new size.
-// Leaves the projection matrix selected.
+#include <string>
+
+class Tscreen;
+class Trasterfont;
+
+// The frame the editor draws for `params`: the model offset plus the user's
+// translation, the whole-degree angles, the axes and line smoothing as
+// switched, and the panel's colour.
+scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles);
+
+// The three overlay lines in white over the screen's pixel view: the
+// caption, the frame rate and the swap history.
+void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history);
+
+// The window library's size handler: the scene's view for the new size;
+// then the panel learns the new size. Leaves the projection matrix selected.
 void windowsizecb(int width, int height);

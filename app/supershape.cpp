@@ -14,8 +14,6 @@
 #include "shape/Tsupershape.h"
 #include "snippet/snippet.h"
 
-#include <GL/gl.h>
-
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,13 +26,6 @@ constexpr int window_width = 640;
 constexpr int window_height = 480;
 constexpr float start_fps = 60.0f;
 constexpr float auto_rotation_speed = 50.0f;
-constexpr float axes_half_length = 100.0f;
-constexpr float model_offset_x = 3.0f;
-constexpr float model_offset_z = -5.0f;
-// Overlay text positions in the 640 x 480 pixel view, y downwards.
-constexpr int caption_x = 450, caption_y = 20;
-constexpr int fps_x = 450, fps_y = 40;
-constexpr int history_x = 20, history_y = 420;
 
 Frame_clock frame_clock;
 
@@ -92,35 +83,9 @@ int run_editor(const std::optional<Tparams>& opened)
 
     for (;;) {
         const float frame_time = get_deltatime(fps);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_TEXTURE_2D);
-        if (params.smooth_lines != 0)
-            glEnable(GL_LINE_SMOOTH);
-        else
-            glDisable(GL_LINE_SMOOTH);
-
-        glPushMatrix();
-        glTranslatef(model_offset_x + params.tx, params.ty, model_offset_z + params.tz);
         update_rotation(angles, params, frame_time, rotation_speed);
-        glRotatef(static_cast<float>(angles.x), 1.0f, 0.0f, 0.0f);
-        glRotatef(static_cast<float>(angles.y), 0.0f, 1.0f, 0.0f);
-        glRotatef(static_cast<float>(angles.z), 0.0f, 0.0f, 1.0f);
-        if (params.show_axes != 0) {
-            glPushMatrix();
-            draw_axes(axes_half_length);
-            glPopMatrix();
-        }
-        glColor4ub(params.color[0], params.color[1], params.color[2], params.color[3]);
-        runtime::checked_deref(shape.get(), main_site).render(1);
-        screen.view_ortho();
-        glColor3f(1.0f, 1.0f, 1.0f);
-        font->print(caption_x, caption_y, maker::program_name);
-        font->print(fps_x, fps_y, fps_text(fps));
-        font->print(history_x, history_y, params.rot_str);
-        screen.view_perspective();
-        glPopMatrix();
+        scene::draw_frame(editor_frame(params, angles), runtime::checked_deref(shape.get(), main_site),
+                          [&] { draw_text_overlay(screen, *font, fps, params.rot_str); });
 
         carry_out_requests(params, shape);
 

@@ -1,8 +1,10 @@
-// One real frame of the editor on a real window (run under Xvfb): clear,
-// transform, axes, the wire strip, automatic editing and the buffer swap,
-// with the time per frame split into its phases.
+// One real frame of the editor on a real window (run under Xvfb): the
+// editor's scene (clear, transform, axes, the wire strip, the text overlay),
+// automatic editing and the buffer swap, with the time per frame split into
+// its phases.
 #include "app/Tparams.h"
 #include "app/scene.h"
+#include "font/Trasterfont.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "shape/Tsupershape.h"
@@ -22,7 +24,7 @@ double seconds_since(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void frame(benchmark::State& state)
+void frame(benchmark::State& state, Tscreen& screen, const Trasterfont& font)
 {
     Tparams params;
     set_start_values(params);
@@ -32,19 +34,13 @@ void frame(benchmark::State& state)
     shape.reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1, params.n2,
                  params.n3);
 
+    const Rotation_angles angles{0, 30, 0};
+    const float fps = 60.0f;
     double drawing = 0, evaluation = 0, scaling = 0, swapping = 0;
     for (auto _ : state) {
         auto start = Clock::now();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glPushMatrix();
-        glTranslatef(3.0f, 0.0f, -5.0f);
-        glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
-        draw_axes(100.0f);
-        glColor4ubv(params.color);
-        shape.render(1);
-        glPopMatrix();
+        scene::draw_frame(editor_frame(params, angles), shape,
+                          [&] { draw_text_overlay(screen, font, fps, params.rot_str); });
         glFinish();
         drawing += seconds_since(start);
 
@@ -68,8 +64,6 @@ void frame(benchmark::State& state)
     state.counters["swap"] = benchmark::Counter(swapping, benchmark::Counter::kAvgIterations);
 }
 
-BENCHMARK(frame)->Args({8, 8})->Args({100, 100})->Args({999, 999})->Unit(benchmark::kMillisecond)->UseRealTime();
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -77,7 +71,14 @@ int main(int argc, char** argv)
     Tscreen screen(640, 480, 0);
     screen.init_gl_screen();
     glfw_layer::set_window_size_callback(windowsizecb);
+    const Trasterfont font;
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    benchmark::RegisterBenchmark("frame", [&](benchmark::State& state) { frame(state, screen, font); })
+        ->Args({8, 8})
+        ->Args({100, 100})
+        ->Args({999, 999})
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -14,8 +14,6 @@ constexpr GLsizei list_count = 128;
 // The glyph's lowest rows hang below the raster position.
 constexpr GLfloat glyph_x_origin = 0.0f;
 constexpr GLfloat glyph_y_origin = static_cast<GLfloat>(font_glyphs::baseline_row);
-// 8 pixels of glyph and 2 of spacing.
-constexpr GLfloat advance = 10.0f;
 
 bool has_list(unsigned char code)
 {
@@ -36,8 +34,8 @@ Trasterfont::Trasterfont()
     const runtime::Error_site site{"Trasterfont", "Trasterfont"};
     for (int code = font_glyphs::first_code; code <= font_glyphs::last_code; ++code) {
         glNewList(list_base + static_cast<GLuint>(code), GL_COMPILE);
-        glBitmap(font_glyphs::width, font_glyphs::height, glyph_x_origin, glyph_y_origin, advance, 0.0f,
-                 runtime::checked_at(font_glyphs::bitmaps, code - font_glyphs::first_code, site));
+        glBitmap(font_glyphs::width, font_glyphs::height, glyph_x_origin, glyph_y_origin, static_cast<GLfloat>(advance),
+                 0.0f, runtime::checked_at(font_glyphs::bitmaps, code - font_glyphs::first_code, site));
         glEndList();
     }
 }

@@ -7,6 +7,9 @@
 
 class Trasterfont {
 public:
+    // Pixels from one character to the next: 8 of glyph and 2 of spacing.
+    static constexpr std::int32_t advance = 10;
+
     // First of the font's 128 list names; list_base + c draws code c. 0 when
     // no names could be had.
     std::uint32_t list_base = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: the shape evaluation and edits, the closed
-# mesh and its file export, the bloom's blur, and the strip drawing on a
-# virtual display. Arguments go to Google Benchmark.
+# mesh and its file export, the bloom's blur, the strip drawing and the
+# editor's frame on a virtual display, and the off-screen pictures and sheet
+# with no display. Arguments go to Google Benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
@@ -10,3 +11,4 @@ build/bench/bench_mesh "$@"
 build/bench/bench_blur "$@"
 scripts/virtual_display.sh build/bench/bench_render "$@"
 scripts/virtual_display.sh build/bench/bench_frame "$@"
+env -u DISPLAY build/bench/bench_offscreen "$@"

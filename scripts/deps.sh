@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
     libtinygltf-dev lib3mf-dev libassimp-dev
+    libegl-dev libegl-mesa0 libstb-dev
     xvfb xauth xdotool imagemagick
 )
 

@@ -64,7 +64,7 @@ TEST_F(SceneTest, ZeroHeightLeavesTheProjectionAlone)
 TEST_F(SceneTest, AxesLeaveTheColourBlue)
 {
     glColor3f(1, 1, 0);
-    draw_axes(100.0f);
+    scene::draw_axes(100.0f);
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_TRUE(colour[0] == 0 && colour[1] == 0 && colour[2] == 1);

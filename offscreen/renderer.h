@@ -1,0 +1,98 @@
+// Pictures and contact sheets of supershapes, drawn off screen through the
+// editor's own scene, on one context that every call reuses.
+#pragma once
+
+#include "offscreen/context.h"
+#include "offscreen/image.h"
+#include "offscreen/sheet.h"
+#include "offscreen/status.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Trasterfont;
+
+namespace Nsupershape {
+class Tsupershape;
+}
+
+namespace offscreen {
+
+// A triangle mesh, not owned: x, y, z for each vertex, and three vertex
+// indices for each triangle, counter-clockwise seen from outside.
+struct Mesh {
+    const float* positions = nullptr;
+    std::int32_t vertex_count = 0;
+    const std::int32_t* indices = nullptr;
+    std::int32_t triangle_count = 0;
+};
+
+// What a picture shows, in one colour on black, centred and fitted to the
+// view of the editor's camera: the wire strip of `shape`, drawn by its own
+// render as in the editor, or, when `shape` is null, `solid` as a lit,
+// shaded surface. The colour's alpha is not drawn.
+struct Model {
+    const Nsupershape::Tsupershape* shape = nullptr;
+    Mesh solid;
+    std::uint8_t color[4] = {255, 255, 255, 255};
+};
+
+struct Picture_options {
+    static constexpr int max_side = 8192;
+
+    int width = 640, height = 480;
+    // Degrees about the vertical axis.
+    float turn = 0.0f;
+};
+
+struct Gallery_entry {
+    // Shown under the thumbnail, fitted to its width.
+    std::string name;
+    // An entry that could not be read gets a cell saying so.
+    bool readable = true;
+    Model model;
+};
+
+class Renderer {
+public:
+    Renderer();
+    ~Renderer();
+
+    // The object owns a GL context and the font's lists in it.
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Starts the off-screen context; every other call needs it. Whatever
+    // context was current on the thread is replaced.
+    Status open();
+
+    // The picture of `model`, `options.width` x `options.height` pixels,
+    // into `picture`, which is left alone on failure.
+    Status picture(const Model& model, const Picture_options& options, Image& picture);
+
+    // One sheet with a thumbnail per entry, row by row in their order, each
+    // with its name under it in white; a cell of an unreadable entry says
+    // "cannot read" instead of a thumbnail. Into `sheet`, which is left
+    // alone on failure.
+    Status gallery(const std::vector<Gallery_entry>& entries, const Gallery_options& options, Image& sheet);
+
+private:
+    Status check_model(const Model& model) const;
+    // Draws `model` into the viewport at (x, y) of width x height, counted
+    // from the framebuffer's lower left.
+    Status draw_model(const Model& model, int x, int y, int width, int height, float turn);
+    // Entry `index` of the sheet, into a band whose top is sheet row
+    // `band_top`, in a framebuffer `band_height` rows high.
+    Status draw_cell(const Sheet_layout& layout, const Gallery_entry& entry, int index, float turn, int band_top,
+                     int band_height);
+    Status gl_status() const;
+
+    Context context;
+    std::unique_ptr<Trasterfont> font;
+    // The solid's normals, kept between pictures.
+    std::vector<float> normals;
+};
+
+} // namespace offscreen

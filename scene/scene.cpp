@@ -1,0 +1,139 @@
+#include "scene/scene.h"
+
+#include "scene/camera.h"
+#include "shape/Tsupershape.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+namespace scene {
+namespace {
+
+constexpr float axes_half_length = 100.0f;
+
+// The surface's light, in eye space so that it stays with the camera at any
+// turn: a direction from the upper left in front, a matt diffuse part and a
+// faint sheen, as printed plastic looks.
+constexpr GLfloat key_light_direction[] = {-0.5f, 0.6f, 1.0f, 0.0f};
+constexpr GLfloat key_light_ambient[] = {0.25f, 0.25f, 0.25f, 1.0f};
+constexpr GLfloat key_light_diffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
+constexpr GLfloat key_light_specular[] = {0.2f, 0.2f, 0.2f, 1.0f};
+constexpr GLfloat no_global_ambient[] = {0.0f, 0.0f, 0.0f, 1.0f};
+constexpr GLfloat sheen[] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr GLfloat sheen_shininess = 24.0f;
+
+void place(const Placement& placement)
+{
+    glTranslatef(placement.offset[0], placement.offset[1], placement.offset[2]);
+    glRotatef(placement.angles[0], 1.0f, 0.0f, 0.0f);
+    glRotatef(placement.angles[1], 0.0f, 1.0f, 0.0f);
+    glRotatef(placement.angles[2], 0.0f, 0.0f, 1.0f);
+    if (const auto& framing = placement.framing) {
+        glScalef(framing->zoom, framing->zoom, framing->zoom);
+        glTranslatef(-framing->centre[0], -framing->centre[1], -framing->centre[2]);
+    }
+}
+
+template <class Draw_model>
+void draw(const Frame& frame, Draw_model draw_model, const Overlay& overlay)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_TEXTURE_2D);
+    if (frame.smooth_lines)
+        glEnable(GL_LINE_SMOOTH);
+    else
+        glDisable(GL_LINE_SMOOTH);
+
+    glPushMatrix();
+    place(frame.placement);
+    if (frame.show_axes) {
+        glPushMatrix();
+        draw_axes(axes_half_length);
+        glPopMatrix();
+    }
+    glColor4ub(frame.color[0], frame.color[1], frame.color[2], frame.color[3]);
+    draw_model();
+    if (overlay)
+        overlay();
+    glPopMatrix();
+}
+
+void draw_lit(const Surface& surface)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT);
+    glPushMatrix();
+    glLoadIdentity();
+    glLightfv(GL_LIGHT0, GL_POSITION, key_light_direction);
+    glPopMatrix();
+    glLightfv(GL_LIGHT0, GL_AMBIENT, key_light_ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, key_light_diffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, key_light_specular);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, no_global_ambient);
+    // Both sides, so that an open or inside-out mesh still shows its shape.
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, sheen);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, sheen_shininess);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    // The framing scales the model, and its normals with it.
+    glEnable(GL_NORMALIZE);
+    glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glShadeModel(GL_SMOOTH);
+
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, surface.positions);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, surface.normals);
+    glDrawElements(GL_TRIANGLES, 3 * surface.triangle_count, GL_UNSIGNED_INT, surface.indices);
+    glPopClientAttrib();
+    glPopAttrib();
+}
+
+} // namespace
+
+void set_view(int x, int y, int width, int height)
+{
+    glViewport(x, y, width, height);
+    // A minimised window has no height, and so no aspect ratio.
+    if (height > 0) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(camera::field_of_view, static_cast<double>(width) / static_cast<double>(height),
+                       camera::near_plane, camera::far_plane);
+        gluLookAt(camera::eye[0], camera::eye[1], camera::eye[2], 0.0, 0.0, 0.0, camera::up[0], camera::up[1],
+                  camera::up[2]);
+    }
+}
+
+void draw_frame(const Frame& frame, const Nsupershape::Tsupershape& shape, const Overlay& overlay)
+{
+    draw(frame, [&shape] { shape.render(1); }, overlay);
+}
+
+void draw_frame(const Frame& frame, const Surface& surface)
+{
+    draw(frame, [&surface] { draw_lit(surface); }, {});
+}
+
+void draw_axes(float length)
+{
+    glBegin(GL_LINES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(-length, 0.0f, 0.0f);
+    glVertex3f(length, 0.0f, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(0.0f, -length, 0.0f);
+    glVertex3f(0.0f, length, 0.0f);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glVertex3f(0.0f, 0.0f, -length);
+    glVertex3f(0.0f, 0.0f, length);
+    glEnd();
+}
+
+} // namespace scene
