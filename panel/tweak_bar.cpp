@@ -1,22 +1,21 @@
 // The panel library on Dear ImGui: each bar is an ImGui window, run and
-// drawn once a frame in TwDraw. Events are fed to ImGui as they arrive, so
-// the panel needs nothing from the window library but its handlers.
+// drawn once a frame in TwDraw. The handlers only record events; TwDraw
+// hands them to ImGui before the frame starts (panel/imgui_input.h), so the
+// panel needs nothing from the window library but its handlers.
 #include "panel/tweak_bar.h"
 
 #include "panel/definition.h"
+#include "panel/imgui_input.h"
 
 #include <GL/gl.h>
-#include <GLFW/glfw3.h>
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,26 +49,12 @@ constexpr float bar_width = 220.0f;
 constexpr float bar_height = 320.0f;
 // Labels never take more than this share of a bar's width.
 constexpr float widest_label_share = 0.5f;
-constexpr int mouse_buttons = 5;
-constexpr int key_count = 512;
-static_assert(key_count == IM_ARRAYSIZE(ImGuiIO::KeysDown), "one state per ImGui key");
-
-using Clock = std::chrono::steady_clock;
 
 struct Panel_state {
     bool started = false;
     std::vector<std::unique_ptr<TwBar>> bars;
     std::string last_error;
     bool failed = false;
-    int width = 0, height = 0;
-    std::optional<int> wheel_position;
-    // A press and its release between two frames must still count: the
-    // release waits until a frame has seen the press.
-    bool button_pressed_since_frame[mouse_buttons] = {};
-    bool button_release_pending[mouse_buttons] = {};
-    bool key_pressed_since_frame[key_count] = {};
-    bool key_release_pending[key_count] = {};
-    std::optional<Clock::time_point> last_frame;
 };
 
 Panel_state state;
@@ -79,25 +64,6 @@ int fail(const std::string& reason)
     state.last_error = reason;
     state.failed = true;
     return 0;
-}
-
-void map_keys(ImGuiIO& io)
-{
-    const std::pair<ImGuiKey_, int> keys[] = {
-        {ImGuiKey_Tab, GLFW_KEY_TAB},          {ImGuiKey_LeftArrow, GLFW_KEY_LEFT},
-        {ImGuiKey_RightArrow, GLFW_KEY_RIGHT}, {ImGuiKey_UpArrow, GLFW_KEY_UP},
-        {ImGuiKey_DownArrow, GLFW_KEY_DOWN},   {ImGuiKey_PageUp, GLFW_KEY_PAGE_UP},
-        {ImGuiKey_PageDown, GLFW_KEY_PAGE_DOWN}, {ImGuiKey_Home, GLFW_KEY_HOME},
-        {ImGuiKey_End, GLFW_KEY_END},          {ImGuiKey_Insert, GLFW_KEY_INSERT},
-        {ImGuiKey_Delete, GLFW_KEY_DELETE},    {ImGuiKey_Backspace, GLFW_KEY_BACKSPACE},
-        {ImGuiKey_Space, GLFW_KEY_SPACE},      {ImGuiKey_Enter, GLFW_KEY_ENTER},
-        {ImGuiKey_Escape, GLFW_KEY_ESCAPE},    {ImGuiKey_KeyPadEnter, GLFW_KEY_KP_ENTER},
-        {ImGuiKey_A, GLFW_KEY_A},              {ImGuiKey_C, GLFW_KEY_C},
-        {ImGuiKey_V, GLFW_KEY_V},              {ImGuiKey_X, GLFW_KEY_X},
-        {ImGuiKey_Y, GLFW_KEY_Y},              {ImGuiKey_Z, GLFW_KEY_Z},
-    };
-    for (const auto& [imgui_key, glfw_key] : keys)
-        io.KeyMap[imgui_key] = glfw_key;
 }
 
 // Attributes that make sense for an entry of this kind and type.
@@ -254,44 +220,24 @@ void run_bar(const TwBar& bar)
     ImGui::End();
 }
 
-void update_frame_time(ImGuiIO& io)
+const Entry* button_with_shortcut(int key)
 {
-    const Clock::time_point now = Clock::now();
-    const float seconds = state.last_frame ? std::chrono::duration<float>(now - *state.last_frame).count() : 0.0f;
-    io.DeltaTime = std::max(seconds, 1e-4f);
-    state.last_frame = now;
+    for (const auto& bar : state.bars)
+        for (const Entry& entry : bar->entries)
+            if (entry.kind == Entry::Kind::button && entry.definition.key == key)
+                return &entry;
+    return nullptr;
 }
 
-// Presses go down at once; a release that came before any frame saw its
-// press is held back until one has.
-void press_or_release(bool& down, bool& pressed_since_frame, bool& release_pending, bool press)
+// Each key press presses its button, unless the last frame had a field
+// being typed into. Call it after ImGui::NewFrame, which tells that.
+void press_shortcuts(const std::vector<int>& keys)
 {
-    if (press) {
-        down = true;
-        pressed_since_frame = true;
-    } else if (pressed_since_frame) {
-        release_pending = true;
-    } else {
-        down = false;
-    }
-}
-
-void finish_pending_releases(bool* down, bool* pressed_since_frame, bool* release_pending, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (release_pending[i])
-            down[i] = false;
-        release_pending[i] = false;
-        pressed_since_frame[i] = false;
-    }
-}
-
-void update_modifiers(ImGuiIO& io)
-{
-    io.KeyCtrl = io.KeysDown[GLFW_KEY_LEFT_CONTROL] || io.KeysDown[GLFW_KEY_RIGHT_CONTROL];
-    io.KeyShift = io.KeysDown[GLFW_KEY_LEFT_SHIFT] || io.KeysDown[GLFW_KEY_RIGHT_SHIFT];
-    io.KeyAlt = io.KeysDown[GLFW_KEY_LEFT_ALT] || io.KeysDown[GLFW_KEY_RIGHT_ALT];
-    io.KeySuper = io.KeysDown[GLFW_KEY_LEFT_SUPER] || io.KeysDown[GLFW_KEY_RIGHT_SUPER];
+    if (ImGui::GetIO().WantTextInput)
+        return;
+    for (int key : keys)
+        if (const Entry* button = button_with_shortcut(key))
+            button->callback(button->client_data);
 }
 
 } // namespace
@@ -310,8 +256,8 @@ int TwInit(ETwGraphAPI graph_api, void*)
     // Nothing is written to the user's folder.
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
-    map_keys(io);
     ImGui::StyleColorsDark();
+    panel::start_input();
     ImGui_ImplOpenGL2_Init();
     state.started = true;
     return 1;
@@ -385,8 +331,7 @@ int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const
 
 int TwWindowSize(int width, int height)
 {
-    state.width = std::max(width, 0);
-    state.height = std::max(height, 0);
+    panel::record_window_size(width, height);
     return 1;
 }
 
@@ -398,15 +343,11 @@ int TwDraw()
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
 
-    ImGuiIO& io = ImGui::GetIO();
-    io.DisplaySize = ImVec2(static_cast<float>(state.width), static_cast<float>(state.height));
-    update_frame_time(io);
+    // ImGui takes input only before the frame starts.
+    const std::vector<int> pressed_keys = panel::feed_frame();
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
-    finish_pending_releases(io.MouseDown, state.button_pressed_since_frame, state.button_release_pending,
-                            mouse_buttons);
-    finish_pending_releases(io.KeysDown, state.key_pressed_since_frame, state.key_release_pending, key_count);
-    update_modifiers(io);
+    press_shortcuts(pressed_keys);
     for (const auto& bar : state.bars)
         run_bar(*bar);
     ImGui::Render();
@@ -419,51 +360,30 @@ int TwDraw()
 
 void TwEventMouseButtonGLFW(int button, int action)
 {
-    if (!state.started || button < 0 || button >= mouse_buttons)
-        return;
-    press_or_release(ImGui::GetIO().MouseDown[button], state.button_pressed_since_frame[button],
-                     state.button_release_pending[button], action == GLFW_PRESS);
+    if (state.started)
+        panel::record_mouse_button(button, action);
 }
 
 void TwMouseMotion(int x, int y)
 {
     if (state.started)
-        ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+        panel::record_mouse_position(x, y);
 }
 
 void TwMouseWheel(int position)
 {
-    if (!state.started)
-        return;
-    if (state.wheel_position)
-        ImGui::GetIO().MouseWheel += static_cast<float>(position - *state.wheel_position);
-    state.wheel_position = position;
+    if (state.started)
+        panel::record_wheel(position);
 }
 
 void TwEventKeyGLFW(int key, int action)
 {
-    if (!state.started)
-        return;
-    ImGuiIO& io = ImGui::GetIO();
-    if (key >= 0 && key < key_count) {
-        press_or_release(io.KeysDown[key], state.key_pressed_since_frame[key], state.key_release_pending[key],
-                         action == GLFW_PRESS);
-        update_modifiers(io);
-    }
-
-    // A button's shortcut, unless the key is being typed into a field.
-    if (action != GLFW_PRESS || io.WantTextInput)
-        return;
-    for (const auto& bar : state.bars)
-        for (const Entry& entry : bar->entries)
-            if (entry.kind == Entry::Kind::button && entry.definition.key == key) {
-                entry.callback(entry.client_data);
-                return;
-            }
+    if (state.started)
+        panel::record_key(key, action);
 }
 
 void TwEventCharGLFW(int character, int action)
 {
-    if (state.started && action == GLFW_PRESS && character > 0)
-        ImGui::GetIO().AddInputCharacter(static_cast<unsigned int>(character));
+    if (state.started)
+        panel::record_character(character, action);
 }

@@ -1,8 +1,8 @@
 // The control panel library: bars of buttons, separators and values bound
 // to the caller's variables, drawn over the scene with Dear ImGui. Edits
 // write straight into the bound variables; buttons call their callbacks.
-// All input reaches it through the five event handlers, which take the
-// window library's events as they come.
+// All input reaches it through the five event handlers, which record the
+// window library's events for the next TwDraw.
 #pragma once
 
 enum ETwGraphAPI { TW_OPENGL = 1 };
@@ -35,8 +35,9 @@ int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const
 
 // The framebuffer size in pixels.
 int TwWindowSize(int width, int height);
-// Runs the bars for this frame (edits and button callbacks happen here) and
-// draws them, leaving the caller's GL state as it was.
+// Runs the bars for this frame on the input recorded since the last one
+// (edits, button callbacks and shortcuts happen here) and draws them,
+// leaving the caller's GL state as it was.
 int TwDraw();
 
 // Event handlers for the window library. Keys are its key codes.

@@ -141,12 +141,14 @@ TEST_F(PanelE2E, ATypedColourRecoloursTheShape)
     EXPECT_EQ(picture.count(shape_yellow), 0);
 }
 
-TEST_F(PanelE2E, SpaceResetsToTheNewGridButNotWhileTypingAndEscEndsEvenWhenSlow)
+// Frames of the largest grid are slow enough for a quick tap's press and
+// release to arrive together, Ctrl's too.
+TEST_F(PanelE2E, SlowFramesKeepSpaceResetCtrlAInAFieldAndEsc)
 {
     const int default_mesh = editor.capture().count(shape_yellow);
     editor.scroll_down(bar_middle.x, bar_middle.y, 20);
-    type_into(slices_field_scrolled, "300");
-    type_into(bands_field_scrolled, "300");
+    type_into(slices_field_scrolled, "999");
+    type_into(bands_field_scrolled, "999");
 
     editor.click(n1_field_scrolled.x, n1_field_scrolled.y);
     editor.key("space");
@@ -158,8 +160,23 @@ TEST_F(PanelE2E, SpaceResetsToTheNewGridButNotWhileTypingAndEscEndsEvenWhenSlow)
     const Picture picture = editor.capture_until(denser);
     EXPECT_TRUE(denser(picture)) << picture.count(shape_yellow) << " lit pixels against " << default_mesh;
 
-    // Frames of 180,000 corners are slow enough for a quick tap's press and
-    // release to arrive together.
+    // Ctrl+A selects the text typed so far, so that "2" replaces it.
+    std::filesystem::create_directory(folder + "/shapes");
+    editor.click(n1_field_scrolled.x, n1_field_scrolled.y);
+    editor.type("7");
+    editor.key("ctrl+a");
+    editor.type("2");
+    editor.key("Return");
+    editor.scroll_down(bar_middle.x, bar_middle.y, -20);
+    editor.click(save_button.x, save_button.y);
+    const auto files = saved_files(folder, 1);
+    ASSERT_EQ(files.size(), 1u) << editor.standard_error();
+    Tparams expected;
+    set_start_values(expected);
+    expected.slices = expected.bands = 999;
+    expected.n1 = 2;
+    EXPECT_EQ(read_file(files[0]), snippet::text(expected));
+
     editor.key("Escape");
     EXPECT_EQ(editor.wait_for_exit(), 0);
 }

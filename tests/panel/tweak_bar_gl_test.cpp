@@ -4,13 +4,18 @@
 #include "app/Tparams.h"
 #include "app/shapebar.h"
 #include "panel/tweak_bar.h"
+#include "tests/support/child_process.h"
 #include "tests/support/gl_fixture.h"
 
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
 
+#include <climits>
 #include <cstring>
+#include <filesystem>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -222,4 +227,88 @@ TEST_F(PanelTest, TheShortcutPressesItsButtonUnlessAFieldIsBeingTyped)
     press(GLFW_KEY_ENTER);
     press(GLFW_KEY_SPACE);
     EXPECT_EQ(presses, 2);
+}
+
+// Seeded random events of every kind, one per frame, many per frame and none
+// for runs of frames, on the editor's own bar. In a child, so that an abort
+// fails the test; its context is its own, as GL threads do not survive a fork.
+TEST(PanelInput, NoEventSequenceEndsTheProgramOrLeavesAValueOutOfRange)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("panel-input-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder / "shapes");  // for Save
+    const auto result = test_support::run_in_child([&] {
+        std::filesystem::current_path(folder);
+        glfwInit();
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        glfwMakeContextCurrent(glfwCreateWindow(400, 400, "input", nullptr, nullptr));
+        Tparams params;
+        set_start_values(params);
+
+        const int keys[] = {GLFW_KEY_TAB, GLFW_KEY_LEFT, GLFW_KEY_RIGHT, GLFW_KEY_UP, GLFW_KEY_DOWN,
+                            GLFW_KEY_PAGE_UP, GLFW_KEY_PAGE_DOWN, GLFW_KEY_HOME, GLFW_KEY_END, GLFW_KEY_INSERT,
+                            GLFW_KEY_DELETE, GLFW_KEY_BACKSPACE, GLFW_KEY_SPACE, GLFW_KEY_ENTER, GLFW_KEY_ESCAPE,
+                            GLFW_KEY_KP_ENTER, GLFW_KEY_A, GLFW_KEY_C, GLFW_KEY_V, GLFW_KEY_X, GLFW_KEY_Y,
+                            GLFW_KEY_Z, GLFW_KEY_1, GLFW_KEY_LEFT_CONTROL, GLFW_KEY_RIGHT_CONTROL,
+                            GLFW_KEY_LEFT_SHIFT, GLFW_KEY_RIGHT_SHIFT, GLFW_KEY_LEFT_ALT, GLFW_KEY_RIGHT_ALT,
+                            GLFW_KEY_LEFT_SUPER, GLFW_KEY_RIGHT_SUPER, GLFW_KEY_UNKNOWN, 600};
+        const int characters[] = {'0', '7', '.', '-', 'e', '+', 'x', ' ',
+                                  0xE9, 0x20AC, 0x1F600, 0xD800, 0x110000, -5, 0};
+        const int sizes[][2] = {{0, 0}, {400, 0}, {1, 1}, {120, 90}, {400, 400}};
+        std::mt19937 random(2);
+        const auto pick = [&](int count) { return static_cast<int>(random() % static_cast<unsigned>(count)); };
+        int wheel = 0, events_per_frame = 1;
+        bool typing = false;
+        for (int event = 0; event < 6000; ++event) {
+            // Runs of events on a fresh bar scrolled to its fields; every other
+            // one types into a field, without clicks that would end that.
+            if (event % 200 == 0) {
+                TwTerminate();
+                TwInit(TW_OPENGL, nullptr);
+                TwWindowSize(400, 400);
+                init_shapebar(TwNewBar("Supershape"), params);
+                TwMouseMotion(120, 200);
+                TwMouseWheel(wheel);
+                TwMouseWheel(wheel -= 30);
+                if ((typing = pick(2))) {
+                    TwMouseMotion(130 + pick(40), 43 + 23 * pick(13));
+                    TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
+                    TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
+                }
+            }
+            if (event % 400 == 0)
+                events_per_frame = pick(2) ? 1 : pick(2) ? 2 + pick(60) : 1000;
+            const int action = pick(2) ? GLFW_PRESS : GLFW_RELEASE;
+            // Buttons -1 and past 4 are none ImGui knows; only those while typing.
+            const int button = typing ? -1 : pick(3) ? GLFW_MOUSE_BUTTON_LEFT : pick(10) - 1;
+            switch (pick(20)) {
+            case 0: case 1: case 2: case 3: case 4: TwEventKeyGLFW(keys[pick(std::size(keys))], action); break;
+            case 5: case 6: case 7: TwEventMouseButtonGLFW(button, action); break;
+            case 8: case 9: TwMouseMotion(130 + pick(100), 40 + pick(290)); break;  // over the fields
+            case 10: TwMouseMotion(pick(300) - 20, pick(400) - 20); break;
+            case 11: TwMouseMotion(pick(2) ? -1 : INT_MAX, pick(2) ? -1 : INT_MIN); break;
+            case 12: TwMouseWheel(wheel += pick(8) ? pick(7) - 3 : pick(2000) - 1000); break;
+            case 13: TwWindowSize(sizes[pick(5)][0], sizes[pick(5)][1]); break;
+            default: TwEventCharGLFW(characters[pick(std::size(characters))], GLFW_PRESS); break;
+            }
+            if (event % events_per_frame == 0)
+                for (int frame = pick(20) ? 1 : pick(30); frame > 0; --frame)
+                    TwDraw();
+        }
+        TwTerminate();
+        glfwTerminate();
+
+        const std::tuple<const char*, float, float, float> values[] = {
+            {"a", params.a, -999, 999},         {"b", params.b, -999, 999},       {"m", params.m, -999, 999},
+            {"n1", params.n1, -999, 999},       {"n2", params.n2, -999, 999},     {"n3", params.n3, -999, 999},
+            {"radius", params.radius, -999, 999}, {"slices", params.slices, 1, 999}, {"bands", params.bands, 1, 999},
+            {"scale", params.scale, 0.01f, 99}, {"xrot", params.xrot, -3600, 3600}, {"yrot", params.yrot, -3600, 3600},
+            {"zrot", params.zrot, -3600, 3600}, {"tx", params.tx, -100, 100},     {"ty", params.ty, -100, 100},
+            {"tz", params.tz, -100, 100}};
+        for (const auto& [name, value, low, high] : values)
+            if (!(value >= low && value <= high))
+                std::printf("%s = %g ", name, value);
+    });
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(result.standard_output, "") << "out of range";
 }

@@ -163,7 +163,7 @@ Picture Editor_process::capture_until(const std::function<bool(const Picture&)>&
 
 void Editor_process::key(const std::string& keysym)
 {
-    run_command("xdotool windowfocus " + window() + " key " + keysym + " sleep 0.2");
+    run_command("xdotool windowfocus " + window() + " key --delay 0 " + keysym + " sleep 0.2");
 }
 
 void Editor_process::type(const std::string& text)
@@ -191,8 +191,10 @@ void Editor_process::point_away()
 
 void Editor_process::scroll_down(int x, int y, int notches)
 {
+    // X buttons 4 and 5 turn the wheel away from and towards the user.
     run_command("xdotool mousemove --window " + window() + " " + std::to_string(x) + " " + std::to_string(y) +
-                " sleep 0.1 click --repeat " + std::to_string(notches) + " --delay 30 5 sleep 0.2");
+                " sleep 0.1 click --repeat " + std::to_string(std::abs(notches)) + " --delay 30 " +
+                (notches < 0 ? "4" : "5") + " sleep 0.2");
 }
 
 void Editor_process::request_close()

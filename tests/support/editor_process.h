@@ -52,6 +52,8 @@ public:
     // Captures until `wanted` holds or `seconds` pass; returns the last picture.
     Picture capture_until(const std::function<bool(const Picture&)>& wanted, double seconds = 20);
 
+    // Taps a key or a chord such as ctrl+a quickly, as a user does: every
+    // press, then every release, with no pause between them.
     void key(const std::string& keysym);
     void type(const std::string& text);
     // Left clicks at a position in window coordinates.
@@ -60,7 +62,8 @@ public:
     void point_at(int x, int y);
     // Moves the pointer off the window, to the display's far corner.
     static void point_away();
-    // Turns the wheel by `notches` towards the user over a position.
+    // Turns the wheel by `notches` towards the user over a position; by
+    // -`notches` away from the user when `notches` is negative.
     void scroll_down(int x, int y, int notches);
     // Asks, as the window system does for the frame's close button, that the
     // window be closed.
