@@ -114,11 +114,15 @@ void gallery(benchmark::State& state)
             params.color[1] = static_cast<std::uint8_t>(5 * i);
             shapes.push_back(build_shape(params));
             const std::string name = "shape_" + std::to_string(i) + ".bas";
-            sheet_entries.push_back({name, true, model_of(*shapes.back(), params, false)});
+            sheet_entries.push_back({name, "", model_of(*shapes.back(), params, false)});
         }
         phases.mark(phases.build);
         offscreen::Image sheet;
-        if (auto drawn = renderer.gallery(sheet_entries, {}, sheet); !drawn.ok())
+        const auto source = [&](int index, offscreen::Gallery_entry& entry) {
+            entry = sheet_entries[static_cast<std::size_t>(index)];
+            return offscreen::Status{};
+        };
+        if (auto drawn = renderer.gallery(entries, source, {}, sheet); !drawn.ok())
             return fail(state, drawn);
         phases.mark(phases.draw);
         benchmark::DoNotOptimize(offscreen::encode_png(sheet));

@@ -2,8 +2,6 @@
 
 #include <stb_image_write.h>
 
-#include <cerrno>
-#include <cstring>
 #include <limits>
 #include <new>
 
@@ -43,17 +41,6 @@ std::vector<std::uint8_t> encode_png(const Image& image)
     if (done == 0 || encoded.failed)
         return {};
     return std::move(encoded.bytes);
-}
-
-Status write_png(const Image& image, std::FILE* file)
-{
-    const std::vector<std::uint8_t> bytes = encode_png(image);
-    if (bytes.empty())
-        return {"cannot encode the picture as PNG"};
-    errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0)
-        return {std::string("cannot write the PNG file: ") + (errno != 0 ? std::strerror(errno) : "write failed")};
-    return {};
 }
 
 } // namespace offscreen

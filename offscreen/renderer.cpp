@@ -18,8 +18,7 @@ namespace {
 
 // The sheet's ground, between and around the black thumbnails.
 constexpr GLfloat ground[] = {40 / 255.0f, 40 / 255.0f, 40 / 255.0f};
-constexpr char unreadable_text[] = "cannot read";
-constexpr GLubyte unreadable_color[] = {255, 96, 96};
+constexpr GLubyte failure_color[] = {255, 96, 96};
 // A name's baseline above the bottom of its strip, with room for descenders.
 constexpr int label_baseline = 5;
 // Rows of cells drawn at once: as many as fit a framebuffer of this many
@@ -108,17 +107,11 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
     return {};
 }
 
-Status Renderer::gallery(const std::vector<Gallery_entry>& entries, const Gallery_options& options, Image& sheet)
+Status Renderer::gallery(int count, const Gallery_source& source, const Gallery_options& options, Image& sheet)
 {
-    if (entries.size() > static_cast<std::size_t>(Sheet_layout::max_pixels))
-        return {"too many entries for one sheet"};
     Sheet_layout layout;
-    if (Status laid = layout_sheet(static_cast<int>(entries.size()), options, layout); !laid.ok())
+    if (Status laid = layout_sheet(count, options, layout); !laid.ok())
         return laid;
-    for (const Gallery_entry& entry : entries)
-        if (entry.readable)
-            if (Status checked = check_model(entry.model); !checked.ok())
-                return {entry.name + ": " + checked.error};
 
     const long long band_rows = band_pixels / (static_cast<long long>(layout.width) * layout.row_pitch());
     const int rows_per_band = static_cast<int>(std::clamp<long long>(band_rows, 1, layout.rows));
@@ -147,10 +140,15 @@ Status Renderer::gallery(const std::vector<Gallery_entry>& entries, const Galler
         glEnable(GL_SCISSOR_TEST);
         const int end = std::min(layout.count, end_row * layout.columns);
         for (int index = first_row * layout.columns; index < end; ++index) {
-            const Gallery_entry& entry = entries[static_cast<std::size_t>(index)];
-            if (Status drawn = draw_cell(layout, entry, index, options.turn, top, framebuffer_height); !drawn.ok()) {
+            Gallery_entry entry;
+            Status drawn = source(index, entry);
+            if (drawn.ok() && entry.failure.empty())
+                drawn = check_model(entry.model);
+            if (drawn.ok())
+                drawn = draw_cell(layout, entry, index, options.turn, top, framebuffer_height);
+            if (!drawn.ok()) {
                 glDisable(GL_SCISSOR_TEST);
-                return {entry.name + ": " + drawn.error};
+                return {entry.name.empty() ? drawn.error : entry.name + ": " + drawn.error};
             }
         }
         glDisable(GL_SCISSOR_TEST);
@@ -218,15 +216,15 @@ Status Renderer::draw_cell(const Sheet_layout& layout, const Gallery_entry& entr
     const int label_y = thumb_y - Sheet_layout::label_height;
 
     glScissor(x, thumb_y, layout.thumb_width, layout.thumb_height);
-    if (entry.readable) {
+    if (entry.failure.empty()) {
         if (Status drawn = draw_model(entry.model, x, thumb_y, layout.thumb_width, layout.thumb_height, turn);
             !drawn.ok())
             return drawn;
     } else {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         pixel_view(x, thumb_y, layout.thumb_width, layout.thumb_height);
-        glColor3ubv(unreadable_color);
-        print_centred(*font, unreadable_text, layout.thumb_width, layout.thumb_height / 2 - font_glyphs::height / 2);
+        glColor3ubv(failure_color);
+        print_centred(*font, entry.failure, layout.thumb_width, layout.thumb_height / 2 - font_glyphs::height / 2);
     }
     glScissor(x, label_y, layout.thumb_width, Sheet_layout::label_height);
     pixel_view(x, label_y, layout.thumb_width, Sheet_layout::label_height);

@@ -8,6 +8,7 @@
 #include "offscreen/status.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,10 +51,16 @@ struct Picture_options {
 struct Gallery_entry {
     // Shown under the thumbnail, fitted to its width.
     std::string name;
-    // An entry that could not be read gets a cell saying so.
-    bool readable = true;
+    // Shown in the cell instead of a thumbnail, such as "cannot read"; empty
+    // when there is a model to draw.
+    std::string failure;
     Model model;
 };
+
+// Fills in entry `index` of a sheet. The sheet asks for each entry once, in
+// order, and is done with it before asking for the next, so the source may
+// reuse the storage the model points into. A failure ends the sheet.
+using Gallery_source = std::function<Status(int index, Gallery_entry& entry)>;
 
 class Renderer {
 public:
@@ -72,11 +79,11 @@ public:
     // into `picture`, which is left alone on failure.
     Status picture(const Model& model, const Picture_options& options, Image& picture);
 
-    // One sheet with a thumbnail per entry, row by row in their order, each
-    // with its name under it in white; a cell of an unreadable entry says
-    // "cannot read" instead of a thumbnail. Into `sheet`, which is left
+    // One sheet of `count` entries, each a thumbnail with its name under it
+    // in white, row by row in their order; a cell whose entry has a failure
+    // shows that text instead of a thumbnail. Into `sheet`, which is left
     // alone on failure.
-    Status gallery(const std::vector<Gallery_entry>& entries, const Gallery_options& options, Image& sheet);
+    Status gallery(int count, const Gallery_source& source, const Gallery_options& options, Image& sheet);
 
 private:
     Status check_model(const Model& model) const;

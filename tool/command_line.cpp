@@ -2,6 +2,8 @@
 // only fills the option records of commands.h.
 #include "tool/commands.h"
 
+#include "offscreen/renderer.h"
+
 #include <CLI/CLI.hpp>
 
 #include <charconv>
@@ -12,6 +14,9 @@ namespace shapetool {
 namespace {
 
 constexpr char version_text[] = "shapetool 1.0.0";
+constexpr int offscreen_max_side = offscreen::Picture_options::max_side;
+constexpr int offscreen_min_thumb = offscreen::Sheet_layout::min_thumb_side;
+constexpr int offscreen_max_thumb = offscreen::Sheet_layout::max_thumb_side;
 
 const char* const parameters_help =
     "Parameters may be given as flags instead of, or on top of, a snippet: "
@@ -76,9 +81,50 @@ void add_color_flag(CLI::App& command, std::optional<std::array<std::uint8_t, 4>
         ->group("Parameters");
 }
 
-void add_shape_inputs(CLI::App& command, Shape_inputs& inputs)
+// "WxH", each side from 1 to `largest`.
+void add_size_flag(CLI::App& command, const std::string& name, int& width, int& height, int smallest, int largest,
+                   const std::string& help)
 {
-    command.add_option("FILE", inputs.files, "snippet files saved by the editor");
+    command
+        .add_option_function<std::string>(
+            "--" + name,
+            [&width, &height, name, smallest, largest](const std::string& text) {
+                const auto by = text.find('x');
+                int sides[2] = {0, 0};
+                bool valid = by != std::string::npos;
+                for (int i = 0; valid && i < 2; ++i) {
+                    const char* first = text.data() + (i == 0 ? 0 : by + 1);
+                    const char* last = i == 0 ? text.data() + by : text.data() + text.size();
+                    valid = std::from_chars(first, last, sides[i]).ptr == last && first != last &&
+                            sides[i] >= smallest && sides[i] <= largest;
+                }
+                if (!valid)
+                    throw CLI::ValidationError("--" + name, "expected WIDTHxHEIGHT, each from " +
+                                                                std::to_string(smallest) + " to " +
+                                                                std::to_string(largest));
+                width = sides[0];
+                height = sides[1];
+            },
+            help)
+        ->type_name("WxH");
+}
+
+void add_turn_flag(CLI::App& command, float& turn)
+{
+    command.add_option_function<double>(
+               "--turn",
+               [&turn](double degrees) {
+                   if (!std::isfinite(degrees) || std::fabs(degrees) > 1e6)
+                       throw CLI::ValidationError("--turn", "expected degrees, a finite number");
+                   turn = static_cast<float>(degrees);
+               },
+               "turn the shape by DEG degrees about the vertical axis")
+        ->type_name("DEG");
+}
+
+void add_shape_inputs(CLI::App& command, Shape_inputs& inputs, const char* positional_help = nullptr)
+{
+    command.add_option("FILE", inputs.files, positional_help ? positional_help : "snippet files saved by the editor");
     Parameter_flags& flags = inputs.flags;
     add_float_flag(command, "a", flags.a, "superformula a");
     add_float_flag(command, "b", flags.b, "superformula b");
@@ -97,7 +143,8 @@ void add_shape_inputs(CLI::App& command, Shape_inputs& inputs)
 
 int run(int argc, const char* const argv[], Console& console)
 {
-    CLI::App app("Turns snippets saved by the supershape editor into meshes.", "shapetool");
+    CLI::App app("Turns snippets saved by the supershape editor into meshes and pictures, without a display.",
+                 "shapetool");
     app.set_version_flag("--version", version_text);
     app.require_subcommand(1);
     app.footer(parameters_help);
@@ -129,6 +176,42 @@ int run(int argc, const char* const argv[], Console& console)
                            "  shapetool export shapes/*.bas --outdir meshes --format glb\n"
                            "  shapetool export --m 6 --n1 0.5 --slices 200 --bands 200 -o flower.3mf");
 
+    Render_options render_options;
+    CLI::App* render_command = app.add_subcommand(
+        "render", "Draw each shape as the editor does, in its colour on black, into a PNG file.");
+    add_shape_inputs(*render_command, render_options.inputs);
+    CLI::Option* picture = render_command->add_option("-o,--output", render_options.output, "the PNG file, for one shape");
+    CLI::Option* pictures =
+        render_command->add_option("--outdir", render_options.outdir, "the folder for one PNG file per shape");
+    picture->excludes(pictures);
+    add_size_flag(*render_command, "size", render_options.width, render_options.height, 1,
+                  offscreen_max_side, "the picture's size in pixels (default 640x480)");
+    render_command->add_flag("--solid", render_options.solid, "draw the closed mesh as a lit surface");
+    add_turn_flag(*render_command, render_options.turn);
+    render_command->footer("Examples:\n  shapetool render shapes/star.bas -o star.png --size 1280x960\n"
+                           "  shapetool render shapes/*.bas --outdir pictures --solid --turn 30");
+
+    Gallery_options gallery_options;
+    CLI::App* gallery_command = app.add_subcommand(
+        "gallery", "Draw one contact sheet: a thumbnail per snippet, each with its file name under it.");
+    add_shape_inputs(*gallery_command, gallery_options.inputs, "snippet files, or folders of them");
+    gallery_command->add_option("-o,--output", gallery_options.output, "the PNG file")->required();
+    gallery_command
+        ->add_option_function<int>(
+            "--columns",
+            [&gallery_options](int columns) {
+                if (columns < 1 || columns > 1000)
+                    throw CLI::ValidationError("--columns", "expected a whole number from 1 to 1000");
+                gallery_options.columns = columns;
+            },
+            "thumbnails a row (default: about as many as rows)")
+        ->type_name("N");
+    add_size_flag(*gallery_command, "thumb", gallery_options.thumb_width, gallery_options.thumb_height,
+                  offscreen_min_thumb, offscreen_max_thumb, "each thumbnail's size in pixels (default 160x120)");
+    gallery_command->add_flag("--solid", gallery_options.solid, "draw closed meshes as lit surfaces");
+    add_turn_flag(*gallery_command, gallery_options.turn);
+    gallery_command->footer("Example: shapetool gallery shapes -o gallery.png --columns 4 --solid");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -138,6 +221,10 @@ int run(int argc, const char* const argv[], Console& console)
     }
     if (info_command->parsed())
         return info(info_options, console);
+    if (render_command->parsed())
+        return render(render_options, console);
+    if (gallery_command->parsed())
+        return gallery(gallery_options, console);
     return export_meshes(export_options, console);
 }
 

@@ -1,25 +1,16 @@
-// The commands: each shape is read, meshed like the editor's Reset and then
-// measured or written. A bad file is reported and the batch goes on.
+// The mesh commands: each shape is read, meshed like the editor's Reset and
+// then measured or written. A bad file is reported and the batch goes on.
 #include "tool/commands.h"
 
-#include "app/Tparams.h"
-#include "mesh/closed_mesh.h"
 #include "mesh/statistics.h"
 #include "mesh/writers.h"
-#include "output/atomic_file.h"
-#include "runtime/fatal_error.h"
-#include "shape/Tsupershape.h"
-#include "snippet/snippet.h"
 #include "tool/progress.h"
+#include "tool/shapes.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
-#include <filesystem>
-#include <map>
-#include <set>
 
 namespace shapetool {
 
@@ -46,74 +37,6 @@ void Parameter_flags::apply(Tparams& params) const
 }
 
 namespace {
-
-// The name a shape given by flags alone goes by in messages.
-constexpr char flags_only_name[] = "(parameters)";
-
-struct Named_shape {
-    std::string name;
-    std::optional<Tparams> params;
-    std::string error;
-};
-
-// The shapes of `inputs` in order, read and with the flags applied; a file
-// that cannot be read keeps its message.
-std::vector<Named_shape> read_shapes(const Shape_inputs& inputs)
-{
-    std::vector<Named_shape> shapes;
-    if (inputs.files.empty()) {
-        Tparams params;
-        set_start_values(params);
-        inputs.flags.apply(params);
-        shapes.push_back({flags_only_name, params, ""});
-        return shapes;
-    }
-    for (const std::string& file : inputs.files) {
-        snippet::Read_result read = snippet::read_file(file);
-        if (read.params)
-            inputs.flags.apply(*read.params);
-        shapes.push_back({file, std::move(read.params), std::move(read.error)});
-    }
-    return shapes;
-}
-
-// A shape as the editor's Reset leaves it, and its mesh: the closed surface,
-// or the editor's own grid when `raw`.
-class Meshed_shape {
-public:
-    // Empty reason on success.
-    std::string make(const Tparams& params, bool raw)
-    {
-        try {
-            mesh::reset_like_editor(shape_, params);
-            const mesh::Status status =
-                raw ? mesh::raw_view(shape_, view_) : mesh::build_closed_mesh(shape_, params.scale, closed_);
-            if (!status.ok())
-                return "cannot mesh: " + status.reason;
-            if (!raw)
-                view_ = closed_.view();
-            return "";
-        } catch (const runtime::Failure& failure) {
-            return std::string("cannot mesh: ") + failure.what();
-        }
-    }
-
-    const mesh::Mesh_view& view() const { return view_; }
-
-private:
-    Nsupershape::Tsupershape shape_;
-    mesh::Closed_mesh closed_;
-    mesh::Mesh_view view_;
-};
-
-// 1234567 as "1,234,567".
-std::string grouped(std::size_t number)
-{
-    std::string digits = std::to_string(number);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
-}
 
 std::string shortest(float value)
 {
@@ -166,43 +89,11 @@ void print_statistics(std::ostream& out, const std::string& name, const Tparams&
         << "  volume      " << s.integrals.volume << '\n';
 }
 
-// The worse of two outcomes: an output failure outranks bad input.
-int worse(int first, int second)
-{
-    return std::max(first, second);
-}
-
-int usage_error(Console& console, const std::string& message)
-{
-    console.err << "shapetool " << message << "\nRun with --help for more information.\n";
-    return exit_usage;
-}
-
-std::string output_beside(const std::string& folder, const std::string& stem, std::optional<mesh::Format> format)
-{
-    return (std::filesystem::path(folder) / (stem + "." + (format ? mesh::extension_of(*format) : ""))).string();
-}
-
-// Why the outputs cannot all be written: two that share a name, or one that
-// would replace an input. Empty when they can.
-std::string clashing_output(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs)
-{
-    std::error_code ignored;
-    const auto same_file = [&](const std::string& path) { return std::filesystem::weakly_canonical(path, ignored); };
-    std::set<std::filesystem::path> seen;
-    for (const std::string& input : inputs)
-        seen.insert(same_file(input));
-    for (const std::string& output : outputs)
-        if (!seen.insert(same_file(output)).second)
-            return output + " would be written twice, or replace an input";
-    return "";
-}
-
 } // namespace
 
 int info(const Info_options& options, Console& console)
 {
-    if (!options.inputs.flags.any() && options.inputs.files.empty())
+    if (options.inputs.files.empty() && !options.inputs.flags.any())
         return usage_error(console, "info: name snippet files or give parameter flags");
     const std::vector<Named_shape> shapes = read_shapes(options.inputs);
     int status = exit_success;
@@ -211,7 +102,8 @@ int info(const Info_options& options, Console& console)
         std::string error = shape.error;
         Meshed_shape meshed;
         if (shape.params) {
-            const std::string reason = meshed.make(*shape.params, options.raw);
+            const std::string reason =
+                meshed.make(*shape.params, options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed);
             if (!reason.empty())
                 error = shape.name + ": " + reason;
         }
@@ -245,31 +137,18 @@ int info(const Info_options& options, Console& console)
 
 int export_meshes(const Export_options& options, Console& console)
 {
-    const Shape_inputs& inputs = options.inputs;
-    std::optional<mesh::Format> format;
-    std::vector<std::string> outputs;
-    if (!options.output.empty()) {
-        if (inputs.files.size() > 1)
-            return usage_error(console, "export: -o names one output; give several shapes --outdir and --format");
-        format = mesh::format_for_path(options.output);
-        outputs.push_back(options.output);
-    } else if (!options.outdir.empty()) {
-        format = mesh::format_named(options.format);
-        for (const std::string& file : inputs.files)
-            outputs.push_back(output_beside(options.outdir, std::filesystem::path(file).stem().string(), format));
-        if (inputs.files.empty())
-            outputs.push_back(output_beside(options.outdir, "supershape", format));
-    } else {
-        return usage_error(console, "export: give -o OUT.ext, or --outdir DIR and --format ext");
-    }
+    const std::optional<mesh::Format> format =
+        options.output.empty() ? mesh::format_named(options.format) : mesh::format_for_path(options.output);
     if (!format)
         return usage_error(console, "export: the format must be one of stl, obj, ply, glb, 3mf");
-    if (const std::string clash = clashing_output(inputs.files, outputs); !clash.empty())
-        return usage_error(console, "export: " + clash);
-    if (!inputs.flags.any() && inputs.files.empty())
-        return usage_error(console, "export: name snippet files or give parameter flags");
+    std::string problem;
+    const std::vector<std::string> outputs =
+        plan_outputs(options.inputs, options.output, options.outdir, mesh::extension_of(*format), problem);
+    if (!problem.empty())
+        return usage_error(console, "export: " + problem);
 
-    const std::vector<Named_shape> shapes = read_shapes(inputs);
+    const std::vector<Named_shape> shapes = read_shapes(options.inputs);
+    const auto kind = options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed;
     Progress progress(console.err, console.err_is_terminal, shapes.size());
     int status = exit_success;
     for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -283,19 +162,15 @@ int export_meshes(const Export_options& options, Console& console)
             continue;
         }
         Meshed_shape meshed;
-        if (const std::string reason = meshed.make(*shape.params, options.raw); !reason.empty()) {
+        if (const std::string reason = meshed.make(*shape.params, kind); !reason.empty()) {
             fail(exit_bad_input, shape.name + ": " + reason);
             continue;
         }
-        output::Atomic_file file(outputs[i]);
-        if (file.status().ok()) {
-            if (const int error = mesh::write_mesh(*format, file.stream(), meshed.view(), *shape.params)) {
-                fail(exit_output_failed, "cannot write " + outputs[i] + ": " + std::strerror(error));
-                continue;
-            }
-        }
-        if (const output::Status committed = file.commit(); !committed.ok()) {
-            fail(exit_output_failed, committed.message);
+        const std::string failure = write_whole(outputs[i], [&](std::FILE* file) {
+            return mesh::write_mesh(*format, file, meshed.view(), *shape.params);
+        });
+        if (!failure.empty()) {
+            fail(exit_output_failed, failure);
             continue;
         }
         progress.done(shape.name + " -> " + outputs[i] + ": " + grouped(meshed.view().triangle_count) + " triangles",

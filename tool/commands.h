@@ -63,8 +63,33 @@ struct Export_options {
     bool raw = false;
 };
 
+struct Render_options {
+    Shape_inputs inputs;
+    // One PNG file, or a folder with one per input.
+    std::string output;
+    std::string outdir;
+    int width = 640, height = 480;
+    // The closed mesh as a lit surface instead of the wire strip.
+    bool solid = false;
+    // Degrees about the vertical axis.
+    float turn = 0.0f;
+};
+
+struct Gallery_options {
+    // Snippet files, and folders whose .bas files are taken in name order.
+    Shape_inputs inputs;
+    std::string output;
+    // 0: about as many columns as rows.
+    int columns = 0;
+    int thumb_width = 160, thumb_height = 120;
+    bool solid = false;
+    float turn = 0.0f;
+};
+
 int info(const Info_options& options, Console& console);
 int export_meshes(const Export_options& options, Console& console);
+int render(const Render_options& options, Console& console);
+int gallery(const Gallery_options& options, Console& console);
 
 // Parses `argv` and runs the command it names.
 int run(int argc, const char* const argv[], Console& console);

@@ -1,17 +1,16 @@
-// PNG files read back by stb's own decoder, write failures on a real full
-// device, and the names fitted under thumbnails.
+// PNG files read back by stb's own decoder, and the names fitted under
+// thumbnails.
 #include "offscreen/png.h"
 #include "offscreen/sheet.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
-#include <cstdio>
 #include <random>
 
 using offscreen::Image;
 
-TEST(Png, DecodesToTheSamePixelsAndReportsAFullDisk)
+TEST(Png, DecodesToTheSamePixels)
 {
     std::mt19937 random(12);
     for (const auto& [width, height] : {std::pair{1, 1}, {7, 5}, {64, 3}}) {
@@ -28,19 +27,8 @@ TEST(Png, DecodesToTheSamePixelsAndReportsAFullDisk)
         EXPECT_EQ(std::vector<std::uint8_t>(decoded, decoded + image.rgb.size()), image.rgb);
         EXPECT_EQ(w * 1000 + h, width * 1000 + height);
         stbi_image_free(decoded);
-
-        std::FILE* scratch = std::tmpfile();
-        ASSERT_TRUE(offscreen::write_png(image, scratch).ok());
-        EXPECT_EQ(std::ftell(scratch), static_cast<long>(file.size()));
-        std::fclose(scratch);
     }
     EXPECT_TRUE(offscreen::encode_png(Image{}).empty());
-
-    Image pixel{1, 1, {1, 2, 3}};
-    std::FILE* full = std::fopen("/dev/full", "wb");
-    ASSERT_NE(full, nullptr);
-    EXPECT_FALSE(offscreen::write_png(pixel, full).ok());
-    std::fclose(full);
 }
 
 TEST(Sheet, LabelsFitTheirWidth)

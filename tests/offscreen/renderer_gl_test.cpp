@@ -92,6 +92,14 @@ offscreen::Model wire(const Tsupershape& shape, Rgb c)
     return {&shape, {}, {std::uint8_t(c.r), std::uint8_t(c.g), std::uint8_t(c.b), 255}};
 }
 
+offscreen::Gallery_source from(const std::vector<offscreen::Gallery_entry>& entries)
+{
+    return [&entries](int index, offscreen::Gallery_entry& entry) {
+        entry = entries.at(static_cast<std::size_t>(index));
+        return offscreen::Status{};
+    };
+}
+
 class Offscreen : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -163,9 +171,9 @@ TEST_F(Offscreen, GalleryHasACellPerEntryWithItsNameUnderIt)
     const Tsupershape star;
     const Tsupershape other(1.0f, 20, 20, 1, 1, 6, 0.6f, 1.2f, 1.7f);
     const std::vector<Rgb> colours = {{255, 255, 64}, {40, 200, 90}, {0, 0, 0}};
-    const std::vector<offscreen::Gallery_entry> entries = {{"star.bas", true, wire(star, colours[0])},
-                                                           {"other.bas", true, wire(other, colours[1])},
-                                                           {"gone.bas", false, {}}};
+    const std::vector<offscreen::Gallery_entry> entries = {{"star.bas", "", wire(star, colours[0])},
+                                                           {"other.bas", "", wire(other, colours[1])},
+                                                           {"gone.bas", "cannot read", {}}};
     Image sheet;
     // A framebuffer of another size before.
     ASSERT_TRUE(renderer->picture(wire(star, colours[0]), {64, 64, 0.0f}, sheet).ok());
@@ -173,7 +181,7 @@ TEST_F(Offscreen, GalleryHasACellPerEntryWithItsNameUnderIt)
     options.columns = 3;
     options.thumb_width = 96;
     options.thumb_height = 72;
-    ASSERT_TRUE(renderer->gallery(entries, options, sheet).ok());
+    ASSERT_TRUE(renderer->gallery(3, from(entries), options, sheet).ok());
     ASSERT_GT(sheet.width, 3 * 96);
     const auto white = [](const Rgb& p) { return p == Rgb{255, 255, 255}; };
     const auto message = [](const Rgb& p) { return p.r == 255 && p.g < 128; };
@@ -216,16 +224,18 @@ TEST_F(Offscreen, BadRequestsAreRefusedAndLeaveTheImage)
         EXPECT_FALSE(renderer->picture(model, options, image).error.empty());
         EXPECT_EQ(image.rgb, before.rgb);
     }
-    const std::vector<offscreen::Gallery_entry> one = {{"a", true, grey}};
+    const std::vector<offscreen::Gallery_entry> one = {{"a", "", grey}};
     const std::pair<std::vector<offscreen::Gallery_entry>, offscreen::Gallery_options> sheets[] = {
         {{}, {}}, {one, {-1, 160, 120, 0}}, {one, {0, 8, 8, 0}}, {{200, one[0]}, {200, 2048, 64, 0}},
-        {{{"b", true, {nullptr, broken, {}}}}, {}}};
+        {{{"b", "", {nullptr, broken, {}}}}, {}}};
     for (const auto& [entries, options] : sheets) {
         Image image = before;
-        EXPECT_FALSE(renderer->gallery(entries, options, image).error.empty());
+        EXPECT_FALSE(renderer->gallery(static_cast<int>(entries.size()), from(entries), options, image).error.empty());
         EXPECT_EQ(image.rgb, before.rgb);
     }
-    Image image;
+    Image image = before;
+    const auto refusing = [](int, offscreen::Gallery_entry&) { return offscreen::Status{"no such entry"}; };
+    EXPECT_EQ(renderer->gallery(1, refusing, {}, image).error, "no such entry");
     EXPECT_TRUE(renderer->picture(grey, {32, 32, 0}, image).ok()) << "still usable";
     offscreen::Renderer closed;
     EXPECT_FALSE(closed.picture(grey, {}, image).ok());
