@@ -10,19 +10,18 @@
 #include <utility>
 #include <vector>
 
-namespace {
-
 using Bitmap = std::vector<int>;
 
-Bitmap glyph(char c)
+static Bitmap glyph(char c)
 {
     const std::uint8_t* rows = font_glyphs::bitmaps[c - font_glyphs::first_code];
     return {rows, rows + font_glyphs::height};
 }
 
-} // namespace
-
-TEST(GlyphTable, FixedGlyphsByteForByte)
+// The fixed glyphs byte for byte. Each other visible character has a glyph of
+// its own; letters and digits share their heights; only descenders reach
+// below row 2, and they reach row 0.
+TEST(GlyphTable, FixedGlyphsAndRows)
 {
     EXPECT_EQ(glyph(' '), Bitmap(13));
     EXPECT_EQ(glyph('A'), (Bitmap{0x00, 0x00, 0xc3, 0xc3, 0xc3, 0xc3, 0xff, 0xc3, 0xc3, 0xc3, 0x66, 0x3c, 0x18}));
@@ -30,12 +29,6 @@ TEST(GlyphTable, FixedGlyphsByteForByte)
     EXPECT_EQ(glyph('g'), (Bitmap{0x7e, 0xc3, 0x03, 0x03, 0x7f, 0xc3, 0xc3, 0xc3, 0x7e, 0x00, 0x00, 0x00, 0x00}));
     EXPECT_EQ(glyph('_'), (Bitmap{0xff, 0xff, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
     EXPECT_EQ(glyph('|'), Bitmap(13, 0x18));
-}
-
-// Each visible character has a glyph of its own; letters and digits share
-// their heights; only descenders reach below row 2, and they reach row 0.
-TEST(GlyphTable, GlyphsAreDistinctAndKeepTheirRows)
-{
     std::set<Bitmap> seen{Bitmap(13)};
     for (char c = '!'; c <= '~'; ++c) {
         const auto in = [c](std::string_view kind) { return kind.find(c) != kind.npos; };
@@ -47,7 +40,7 @@ TEST(GlyphTable, GlyphsAreDistinctAndKeepTheirRows)
         EXPECT_TRUE(in("gjpqy/\\_|") ? low == 0 : low >= 2) << "'" << c << "' starts on row " << low;
         const bool tall = std::isupper(c) || std::isdigit(c) || in("bdhkl");
         if (tall || in("acegmnopqrsuvwxyz")) {
-            EXPECT_EQ(std::make_pair(low, high), std::make_pair(in("gpqy") ? 0 : 2, tall ? 12 : 8)) << c;
+            EXPECT_EQ(std::pair(low, high), std::pair(in("gpqy") ? 0 : 2, tall ? 12 : 8)) << c;
         }
     }
 }

@@ -1,124 +1,272 @@
-// The screen's window, its GL start state and its 2D view, on a real
-// context opened by the screen itself.
+// The screen on a real display: its three constructors, the GL start state,
+// the pixel view, the glow and the bloom, and the ways it ends the program.
 #include "screen/Tscreen.h"
+#include "screen/glfw_layer.h"
 #include "tests/support/child_process.h"
+#include "tests/support/gl_fixture.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
+#include <GLFW/glfw3.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <new>
+#include <tuple>
+
+using test_support::Rgba;
+using Ints = std::vector<long long>;
 
 namespace {
 
-class ScreenTest : public ::testing::Test {
-protected:
-    std::unique_ptr<Tscreen> screen = std::make_unique<Tscreen>(640, 480, 0);
+constexpr int texture_size = 64, quarter = texture_size / 4;
+bool refuse_nothrow_arrays = false;  // While set, every nothrow array allocation fails.
 
-    void SetUp() override { screen->init_gl_screen(); }
-    void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
-};
-
-struct Matrix {
-    GLdouble m[16];
-    bool operator==(const Matrix& other) const { return std::memcmp(m, other.m, sizeof m) == 0; }
-};
-
-Matrix current(GLenum which)
+// The first `count` values of each GL state in `names`.
+Ints gl(std::initializer_list<GLenum> names, int count = 1)
 {
-    Matrix matrix;
-    glGetDoublev(which, matrix.m);
-    return matrix;
+    Ints values;
+    for (GLenum name : names) {
+        GLint value[4];
+        glGetIntegerv(name, value);
+        values.insert(values.end(), value, value + count);
+    }
+    return values;
+}
+
+std::vector<GLdouble> matrix(GLenum which)
+{
+    std::vector<GLdouble> values(16);
+    glGetDoublev(which, values.data());
+    return values;
+}
+
+// Texel (i, j), row j from the bottom: quadrants, to show a flipped or swapped
+// axis, in a frame, to show a wrong inset.
+Rgba pattern(int i, int j)
+{
+    static constexpr Rgba colours[2][2] = {{{40, 0, 0, 255}, {0, 0, 40, 255}}, {{0, 40, 0, 255}, {40, 40, 0, 255}}};
+    const bool frame = std::min(i, j) < quarter || std::max(i, j) >= texture_size - quarter;
+    return frame ? Rgba{30, 30, 30, 255} : colours[i >= 2 * quarter][j >= 2 * quarter];
+}
+
+template <class Pattern>
+std::vector<Rgba> image_of(Pattern pattern)
+{
+    std::vector<Rgba> image;
+    for (int k = 0; k < texture_size * texture_size; ++k)
+        image.push_back(pattern(k % texture_size, k / texture_size));
+    return image;
+}
+
+std::vector<Rgba> texture_image(GLuint texture)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<Rgba> image(static_cast<std::size_t>(width) * height);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
+    return image;
+}
+
+// A blue window with the image from the viewport's lower-left corner.
+void paint(const std::vector<Rgba>& image)
+{
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glRasterPos2i(-1, -1);
+    glDrawPixels(texture_size, texture_size, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
 }
 
 } // namespace
 
-TEST_F(ScreenTest, OpensTheWindowAsAskedAndSetsTheStartState)
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    EXPECT_TRUE(screen->width == 640 && screen->height == 480);
-    for (int bits : {screen->red_bits, screen->alpha_bits, screen->depth_bits, screen->stencil_bits})
-        EXPECT_EQ(bits, 8);
-    EXPECT_EQ(screen->window_mode, 0x00010001);
-    EXPECT_EQ(screen->owns_glfw, 1);
-    EXPECT_STREQ(screen->gl_version, reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-    EXPECT_EQ(screen->render_width | screen->render_texture | screen->bloom_width | screen->bloom_texture, 0u);
-    EXPECT_FALSE(screen->bloom_pixels || screen->bloom_scratch);
+    try {
+        return refuse_nothrow_arrays ? nullptr : ::operator new[](size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 
-    GLint viewport[4], depth_function, source, destination;
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_TRUE(viewport[0] == 0 && viewport[1] == 0 && viewport[2] == 640 && viewport[3] == 480);
+TEST(Screen, WindowStartStateAndPixelView)
+{
+    Tscreen screen(640, 480, 0);
+    screen.init_gl_screen();
+    EXPECT_EQ((Ints{screen.width, screen.height, screen.red_bits, screen.green_bits, screen.blue_bits,
+                    screen.alpha_bits, screen.depth_bits, screen.stencil_bits, screen.window_mode, screen.owns_glfw,
+                    screen.render_width | screen.render_texture | screen.bloom_width | screen.bloom_texture,
+                    screen.bloom_pixels || screen.bloom_scratch}),
+              (Ints{640, 480, 8, 8, 8, 8, 8, 8, 0x00010001, 1, 0, 0}));
+    EXPECT_STREQ(screen.gl_version, reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    // Opaque black clear colour, GL_LEQUAL depth test, colour material, the effects' blend function.
+    EXPECT_EQ(gl({GL_VIEWPORT, GL_COLOR_CLEAR_VALUE}, 4), (Ints{0, 0, 640, 480, 0, 0, 0, 0x7FFFFFFF}));
+    EXPECT_EQ(gl({GL_DEPTH_FUNC, GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_BLEND, GL_LIGHTING,
+                  GL_LIGHT0}),
+              (Ints{GL_LEQUAL, GL_SRC_ALPHA, GL_ONE, 1, 1, 0, 0, 0}));
     // A 45 degree perspective with aspect 4:3, near 1 and far 500.
-    const Matrix projection = current(GL_PROJECTION_MATRIX);
+    const std::vector<GLdouble> projection = matrix(GL_PROJECTION_MATRIX);
     const double f = 1.0 / std::tan(45.0 * M_PI / 360.0);
-    EXPECT_NEAR(projection.m[0], f * 480.0 / 640.0, 1e-6);
-    EXPECT_NEAR(projection.m[5], f, 1e-6);
-    EXPECT_NEAR(projection.m[10], -501.0 / 499.0, 1e-6);
-    EXPECT_NEAR(projection.m[14], -1000.0 / 499.0, 1e-6);
-    glGetIntegerv(GL_DEPTH_FUNC, &depth_function);
-    EXPECT_EQ(depth_function, GL_LEQUAL);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_TRUE(clear[0] == 0 && clear[1] == 0 && clear[2] == 0 && clear[3] == 1);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_COLOR_MATERIAL));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_LIGHTING) || glIsEnabled(GL_LIGHT0));
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_TRUE(source == GL_SRC_ALPHA && destination == GL_ONE);
-}
+    for (auto [k, value] : {std::pair{0, f * 480.0 / 640.0}, {5, f}, {10, -501.0 / 499.0}, {14, -1000.0 / 499.0}})
+        EXPECT_NEAR(projection[k], value, 1e-6) << k;
 
-TEST_F(ScreenTest, OrthoViewMapsThePixelGridFromTheTopLeftAndPerspectiveRestores)
-{
+    // The pixel view puts (0, 0) at the top left and (640, 480) at the bottom right.
     glTranslatef(3, 0.25f, -5);
-    const Matrix model = current(GL_MODELVIEW_MATRIX);
-    const Matrix projection = current(GL_PROJECTION_MATRIX);
-
-    screen->view_ortho();
-    glDisable(GL_DEPTH_TEST);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColor3f(1, 1, 1);
-    glBegin(GL_POINTS);
-    glVertex2f(0.5f, 0.5f);
-    glVertex2f(639.5f, 479.5f);
-    glEnd();
-    unsigned char top_left[4], bottom_right[4], bottom_left[4];
-    glReadPixels(0, 479, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, top_left);
-    glReadPixels(639, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, bottom_right);
-    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, bottom_left);
-    EXPECT_TRUE(top_left[0] == 255 && bottom_right[0] == 255 && bottom_left[0] == 0);
+    const std::vector<GLdouble> model = matrix(GL_MODELVIEW_MATRIX);
+    screen.view_ortho();
+    const std::vector<GLdouble> ortho = matrix(GL_PROJECTION_MATRIX);
+    for (auto [k, value] : {std::pair{0, 2.0 / 640}, {5, -2.0 / 480}, {12, -1.0}, {13, 1.0}})
+        EXPECT_NEAR(ortho[k], value, 1e-7) << k;
+    EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), (std::vector<GLdouble>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
     glTranslatef(20, 420, 0);
-    screen->view_perspective();
-
-    EXPECT_TRUE(current(GL_MODELVIEW_MATRIX) == model);
-    EXPECT_TRUE(current(GL_PROJECTION_MATRIX) == projection);
-    GLint mode, depth;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 1);
+    screen.view_perspective();
+    EXPECT_TRUE(matrix(GL_MODELVIEW_MATRIX) == model && matrix(GL_PROJECTION_MATRIX) == projection);
+    EXPECT_EQ(gl({GL_MATRIX_MODE, GL_PROJECTION_STACK_DEPTH, GL_MODELVIEW_STACK_DEPTH}), (Ints{GL_MODELVIEW, 1, 1}));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(ScreenFailure, WindowLibraryFailuresEndWithStatus0)
+// What the screen-mode constructors record and create; they leave their
+// window open and the window library running.
+TEST(Screen, ModeConstructors)
 {
-    const auto no_display = test_support::run_in_child([] {
-        unsetenv("DISPLAY");
-        Tscreen screen(640, 480, 0);
-        std::abort();  // not reached
-    });
-    EXPECT_EQ(no_display.exit_status, 0);
-    EXPECT_EQ(no_display.standard_output, "Failed to initialize GLFW!\n");
+    std::int32_t flags = 0;
+    const auto mode_screen = [&flags](std::int32_t colour_depth, std::int32_t samples) {
+        flags = Tscreen::mode_opengl;
+        return std::make_unique<Tscreen>(96, 80, colour_depth, 1, samples, flags);
+    };
+    constexpr std::int32_t gl_flag = Tscreen::mode_opengl, ms = Tscreen::mode_multisample;
+    using Case = std::tuple<std::function<std::unique_ptr<Tscreen>()>, std::int32_t, Ints>;
+    // Sizes, render sizes, channel bits, 1 for each texture, for two distinct ones, for samples, for texturing on.
+    for (const auto& [make, flags_after, expected] :
+         {Case{[] { return std::make_unique<Tscreen>(); }, 0, {640, 480, 256, 256, 8, 8, 8, 8, 0, 0, 0, 0, 0}},
+          Case{[&] { return mode_screen(32, 0); }, gl_flag, {96, 80, 64, 64, 8, 8, 8, 8, 1, 1, 1, 0, 1}},
+          Case{[&] { return mode_screen(24, 4); }, gl_flag | ms, {96, 80, 64, 64, 6, 6, 6, 6, 1, 1, 1, 1, 1}}}) {
+        const std::unique_ptr<Tscreen> screen = make();
+        const Tscreen& s = *screen;
+        for (const std::uint32_t* buffer : {s.bloom_pixels.get(), s.bloom_scratch.get()})
+            EXPECT_TRUE(buffer && std::all_of(buffer, buffer + 64 * 64, [](std::uint32_t p) { return p == 0; }));
+        int width = 0, height = 0;
+        glfwGetFramebufferSize(glfw_layer::window(), &width, &height);
+        EXPECT_EQ((Ints{s.bloom_width, s.bloom_height, s.depth_bits, s.stencil_bits, s.window_mode, s.owns_glfw,
+                        s.gl_version != nullptr, width, height, glfwGetWindowMonitor(glfw_layer::window()) != nullptr}),
+                  (Ints{64, 64, 24, 24, 0, 0, 1, s.width, s.height, 0}));
+        EXPECT_EQ(gl({GL_DEPTH_BITS, GL_TEXTURE_BINDING_2D}), (Ints{24, s.bloom_texture}));
+        EXPECT_EQ((Ints{s.width, s.height, s.render_width, s.render_height, s.red_bits, s.green_bits, s.blue_bits,
+                        s.alpha_bits, s.render_texture != 0, s.bloom_texture != 0, s.bloom_texture != s.render_texture,
+                        gl({GL_SAMPLES})[0] > 0, glIsEnabled(GL_TEXTURE_2D)}),
+                  expected);
+        EXPECT_EQ(flags, flags_after);
+    }
+    EXPECT_TRUE(glfw_layer::window() && glfwGetCurrentContext() == glfw_layer::window()) << "window kept";
+    flags = gl_flag | Tscreen::mode_full_screen;
+    const Tscreen screen(640, 480, 32, 1, 0, flags);
+    EXPECT_NE(glfwGetWindowMonitor(glfw_layer::window()), nullptr);
+    glfw_layer::terminate();
+}
 
-    const auto refused = test_support::run_in_child([] {
-        Tscreen screen(0, 0, 0);
-        std::abort();
+TEST(Screen, GlowAndBloom)
+{
+    constexpr int size = 128;
+    std::int32_t flags = Tscreen::mode_opengl;
+    auto screen = std::make_unique<Tscreen>(size, size, 32, 1, 0, flags);
+    // The render area and the bloom's read-back are the lower-left 64 x 64 pixels.
+    screen->start_render2texture();
+    EXPECT_EQ(gl({GL_VIEWPORT}, 4), (Ints{0, 0, 64, 64}));
+    paint(image_of(pattern));
+    screen->stop_render2texture();
+    EXPECT_EQ(gl({GL_VIEWPORT}, 4), (Ints{0, 0, size, size}));
+    EXPECT_EQ(texture_image(screen->render_texture), image_of(pattern));
+    screen->do_bloom(0);
+    EXPECT_EQ(gl({GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D}), (Ints{1, screen->bloom_texture}));
+    EXPECT_EQ(texture_image(screen->bloom_texture), image_of(pattern)) << "no passes: the pixels as read";
+    // One pass spreads a lone pixel: 255 / 5 = 51 across, then 51 / 5 = 10 down; alpha is never averaged.
+    paint(image_of([](int i, int j) { return i == 32 && j == 32 ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 0, 255}; }));
+    screen->do_bloom(1);
+    const std::vector<Rgba> spread = image_of([](int i, int j) {
+        return std::max(std::abs(i - 32), std::abs(j - 32)) <= 2 ? Rgba{10, 10, 10, 255} : Rgba{0, 0, 0, 255};
     });
-    EXPECT_EQ(refused.exit_status, 0);
-    EXPECT_EQ(refused.standard_output + refused.standard_error, "");
+    EXPECT_EQ(texture_image(screen->bloom_texture), spread);
+    // Without bloom buffers, as on the application's screen, it touches no pixels.
+    screen->bloom_pixels.reset();
+    screen->bloom_scratch.reset();
+    screen->do_bloom(1);
+    EXPECT_EQ(texture_image(screen->bloom_texture), spread);
 
-    const auto full_screen = test_support::run_in_child([] {
-        Tscreen screen(640, 480, 7);
-        std::_Exit(screen.window_mode == 0x00010002 ? 0 : 1);
-    });
-    EXPECT_EQ(full_screen.exit_status, 0) << "any non-zero flag asks for full screen";
+    // Each draw adds to a known colour its copies of the texture's `inset` to 1 - inset part, moved by the
+    // first `copies` glow offsets (y down), at the colour and alpha scales, each rounded to 8 bits, saturating.
+    // It leaves blending and texturing off, its blend function set, both matrices popped, model-view current.
+    using Case = std::tuple<const char*, std::function<void()>, GLuint, GLenum, int, double, double, double>;
+    const GLuint glow = screen->render_texture, bloom = screen->bloom_texture;
+    const Case cases[] = {{"glow", [&] { screen->draw_glow(0.5f); }, glow, GL_SRC_ALPHA, 5, 0, 0.5, 0.25},
+                          {"inset 0", [&] { screen->draw_glow(0.5f, 0.0f); }, glow, GL_ONE, 1, 0, 0.5, 0.5},
+                          {"inset 0.25", [&] { screen->draw_glow(0.5f, 0.25f); }, glow, GL_ONE, 1, 0.25, 0.5, 0.5},
+                          {"bloom", [&] { screen->draw_bloom(0.5f); }, bloom, GL_ONE, 1, 0, 1, 0.5}};
+    constexpr std::array<int, 2> moves[] = {{0, 0}, {5, 0}, {-5, 0}, {0, 5}, {0, -5}};
+    constexpr std::array<double, 4> base{10, 20, 30, 0};
+    const auto channels = [](Rgba p) { return std::array<double, 4>{1.0 * p.r, 1.0 * p.g, 1.0 * p.b, 1.0 * p.a}; };
+    for (const auto& [name, draw, texture, source_factor, copies, inset, colour_scale, alpha_scale] : cases) {
+        SCOPED_TRACE(name);
+        for (GLuint each : {glow, bloom}) {
+            const auto image = each == texture ? image_of(pattern) : std::vector<Rgba>(texture_size * texture_size);
+            glBindTexture(GL_TEXTURE_2D, each);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
+        }
+        glClearColor(base[0] / 255, base[1] / 255, base[2] / 255, base[3] / 255);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glBlendFunc(GL_ZERO, GL_ZERO);
+        draw();
+        EXPECT_EQ(gl({GL_BLEND, GL_TEXTURE_2D, GL_BLEND_SRC, GL_BLEND_DST, GL_MATRIX_MODE, GL_PROJECTION_STACK_DEPTH,
+                      GL_MODELVIEW_STACK_DEPTH}),
+                  (Ints{0, 0, source_factor, GL_ONE, GL_MODELVIEW, 1, 1}));
+        // Probes clear of texel and quadrant boundaries, either side of the moved copies' edges.
+        const auto framebuffer = test_support::read_pixels(size, size);
+        const double span = 1 - 2 * inset;
+        for (int x : {4, 5, 40, 88, 122, 123})
+            for (int y : {4, 5, 40, 88, 122, 123}) {
+                std::array<double, 4> expected = base;
+                for (int n = 0; n < copies; ++n) {
+                    const double s = (x + 0.5 - moves[n][0]) / size, t = (y + 0.5 + moves[n][1]) / size;
+                    if (std::min(s, t) < 0 || std::max(s, t) >= 1)
+                        continue;
+                    const auto texel = channels(pattern(static_cast<int>((inset + span * s) * texture_size),
+                                                        static_cast<int>((inset + span * t) * texture_size)));
+                    for (int k = 0; k < 4; ++k)
+                        expected[k] += texel[k] * (k < 3 ? colour_scale : alpha_scale);
+                }
+                const auto shown = channels(framebuffer.at(x, y));
+                for (int k = 0; k < 4; ++k)
+                    EXPECT_NEAR(shown[k], std::min(expected[k], 255.0), 3.0) << x << ", " << y << ": " << k;
+            }
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    screen.reset();
+    glfw_layer::terminate();
+}
+
+// Each runs in a child that has not started the window library before.
+TEST(Screen, FailuresEndTheProgram)
+{
+    std::int32_t flags = Tscreen::mode_opengl;
+    const auto report = [](const char* error) {
+        return "\r\nAborting due to runtime error " + std::string(error) + " in TSCREEN::TSCREEN()\r\n\r\n";
+    };
+    using Case = std::tuple<std::function<void()>, int, std::string, std::string>;
+    for (const auto& [body, status, output, error] : {
+             Case{[] { unsetenv("DISPLAY"); Tscreen(640, 480, 0); std::abort(); }, 0, "Failed to initialize GLFW!\n", ""},
+             Case{[] { Tscreen(0, 0, 0); std::abort(); }, 0, "", ""},
+             // Any non-zero flag asks for full screen.
+             Case{[] { std::_Exit(Tscreen(640, 480, 7).window_mode == 0x00010002 ? 0 : 1); }, 0, "", ""},
+             Case{[&] { Tscreen(0, 0, 32, 1, 0, flags); }, 1, "", report("1 (illegal function call)")},
+             Case{[] { refuse_nothrow_arrays = true; Tscreen(); }, 4, "", report("4 (out of memory)")},
+             Case{[&] { refuse_nothrow_arrays = true; Tscreen(64, 64, 32, 1, 0, flags); }, 4, "",
+                  report("4 (out of memory)")}}) {
+        const auto result = test_support::run_in_child(body);
+        EXPECT_EQ(result.exit_status, status);
+        EXPECT_EQ(result.standard_output, output);
+        EXPECT_EQ(result.standard_error, error);
+    }
 }

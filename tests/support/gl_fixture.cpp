@@ -13,15 +13,21 @@ int Framebuffer::lit_count() const
     return count;
 }
 
+Framebuffer read_pixels(int width, int height)
+{
+    Framebuffer framebuffer{width, height, std::vector<Rgba>(static_cast<std::size_t>(width) * height)};
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, framebuffer.pixels.data());
+    return framebuffer;
+}
+
 void Gl_test::SetUp()
 {
     // A missing display must fail the GL tests, not skip them.
     ASSERT_TRUE(glfwInit()) << "no display for the GL tests (run them on a virtual display)";
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    for (int hint : {GLFW_RED_BITS, GLFW_GREEN_BITS, GLFW_BLUE_BITS, GLFW_ALPHA_BITS, GLFW_DEPTH_BITS,
-                     GLFW_STENCIL_BITS})
-        glfwWindowHint(hint, 8);
     window = glfwCreateWindow(width, height, "gl test", nullptr, nullptr);
     ASSERT_NE(window, nullptr) << "no GL window could be created";
     glfwMakeContextCurrent(window);
@@ -41,29 +47,11 @@ void Gl_test::TearDown()
 void Gl_test::clear_to_black() const
 {
     glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-}
-
-Framebuffer Gl_test::read_framebuffer() const
-{
-    return read_pixels(width, height);
-}
-
-Framebuffer read_pixels(int width, int height)
-{
-    Framebuffer framebuffer;
-    framebuffer.width = width;
-    framebuffer.height = height;
-    framebuffer.pixels.resize(static_cast<std::size_t>(width) * height);
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, framebuffer.pixels.data());
-    return framebuffer;
 }
 
 } // namespace test_support

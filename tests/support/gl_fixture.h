@@ -13,13 +13,10 @@ namespace test_support {
 
 struct Rgba {
     std::uint8_t r, g, b, a;
-    bool operator==(const Rgba& other) const
-    {
-        return r == other.r && g == other.g && b == other.b && a == other.a;
-    }
+    bool operator==(const Rgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
 };
 
-// A framebuffer read back with glReadPixels, bottom row first.
+// Pixels read back with glReadPixels, bottom row first.
 struct Framebuffer {
     int width = 0, height = 0;
     std::vector<Rgba> pixels;
@@ -33,17 +30,14 @@ Framebuffer read_pixels(int width, int height);
 
 class Gl_test : public ::testing::Test {
 protected:
-    // Window size for the fixture; tests may override before SetUp.
-    int width = 128, height = 128;
+    int width = 128, height = 128;  // tests may change the size before SetUp
+    GLFWwindow* window = nullptr;
 
     void SetUp() override;
-    void TearDown() override;
-
-    Framebuffer read_framebuffer() const;
+    void TearDown() override;  // fails the test on a pending GL error
+    Framebuffer read_framebuffer() const { return read_pixels(width, height); }
     // Opaque black colour and cleared depth, identity matrices.
     void clear_to_black() const;
-
-    GLFWwindow* window = nullptr;
 };
 
 } // namespace test_support

@@ -1,6 +1,7 @@
 #include "tests/support/reference_mesh.h"
 
-#include <algorithm>
+#include <GL/gl.h>
+
 #include <cmath>
 
 namespace test_support {
@@ -21,8 +22,6 @@ float radius_function(const Nsupershape::Tsupershape& s, float t)
 Reference_grid literal_shape(const Nsupershape::Tsupershape& s)
 {
     Reference_grid grid;
-    grid.positions.reserve(std::size_t(std::max(s.vertex_count, 0)));
-    grid.normals.reserve(grid.positions.capacity());
     const float d_theta = float(double(2.0f * pi_f) / double(s.bands));
     const float d_phi = float(double(pi_f) / double(s.slices));
     float phi = -pi_f / 2.0f;
@@ -37,15 +36,24 @@ Reference_grid literal_shape(const Nsupershape::Tsupershape& s)
             const float z = float(std::sin(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
             const float y = float(-double(r1) * std::sin(double(phi)) * s.radius);
             grid.positions.push_back({x, y, z});
-
             const float inv = float(1.0 / std::sqrt(double(x) * x + double(y) * y + double(z) * z));
-            if (inv == 0.0f || std::isnan(inv))
-                grid.normals.push_back({0.0f, 0.0f, 1.0f});
-            else
-                grid.normals.push_back({x * inv, y * inv, z * inv});
+            const bool usable = inv != 0.0f && !std::isnan(inv);
+            grid.normals.push_back({usable ? x * inv : 0.0f, usable ? y * inv : 0.0f, usable ? z * inv : 1.0f});
         }
     }
     return grid;
+}
+
+void emit_strip_by_corner(const Nsupershape::Tsupershape& shape, bool with_colors)
+{
+    glBegin(GL_LINE_STRIP);
+    for (int t = 0; t <= shape.triangle_count - 6; ++t)
+        for (int corner : {shape.triangles[t].i0, shape.triangles[t].i1, shape.triangles[t].i2}) {
+            if (with_colors)
+                glColor4fv(&shape.colors[corner].r);
+            glVertex3fv(&shape.vertices[corner].x);
+        }
+    glEnd();
 }
 
 } // namespace test_support

@@ -9,8 +9,7 @@
 namespace test_support {
 
 struct Reference_grid {
-    std::vector<Nsupershape::Tvector3> positions;
-    std::vector<Nsupershape::Tvector3> normals;
+    std::vector<Nsupershape::Tvector3> positions, normals;
 };
 
 // Evaluates the radius function for every vertex, with both angles advanced
