@@ -1,21 +1,29 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit tests, the unit tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, the off-screen tests
-# with no display at all, and the GL tests on a virtual display. Exits
-# non-zero when anything fails.
+# with no display at all, and the GL and end-to-end tests on a virtual
+# display. Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 scripts/build.sh -DSUPERSHAPE_WERROR=ON
+
+# The sanitized build compiles in the background, at low priority, while the
+# tests of the first build run: the display tests mostly wait on the editor.
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSUPERSHAPE_SANITIZE=ON -DSUPERSHAPE_WERROR=ON >/dev/null
+nice -n 19 cmake --build build-sanitize -j "$jobs" --target unit_tests >build-sanitize/build.log 2>&1 &
+sanitized_build=$!
+trap 'kill "$sanitized_build" 2>/dev/null || true' EXIT
+
 (cd build && ctest -L unit --no-tests=error --output-on-failure -j "$jobs")
-
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSUPERSHAPE_SANITIZE=ON -DSUPERSHAPE_WERROR=ON
-cmake --build build-sanitize -j "$jobs" --target unit_tests
-(cd build-sanitize && ctest -L unit --no-tests=error --output-on-failure -j "$jobs")
-
 (cd build && env -u DISPLAY ctest -L offscreen --no-tests=error --output-on-failure -j "$jobs")
-
 # One program at a time on the display: the end-to-end tests move the focus.
 (cd build && ../scripts/virtual_display.sh ctest -L "gl|e2e" --no-tests=error --output-on-failure)
+
+if ! wait "$sanitized_build"; then
+    cat build-sanitize/build.log
+    exit 1
+fi
+(cd build-sanitize && ctest -L unit --no-tests=error --output-on-failure -j "$jobs")
 echo "All tests passed."
