@@ -4,7 +4,6 @@
 
 #include "mesh/statistics.h"
 #include "mesh/writers.h"
-#include "tool/progress.h"
 #include "tool/shapes.h"
 
 #include <nlohmann/json.hpp>
@@ -147,36 +146,13 @@ int export_meshes(const Export_options& options, Console& console)
     if (!problem.empty())
         return usage_error(console, "export: " + problem);
 
-    const std::vector<Named_shape> shapes = read_shapes(options.inputs);
     const auto kind = options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed;
-    Progress progress(console.err, console.err_is_terminal, shapes.size());
-    int status = exit_success;
-    for (std::size_t i = 0; i < shapes.size(); ++i) {
-        const Named_shape& shape = shapes[i];
-        const auto fail = [&](int outcome, const std::string& line) {
-            status = worse(status, outcome);
-            progress.done(line, true);
-        };
-        if (!shape.params) {
-            fail(exit_bad_input, shape.error);
-            continue;
-        }
-        Meshed_shape meshed;
-        if (const std::string reason = meshed.make(*shape.params, kind); !reason.empty()) {
-            fail(exit_bad_input, shape.name + ": " + reason);
-            continue;
-        }
-        const std::string failure = write_whole(outputs[i], [&](std::FILE* file) {
-            return mesh::write_mesh(*format, file, meshed.view(), *shape.params);
-        });
-        if (!failure.empty()) {
-            fail(exit_output_failed, failure);
-            continue;
-        }
-        progress.done(shape.name + " -> " + outputs[i] + ": " + grouped(meshed.view().triangle_count) + " triangles",
-                      false);
-    }
-    return status;
+    return write_each(read_shapes(options.inputs), kind, outputs, console,
+                      [&](const Named_shape& shape, const Meshed_shape& meshed, const std::string& output) {
+                          return write_whole(output, [&](std::FILE* file) {
+                              return mesh::write_mesh(*format, file, meshed.view(), *shape.params);
+                          });
+                      });
 }
 
 } // namespace shapetool

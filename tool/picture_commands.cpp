@@ -102,35 +102,14 @@ int render(const Render_options& options, Console& console)
     offscreen::Renderer renderer;
     if (!open_renderer(renderer, console))
         return exit_output_failed;
-    Progress progress(console.err, console.err_is_terminal, shapes.size());
-    int status = exit_success;
-    for (std::size_t i = 0; i < shapes.size(); ++i) {
-        const Named_shape& shape = shapes[i];
-        const auto fail = [&](int outcome, const std::string& line) {
-            status = worse(status, outcome);
-            progress.done(line, true);
-        };
-        if (!shape.params) {
-            fail(exit_bad_input, shape.error);
-            continue;
-        }
-        Meshed_shape meshed;
-        if (const std::string reason = meshed.make(*shape.params, mesh_kind(options.solid)); !reason.empty()) {
-            fail(exit_bad_input, shape.name + ": " + reason);
-            continue;
-        }
-        offscreen::Image picture;
-        const offscreen::Status drawn =
-            renderer.picture(model_of(meshed, *shape.params, options.solid),
-                             {options.width, options.height, options.turn}, picture);
-        const std::string failure = drawn.ok() ? write_png(outputs[i], picture) : shape.name + ": " + drawn.error;
-        if (!failure.empty()) {
-            fail(exit_output_failed, failure);
-            continue;
-        }
-        progress.done(shape.name + " -> " + outputs[i], false);
-    }
-    return status;
+    return write_each(shapes, mesh_kind(options.solid), outputs, console,
+                      [&](const Named_shape& shape, const Meshed_shape& meshed, const std::string& output) {
+                          offscreen::Image picture;
+                          const offscreen::Status drawn =
+                              renderer.picture(model_of(meshed, *shape.params, options.solid),
+                                               {options.width, options.height, options.turn}, picture);
+                          return drawn.ok() ? write_png(output, picture) : shape.name + ": " + drawn.error;
+                      });
 }
 
 int gallery(const Gallery_options& options, Console& console)

@@ -2,6 +2,7 @@
 
 #include "runtime/fatal_error.h"
 #include "snippet/snippet.h"
+#include "tool/progress.h"
 
 #include <algorithm>
 #include <cstring>
@@ -84,6 +85,33 @@ std::string write_whole(const std::string& target, const std::function<int(std::
 int worse(int first, int second)
 {
     return std::max(first, second);
+}
+
+int write_each(const std::vector<Named_shape>& shapes, Meshed_shape::Kind kind,
+               const std::vector<std::string>& outputs, Console& console, const Write_output& write)
+{
+    Progress progress(console.err, console.err_is_terminal, shapes.size());
+    int status = exit_success;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        const Named_shape& shape = shapes[i];
+        Meshed_shape meshed;
+        std::string reason;
+        if (!shape.params) {
+            status = worse(status, exit_bad_input);
+            progress.done(shape.error, true);
+        } else if (!(reason = meshed.make(*shape.params, kind)).empty()) {
+            status = worse(status, exit_bad_input);
+            progress.done(shape.name + ": " + reason, true);
+        } else if (!(reason = write(shape, meshed, outputs[i])).empty()) {
+            status = worse(status, exit_output_failed);
+            progress.done(reason, true);
+        } else {
+            progress.done(shape.name + " -> " + outputs[i] + ": " + grouped(meshed.view().triangle_count) +
+                              " triangles",
+                          false);
+        }
+    }
+    return status;
 }
 
 int usage_error(Console& console, const std::string& message)

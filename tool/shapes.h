@@ -57,6 +57,18 @@ std::string write_whole(const std::string& target, const std::function<int(std::
 // The worse of two exit statuses: an output failure outranks bad input.
 int worse(int first, int second);
 
+// Writes one shape's output; returns an empty string, or the line that says
+// why the output failed.
+using Write_output =
+    std::function<std::string(const Named_shape& shape, const Meshed_shape& meshed, const std::string& output)>;
+
+// Meshes each shape as `kind` and writes it to its output in `outputs`,
+// going on past a shape that cannot be read or meshed. Each file is reported
+// on standard error, with a progress bar on a terminal. Returns the worst
+// exit status.
+int write_each(const std::vector<Named_shape>& shapes, Meshed_shape::Kind kind,
+               const std::vector<std::string>& outputs, Console& console, const Write_output& write);
+
 // Prints `message` and the hint to ask for help; returns exit_usage.
 int usage_error(Console& console, const std::string& message);
 
