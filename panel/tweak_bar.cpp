@@ -4,7 +4,7 @@
 // panel needs nothing from the window library but its handlers.
 #include "panel/tweak_bar.h"
 
-#include "panel/definition.h"
+#include "panel/entry.h"
 #include "panel/imgui_input.h"
 
 #include <GL/gl.h>
@@ -19,22 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-struct Entry {
-    enum class Kind { button, separator, value };
-    Kind kind;
-    std::string name;
-    panel::Definition definition;
-    ETwType type = TW_TYPE_BOOL32;
-    void* variable = nullptr;
-    TwButtonCallback callback = nullptr;
-    void* client_data = nullptr;
-
-    const char* label() const { return definition.label ? definition.label->c_str() : name.c_str(); }
-};
-
-} // namespace
+using panel::Entry;
 
 struct TwBar {
     std::string name;
@@ -241,6 +226,11 @@ void press_shortcuts(const std::vector<int>& keys)
 }
 
 } // namespace
+
+const std::vector<Entry>& panel::entries(const TwBar& bar)
+{
+    return bar.entries;
+}
 
 int TwInit(ETwGraphAPI graph_api, void*)
 {

@@ -1,19 +1,11 @@
+// The frame's decisions: the clock, the rotation angles and the requests.
 #include "app/frame.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using Nsupershape::Tsupershape;
 
 namespace {
-
-Tparams start_values()
-{
-    Tparams params;
-    set_start_values(params);
-    return params;
-}
 
 // Calls the clock once per frame at a steady rate and returns the FPS value.
 float run_clock(Frame_clock& clock, float& fps, float start, float frame_seconds, int frames)
@@ -31,38 +23,26 @@ Rotation_angles rotate(Rotation_angles angles, const Tparams& params, float fram
 
 } // namespace
 
-TEST(FrameClock, FirstSecondAndSteadyRate)
+TEST(FrameClock, FirstSecondSteadyRateAndAFrameCountNotARate)
 {
-    Frame_clock clock;
+    Frame_clock clock, steady, slow;
     float fps = 60.0f;
     EXPECT_EQ(advance_frame_clock(clock, 0.25f, fps), 0.25f) << "the first call counts from the clock's start";
-    run_clock(clock, fps, 0.25f, 0.0075f, 99);  // just under one second
-    EXPECT_EQ(fps, 60.0f);
-
-    Frame_clock steady;
+    EXPECT_EQ(run_clock(clock, fps, 0.25f, 0.0075f, 99), 60.0f);  // just under one second
     const float frame = 0.01666f;  // just under 1/60 s, so exact ties cannot decide
     EXPECT_EQ(run_clock(steady, fps, 0.0f, frame, 61), 61.0f);
     EXPECT_EQ(run_clock(steady, fps, 61 * frame, frame, 61), 61.0f);
-}
-
-TEST(FrameClock, FpsIsTheFrameCountNotARate)
-{
-    Frame_clock clock;
-    float fps = 60.0f;
-    run_clock(clock, fps, 0.0f, 0.5f, 3);  // an update at 1.5 s
-    run_clock(clock, fps, 1.5f, 0.01f, 71);
-    advance_frame_clock(clock, 2.7f, fps);  // 72 frames in 1.2 s
-    EXPECT_EQ(fps, 72.0f);
+    run_clock(slow, fps, 0.0f, 0.5f, 3);  // an update at 1.5 s
+    run_clock(slow, fps, 1.5f, 0.01f, 71);
+    EXPECT_EQ(run_clock(slow, fps, 2.7f, 0.0f, 1), 72.0f) << "72 frames in 1.2 s";
     EXPECT_EQ(fps_text(60.9f), "FPS:60");
     EXPECT_EQ(fps_text(12345678.0f), "FPS:12345678");
 }
 
-TEST(Rotation, RoundingHalfToEven)
+TEST(Rotation, WholeDegreesHalfToEvenFromThePanelOrSpinningWithinOneTurn)
 {
-    Tparams params = start_values();
-    params.xrot = 2.5f;
-    params.yrot = 3.5f;
-    params.zrot = -2.5f;
+    Tparams params;
+    params.xrot = 2.5f, params.yrot = 3.5f, params.zrot = -2.5f;
     const Rotation_angles panel = rotate({}, params, 0.1f);
     EXPECT_TRUE(panel.x == 2 && panel.y == 4 && panel.z == -2);
 
@@ -71,42 +51,22 @@ TEST(Rotation, RoundingHalfToEven)
     for (int frame = 0; frame < 100; ++frame)
         spinning = rotate(spinning, params, 0.009f);  // 0.45 degrees a frame, above 100 frames per second
     EXPECT_EQ(spinning.x, 0);
-    const Rotation_angles half = rotate({3, 4, 5}, params, 0.01f);  // exactly 0.5 degrees
-    EXPECT_TRUE(half.x == 4 && half.y == 4 && half.z == 6);
-}
+    const Rotation_angles half = rotate({3, 4, 359}, params, 0.01f);  // exactly 0.5 degrees
+    EXPECT_TRUE(half.x == 4 && half.y == 4 && half.z == 0);
 
-TEST(Rotation, TogglingAutoRotationSnapsBackAndContinuesFromThePanel)
-{
-    Tparams params = start_values();
-    params.xrot = 10.4f;
-    params.auto_rotate = truth_on;
-    Rotation_angles angles = rotate({}, params, 0.1f);
-    EXPECT_EQ(angles.x, 5);
+    // Off snaps back to the panel's angles; on again (any non-zero) goes on from them.
     params.auto_rotate = 0;
-    angles = rotate(angles, params, 0.1f);
-    EXPECT_EQ(angles.x, 10);
-    params.auto_rotate = 1;  // any non-zero value is on
-    EXPECT_EQ(rotate(angles, params, 0.1f).x, 15);
+    const Rotation_angles snapped = rotate({5, 0, 0}, params, 0.1f);
+    EXPECT_EQ(snapped.x, 2);
+    params.auto_rotate = 1;
+    EXPECT_EQ(rotate(snapped, params, 0.1f).x, 7);
 }
 
-TEST(Rotation, SpinningStaysWithinOneTurnAndKeepsMoving)
+TEST(Requests, ResetRebuildsOnceWithTheCurrentGridWhichAutoEditNeverApplies)
 {
-    Tparams params = start_values();
-    params.auto_rotate = truth_on;
-    Rotation_angles angles{359, 359, 359};
-    for (int frame = 0; frame < 1000001; ++frame)
-        angles = rotate(angles, params, 0.02f);
-    EXPECT_EQ(angles.x, (359 + 1000001) % 360);
-}
-
-TEST(Requests, TwoResetPressesRebuildOnceWithTheCurrentGrid)
-{
-    Tparams params = start_values();
-    params.auto_edit = 0;
-    params.slices = 5;
-    params.bands = 6;
-    params.scale = 2.0f;
-    params.m = 6.0f;
+    Tparams params;
+    set_start_values(params);
+    params.auto_edit = 0, params.slices = 5, params.bands = 6, params.scale = 2.0f, params.m = 6.0f;
     auto shape = std::make_unique<Tsupershape>();
     params.do_reset = request_pending;
     params.do_reset = request_pending;
@@ -117,37 +77,29 @@ TEST(Requests, TwoResetPressesRebuildOnceWithTheCurrentGrid)
     EXPECT_EQ(shape->vertices[3].y, Tsupershape(1.0f, 5, 6, 1, 1, 6, 0.3f, 1, 1).vertices[3].y * 2.0f);
 
     const Tsupershape* rebuilt = shape.get();
+    params.auto_edit = truth_on, params.slices = 20, params.m = 4.0f;
     carry_out_requests(params, shape);
     EXPECT_EQ(shape.get(), rebuilt) << "a request is acted on once";
+    EXPECT_TRUE(shape->vertex_count == 5 * 7 && shape->m == 4.0f);
     EXPECT_EQ(params.rot_str, "rotations: ");
-
-    // Automatic editing re-evaluates the formula but never applies a grid.
-    params.auto_edit = truth_on;
-    params.slices = 20;
-    params.m = 4.0f;
-    carry_out_requests(params, shape);
-    EXPECT_EQ(shape->vertex_count, 5 * 7);
-    EXPECT_EQ(shape->m, 4.0f);
 }
 
 TEST(Requests, SwapsRunInOrderOnlyOnMinusOneAndClearAutoEdit)
 {
-    Tparams params = start_values();
+    Tparams params;
+    set_start_values(params);
     auto shape = std::make_unique<Tsupershape>();
     const Nsupershape::Tvector3 before = shape->vertices[10];
     params.do_swap_xy = 1;
     carry_out_requests(params, shape);
-    EXPECT_EQ(params.do_swap_xy, 1) << "only -1 is a request";
-    EXPECT_EQ(params.rot_str, "rotations: ");
+    EXPECT_TRUE(params.do_swap_xy == 1 && params.rot_str == "rotations: ") << "only -1 is a request";
 
     params.do_swap_xy = params.do_swap_xz = params.do_swap_yz = request_pending;
     carry_out_requests(params, shape);
     // (x, y, z) -> xy (y, x, z) -> xz (z, x, y) -> yz (z, y, x)
-    EXPECT_EQ(shape->vertices[10].x, before.z);
-    EXPECT_EQ(shape->vertices[10].z, before.x);
+    EXPECT_TRUE(shape->vertices[10].x == before.z && shape->vertices[10].z == before.x);
     EXPECT_EQ(params.rot_str, "rotations:  xy xz yz");
-    EXPECT_EQ(params.auto_edit, 0);
-    EXPECT_EQ(params.do_swap_xy | params.do_swap_xz | params.do_swap_yz, 0);
+    EXPECT_EQ(params.auto_edit | params.do_swap_xy | params.do_swap_xz | params.do_swap_yz, 0);
 
     carry_out_requests(params, shape);
     EXPECT_EQ(shape->vertices[10].x, before.z) << "the swapped mesh stays while auto edit is off";

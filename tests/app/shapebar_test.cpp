@@ -1,31 +1,43 @@
+// The bar's callbacks, a panel that cannot start, and a Save whose write fails.
+#include "app/save.h"
 #include "app/shapebar.h"
 #include "tests/support/child_process.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGiven)
 {
     Tparams params;
-    resetcb(&params);
-    quitcb(&params);
-    switch_xycb(&params);
-    switch_xzcb(&params);
-    switch_yzcb(&params);
-    EXPECT_EQ(params.do_reset, request_pending);
-    EXPECT_EQ(params.do_quit, request_pending);
-    EXPECT_EQ(params.do_swap_xy, request_pending);
-    EXPECT_EQ(params.do_swap_xz, request_pending);
-    EXPECT_EQ(params.do_swap_yz, request_pending);
+    for (const auto button : {resetcb, quitcb, switch_xycb, switch_xzcb, switch_yzcb})
+        button(&params);
+    for (const std::int32_t flag : {params.do_reset, params.do_quit, params.do_swap_xy, params.do_swap_xz, params.do_swap_yz})
+        EXPECT_EQ(flag, request_pending);
     EXPECT_EQ(params.auto_edit, 0);
 }
 
-TEST(ShapeBar, APanelThatCannotStartEndsTheProgramWithError1)
+TEST(ShapeBar, APanelThatCannotStartOrAFileThatCannotBeWrittenEndsTheProgram)
 {
-    const auto result = test_support::run_in_child([] {
+    const auto panel = test_support::run_in_child([] {
         Tparams params;
         start_panel(params);  // there is no GL context here
     });
-    EXPECT_EQ(result.exit_status, 1);
-    EXPECT_EQ(result.standard_output, "AntTweakBar initialization failed: no current OpenGL context\n");
-    EXPECT_EQ(result.standard_error, "\r\nAborting due to runtime error 1 (illegal function call) in SUPERSHAPE()\r\n\r\n");
+    EXPECT_EQ(panel.exit_status, 1);
+    EXPECT_EQ(panel.standard_output, "AntTweakBar initialization failed: no current OpenGL context\n");
+    EXPECT_EQ(panel.standard_error, "\r\nAborting due to runtime error 1 (illegal function call) in SUPERSHAPE()\r\n\r\n");
+
+    // A file size limit fails the write itself, as a full disk does.
+    const std::string path = testing::TempDir() + "shape.bas";
+    const auto save = test_support::run_in_child([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{16, 16};
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        Tparams params;
+        set_start_values(params);
+        save_me(path, params);
+    });
+    EXPECT_EQ(save.exit_status, 3);
+    EXPECT_EQ(save.standard_error, "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
 }

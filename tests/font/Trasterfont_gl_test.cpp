@@ -7,11 +7,8 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
-using test_support::Rgba;
+using test_support::gl, test_support::Ints, test_support::Rgba;
 
 namespace {
 
@@ -23,14 +20,14 @@ protected:
     // Powers of two keep the pixel view's raster positions exact.
     RasterFont() { width = 256; height = 32; }
 
-    // `text` printed at (x, y) in ink on black, raster positions in pixels.
-    std::vector<Rgba> printed(const Trasterfont& font, std::string_view text, int x = text_x, int y = text_y) const
+    // `text` printed in ink on black, raster positions in pixels.
+    std::vector<Rgba> printed(const Trasterfont& font, std::string_view text) const
     {
         clear_to_black();
         glOrtho(0, width, 0, height, -1, 1);
         glColor4ub(ink.r, ink.g, ink.b, ink.a);
-        font.print(x, y, text);
-        return read_framebuffer().pixels;
+        font.print(text_x, text_y, text);
+        return read_framebuffer();
     }
 
     // The set bits of the glyphs of `shown` in ink, 10 pixels apart, from 2 below the text's y.
@@ -39,9 +36,9 @@ protected:
         std::vector<Rgba> pixels(static_cast<std::size_t>(width) * height, Rgba{0, 0, 0, 255});
         for (std::size_t k = 0; k < shown.size(); ++k)
             for (int row = 0; row < font_glyphs::height; ++row)
-                for (int column = 0, px = text_x + 10 * int(k); column < 8; ++column, ++px)
+                for (int column = 0; column < 8; ++column)
                     if (font_glyphs::bitmaps[shown[k] - 32][row] & (0x80 >> column))
-                        pixels[std::size_t(text_y - 2 + row) * width + px] = ink;
+                        pixels[std::size_t(text_y - 2 + row) * width + text_x + 10 * k + column] = ink;
         return pixels;
     }
 };
@@ -59,16 +56,11 @@ TEST_F(RasterFont, PrintDrawsExactlyTheGlyphBitmapsTenPixelsApart)
     // Bytes without a glyph draw nothing and take no room; underscores fill their cells.
     const std::string mixed = std::string("A0g\x80_|\t\nW") + '\0' + "@\x7f\x1f~\xc1\xff_____";
     for (auto [text, shown] : {std::pair<std::string_view, std::string_view>{mixed, "A0g_|W@~_____"}, {"", ""}}) {
-        EXPECT_TRUE(printed(font, text) == expected(shown)) << shown;
-        GLfloat position[4];
-        glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
-        EXPECT_TRUE(position[0] == text_x + 10.0f * shown.size() && position[1] == text_y) << shown;
+        const std::vector<float> end{text_x + 10.0f * shown.size(), text_y};  // the raster position after the text
+        EXPECT_TRUE(printed(font, text) == expected(shown) && gl<float>({GL_CURRENT_RASTER_POSITION}, 2) == end)
+            << shown;
     }
-    GLint base = 0;
-    glGetIntegerv(GL_LIST_BASE, &base);
-    EXPECT_TRUE(base == 77 && !glIsEnabled(GL_TEXTURE_2D)) << "print restores the list base, leaves texturing off";
-    // Text from outside the viewport is skipped.
-    EXPECT_TRUE(printed(font, "HHHH", -1, text_y) == expected("") && printed(font, "HHHH", text_x, -1) == expected(""));
+    EXPECT_EQ(gl({GL_LIST_BASE, GL_TEXTURE_2D}), (Ints{77, 0})) << "print restores the list base, leaves texturing off";
 
     std::optional<Trasterfont> unnamed(std::in_place);
     glDeleteLists(unnamed->list_base, 128);

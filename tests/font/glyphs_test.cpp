@@ -7,22 +7,18 @@
 #include <cctype>
 #include <set>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 using Bitmap = std::vector<int>;
 
-static Bitmap glyph(char c)
-{
-    const std::uint8_t* rows = font_glyphs::bitmaps[c - font_glyphs::first_code];
-    return {rows, rows + font_glyphs::height};
-}
-
-// The fixed glyphs byte for byte. Each other visible character has a glyph of
-// its own; letters and digits share their heights; only descenders reach
-// below row 2, and they reach row 0.
+// The fixed glyphs byte for byte. Each other visible character has a glyph of its own; letters and digits
+// share their heights; only descenders reach below row 2, and they reach row 0.
 TEST(GlyphTable, FixedGlyphsAndRows)
 {
+    const auto glyph = [](char c) {
+        const std::uint8_t* rows = font_glyphs::bitmaps[c - font_glyphs::first_code];
+        return Bitmap(rows, rows + font_glyphs::height);
+    };
     EXPECT_EQ(glyph(' '), Bitmap(13));
     EXPECT_EQ(glyph('A'), (Bitmap{0x00, 0x00, 0xc3, 0xc3, 0xc3, 0xc3, 0xff, 0xc3, 0xc3, 0xc3, 0x66, 0x3c, 0x18}));
     EXPECT_EQ(glyph('0'), (Bitmap{0x00, 0x00, 0x3c, 0x66, 0xc3, 0xe3, 0xf3, 0xdb, 0xcf, 0xc7, 0xc3, 0x66, 0x3c}));
@@ -35,12 +31,10 @@ TEST(GlyphTable, FixedGlyphsAndRows)
         const auto lit = [](int row) { return row != 0; };
         const Bitmap rows = glyph(c);
         EXPECT_TRUE(seen.insert(rows).second) << "'" << c << "' is blank or repeats a glyph";
-        const int low = int(std::find_if(rows.begin(), rows.end(), lit) - rows.begin());
-        const int high = int(rows.rend() - std::find_if(rows.rbegin(), rows.rend(), lit)) - 1;
-        EXPECT_TRUE(in("gjpqy/\\_|") ? low == 0 : low >= 2) << "'" << c << "' starts on row " << low;
-        const bool tall = std::isupper(c) || std::isdigit(c) || in("bdhkl");
-        if (tall || in("acegmnopqrsuvwxyz")) {
-            EXPECT_EQ(std::pair(low, high), std::pair(in("gpqy") ? 0 : 2, tall ? 12 : 8)) << c;
-        }
+        const std::pair<int, int> extent{int(std::find_if(rows.begin(), rows.end(), lit) - rows.begin()),
+                                         int(rows.rend() - std::find_if(rows.rbegin(), rows.rend(), lit)) - 1};
+        EXPECT_TRUE(in("gjpqy/\\_|") ? extent.first == 0 : extent.first >= 2) << c << " starts on row " << extent.first;
+        const bool tall = std::isupper(c) || std::isdigit(c) || in("bdhkl"), letter = tall || in("acegmnopqrsuvwxyz");
+        EXPECT_EQ(extent, letter ? std::pair(in("gpqy") ? 0 : 2, tall ? 12 : 8) : extent) << c;
     }
 }

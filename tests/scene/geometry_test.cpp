@@ -1,41 +1,28 @@
-// The framing's degenerate cases and the smooth normals, on meshes whose
-// answers are known by symmetry.
+// The framing's degenerate cases and the smooth normals, on meshes whose answers are known by symmetry.
 #include "scene/geometry.h"
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <cmath>
 #include <vector>
 
-namespace {
-
-constexpr float infinity = std::numeric_limits<float>::infinity();
-constexpr float not_a_number = std::numeric_limits<float>::quiet_NaN();
-
-} // namespace
-
-TEST(Framing, OnlyFinitePositionsCountAndDegenerateSetsKeepZoomOne)
+TEST(Framing, OnlyFinitePositionsCountDegenerateSetsKeepZoomOneAndNormalsFollowTheWinding)
 {
-    const float box[] = {-1, -2, -3, not_a_number, 0, 0, 3, 2, 1, infinity, infinity, infinity};
+    const float box[] = {-1, -2, -3, NAN, 0, 0, 3, 2, 1, INFINITY, INFINITY, INFINITY};
     const scene::Framing framed = scene::fit_to_view(box, 4, 640, 480);
     EXPECT_EQ(std::vector<float>(framed.centre, framed.centre + 3), (std::vector<float>{1, 0, -1}));
     // A wider view fits the same sphere by its height alone.
     EXPECT_FLOAT_EQ(scene::fit_to_view(box, 4, 1280, 480).zoom, framed.zoom);
     EXPECT_LT(scene::fit_to_view(box, 4, 480, 640).zoom, framed.zoom);
 
-    const float point[] = {2, 3, 4, 2, 3, 4, not_a_number, not_a_number, not_a_number};
+    const float point[] = {2, 3, 4, 2, 3, 4, NAN, NAN, NAN};
     const scene::Framing single = scene::fit_to_view(point, 3, 640, 480), none = scene::fit_to_view(point + 6, 1, 640, 480);
-    EXPECT_TRUE(single.zoom == 1 && single.centre[2] == 4) << single.zoom;
-    EXPECT_TRUE(none.zoom == 1 && none.centre[0] == 0) << none.zoom;
-}
+    EXPECT_TRUE(single.zoom == 1 && single.centre[2] == 4 && none.zoom == 1 && none.centre[0] == 0);
 
-// The octahedron's corners lie on the axes, so each corner's smooth normal
-// is its own direction, reversed with the winding.
-TEST(Normals, FollowTheWindingAndRefuseIndicesOutsideTheVertices)
-{
+    // An octahedron's corners lie on the axes: each normal is its corner's direction, reversed with the winding.
     const std::vector<float> corners = {1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1};
     std::vector<std::int32_t> faces = {0, 2, 4, 2, 1, 4, 1, 3, 4, 3, 0, 4, 2, 0, 5, 1, 2, 5, 3, 1, 5, 0, 3, 5};
-    std::vector<float> normals(corners.size(), not_a_number);
+    std::vector<float> normals(corners.size(), NAN);
     for (const float sign : {1, -1}) {
         ASSERT_TRUE(scene::vertex_normals(corners.data(), 6, faces.data(), 8, normals.data()));
         for (std::size_t i = 0; i < normals.size(); ++i)

@@ -2,34 +2,19 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <poll.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace test_support {
 namespace {
 
-// Reads both pipes to their ends, whichever the child fills first.
-void drain(int output_fd, int error_fd, Child_result& result)
+void read_to_end(int fd, std::string& text)
 {
-    pollfd fds[2] = {{output_fd, POLLIN, 0}, {error_fd, POLLIN, 0}};
-    std::string* texts[2] = {&result.standard_output, &result.standard_error};
-    int open_count = 2;
-    while (open_count > 0 && poll(fds, 2, -1) > 0) {
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            char buffer[4096];
-            const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
-            if (count > 0) {
-                texts[i]->append(buffer, static_cast<std::size_t>(count));
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open_count;
-            }
-        }
-    }
+    char buffer[4096];
+    for (ssize_t count; (count = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(count));
+    close(fd);
 }
 
 } // namespace
@@ -37,32 +22,30 @@ void drain(int output_fd, int error_fd, Child_result& result)
 Child_result run_in_child(const std::function<void()>& body)
 {
     Child_result result;
-    int output_pipe[2], error_pipe[2];
-    if (pipe(output_pipe) != 0 || pipe(error_pipe) != 0)
+    int pipes[2][2];
+    if (pipe(pipes[0]) != 0 || pipe(pipes[1]) != 0)
         return result;
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        close(output_pipe[0]);
-        close(error_pipe[0]);
-        dup2(output_pipe[1], STDOUT_FILENO);
-        dup2(error_pipe[1], STDERR_FILENO);
-        close(output_pipe[1]);
-        close(error_pipe[1]);
+        for (int i = 0; i < 2; ++i) {
+            dup2(pipes[i][1], STDOUT_FILENO + i);
+            close(pipes[i][0]);
+            close(pipes[i][1]);
+        }
         body();
         std::fflush(nullptr);
         _exit(0);
     }
-    close(output_pipe[1]);
-    close(error_pipe[1]);
-    drain(output_pipe[0], error_pipe[0], result);
-
+    close(pipes[0][1]);
+    close(pipes[1][1]);
+    // Both pipes are read at once, so that the child never waits on a full one.
+    std::thread error_reader(read_to_end, pipes[1][0], std::ref(result.standard_error));
+    read_to_end(pipes[0][0], result.standard_output);
+    error_reader.join();
     int status = 0;
     waitpid(child, &status, 0);
-    if (WIFEXITED(status))
-        result.exit_status = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        result.signal = WTERMSIG(status);
+    result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 

@@ -1,5 +1,4 @@
-// Runs code in a forked child and collects what it wrote and how it ended,
-// for testing paths that end the process.
+// Runs code in a forked child, for paths that end the process, and collects its output and status.
 #pragma once
 
 #include <functional>
@@ -10,7 +9,6 @@ namespace test_support {
 
 struct Child_result {
     int exit_status = -1;  // -1 when the child was killed by a signal
-    int signal = 0;        // the signal that killed it, else 0
     std::string standard_output;
     std::string standard_error;
 };

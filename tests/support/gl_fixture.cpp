@@ -1,37 +1,24 @@
 #include "tests/support/gl_fixture.h"
 
-#include <GL/gl.h>
 #include <GLFW/glfw3.h>
 
 namespace test_support {
 
-int Framebuffer::lit_count() const
+std::vector<Rgba> read_pixels(int width, int height)
 {
-    int count = 0;
-    for (const Rgba& pixel : pixels)
-        count += (pixel.r | pixel.g | pixel.b) != 0;
-    return count;
-}
-
-Framebuffer read_pixels(int width, int height)
-{
-    Framebuffer framebuffer{width, height, std::vector<Rgba>(static_cast<std::size_t>(width) * height)};
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, framebuffer.pixels.data());
-    return framebuffer;
+    std::vector<Rgba> pixels(static_cast<std::size_t>(width) * height);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
 }
 
 void Gl_test::SetUp()
 {
     // A missing display must fail the GL tests, not skip them.
     ASSERT_TRUE(glfwInit()) << "no display for the GL tests (run them on a virtual display)";
-    glfwDefaultWindowHints();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     window = glfwCreateWindow(width, height, "gl test", nullptr, nullptr);
     ASSERT_NE(window, nullptr) << "no GL window could be created";
     glfwMakeContextCurrent(window);
-    glViewport(0, 0, width, height);
     clear_to_black();
 }
 
@@ -39,9 +26,8 @@ void Gl_test::TearDown()
 {
     if (window) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        glfwDestroyWindow(window);
     }
-    glfwTerminate();
+    glfwTerminate();  // destroys the window too
 }
 
 void Gl_test::clear_to_black() const

@@ -1,7 +1,7 @@
-// A hidden GLFW window with a compatibility context, for tests that draw and
-// read the framebuffer back. Under Xvfb it runs on Mesa's software renderer.
+// A hidden GLFW window with a compatibility context (Mesa's software renderer under Xvfb) to draw and read back.
 #pragma once
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,17 +16,23 @@ struct Rgba {
     bool operator==(const Rgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
 };
 
-// Pixels read back with glReadPixels, bottom row first.
-struct Framebuffer {
-    int width = 0, height = 0;
-    std::vector<Rgba> pixels;
-    const Rgba& at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-    // Pixels that are not the clear colour (opaque black).
-    int lit_count() const;
-};
+using Ints = std::vector<long long>;
 
-// The lower-left width x height pixels of the current read buffer.
-Framebuffer read_pixels(int width, int height);
+// The first `count` values of each GL state in `names`.
+template <class T = long long>
+std::vector<T> gl(std::initializer_list<GLenum> names, int count = 1)
+{
+    std::vector<T> values;
+    for (GLenum name : names) {
+        GLdouble value[16];
+        glGetDoublev(name, value);
+        values.insert(values.end(), value, value + count);
+    }
+    return values;
+}
+
+// The lower-left width x height pixels of the current read buffer, bottom row first.
+std::vector<Rgba> read_pixels(int width, int height);
 
 class Gl_test : public ::testing::Test {
 protected:
@@ -35,7 +41,7 @@ protected:
 
     void SetUp() override;
     void TearDown() override;  // fails the test on a pending GL error
-    Framebuffer read_framebuffer() const { return read_pixels(width, height); }
+    std::vector<Rgba> read_framebuffer() const { return read_pixels(width, height); }
     // Opaque black colour and cleared depth, identity matrices.
     void clear_to_black() const;
 };

@@ -5,33 +5,26 @@
 #include <cmath>
 
 namespace test_support {
-namespace {
-
-constexpr float pi_f = 3.14159265358979323846f;
-
-float radius_function(const Nsupershape::Tsupershape& s, float t)
-{
-    const double u = (double(t) * double(s.m)) / 4.0;
-    const float t1 = float(std::pow(std::fabs(std::cos(u) / double(s.a)), double(s.n2)));
-    const float t2 = float(std::pow(std::fabs(std::sin(u) / double(s.b)), double(s.n3)));
-    return float(std::pow(double(t2) + double(t1), -1.0 / double(s.n1)));
-}
-
-} // namespace
 
 Reference_grid literal_shape(const Nsupershape::Tsupershape& s)
 {
+    const auto radius_function = [&s](float t) {
+        const double u = (double(t) * double(s.m)) / 4.0;
+        const float t1 = float(std::pow(std::fabs(std::cos(u) / double(s.a)), double(s.n2)));
+        const float t2 = float(std::pow(std::fabs(std::sin(u) / double(s.b)), double(s.n3)));
+        return float(std::pow(double(t2) + double(t1), -1.0 / double(s.n1)));
+    };
+    constexpr float pi_f = 3.14159265358979323846f;
+    const float d_theta = float(double(2.0f * pi_f) / double(s.bands)), d_phi = float(double(pi_f) / double(s.slices));
     Reference_grid grid;
-    const float d_theta = float(double(2.0f * pi_f) / double(s.bands));
-    const float d_phi = float(double(pi_f) / double(s.slices));
     float phi = -pi_f / 2.0f;
     for (int i = 0; i < s.slices; ++i) {
         phi = phi + d_phi;
-        const float r1 = radius_function(s, phi);
+        const float r1 = radius_function(phi);
         float theta = -pi_f;
         for (int j = 0; j <= s.bands; ++j) {
             theta = theta + d_theta;
-            const float r2 = radius_function(s, theta);
+            const float r2 = radius_function(theta);
             const float x = float(std::cos(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
             const float z = float(std::sin(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
             const float y = float(-double(r1) * std::sin(double(phi)) * s.radius);

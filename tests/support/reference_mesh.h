@@ -1,5 +1,4 @@
-// Independent references for the supershape: the formula evaluated vertex by
-// vertex exactly as written, and the wire strip sent corner by corner.
+// Independent references for the supershape: its formula as written, its strip corner by corner.
 #pragma once
 
 #include "shape/Tsupershape.h"
@@ -16,8 +15,7 @@ struct Reference_grid {
 // by repeated single-precision addition, for the shape's parameters and grid.
 Reference_grid literal_shape(const Nsupershape::Tsupershape& shape);
 
-// Sends every corner of every triangle but the last five with glVertex3fv
-// (and glColor4fv first when `with_colors`) inside one GL_LINE_STRIP.
+// Every corner of every triangle but the last five, with its colour when asked, in one GL_LINE_STRIP.
 void emit_strip_by_corner(const Nsupershape::Tsupershape& shape, bool with_colors);
 
 } // namespace test_support

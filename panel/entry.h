@@ -1,0 +1,29 @@
+// One entry of a bar as the panel holds it: what was added, and what its
+// definition text was parsed into.
+#pragma once
+
+#include "panel/definition.h"
+#include "panel/tweak_bar.h"
+
+#include <string>
+#include <vector>
+
+namespace panel {
+
+struct Entry {
+    enum class Kind { button, separator, value };
+    Kind kind;
+    std::string name;
+    Definition definition;
+    ETwType type = TW_TYPE_BOOL32;
+    void* variable = nullptr;
+    TwButtonCallback callback = nullptr;
+    void* client_data = nullptr;
+
+    const char* label() const { return definition.label ? definition.label->c_str() : name.c_str(); }
+};
+
+// The entries of `bar` in the order they were added, read-only.
+const std::vector<Entry>& entries(const TwBar& bar);
+
+} // namespace panel

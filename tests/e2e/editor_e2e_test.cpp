@@ -1,0 +1,330 @@
+// The real editor driven with xdotool, seen through import; as starts are slow, one session makes many checks.
+#include "app/Tparams.h"
+#include "snippet/snippet.h"
+#include "tests/support/child_process.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sys/wait.h>
+#include <thread>
+#include <tuple>
+#include <unistd.h>
+// Last, as its macros clash with names in GoogleTest.
+#include <X11/Xlib.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Rgb = std::array<unsigned char, 3>;
+// From (left, top) to (right, bottom), exclusive, in window pixels.
+struct Box { int left, top, right, bottom; };
+struct Point { int x, y; };
+// 640 x 480 RGB pixels from the top row; empty when the window has another size.
+using Picture = std::string;
+
+int count(const Picture& picture, const Rgb& colour, Box box = {0, 0, 640, 480})
+{
+    int total = 0;
+    for (int y = box.top; y < box.bottom && !picture.empty(); ++y)
+        for (int x = box.left; x < box.right; ++x)
+            total += std::memcmp(&picture[3 * (y * 640 + x)], colour.data(), 3) == 0;
+    return total;
+}
+
+void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+std::string run(const std::string& command)
+{
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    std::string output;
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        output += static_cast<char>(c);
+    if (pipe)
+        pclose(pipe);
+    return output;
+}
+
+std::string read_file(const fs::path& path)
+{
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+}
+
+// The editor started in `folder`, its output written there, killed at the end.
+class Editor {
+public:
+    explicit Editor(const std::string& folder, const std::string& arguments = "") : folder_(folder)
+    {
+        run("xdotool mousemove 1279 1023");  // away from where the window opens
+        if ((pid_ = fork()) == 0) {
+            const std::string command =
+                "cd " + folder + " && exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
+            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            _exit(127);
+        }
+        window = run("timeout 30 xdotool search --sync --onlyvisible --pid " + std::to_string(pid_));
+        window = window.substr(0, window.find('\n'));
+    }
+    ~Editor()
+    {
+        if (status_ < 0 && kill(pid_, SIGKILL) == 0)
+            waitpid(pid_, nullptr, 0);
+    }
+
+    // The window's picture once `wanted` holds, or the last of `tries`.
+    Picture capture(const std::function<bool(const Picture&)>& wanted = {}, int tries = 200) const
+    {
+        for (Picture picture;; pause(100)) {
+            picture = run("import -window " + window + " -depth 8 rgb:-");
+            picture.resize(picture.size() == 640 * 480 * 3 ? picture.size() : 0);
+            if (!wanted || wanted(picture) || --tries <= 0)
+                return picture;
+        }
+    }
+
+    // Keys or chords such as ctrl+a, released as quickly as they are pressed.
+    void key(const std::string& keysym) const { xdo("windowfocus " + window + " key --delay 0 " + keysym); }
+    void type(const std::string& text) const { xdo("windowfocus " + window + " type --delay 30 '" + text + "'"); }
+    // Moves the pointer there, then runs `then`, such as "click 1".
+    void at(Point point, const std::string& then = "") const
+    {
+        xdo("mousemove --window " + window + " " + std::to_string(point.x) + " " + std::to_string(point.y) +
+            " sleep 0.1 " + then);
+    }
+    void click(Point point, int count = 1) const { at(point, "click --repeat " + std::to_string(count) + " --delay 80 1"); }
+    // Types `text` into the field at `point` and ends it with Enter.
+    void enter(Point point, const std::string& text, int clicks = 1) const
+    {
+        click(point, clicks);
+        type(text);
+        key("Return");
+    }
+    // What the window system sends for the close button of the window's frame.
+    void request_close() const
+    {
+        Display* display = XOpenDisplay(nullptr);
+        XEvent event{};
+        event.xclient = {ClientMessage, 0, False, display, std::stoul(window),
+                         XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+        XCloseDisplay(display);
+    }
+
+    // The exit status, or -1 after ten seconds.
+    int wait_for_exit()
+    {
+        for (int tries = 0, status = 0; status_ < 0 && tries < 500; ++tries, pause(20))
+            if (waitpid(pid_, &status, WNOHANG) == pid_)
+                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return status_;
+    }
+    std::string output(const char* stream) const { return read_file(folder_ + "/" + stream); }
+
+    std::string window;  // empty when none appeared
+
+private:
+    // Everything after "type" is typed, so the pause is not xdotool's.
+    static void xdo(const std::string& commands) { run("xdotool " + commands); pause(200); }
+
+    std::string folder_;
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
+// The name of the shapes/shape_... file that holds `text`; empty when none does.
+std::string saved_as(const std::string& folder, const std::string& text)
+{
+    for (int tries = 0; tries < 100; ++tries, pause(100))
+        for (const auto& file : fs::directory_iterator(folder + "/shapes"))
+            if (file.path().filename().string().rfind("shape_", 0) == 0 && read_file(file.path()) == text)
+                return file.path().filename().string();
+    return "";
+}
+
+constexpr Rgb yellow{255, 255, 64}, red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255};
+constexpr Rgb black{0, 0, 0}, white{255, 255, 255}, cyan{0, 255, 255};
+constexpr Rgb check_mark{66, 150, 250};  // ImGui's tick in a box
+
+// Rows of the bar as it opens at the top-left, and of the bar scrolled to its end.
+constexpr Point save_button{120, 75}, exit_button{120, 98}, auto_edit_box{133, 126}, show_axes_box{133, 149};
+constexpr Point red_channel{40, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
+constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
+// The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
+constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
+
+// Where the lines printed at (450, 20), (450, 40) and (20, 420) may put pixels, a
+// pixel to spare: "FPS:" with up to six digits, "rotations: " before and after a swap.
+constexpr Box caption{449, 8, 521, 23}, fps{449, 28, 551, 43};
+constexpr Box history{19, 408, 131, 423}, history_swapped{19, 408, 161, 423};
+
+int ticks(const Picture& picture, Point box)
+{
+    return count(picture, check_mark, {box.x - 10, box.y - 10, box.x + 10, box.y + 10});
+}
+
+// Each test works in a scratch folder of its own.
+class EditorE2E : public ::testing::Test {
+protected:
+    void TearDown() override { fs::remove_all(folder); }
+    std::string pattern = "/tmp/supershape-test-XXXXXX";
+    const std::string folder = mkdtemp(pattern.data()) ? pattern : "";
+};
+
+} // namespace
+
+TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
+{
+    Editor editor(folder);
+    ASSERT_FALSE(editor.window.empty()) << "no window appeared";
+    const std::string title = run("xdotool getwindowname " + editor.window);
+    EXPECT_TRUE(std::regex_match(title, std::regex("Morvane by Tarnock \\(.+\\)\n"))) << title;
+
+    const auto ready = [](const Picture& p) {
+        return count(p, yellow) > 100 && count(p, red) > 100 && count(p, white, caption) > 0 &&
+               count(p, white, fps) > 0 && count(p, white, history) > 0;
+    };
+    const Picture first = editor.capture(ready);
+    ASSERT_TRUE(ready(first)) << "no 640 x 480 picture of the scene";
+    EXPECT_EQ(count(first, yellow, beside_panel), 0);
+    EXPECT_GT(count(first, yellow, right_half), 100);
+    EXPECT_TRUE(count(first, green, {0, 0, 640, 5}) > 0 && count(first, green, {0, 475, 640, 480}) > 0);
+    EXPECT_TRUE(count(first, red, beside_panel) > 50 && count(first, blue) > 50);
+    EXPECT_GT(count(first, black, {240, 0, 640, 480}), 400 * 480 * 9 / 10);
+    EXPECT_EQ(count(first, black, {639, 0, 640, 1}) + count(first, black, {639, 479, 640, 480}), 2);
+    // The overlay is all the white outside the panel; "Morvane" spans x = 450 to 517.
+    EXPECT_EQ(count(first, white) - count(first, white, panel),
+              count(first, white, caption) + count(first, white, fps) + count(first, white, history));
+    EXPECT_EQ(count(first, white, caption), count(first, white, {450, 8, 518, 23}));
+    EXPECT_TRUE(count(first, white, {450, 8, 451, 23}) > 0 && count(first, white, {517, 8, 518, 23}) > 0);
+    EXPECT_GT(ticks(first, auto_edit_box), 5);
+
+    // The colour's help covers the red axis, and goes when the pointer leaves the window.
+    const auto axis_hidden = [](const Picture& p) { return count(p, red, {240, 236, 320, 244}) == 0; };
+    editor.at(red_channel);
+    EXPECT_TRUE(axis_hidden(editor.capture(axis_hidden)));
+    run("xdotool mousemove 1279 1023");
+    EXPECT_FALSE(axis_hidden(editor.capture([&](const Picture& p) { return !axis_hidden(p); })));
+
+    // A swap clears Auto Edit and adds " xy" to the history line.
+    editor.click(swap_xy_button);
+    const auto swapped = [&](const Picture& p) {
+        return ticks(p, auto_edit_box) == 0 && count(p, white, history_swapped) > count(first, white, history_swapped);
+    };
+    const Picture after_swap = editor.capture(swapped);
+    EXPECT_TRUE(swapped(after_swap) && ticks(after_swap, show_axes_box) > 5);
+
+    editor.click(show_axes_box);
+    const auto no_axes = [](const Picture& p) { return count(p, red) + count(p, green) + count(p, blue) == 0; };
+    const Picture plain = editor.capture(no_axes);
+    EXPECT_TRUE(no_axes(plain) && count(plain, yellow) > 100);
+
+    constexpr Rgb recoloured{0, 255, 64};
+    editor.enter(red_channel, "0", 2);
+    const Picture green_shape = editor.capture([&](const Picture& p) { return count(p, recoloured) > 100; });
+    EXPECT_TRUE(count(green_shape, recoloured) > 100 && count(green_shape, yellow) == 0);
+
+    // Save writes the values of the moment at once, named after the date and time.
+    fs::create_directory(folder + "/shapes");
+    Tparams expected;
+    set_start_values(expected);
+    expected.color[0] = 0, expected.rot_str += " xy";
+    char today[16];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "_%m-%d-%Y_", std::localtime(&now));
+    editor.click(save_button);
+    EXPECT_NE(saved_as(folder, snippet::text(expected)).find(today), std::string::npos) << today;
+
+    // On the largest grid a quick tap's press and release arrive in one frame, Ctrl's too.
+    const int before = count(editor.capture(), recoloured);
+    editor.at(bar_middle, "click --repeat 20 --delay 30 5");  // the wheel, towards the user
+    for (const Point field : {slices_scrolled, bands_scrolled})
+        editor.enter(field, "999");
+    editor.enter(n1_scrolled, " ");
+    EXPECT_LT(count(editor.capture(), recoloured), before * 6 / 5) << "a blank typed into a field reset the shape";
+    editor.key("space");
+    const auto denser = [&](const Picture& p) { return count(p, recoloured) > before * 3 / 2; };
+    EXPECT_TRUE(denser(editor.capture(denser))) << before;
+    // Ctrl+A selects the text typed so far, so that "2" replaces it.
+    editor.click(n1_scrolled);
+    editor.type("7");
+    editor.key("ctrl+a");
+    editor.type("2");
+    editor.key("Return");
+    editor.at(bar_middle, "click --repeat 20 --delay 30 4");
+    editor.click(save_button);
+    expected.slices = expected.bands = 999, expected.n1 = 2;
+    EXPECT_NE(saved_as(folder, snippet::text(expected)), "");
+
+    editor.key("Escape");
+    EXPECT_EQ(editor.wait_for_exit(), 0);
+    EXPECT_EQ(editor.output("stdout") + editor.output("stderr"), "");
+}
+
+TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSaveEndsWith2)
+{
+    fs::create_directory(folder + "/shapes");
+    Tparams opened;
+    set_start_values(opened);
+    opened.m = 6, opened.slices = opened.bands = 40, opened.color[0] = 0, opened.color[2] = 255;
+    opened.rot_str += " xy xz";
+    const std::string text = snippet::text(opened);
+    std::ofstream(folder + "/shapes/opened.bas", std::ios::binary) << text;
+
+    Editor editor(folder, "shapes/opened.bas");
+    ASSERT_FALSE(editor.window.empty()) << "no window appeared";
+    const auto shape = [](const Picture& p) { return count(p, cyan, right_half); };
+    const Picture first = editor.capture([&](const Picture& p) { return shape(p) > 100; });
+    const int lit = shape(first);
+    EXPECT_TRUE(lit > 100 && count(first, yellow) == 0);
+    // Built at the file's grid from the start, so Reset changes nothing.
+    editor.key("space");
+    EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);
+    editor.click(save_button);
+    const std::string saved = saved_as(folder, text);
+    ASSERT_NE(saved, "");
+
+    fs::rename(folder + "/shapes", folder + "/kept");
+    editor.click(save_button);
+    EXPECT_EQ(editor.wait_for_exit(), 2);
+    EXPECT_EQ(editor.output("stderr"),
+              "\r\nAborting due to runtime error 2 (file not found) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
+
+    // What the editor saved, shapetool turns into a mesh.
+    const auto exported =
+        test_support::run_program(SHAPETOOL_EXECUTABLE, {"export", "kept/" + saved, "-o", "x.glb"}, folder);
+    EXPECT_EQ(exported.exit_status, 0) << exported.standard_error;
+    EXPECT_TRUE(fs::is_regular_file(folder + "/x.glb"));
+}
+
+TEST_F(EditorE2E, CloseAndExitEndWith0AndWhatCannotStartIsRefusedWithOneLine)
+{
+    for (const bool close : {true, false}) {
+        Editor editor(folder);
+        editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
+        close ? editor.request_close() : editor.click(exit_button);
+        EXPECT_EQ(editor.wait_for_exit(), 0) << close;
+    }
+
+    // Without a display the window cannot open (status 0); a bad argument is refused first.
+    std::ofstream(folder + "/bad.bas") << "x\r\n";
+    const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
+        {{}, 0, "Failed to initialize GLFW!\n", ""},
+        {{"bad.bas"}, 2, "", "bad.bas:1: expected \"'' =====================================...\", found \"x\"\n"},
+        {{"none.bas"}, 2, "", "none.bas: cannot read: No such file or directory\n"},
+        {{"bad.bas", "none.bas"}, 2, "", "usage: supershape [SNIPPET.bas]\n"},
+    };
+    for (const auto& [arguments, status, output, error] : cases) {
+        const auto r = test_support::run_program(SUPERSHAPE_EXECUTABLE, arguments, folder);
+        EXPECT_EQ(std::tie(r.exit_status, r.standard_output, r.standard_error), std::tie(status, output, error));
+    }
+}
