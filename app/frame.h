@@ -2,7 +2,7 @@
 // the rotation angles and the requests left by the panel.
 #pragma once
 
-#include "app/Tparams.h"
+#include "params/Tparams.h"
 #include "shape/Tsupershape.h"
 
 #include <cstdint>

@@ -21,10 +21,10 @@ std::tm local_now()
 
 void save_me(const std::string& filename, const Tparams& params)
 {
-    const output::Status status = output::write_file(filename, snippet::text(params));
+    const runtime::Status status = output::write_file(filename, snippet::text(params));
     if (!status.ok())
-        runtime::fatal_error(status.kind == output::Failure_kind::cannot_create ? runtime::file_not_found
-                                                                                : runtime::file_io_error,
+        runtime::fatal_error(status.kind == runtime::Status::Kind::cannot_create ? runtime::file_not_found
+                                                                                  : runtime::file_io_error,
                              {"supershape", "save_me"});
 }
 

@@ -3,7 +3,7 @@
 // file-output helper, reporting failures as fatal errors.
 #pragma once
 
-#include "app/Tparams.h"
+#include "params/Tparams.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "app/scene.h"
 
-#include "app/maker.h"
 #include "font/Trasterfont.h"
 #include "panel/tweak_bar.h"
+#include "params/maker.h"
 #include "screen/Tscreen.h"
 
 #include <GL/gl.h>

@@ -2,8 +2,8 @@
 // text overlay, and the view set on every window size change.
 #pragma once
 
-#include "app/Tparams.h"
 #include "app/frame.h"
+#include "params/Tparams.h"
 #include "scene/scene.h"
 
 #include <string>

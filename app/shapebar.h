@@ -2,7 +2,7 @@
 // parameter record, and the button callbacks.
 #pragma once
 
-#include "app/Tparams.h"
+#include "params/Tparams.h"
 
 struct TwBar;
 

@@ -1,12 +1,12 @@
 // The editor's main routine: start-up, the frame loop and shutdown, and the
 // frame clock.
-#include "app/Tparams.h"
 #include "app/frame.h"
-#include "app/maker.h"
 #include "app/scene.h"
 #include "app/shapebar.h"
 #include "font/Trasterfont.h"
 #include "panel/tweak_bar.h"
+#include "params/Tparams.h"
+#include "params/maker.h"
 #include "runtime/console.h"
 #include "runtime/fatal_error.h"
 #include "screen/Tscreen.h"
@@ -116,12 +116,13 @@ int main(int argc, char** argv)
         return bad_arguments;
     }
     if (argc == 2) {
-        snippet::Read_result read = snippet::read_file(argv[1]);
-        if (!read.params) {
-            runtime::error_line(read.error.c_str());
+        Tparams read;
+        const runtime::Status status = snippet::read_file(argv[1], read);
+        if (!status.ok()) {
+            runtime::error_line(status.message.c_str());
             return bad_arguments;
         }
-        opened = std::move(read.params);
+        opened = std::move(read);
     }
     try {
         return run_editor(opened);

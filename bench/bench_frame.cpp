@@ -2,9 +2,9 @@
 // editor's scene (clear, transform, axes, the wire strip, the text overlay),
 // automatic editing and the buffer swap, with the time per frame split into
 // its phases.
-#include "app/Tparams.h"
 #include "app/scene.h"
 #include "font/Trasterfont.h"
+#include "params/Tparams.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "shape/Tsupershape.h"
@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -30,9 +31,11 @@ void frame(benchmark::State& state, Tscreen& screen, const Trasterfont& font)
     set_start_values(params);
     params.slices = static_cast<int>(state.range(0));
     params.bands = static_cast<int>(state.range(1));
-    Nsupershape::Tsupershape shape;
-    shape.reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1, params.n2,
-                 params.n3);
+    // Built by the editor's own Reset.
+    params.do_reset = request_pending;
+    auto built = std::make_unique<Nsupershape::Tsupershape>();
+    carry_out_requests(params, built);
+    Nsupershape::Tsupershape& shape = *built;
 
     const Rotation_angles angles{0, 30, 0};
     const float fps = 60.0f;

@@ -2,10 +2,11 @@
 // million triangles), each format against Assimp's exporter on the same mesh
 // in the same run, and 3MF against lib3mf writing the editor's raw grid
 // itself. Files go to /tmp and are closed inside the timing; no fsync.
-#include "app/Tparams.h"
 #include "mesh/closed_mesh.h"
+#include "mesh/formats.h"
 #include "mesh/statistics.h"
-#include "mesh/writers.h"
+#include "params/Tparams.h"
+#include "shape/grid.h"
 
 #include <Model/COM/NMR_DLLInterfaces.h>
 #include <assimp/Exporter.hpp>
@@ -19,13 +20,9 @@
 
 namespace {
 
-using Nsupershape::Tsupershape;
-
 struct Fixture {
     Tparams params;
-    Tsupershape shape;
-    mesh::Closed_mesh closed;
-    mesh::Mesh_view raw;
+    mesh::Triangle_mesh raw, closed;
     aiScene scene;
 
     Fixture()
@@ -33,8 +30,7 @@ struct Fixture {
         set_start_values(params);
         params.slices = 999;
         params.bands = 999;
-        mesh::reset_like_editor(shape, params);
-        if (!mesh::build_closed_mesh(shape, params.scale, closed).ok() || !mesh::raw_view(shape, raw).ok())
+        if (!mesh::build_closed_mesh(params, closed).ok() || !mesh::build_raw_grid(params, raw).ok())
             std::abort();
         fill_scene();
     }
@@ -74,22 +70,32 @@ Fixture& fixture()
 
 std::string scratch(const char* extension) { return std::string("/tmp/bench_mesh.") + extension; }
 
+// The editor's grid and triangle list as Reset builds them.
 void editor_shape(benchmark::State& state)
 {
-    Tsupershape shape;
-    for (auto _ : state)
-        mesh::reset_like_editor(shape, fixture().params);
+    for (auto _ : state) {
+        mesh::Triangle_mesh grid;
+        if (!mesh::build_raw_grid(fixture().params, grid).ok())
+            state.SkipWithError("refused");
+        benchmark::DoNotOptimize(grid.triangles.data());
+    }
 }
 
+// The closed mesh over a grid already built.
 void closed_mesh(benchmark::State& state)
 {
+    const Tparams& params = fixture().params;
+    const mesh::Triangle_mesh& closed = fixture().closed;
     for (auto _ : state) {
-        mesh::Closed_mesh closed;
-        if (!mesh::build_closed_mesh(fixture().shape, fixture().params.scale, closed).ok())
+        std::vector<mesh::Tvector3> positions(closed.positions.size());
+        std::vector<mesh::Ttriangle> triangles(closed.triangles.size());
+        if (!mesh::fill_closed_mesh(fixture().raw.positions.data(), params.slices, params.bands, closed.positions[0],
+                                    positions.data(), positions.size(), triangles.data(), triangles.size())
+                 .ok())
             state.SkipWithError("refused");
-        benchmark::DoNotOptimize(closed.triangles.data());
+        benchmark::DoNotOptimize(triangles.data());
     }
-    state.SetItemsProcessed(state.iterations() * std::int64_t(fixture().closed.triangles.size()));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(closed.triangles.size()));
 }
 
 void statistics(benchmark::State& state)
@@ -105,10 +111,10 @@ void statistics(benchmark::State& state)
 void export_ours(benchmark::State& state, mesh::Format format, bool raw)
 {
     const std::string path = scratch(mesh::extension_of(format));
-    const mesh::Mesh_view view = raw ? fixture().raw : fixture().closed.view();
+    const mesh::Mesh_view view = raw ? fixture().raw.view() : fixture().closed.view();
     for (auto _ : state) {
         std::FILE* out = std::fopen(path.c_str(), "wb");
-        if (!out || mesh::write_mesh(format, out, view, fixture().params) != 0 || std::fclose(out) != 0)
+        if (!out || !mesh::write_mesh(format, out, view, fixture().params).ok() || std::fclose(out) != 0)
             state.SkipWithError("write failed");
     }
     std::remove(path.c_str());
@@ -131,7 +137,7 @@ void export_lib3mf_raw(benchmark::State& state)
 {
     using namespace NMR;
     const std::string path = scratch("3mf");
-    const mesh::Mesh_view& raw = fixture().raw;
+    const mesh::Mesh_view raw = fixture().raw.view();
     for (auto _ : state) {
         PLib3MFModel *model = nullptr, *object = nullptr, *item = nullptr, *writer = nullptr;
         lib3mf_createmodel(&model);

@@ -1,13 +1,13 @@
 // Off-screen pictures and a contact sheet the way the command line makes
 // them, each from a fresh context to the PNG file in memory: a 999 x 1000
-// shape at 640 x 480, as a wire strip and as a lit surface (its own grid
-// standing in for the closed mesh), and a gallery of 50 shapes at the
-// editor's default resolution. Needs no display. The time per run is split
-// into its phases (seconds: open, build, draw, png).
-#include "app/Tparams.h"
+// shape at 640 x 480, as a wire strip and as a lit closed mesh, and a
+// gallery of 50 shapes at the editor's default resolution. Needs no display.
+// The time per run is split into its phases (seconds: open, build, draw,
+// png).
+#include "mesh/closed_mesh.h"
 #include "offscreen/png.h"
 #include "offscreen/renderer.h"
-#include "shape/Tsupershape.h"
+#include "params/Tparams.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -17,8 +17,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-using Nsupershape::Tsupershape;
 
 namespace {
 
@@ -43,30 +41,26 @@ struct Phases {
     }
 };
 
-// What Reset builds for the snippet's values: reload, then scale.
-std::unique_ptr<Tsupershape> build_shape(const Tparams& params)
+// The wire over the editor's grid, or the closed mesh, as Reset builds them.
+std::unique_ptr<mesh::Triangle_mesh> build_mesh(const Tparams& params, bool solid)
 {
-    auto shape = std::make_unique<Tsupershape>();
-    shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1, params.n2,
-                  params.n3);
-    shape->scale(params.scale, params.scale, params.scale);
-    return shape;
+    auto built = std::make_unique<mesh::Triangle_mesh>();
+    const runtime::Status status = solid ? mesh::build_closed_mesh(params, *built) : mesh::build_raw_grid(params, *built);
+    return status.ok() ? std::move(built) : nullptr;
 }
 
-offscreen::Model model_of(const Tsupershape& shape, const Tparams& params, bool solid)
+offscreen::Model model_of(const mesh::Triangle_mesh& built, const Tparams& params, bool solid)
 {
     offscreen::Model model;
-    if (solid)
-        model.solid = {&shape.vertices[0].x, shape.vertex_count, &shape.triangles[0].i0, shape.triangle_count};
-    else
-        model.shape = &shape;
+    model.mesh = built.view();
+    model.style = solid ? offscreen::Model::Style::solid : offscreen::Model::Style::wire;
     std::copy(params.color, params.color + 4, model.color);
     return model;
 }
 
-void fail(benchmark::State& state, const offscreen::Status& status)
+void fail(benchmark::State& state, const runtime::Status& status)
 {
-    state.SkipWithError(status.error.c_str());
+    state.SkipWithError(status.message.c_str());
 }
 
 void picture(benchmark::State& state)
@@ -83,10 +77,12 @@ void picture(benchmark::State& state)
         if (auto opened = renderer.open(); !opened.ok())
             return fail(state, opened);
         phases.mark(phases.open);
-        const auto shape = build_shape(params);
+        const auto built = build_mesh(params, solid);
+        if (!built)
+            return fail(state, runtime::refused("the shape cannot be meshed"));
         phases.mark(phases.build);
         offscreen::Image image;
-        if (auto drawn = renderer.picture(model_of(*shape, params, solid), {}, image); !drawn.ok())
+        if (auto drawn = renderer.picture(model_of(*built, params, solid), {}, image); !drawn.ok())
             return fail(state, drawn);
         phases.mark(phases.draw);
         benchmark::DoNotOptimize(offscreen::encode_png(image));
@@ -105,22 +101,24 @@ void gallery(benchmark::State& state)
         if (auto opened = renderer.open(); !opened.ok())
             return fail(state, opened);
         phases.mark(phases.open);
-        std::vector<std::unique_ptr<Tsupershape>> shapes;
+        std::vector<std::unique_ptr<mesh::Triangle_mesh>> shapes;
         std::vector<offscreen::Gallery_entry> sheet_entries;
         for (int i = 0; i < entries; ++i) {
             Tparams params;
             set_start_values(params);
             params.m = static_cast<float>(i % 9);
             params.color[1] = static_cast<std::uint8_t>(5 * i);
-            shapes.push_back(build_shape(params));
+            shapes.push_back(build_mesh(params, false));
             const std::string name = "shape_" + std::to_string(i) + ".bas";
+            if (!shapes.back())
+                return fail(state, runtime::refused(name + " cannot be meshed"));
             sheet_entries.push_back({name, "", model_of(*shapes.back(), params, false)});
         }
         phases.mark(phases.build);
         offscreen::Image sheet;
         const auto source = [&](int index, offscreen::Gallery_entry& entry) {
             entry = sheet_entries[static_cast<std::size_t>(index)];
-            return offscreen::Status{};
+            return runtime::Status{};
         };
         if (auto drawn = renderer.gallery(entries, source, {}, sheet); !drawn.ok())
             return fail(state, drawn);
@@ -141,7 +139,7 @@ int main(int argc, char** argv)
     {
         offscreen::Renderer probe;
         if (auto opened = probe.open(); !opened.ok()) {
-            std::fprintf(stderr, "%s\n", opened.error.c_str());
+            std::fprintf(stderr, "%s\n", opened.message.c_str());
             return 1;
         }
         std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));

@@ -2,13 +2,15 @@
 // display list, so that a line of text costs one call per frame.
 #pragma once
 
+#include "font/glyphs.h"
+
 #include <cstdint>
 #include <string_view>
 
 class Trasterfont {
 public:
     // Pixels from one character to the next: 8 of glyph and 2 of spacing.
-    static constexpr std::int32_t advance = 10;
+    static constexpr std::int32_t advance = font_glyphs::advance;
 
     // First of the font's 128 list names; list_base + c draws code c. 0 when
     // no names could be had.

@@ -13,6 +13,8 @@ constexpr int width = 8;
 constexpr int height = 13;
 // Rows 0 and 1 lie below the baseline, for descenders.
 constexpr int baseline_row = 2;
+// Pixels from one character to the next: the glyph and 2 of spacing.
+constexpr int advance = 10;
 
 // Glyph index is code - first_code. Byte r is pixel row r counted from the
 // bottom; the top bit is the leftmost pixel.

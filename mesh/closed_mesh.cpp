@@ -1,25 +1,15 @@
 // The closed mesh over the editor's grid: the poles, the welded seam, the
-// quads between rows and the winding; and the raw grid's view.
+// quads between rows and the winding; and the raw grid.
 #include "mesh/closed_mesh.h"
 
-#include "app/Tparams.h"
 #include "mesh/statistics.h"
-#include "runtime/fatal_error.h"
+#include "shape/grid.h"
 
 #include <climits>
 #include <cmath>
-#include <new>
-
-using Nsupershape::Tsupershape;
 
 namespace mesh {
 namespace {
-
-// The model's own single-precision pi, so that the added pole lies at the
-// angle its rows count from.
-constexpr float pi_f = 3.14159265358979323846f;
-
-const runtime::Error_site build_site{"mesh", "build_closed_mesh"};
 
 // The first of `count` positions that is not finite, or -1.
 long long first_non_finite(const Tvector3* positions, long long count)
@@ -49,73 +39,67 @@ std::string closed_position(long long k, std::int32_t slices, std::int32_t bands
     return grid_position((k - 1) / bands, (k - 1) % bands);
 }
 
+Status refused(std::string reason)
+{
+    return runtime::failure(Status::Kind::refused, std::move(reason));
+}
+
 Status not_finite(const std::string& where)
 {
-    return {"a coordinate is not a finite number (" + where + ")"};
+    return refused("a coordinate is not a finite number (" + where + ")");
 }
 
 // The refusal shared by both meshes once the positions are known.
 Status check_area(const Surface_integrals& integrals)
 {
     if (!(integrals.area > 0))
-        return {"the shape has no area"};
+        return refused("the shape has no area");
     return {};
 }
 
-} // namespace
-
-void reset_like_editor(Tsupershape& shape, const Tparams& params)
+Status one_row()
 {
-    shape.reload(params.radius, params.slices, params.bands, params.a, params.b, params.m,
-                 params.n1, params.n2, params.n3);
-    shape.scale(params.scale, params.scale, params.scale);
+    return refused("one row has no area: slices must be at least 2");
 }
+
+} // namespace
 
 Status closed_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size)
 {
     size = {};
     if (slices < 2)
-        return {"one row has no area: slices must be at least 2"};
+        return one_row();
     if (bands < 3)
-        return {"fewer than 3 bands enclose no volume"};
-    const long long rings = slices - 1LL;
-    const long long vertices = 2 + rings * bands;
-    const long long triangles = 2 * rings * bands;
+        return refused("fewer than 3 bands enclose no volume");
+    const std::size_t rings = std::size_t(slices) - 1;
+    const std::size_t triangles = 2 * rings * std::size_t(bands);
+    // Indices are 32-bit.
     if (triangles > INT32_MAX)
-        return {"the grid is too large"};
-    size = {static_cast<std::int32_t>(vertices), static_cast<std::int32_t>(triangles)};
+        return refused("the grid is too large");
+    size = {2 + rings * std::size_t(bands), triangles};
     return {};
 }
 
-Status fill_closed_mesh(const Tsupershape& shape, float scale, Tvector3* positions,
-                        std::size_t position_capacity, Ttriangle* triangles,
+Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t bands, const Tvector3& first_pole,
+                        Tvector3* positions, std::size_t position_capacity, Ttriangle* triangles,
                         std::size_t triangle_capacity, Mesh_size* written)
 {
     if (written)
         *written = {};
     Mesh_size size;
-    Status status = closed_mesh_size(shape.slices, shape.bands, size);
+    Status status = closed_mesh_size(slices, bands, size);
     if (!status.ok())
         return status;
-    const std::int32_t slices = shape.slices;
-    const std::int32_t bands = shape.bands;
-    const long long columns = static_cast<long long>(bands) + 1;
-    if (shape.vertex_count != columns * slices)
-        return {"the shape holds no grid"};
-    if (position_capacity < std::size_t(size.vertex_count) ||
-        triangle_capacity < std::size_t(size.triangle_count))
-        return {"the buffers are too small for the closed mesh"};
+    const std::size_t columns = std::size_t(bands) + 1;
+    if (position_capacity < size.vertex_count || triangle_capacity < size.triangle_count)
+        return refused("the buffers are too small for the closed mesh");
 
-    // The pole the grid lacks, its y computed as set_shape computes a row's.
-    const float phi = -pi_f / 2;
-    const double r1 = shape.radius_at(phi);
-    const float pole_y = static_cast<float>(-r1 * std::sin(double(phi)) * double(shape.radius));
-    positions[0] = {0.0f, pole_y * scale, 0.0f};
-    const std::int32_t last = size.vertex_count - 1;
+    positions[0] = first_pole;
+    const std::int32_t last = static_cast<std::int32_t>(size.vertex_count - 1);
     for (std::int32_t row = 0; row + 1 < slices; ++row)
         for (std::int32_t column = 0; column < bands; ++column)
-            positions[1 + row * bands + column] = shape.vertices[row * columns + column];
-    positions[last] = shape.vertices[(slices - 1) * columns];
+            positions[1 + row * bands + column] = grid[row * columns + column];
+    positions[last] = grid[(slices - 1) * columns];
     const long long bad = first_non_finite(positions, size.vertex_count);
     if (bad >= 0)
         return not_finite(closed_position(bad, slices, bands));
@@ -142,13 +126,12 @@ Status fill_closed_mesh(const Tsupershape& shape, float scale, Tvector3* positio
         }
     }
 
-    const Surface_integrals integrals =
-        surface_integrals({positions, std::size_t(size.vertex_count), triangles, count});
+    const Surface_integrals integrals = surface_integrals({positions, size.vertex_count, triangles, count});
     status = check_area(integrals);
     if (!status.ok())
         return status;
     if (integrals.volume == 0)
-        return {"the shape encloses no volume"};
+        return refused("the shape encloses no volume");
     if (integrals.volume < 0)
         for (std::size_t t = 0; t < count; ++t)
             std::swap(triangles[t].i1, triangles[t].i2);
@@ -157,48 +140,49 @@ Status fill_closed_mesh(const Tsupershape& shape, float scale, Tvector3* positio
     return {};
 }
 
-Mesh_view Closed_mesh::view() const
+Mesh_view Triangle_mesh::view() const
 {
     return {positions.data(), positions.size(), triangles.data(), triangles.size()};
 }
 
-Status build_closed_mesh(const Tsupershape& shape, float scale, Closed_mesh& mesh)
+Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
 {
     mesh = {};
     Mesh_size size;
-    Status status = closed_mesh_size(shape.slices, shape.bands, size);
+    Status status = closed_mesh_size(params.slices, params.bands, size);
     if (!status.ok())
         return status;
-    try {
-        mesh.positions.resize(std::size_t(size.vertex_count));
-        mesh.triangles.resize(std::size_t(size.triangle_count));
-    } catch (const std::bad_alloc&) {
-        mesh = {};
-        throw runtime::Failure(runtime::out_of_memory, build_site);
-    }
-    status = fill_closed_mesh(shape, scale, mesh.positions.data(), mesh.positions.size(),
-                              mesh.triangles.data(), mesh.triangles.size());
+    std::vector<Tvector3> grid(Nsupershape::grid_size(params.slices, params.bands).vertex_count);
+    Nsupershape::build_as_reset(params, grid.data(), nullptr);
+    const float pole_y = Nsupershape::first_pole_y(Nsupershape::formula_of(params)) * params.scale;
+    mesh.positions.resize(size.vertex_count);
+    mesh.triangles.resize(size.triangle_count);
+    status = fill_closed_mesh(grid.data(), params.slices, params.bands, {0.0f, pole_y, 0.0f}, mesh.positions.data(),
+                              mesh.positions.size(), mesh.triangles.data(), mesh.triangles.size());
     if (!status.ok())
         mesh = {};
     return status;
 }
 
-Status raw_view(const Tsupershape& shape, Mesh_view& view)
+Status build_raw_grid(const Tparams& params, Triangle_mesh& grid)
 {
-    view = {};
-    if (shape.slices < 2)
-        return {"one row has no area: slices must be at least 2"};
-    if (shape.vertex_count <= 0 || shape.triangle_count <= 0)
-        return {"the shape holds no grid"};
-    const long long bad = first_non_finite(shape.vertices.get(), shape.vertex_count);
-    const long long columns = static_cast<long long>(shape.bands) + 1;
-    if (bad >= 0)
-        return not_finite(grid_position(bad / columns, bad % columns));
-    const Mesh_view raw{shape.vertices.get(), std::size_t(shape.vertex_count),
-                        shape.triangles.get(), std::size_t(shape.triangle_count)};
-    Status status = check_area(surface_integrals(raw));
-    if (status.ok())
-        view = raw;
+    grid = {};
+    if (params.slices < 2)
+        return one_row();
+    const Nsupershape::Grid_size size = Nsupershape::grid_size(params.slices, params.bands);
+    if (size.vertex_count == 0)
+        return refused("the shape holds no grid");
+    if (size.triangle_count > INT32_MAX)
+        return refused("the grid is too large");
+    grid.positions.resize(size.vertex_count);
+    grid.triangles.resize(size.triangle_count);
+    Nsupershape::build_as_reset(params, grid.positions.data(), grid.triangles.data());
+    const long long bad = first_non_finite(grid.positions.data(), size.vertex_count);
+    const long long columns = static_cast<long long>(params.bands) + 1;
+    Status status = bad >= 0 ? not_finite(grid_position(bad / columns, bad % columns))
+                             : check_area(surface_integrals(grid.view()));
+    if (!status.ok())
+        grid = {};
     return status;
 }
 

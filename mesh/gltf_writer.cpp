@@ -1,6 +1,6 @@
 // The glb writer, on tinygltf: the mesh becomes one buffer, two views, two
 // accessors, one mesh, one node and one scene, streamed straight to the file.
-#include "app/Tparams.h"
+#include "mesh/metadata.h"
 #include "mesh/statistics.h"
 #include "mesh/writer_support.h"
 #include "mesh/writers.h"
@@ -44,35 +44,29 @@ private:
     std::FILE* out;
 };
 
-// A float as a JSON number: the double nearest its shortest text, so that
-// 0.3f is written 0.3, unless that double would not round back to it.
-tinygltf::Value json_number(float value)
+// The same JSON as tinygltf's own value type.
+tinygltf::Value gltf_value(const nlohmann::json& json)
 {
-    const double shortest = std::strtod(detail::float_text(value).c_str(), nullptr);
-    return tinygltf::Value(static_cast<float>(shortest) == value ? shortest : double(value));
-}
-
-tinygltf::Value parameter_extras(const Tparams& params)
-{
-    tinygltf::Value::Array color;
-    for (const std::uint8_t byte : params.color)
-        color.emplace_back(int(byte));
-    tinygltf::Value::Object fields{
-        {"a", json_number(params.a)},
-        {"b", json_number(params.b)},
-        {"m", json_number(params.m)},
-        {"n1", json_number(params.n1)},
-        {"n2", json_number(params.n2)},
-        {"n3", json_number(params.n3)},
-        {"radius", json_number(params.radius)},
-        {"slices", tinygltf::Value(params.slices)},
-        {"bands", tinygltf::Value(params.bands)},
-        {"scale", json_number(params.scale)},
-        {"color", tinygltf::Value(std::move(color))},
-        {"rot_str", tinygltf::Value(detail::escaped(params.rot_str))},
-    };
-    tinygltf::Value::Object extras{{"supershape", tinygltf::Value(std::move(fields))}};
-    return tinygltf::Value(std::move(extras));
+    switch (json.type()) {
+    case nlohmann::json::value_t::boolean: return tinygltf::Value(json.get<bool>());
+    case nlohmann::json::value_t::number_integer:
+    case nlohmann::json::value_t::number_unsigned: return tinygltf::Value(json.get<int>());
+    case nlohmann::json::value_t::number_float: return tinygltf::Value(json.get<double>());
+    case nlohmann::json::value_t::string: return tinygltf::Value(json.get<std::string>());
+    case nlohmann::json::value_t::array: {
+        tinygltf::Value::Array array;
+        for (const nlohmann::json& item : json)
+            array.push_back(gltf_value(item));
+        return tinygltf::Value(std::move(array));
+    }
+    case nlohmann::json::value_t::object: {
+        tinygltf::Value::Object object;
+        for (const auto& [key, item] : json.items())
+            object.emplace(key, gltf_value(item));
+        return tinygltf::Value(std::move(object));
+    }
+    default: return tinygltf::Value();
+    }
 }
 
 tinygltf::Model make_model(const Mesh_view& mesh, const Tparams& params)
@@ -128,7 +122,7 @@ tinygltf::Model make_model(const Mesh_view& mesh, const Tparams& params)
     tinygltf::Node node;
     node.mesh = 0;
     node.name = "supershape";
-    node.extras = parameter_extras(params);
+    node.extras = gltf_value({{"supershape", parameter_json(params)}});
     model.nodes.push_back(node);
     tinygltf::Scene scene;
     scene.nodes = {0};
@@ -137,9 +131,8 @@ tinygltf::Model make_model(const Mesh_view& mesh, const Tparams& params)
     return model;
 }
 
-} // namespace
-
-int write_glb(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+// 0, or the errno of the first failure.
+int write_glb_file(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
 {
     // The container's lengths are 32-bit; leave room for the JSON chunk.
     const std::uint64_t binary_bytes = std::uint64_t(mesh.vertex_count) * sizeof(Tvector3) +
@@ -162,6 +155,13 @@ int write_glb(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
         return EIO;
     }
     return detail::flush(out);
+}
+
+} // namespace
+
+Status write_glb(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+{
+    return detail::write_status(write_glb_file(out, mesh, params));
 }
 
 } // namespace mesh

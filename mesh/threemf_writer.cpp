@@ -1,6 +1,7 @@
 // The 3MF writer, on lib3mf's C interface: one mesh object, one build item
 // and the parameters as metadata, zipped into memory and then written out.
-#include "app/Tparams.h"
+#include "mesh/metadata.h"
+#include "mesh/statistics.h"
 #include "mesh/writer_support.h"
 #include "mesh/writers.h"
 
@@ -67,9 +68,8 @@ NMR::nfUint32 seek_callback(NMR::nfUint64 position, void* user)
 
 bool failed(LIB3MFRESULT result) { return result != LIB3MF_OK; }
 
-} // namespace
-
-int write_3mf(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+// 0, or the errno of the first failure.
+int write_3mf_file(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
 {
     static_assert(sizeof(NMR::MODELMESHVERTEX) == sizeof(Tvector3) &&
                   sizeof(NMR::MODELMESHTRIANGLE) == sizeof(Ttriangle));
@@ -107,6 +107,13 @@ int write_3mf(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
     }
     const int error = detail::write_bytes(out, file.bytes.data(), file.bytes.size());
     return error != 0 ? error : detail::flush(out);
+}
+
+} // namespace
+
+Status write_3mf(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+{
+    return detail::write_status(write_3mf_file(out, mesh, params));
 }
 
 } // namespace mesh

@@ -1,11 +1,11 @@
-// What the writers share: checked output to a C stream and the text forms
-// of the parameters.
+// What the writers share: checked output to a C stream, and the one way a
+// writer reports how it went.
 #pragma once
+
+#include "runtime/status.h"
 
 #include <cstddef>
 #include <cstdio>
-#include <string>
-#include <string_view>
 
 namespace mesh::detail {
 
@@ -14,10 +14,8 @@ int write_bytes(std::FILE* out, const void* data, std::size_t bytes);
 // Flushes `out`: 0, or the errno of the failure.
 int flush(std::FILE* out);
 
-// The shortest text that reads back as `value`, such as "0.3" or "1e-08".
-std::string float_text(float value);
-// `text` with the quote, the backslash and bytes outside printable ASCII
-// escaped as \", \\ and \xHH.
-std::string escaped(std::string_view text);
+// Success for 0; otherwise cannot_write with the error's text, such as "No
+// space left on device".
+runtime::Status write_status(int error);
 
 } // namespace mesh::detail

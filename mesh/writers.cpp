@@ -1,9 +1,10 @@
 // The writers of our own: binary STL, OBJ and binary PLY through one buffered
-// sink; the parameter line; and the choice of format.
+// sink.
 #include "mesh/writers.h"
 
-#include "app/Tparams.h"
+#include "mesh/metadata.h"
 #include "mesh/writer_support.h"
+#include "params/fields.h"
 
 #include <cerrno>
 #include <charconv>
@@ -16,53 +17,6 @@ namespace mesh {
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "binary STL, PLY and glb are little-endian; this host would need byte swaps");
-
-namespace detail {
-
-int write_bytes(std::FILE* out, const void* data, std::size_t bytes)
-{
-    errno = 0;
-    if (bytes > 0 && std::fwrite(data, 1, bytes, out) != bytes)
-        return errno != 0 ? errno : EIO;
-    return 0;
-}
-
-int flush(std::FILE* out)
-{
-    errno = 0;
-    if (std::fflush(out) != 0 || std::ferror(out))
-        return errno != 0 ? errno : EIO;
-    return 0;
-}
-
-std::string float_text(float value)
-{
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-std::string escaped(std::string_view text)
-{
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte > 0x7e) {
-            out += "\\x";
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-} // namespace detail
 
 namespace {
 
@@ -126,29 +80,13 @@ char* put_binary(char* at, T value)
     return at + sizeof value;
 }
 
-char* put_float(char* at, float value) { return std::to_chars(at, at + 32, value).ptr; }
 
 } // namespace
 
-std::string parameter_text(const Tparams& params)
-{
-    using detail::float_text;
-    std::string text = "a=" + float_text(params.a) + " b=" + float_text(params.b) +
-                       " m=" + float_text(params.m) + " n1=" + float_text(params.n1) +
-                       " n2=" + float_text(params.n2) + " n3=" + float_text(params.n3) +
-                       " radius=" + float_text(params.radius) +
-                       " slices=" + std::to_string(params.slices) +
-                       " bands=" + std::to_string(params.bands) +
-                       " scale=" + float_text(params.scale) + " color=";
-    for (int k = 0; k < 4; ++k)
-        text += std::to_string(params.color[k]) + (k < 3 ? "," : "");
-    return text + " rot_str=\"" + detail::escaped(params.rot_str) + "\"";
-}
-
-int write_stl(std::FILE* out, const Mesh_view& mesh, const Tparams&)
+Status write_stl(std::FILE* out, const Mesh_view& mesh, const Tparams&)
 {
     if (mesh.triangle_count > UINT32_MAX)
-        return EFBIG;
+        return detail::write_status(EFBIG);
     // A binary header must not begin with "solid", or readers take it for text.
     char header[80] = {};
     std::strncpy(header, "binary STL of a supershape", sizeof header);
@@ -173,23 +111,23 @@ int write_stl(std::FILE* out, const Mesh_view& mesh, const Tparams&)
         at = put_binary(at, r);
         sink.commit(put_binary(at, std::uint16_t{0}));
     }
-    return sink.finish();
+    return detail::write_status(sink.finish());
 }
 
-int write_obj(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+Status write_obj(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
 {
     Sink sink(out);
     sink.put("# supershape " + parameter_text(params) + "\n");
     for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
         const Tvector3& p = mesh.positions[k];
-        char* at = sink.reserve(3 * 32 + 4);
+        char* at = sink.reserve(3 * record::shortest_room + 4);
         *at++ = 'v';
         *at++ = ' ';
-        at = put_float(at, p.x);
+        at = record::write_shortest(at, p.x);
         *at++ = ' ';
-        at = put_float(at, p.y);
+        at = record::write_shortest(at, p.y);
         *at++ = ' ';
-        at = put_float(at, p.z);
+        at = record::write_shortest(at, p.z);
         *at++ = '\n';
         sink.commit(at);
     }
@@ -204,10 +142,10 @@ int write_obj(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
         *at++ = '\n';
         sink.commit(at);
     }
-    return sink.finish();
+    return detail::write_status(sink.finish());
 }
 
-int write_ply(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+Status write_ply(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
 {
     Sink sink(out);
     sink.put("ply\nformat binary_little_endian 1.0\ncomment supershape " +
@@ -221,54 +159,7 @@ int write_ply(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
         at = put_binary(at, std::uint8_t{3});
         sink.commit(put_binary(at, mesh.triangles[t]));
     }
-    return sink.finish();
-}
-
-std::optional<Format> format_named(std::string_view extension)
-{
-    std::string lower(extension);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    for (const Format format :
-         {Format::stl, Format::obj, Format::ply, Format::glb, Format::threemf})
-        if (lower == extension_of(format))
-            return format;
-    return std::nullopt;
-}
-
-std::optional<Format> format_for_path(std::string_view path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.find_last_of('.');
-    if (dot == std::string_view::npos || dot == 0)
-        return std::nullopt;
-    return format_named(name.substr(dot + 1));
-}
-
-const char* extension_of(Format format)
-{
-    switch (format) {
-    case Format::stl: return "stl";
-    case Format::obj: return "obj";
-    case Format::ply: return "ply";
-    case Format::glb: return "glb";
-    case Format::threemf: return "3mf";
-    }
-    return "";
-}
-
-int write_mesh(Format format, std::FILE* out, const Mesh_view& mesh, const Tparams& params)
-{
-    switch (format) {
-    case Format::stl: return write_stl(out, mesh, params);
-    case Format::obj: return write_obj(out, mesh, params);
-    case Format::ply: return write_ply(out, mesh, params);
-    case Format::glb: return write_glb(out, mesh, params);
-    case Format::threemf: return write_3mf(out, mesh, params);
-    }
-    return EINVAL;
+    return detail::write_status(sink.finish());
 }
 
 } // namespace mesh

@@ -1,6 +1,6 @@
 #include "offscreen/context.h"
 
-#include "screen/gl_start_state.h"
+#include "scene/gl_start_state.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -73,40 +73,42 @@ Status Context::open()
     mallopt(M_MMAP_THRESHOLD, heap_block_limit);
     mallopt(M_TRIM_THRESHOLD, INT_MAX);
     if (!has_extension(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), "EGL_MESA_platform_surfaceless"))
-        return {"EGL offers no surfaceless platform (Mesa's EGL, libegl-mesa0, is needed)"};
+        return runtime::cannot_draw(
+            "EGL offers no surfaceless platform (Mesa's EGL, libegl-mesa0, is needed)");
     const auto get_platform_display =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (get_platform_display == nullptr)
-        return {"EGL cannot open a platform display"};
+        return runtime::cannot_draw("EGL cannot open a platform display");
     EGLDisplay egl_display = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (egl_display == EGL_NO_DISPLAY || !eglInitialize(egl_display, nullptr, nullptr))
-        return {egl_failure("cannot start EGL's surfaceless display")};
+        return runtime::cannot_draw(egl_failure("cannot start EGL's surfaceless display"));
     display = egl_display;
     ++contexts_on_display();
 
     Status status = [&]() -> Status {
         if (!has_extension(eglQueryString(egl_display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context"))
-            return {"EGL cannot make a context current without a surface"};
+            return runtime::cannot_draw("EGL cannot make a context current without a surface");
         if (!eglBindAPI(EGL_OPENGL_API))
-            return {egl_failure("EGL offers no desktop OpenGL")};
+            return runtime::cannot_draw(egl_failure("EGL offers no desktop OpenGL"));
         const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                  EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
                                  EGL_BLUE_SIZE,    8,               EGL_NONE};
         EGLConfig config = nullptr;
         EGLint found = 0;
         if (!eglChooseConfig(egl_display, wanted, &config, 1, &found) || found < 1)
-            return {egl_failure("EGL has no configuration for desktop OpenGL")};
+            return runtime::cannot_draw(egl_failure("EGL has no configuration for desktop OpenGL"));
         // No version asked for: the driver's newest compatibility profile.
         context = eglCreateContext(egl_display, config, EGL_NO_CONTEXT, nullptr);
         if (context == EGL_NO_CONTEXT) {
             context = nullptr;
-            return {egl_failure("EGL cannot create an OpenGL context")};
+            return runtime::cannot_draw(egl_failure("EGL cannot create an OpenGL context"));
         }
         if (!eglMakeCurrent(egl_display, EGL_NO_SURFACE, EGL_NO_SURFACE, context))
-            return {egl_failure("EGL cannot make the OpenGL context current")};
+            return runtime::cannot_draw(egl_failure("EGL cannot make the OpenGL context current"));
         const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
         if (version == nullptr || std::atoi(version) < framebuffer_version)
-            return {std::string("OpenGL ") + (version ? version : "?") + " has no framebuffer objects"};
+            return runtime::cannot_draw(std::string("OpenGL ") + (version ? version : "?") +
+                                        " has no framebuffer objects");
         GLint renderbuffer_limit = 0, viewport_limit[2] = {0, 0};
         glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer_limit);
         glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport_limit);
@@ -122,9 +124,9 @@ Status Context::open()
 Status Context::make_current()
 {
     if (!is_open())
-        return {"the off-screen context is not open"};
+        return runtime::cannot_draw("the off-screen context is not open");
     if (eglGetCurrentContext() != context && !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context))
-        return {egl_failure("EGL cannot make the OpenGL context current")};
+        return runtime::cannot_draw(egl_failure("EGL cannot make the OpenGL context current"));
     return {};
 }
 
@@ -133,8 +135,9 @@ Status Context::use_framebuffer(int new_width, int new_height)
     if (Status current = make_current(); !current.ok())
         return current;
     if (new_width < 1 || new_height < 1 || new_width > side_limit || new_height > side_limit)
-        return {"a framebuffer of " + std::to_string(new_width) + " x " + std::to_string(new_height) +
-                " pixels is not possible here (1 to " + std::to_string(side_limit) + " a side)"};
+        return runtime::refused("a framebuffer of " + std::to_string(new_width) + " x " +
+                                std::to_string(new_height) + " pixels is not possible here (1 to " +
+                                std::to_string(side_limit) + " a side)");
     if (framebuffer != 0 && new_width == width && new_height == height) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         return {};
@@ -156,8 +159,8 @@ Status Context::use_framebuffer(int new_width, int new_height)
         // Out of memory shows here as an incomplete framebuffer.
         while (glGetError() != GL_NO_ERROR) {
         }
-        return {"cannot make a framebuffer of " + std::to_string(new_width) + " x " + std::to_string(new_height) +
-                " pixels"};
+        return runtime::cannot_draw("cannot make a framebuffer of " + std::to_string(new_width) + " x " +
+                                    std::to_string(new_height) + " pixels");
     }
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);

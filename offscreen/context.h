@@ -4,11 +4,13 @@
 // never looks at DISPLAY.
 #pragma once
 
-#include "offscreen/status.h"
+#include "runtime/status.h"
 
 #include <cstdint>
 
 namespace offscreen {
+
+using runtime::Status;
 
 class Context {
 public:

@@ -1,58 +1,22 @@
 #include "offscreen/renderer.h"
 
 #include "font/Trasterfont.h"
-#include "font/glyphs.h"
 #include "scene/scene.h"
-#include "shape/Tsupershape.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <new>
 
 namespace offscreen {
 namespace {
 
-// The sheet's ground, between and around the black thumbnails.
-constexpr GLfloat ground[] = {40 / 255.0f, 40 / 255.0f, 40 / 255.0f};
-constexpr GLubyte failure_color[] = {255, 96, 96};
-// A name's baseline above the bottom of its strip, with room for descenders.
-constexpr int label_baseline = 5;
-// Rows of cells drawn at once: as many as fit a framebuffer of this many
-// pixels, so that a sheet of any length needs no larger one.
-constexpr long long band_pixels = 1LL << 22;
-
-// One unit a pixel inside the viewport (x, y, width, height), y up.
-void pixel_view(int x, int y, int width, int height)
-{
-    glViewport(x, y, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-// A line centred in a viewport `width` pixels wide, the text fitted to it.
-void print_centred(const Trasterfont& font, std::string_view text, int width, int baseline)
-{
-    const std::string line = fit_label(text, width);
-    const int spacing = Trasterfont::advance - font_glyphs::width;
-    const int line_width = static_cast<int>(line.size()) * Trasterfont::advance - spacing;
-    // Text is drawn over whatever depth the cell holds.
-    glPushAttrib(GL_ENABLE_BIT);
-    glDisable(GL_DEPTH_TEST);
-    font.print(std::max(0, (width - line_width) / 2), baseline, line);
-    glPopAttrib();
-}
-
 Status size_error(const char* what, int width, int height, int limit)
 {
-    return {std::string(what) + " of " + std::to_string(width) + " x " + std::to_string(height) +
-            " pixels is out of range (1 to " + std::to_string(limit) + " a side)"};
+    return runtime::refused(std::string(what) + " of " + std::to_string(width) + " x " + std::to_string(height) +
+                            " pixels is out of range (1 to " + std::to_string(limit) + " a side)");
 }
 
 } // namespace
@@ -83,7 +47,7 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
     if (width < 1 || height < 1 || width > Picture_options::max_side || height > Picture_options::max_side)
         return size_error("a picture", width, height, Picture_options::max_side);
     if (!std::isfinite(options.turn))
-        return {"the turn must be a finite number of degrees"};
+        return runtime::refused("the turn must be a finite number of degrees");
     if (Status checked = check_model(model); !checked.ok())
         return checked;
     if (Status bound = context.use_framebuffer(width, height); !bound.ok())
@@ -98,7 +62,7 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
     try {
         made.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * Image::channels);
     } catch (const std::bad_alloc&) {
-        return {"out of memory for the picture"};
+        return runtime::cannot_draw("out of memory for the picture");
     }
     context.read_rgb(0, height, made.rgb.data());
     if (Status drawn = gl_status(); !drawn.ok())
@@ -107,129 +71,41 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
     return {};
 }
 
-Status Renderer::gallery(int count, const Gallery_source& source, const Gallery_options& options, Image& sheet)
-{
-    Sheet_layout layout;
-    if (Status laid = layout_sheet(count, options, layout); !laid.ok())
-        return laid;
-
-    const long long band_rows = band_pixels / (static_cast<long long>(layout.width) * layout.row_pitch());
-    const int rows_per_band = static_cast<int>(std::clamp<long long>(band_rows, 1, layout.rows));
-    const int framebuffer_height = rows_per_band * layout.row_pitch() + Sheet_layout::gap;
-    if (Status bound = context.use_framebuffer(layout.width, framebuffer_height); !bound.ok())
-        return bound;
-    Image made;
-    made.width = layout.width;
-    made.height = layout.height;
-    const std::size_t row_bytes = static_cast<std::size_t>(layout.width) * Image::channels;
-    try {
-        made.rgb.resize(row_bytes * static_cast<std::size_t>(layout.height));
-    } catch (const std::bad_alloc&) {
-        return {"out of memory for the sheet"};
-    }
-
-    for (int first_row = 0; first_row < layout.rows; first_row += rows_per_band) {
-        const int end_row = std::min(layout.rows, first_row + rows_per_band);
-        // The band's sheet rows, the gap above its cells included.
-        const int top = first_row * layout.row_pitch();
-        const int bottom = end_row == layout.rows ? layout.height : end_row * layout.row_pitch();
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(ground[0], ground[1], ground[2], 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glEnable(GL_SCISSOR_TEST);
-        const int end = std::min(layout.count, end_row * layout.columns);
-        for (int index = first_row * layout.columns; index < end; ++index) {
-            Gallery_entry entry;
-            Status drawn = source(index, entry);
-            if (drawn.ok() && entry.failure.empty())
-                drawn = check_model(entry.model);
-            if (drawn.ok())
-                drawn = draw_cell(layout, entry, index, options.turn, top, framebuffer_height);
-            if (!drawn.ok()) {
-                glDisable(GL_SCISSOR_TEST);
-                return {entry.name.empty() ? drawn.error : entry.name + ": " + drawn.error};
-            }
-        }
-        glDisable(GL_SCISSOR_TEST);
-        // The band lies at the framebuffer's top.
-        context.read_rgb(framebuffer_height - (bottom - top), bottom - top,
-                         made.rgb.data() + static_cast<std::size_t>(top) * row_bytes);
-    }
-    if (Status drawn = gl_status(); !drawn.ok())
-        return drawn;
-    sheet = std::move(made);
-    return {};
-}
-
 Status Renderer::check_model(const Model& model) const
 {
-    if (model.shape != nullptr)
-        return {};
-    const Mesh& mesh = model.solid;
-    if (mesh.vertex_count < 0 || mesh.triangle_count < 0 ||
-        mesh.triangle_count > std::numeric_limits<std::int32_t>::max() / 3)
-        return {"the mesh's counts are out of range"};
-    if ((mesh.vertex_count > 0 && mesh.positions == nullptr) || (mesh.triangle_count > 0 && mesh.indices == nullptr))
-        return {"the mesh has no data"};
+    const Mesh_view& mesh = model.mesh;
+    if ((mesh.vertex_count > 0 && mesh.positions == nullptr) || (mesh.triangle_count > 0 && mesh.triangles == nullptr))
+        return runtime::refused("the mesh has no data");
+    if (!Nsupershape::indices_in_range(mesh))
+        return runtime::refused("the mesh has a triangle corner outside its vertices");
     return {};
 }
 
 Status Renderer::draw_model(const Model& model, int x, int y, int width, int height, float turn)
 {
+    const Mesh_view& mesh = model.mesh;
     scene::set_view(x, y, width, height);
     scene::Frame frame;
     frame.placement.angles[1] = turn;
+    frame.placement.framing = scene::fit_to_view(mesh.positions, mesh.vertex_count, width, height);
     std::copy(model.color, model.color + 4, frame.color);
-    if (model.shape != nullptr) {
-        const Nsupershape::Tsupershape& shape = *model.shape;
-        frame.placement.framing = scene::fit_to_view(reinterpret_cast<const float*>(shape.vertices.get()),
-                                                     shape.vertex_count, width, height);
+    if (model.style == Model::Style::wire) {
         // Lines of one colour, unblended: which is in front changes no
         // pixel, and without the test the software rasteriser draws a wire
         // of a million vertices a third faster.
         glPushAttrib(GL_ENABLE_BIT);
         glDisable(GL_DEPTH_TEST);
-        scene::draw_frame(frame, shape);
+        scene::draw_frame(frame, mesh);
         glPopAttrib();
         return {};
     }
-    const Mesh& mesh = model.solid;
     try {
-        normals.resize(3 * static_cast<std::size_t>(mesh.vertex_count));
+        normals.resize(mesh.vertex_count);
     } catch (const std::bad_alloc&) {
-        return {"out of memory for the surface's normals"};
+        return runtime::cannot_draw("out of memory for the surface's normals");
     }
-    if (!scene::vertex_normals(mesh.positions, mesh.vertex_count, mesh.indices, mesh.triangle_count, normals.data()))
-        return {"the mesh has a triangle corner outside its vertices"};
-    frame.placement.framing = scene::fit_to_view(mesh.positions, mesh.vertex_count, width, height);
-    scene::draw_frame(frame, scene::Surface{mesh.positions, normals.data(), mesh.indices, mesh.triangle_count});
-    return {};
-}
-
-Status Renderer::draw_cell(const Sheet_layout& layout, const Gallery_entry& entry, int index, float turn,
-                           int band_top, int band_height)
-{
-    // Sheet rows run down from the top, GL's up from the bottom.
-    const int x = layout.thumb_x(index);
-    const int thumb_y = band_height - (layout.thumb_y(index) - band_top) - layout.thumb_height;
-    const int label_y = thumb_y - Sheet_layout::label_height;
-
-    glScissor(x, thumb_y, layout.thumb_width, layout.thumb_height);
-    if (entry.failure.empty()) {
-        if (Status drawn = draw_model(entry.model, x, thumb_y, layout.thumb_width, layout.thumb_height, turn);
-            !drawn.ok())
-            return drawn;
-    } else {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        pixel_view(x, thumb_y, layout.thumb_width, layout.thumb_height);
-        glColor3ubv(failure_color);
-        print_centred(*font, entry.failure, layout.thumb_width, layout.thumb_height / 2 - font_glyphs::height / 2);
-    }
-    glScissor(x, label_y, layout.thumb_width, Sheet_layout::label_height);
-    pixel_view(x, label_y, layout.thumb_width, Sheet_layout::label_height);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    print_centred(*font, entry.name, layout.thumb_width, label_baseline);
+    scene::vertex_normals(mesh, normals.data());
+    scene::draw_frame(frame, scene::Surface{mesh, normals.data()});
     return {};
 }
 
@@ -242,7 +118,7 @@ Status Renderer::gl_status() const
     }
     char code[16];
     std::snprintf(code, sizeof code, "0x%04X", error);
-    return {std::string("OpenGL failed while drawing (error ") + code + ")"};
+    return runtime::cannot_draw(std::string("OpenGL failed while drawing (error ") + code + ")");
 }
 
 } // namespace offscreen

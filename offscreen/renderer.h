@@ -1,11 +1,13 @@
 // Pictures and contact sheets of supershapes, drawn off screen through the
-// editor's own scene, on one context that every call reuses.
+// editor's own scene, on one context that every call reuses. Single
+// pictures are in renderer.cpp, the sheet in gallery.cpp.
 #pragma once
 
 #include "offscreen/context.h"
 #include "offscreen/image.h"
 #include "offscreen/sheet.h"
-#include "offscreen/status.h"
+#include "runtime/status.h"
+#include "shape/mesh_view.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,28 +17,18 @@
 
 class Trasterfont;
 
-namespace Nsupershape {
-class Tsupershape;
-}
-
 namespace offscreen {
 
-// A triangle mesh, not owned: x, y, z for each vertex, and three vertex
-// indices for each triangle, counter-clockwise seen from outside.
-struct Mesh {
-    const float* positions = nullptr;
-    std::int32_t vertex_count = 0;
-    const std::int32_t* indices = nullptr;
-    std::int32_t triangle_count = 0;
-};
+using Nsupershape::Mesh_view;
 
 // What a picture shows, in one colour on black, centred and fitted to the
-// view of the editor's camera: the wire strip of `shape`, drawn by its own
-// render as in the editor, or, when `shape` is null, `solid` as a lit,
-// shaded surface. The colour's alpha is not drawn.
+// view of the editor's camera: the wire strip of `mesh` as the editor draws
+// its grid, or `mesh` as a lit, shaded surface whose triangles turn
+// counter-clockwise seen from outside. The colour's alpha is not drawn.
 struct Model {
-    const Nsupershape::Tsupershape* shape = nullptr;
-    Mesh solid;
+    enum class Style { wire, solid };
+    Mesh_view mesh;
+    Style style = Style::wire;
     std::uint8_t color[4] = {255, 255, 255, 255};
 };
 
@@ -99,7 +91,7 @@ private:
     Context context;
     std::unique_ptr<Trasterfont> font;
     // The solid's normals, kept between pictures.
-    std::vector<float> normals;
+    std::vector<Nsupershape::Tvector3> normals;
 };
 
 } // namespace offscreen

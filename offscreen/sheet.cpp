@@ -1,6 +1,5 @@
 #include "offscreen/sheet.h"
 
-#include "font/Trasterfont.h"
 #include "font/glyphs.h"
 
 #include <algorithm>
@@ -22,14 +21,15 @@ std::string side_range()
 Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& layout)
 {
     if (count < 1)
-        return {"a gallery needs at least one entry"};
+        return runtime::refused("a gallery needs at least one entry");
     if (options.columns < 0 || options.columns > max_columns)
-        return {"columns must be from 1 to " + std::to_string(max_columns) + ", or 0 to choose"};
+        return runtime::refused("columns must be from 1 to " + std::to_string(max_columns) +
+                                ", or 0 to choose");
     for (const int side : {options.thumb_width, options.thumb_height})
         if (side < Sheet_layout::min_thumb_side || side > Sheet_layout::max_thumb_side)
-            return {"thumbnail sides must be from " + side_range() + " pixels"};
+            return runtime::refused("thumbnail sides must be from " + side_range() + " pixels");
     if (!std::isfinite(options.turn))
-        return {"the turn must be a finite number of degrees"};
+        return runtime::refused("the turn must be a finite number of degrees");
 
     Sheet_layout made;
     made.count = count;
@@ -42,9 +42,9 @@ Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& lay
         Sheet_layout::gap + made.columns * static_cast<long long>(made.thumb_width + Sheet_layout::gap);
     const long long height = Sheet_layout::gap + made.rows * static_cast<long long>(made.row_pitch());
     if (width > Sheet_layout::max_width || width * height > Sheet_layout::max_pixels)
-        return {"a sheet of " + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels is too large (at most " + std::to_string(Sheet_layout::max_width) + " wide and " +
-                std::to_string(Sheet_layout::max_pixels) + " pixels)"};
+        return runtime::refused("a sheet of " + std::to_string(width) + " x " + std::to_string(height) +
+                                " pixels is too large (at most " + std::to_string(Sheet_layout::max_width) +
+                                " wide and " + std::to_string(Sheet_layout::max_pixels) + " pixels)");
     made.width = static_cast<int>(width);
     made.height = static_cast<int>(height);
     layout = made;
@@ -54,9 +54,9 @@ Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& lay
 std::string fit_label(std::string_view name, int width)
 {
     // The last character needs its glyph, not the spacing after it.
-    const int spacing = Trasterfont::advance - font_glyphs::width;
+    const int spacing = font_glyphs::advance - font_glyphs::width;
     const std::size_t fits =
-        width < font_glyphs::width ? 0 : static_cast<std::size_t>((width + spacing) / Trasterfont::advance);
+        width < font_glyphs::width ? 0 : static_cast<std::size_t>((width + spacing) / font_glyphs::advance);
     std::string label(name);
     for (char& c : label) {
         const auto code = static_cast<unsigned char>(c);

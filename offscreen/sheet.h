@@ -2,12 +2,14 @@
 // dark ground, each a thumbnail with a strip for its name right under it.
 #pragma once
 
-#include "offscreen/status.h"
+#include "runtime/status.h"
 
 #include <string>
 #include <string_view>
 
 namespace offscreen {
+
+using runtime::Status;
 
 struct Gallery_options {
     // 0: about as many columns as rows. More columns than entries are not

@@ -44,13 +44,13 @@ Atomic_file::Atomic_file(std::string target) : target_(std::move(target))
     // Refused before anything is written rather than at the rename.
     struct stat existing;
     if (stat(target_.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-        fail(Failure_kind::cannot_create, EISDIR);
+        fail(Status::Kind::cannot_create, EISDIR);
         return;
     }
     std::string temporary = target_ + ".XXXXXX";
     const int file = mkostemp(temporary.data(), O_CLOEXEC);
     if (file < 0) {
-        fail(Failure_kind::cannot_create, errno);
+        fail(Status::Kind::cannot_create, errno);
         return;
     }
     temporary_ = std::move(temporary);
@@ -58,7 +58,7 @@ Atomic_file::Atomic_file(std::string target) : target_(std::move(target))
     if (!stream_) {
         const int error = errno;
         close(file);
-        fail(Failure_kind::cannot_create, error);
+        fail(Status::Kind::cannot_create, error);
         return;
     }
     buffer_ = std::make_unique<char[]>(stream_buffer_size);
@@ -78,34 +78,32 @@ Status Atomic_file::commit()
         return status_;
     errno = 0;
     if (std::fflush(stream_) != 0 || std::ferror(stream_)) {
-        fail(Failure_kind::cannot_write, errno != 0 ? errno : EIO);
+        fail(Status::Kind::cannot_write, errno != 0 ? errno : EIO);
         return status_;
     }
     if (const int error = finish_on_disk(temporary_)) {
-        fail(Failure_kind::cannot_write, error);
+        fail(Status::Kind::cannot_write, error);
         return status_;
     }
     const int closed = std::fclose(stream_);
     stream_ = nullptr;
     if (closed != 0) {
-        fail(Failure_kind::cannot_write, errno);
+        fail(Status::Kind::cannot_write, errno);
         return status_;
     }
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
         // A folder created in the target's place since the constructor.
-        fail(errno == EISDIR ? Failure_kind::cannot_create : Failure_kind::cannot_write, errno);
+        fail(errno == EISDIR ? Status::Kind::cannot_create : Status::Kind::cannot_write, errno);
         return status_;
     }
     committed_ = true;
     return status_;
 }
 
-void Atomic_file::fail(Failure_kind kind, int error_number)
+void Atomic_file::fail(Status::Kind kind, int error_number)
 {
-    status_.kind = kind;
-    status_.error_number = error_number;
-    status_.message = std::string(kind == Failure_kind::cannot_create ? "cannot create " : "cannot write ") +
-                      target_ + ": " + std::strerror(error_number);
+    const char* what = kind == Status::Kind::cannot_create ? "cannot create " : "cannot write ";
+    status_ = runtime::failure(kind, what + target_ + ": " + std::strerror(error_number));
     discard();
 }
 

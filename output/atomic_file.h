@@ -3,6 +3,8 @@
 // only once it is complete and on disk.
 #pragma once
 
+#include "runtime/status.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -10,25 +12,7 @@
 
 namespace output {
 
-enum class Failure_kind {
-    none,
-    // The file could not be made: a missing or read-only folder, a folder
-    // where the file should go, a refused name.
-    cannot_create,
-    // Writing, syncing or renaming failed, for example on a full device.
-    cannot_write,
-};
-
-struct Status {
-    Failure_kind kind = Failure_kind::none;
-    // errno of the call that failed; 0 when nothing failed.
-    int error_number = 0;
-    // One line without a line end, e.g. "cannot create shapes/x.bas: No such
-    // file or directory"; empty when nothing failed.
-    std::string message;
-
-    bool ok() const { return kind == Failure_kind::none; }
-};
+using runtime::Status;
 
 // One output file. The constructor creates the temporary file; commit()
 // publishes it under the target's name; the destructor removes it unless it
@@ -62,11 +46,12 @@ public:
     // a new file under the current umask and renames it over the target. On
     // failure, or when creating already failed, the temporary file is removed
     // and the status returned; a folder in the target's place counts as
-    // cannot_create. Call at most once.
+    // cannot_create. Call at most once. Failures read as "cannot create
+    // shapes/x.bas: No such file or directory" or "cannot write ...".
     Status commit();
 
 private:
-    void fail(Failure_kind kind, int error_number);
+    void fail(Status::Kind kind, int error_number);
     void discard();
 
     std::string target_;

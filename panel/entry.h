@@ -1,5 +1,5 @@
-// One entry of a bar as the panel holds it: what was added, and what its
-// definition text was parsed into.
+// A bar and its entries as the panel holds them: what was added, and what
+// each definition text was parsed into.
 #pragma once
 
 #include "panel/definition.h"
@@ -27,3 +27,10 @@ struct Entry {
 const std::vector<Entry>& entries(const TwBar& bar);
 
 } // namespace panel
+
+struct TwBar {
+    std::string name;
+    std::vector<panel::Entry> entries;
+    // The bar's place among the bars, from 0.
+    int index = 0;
+};

@@ -34,14 +34,19 @@ double visible_radius(int width, int height)
     return distance * std::sin(std::min(half_vertical, half_horizontal));
 }
 
-bool finite_point(const float* p)
+bool finite_point(const Tvector3& p)
 {
-    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+double coordinate(const Tvector3& p, int axis)
+{
+    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
 }
 
 } // namespace
 
-Framing fit_to_view(const float* positions, std::int32_t count, int width, int height)
+Framing fit_to_view(const Tvector3* positions, std::size_t count, int width, int height)
 {
     // Double precision, so that coordinates near the float limit neither
     // overflow the box's centre nor the distances.
@@ -49,14 +54,14 @@ Framing fit_to_view(const float* positions, std::int32_t count, int width, int h
     std::fill(low, low + 3, std::numeric_limits<double>::infinity());
     std::fill(high, high + 3, -std::numeric_limits<double>::infinity());
     bool any = false;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const float* p = positions + 3 * static_cast<std::ptrdiff_t>(i);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Tvector3& p = positions[i];
         if (!finite_point(p))
             continue;
         any = true;
         for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], static_cast<double>(p[axis]));
-            high[axis] = std::max(high[axis], static_cast<double>(p[axis]));
+            low[axis] = std::min(low[axis], coordinate(p, axis));
+            high[axis] = std::max(high[axis], coordinate(p, axis));
         }
     }
     Framing framing;
@@ -68,10 +73,10 @@ Framing fit_to_view(const float* positions, std::int32_t count, int width, int h
         framing.centre[axis] = static_cast<float>(centre[axis]);
     }
     double radius = 0.0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const float* p = positions + 3 * static_cast<std::ptrdiff_t>(i);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Tvector3& p = positions[i];
         if (finite_point(p))
-            radius = std::max(radius, length(p[0] - centre[0], p[1] - centre[1], p[2] - centre[2]));
+            radius = std::max(radius, length(p.x - centre[0], p.y - centre[1], p.z - centre[2]));
     }
     if (radius > 0.0) {
         const double zoom = fill * visible_radius(width, height) / radius;
@@ -81,37 +86,32 @@ Framing fit_to_view(const float* positions, std::int32_t count, int width, int h
     return framing;
 }
 
-bool vertex_normals(const float* positions, std::int32_t vertex_count, const std::int32_t* indices,
-                    std::int32_t triangle_count, float* normals)
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
 {
-    const std::ptrdiff_t corners = 3 * static_cast<std::ptrdiff_t>(std::max(triangle_count, 0));
-    for (std::ptrdiff_t c = 0; c < corners; ++c)
-        if (indices[c] < 0 || indices[c] >= vertex_count)
-            return false;
-
-    std::fill(normals, normals + 3 * static_cast<std::ptrdiff_t>(std::max(vertex_count, 0)), 0.0f);
-    for (std::ptrdiff_t c = 0; c < corners; c += 3) {
-        const float* a = positions + 3 * static_cast<std::ptrdiff_t>(indices[c]);
-        const float* b = positions + 3 * static_cast<std::ptrdiff_t>(indices[c + 1]);
-        const float* d = positions + 3 * static_cast<std::ptrdiff_t>(indices[c + 2]);
-        const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-        const float v[3] = {d[0] - a[0], d[1] - a[1], d[2] - a[2]};
+    if (!Nsupershape::indices_in_range(mesh))
+        return false;
+    std::fill(normals, normals + mesh.vertex_count, Tvector3{0.0f, 0.0f, 0.0f});
+    for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
+        const auto [i0, i1, i2] = mesh.triangles[t];
+        const Tvector3 &a = mesh.positions[i0], &b = mesh.positions[i1], &d = mesh.positions[i2];
+        const Tvector3 u{b.x - a.x, b.y - a.y, b.z - a.z};
+        const Tvector3 v{d.x - a.x, d.y - a.y, d.z - a.z};
         // Twice the triangle's area along its normal.
-        const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        const Tvector3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
         if (!finite_point(n))
             continue;
-        for (int k = 0; k < 3; ++k)
-            for (int axis = 0; axis < 3; ++axis)
-                normals[3 * static_cast<std::ptrdiff_t>(indices[c + k]) + axis] += n[axis];
+        for (const std::int32_t corner : {i0, i1, i2}) {
+            Tvector3& sum = normals[corner];
+            sum = {sum.x + n.x, sum.y + n.y, sum.z + n.z};
+        }
     }
-    for (std::int32_t i = 0; i < vertex_count; ++i) {
-        float* n = normals + 3 * static_cast<std::ptrdiff_t>(i);
-        const double size = length(n[0], n[1], n[2]);
+    for (std::size_t i = 0; i < mesh.vertex_count; ++i) {
+        Tvector3& n = normals[i];
+        const double size = length(n.x, n.y, n.z);
         if (size > 0.0 && std::isfinite(size))
-            for (int axis = 0; axis < 3; ++axis)
-                n[axis] = static_cast<float>(n[axis] / size);
+            n = {static_cast<float>(n.x / size), static_cast<float>(n.y / size), static_cast<float>(n.z / size)};
         else
-            std::fill(n, n + 3, 0.0f);
+            n = {0.0f, 0.0f, 0.0f};
     }
     return true;
 }

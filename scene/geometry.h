@@ -2,9 +2,14 @@
 // model into the camera's view, and smooth normals for a lit surface.
 #pragma once
 
-#include <cstdint>
+#include "shape/mesh_view.h"
+
+#include <cstddef>
 
 namespace scene {
+
+using Nsupershape::Mesh_view;
+using Nsupershape::Tvector3;
 
 // Scale by `zoom` about `centre`, which then sits where the camera looks.
 struct Framing {
@@ -12,21 +17,20 @@ struct Framing {
     float centre[3] = {0.0f, 0.0f, 0.0f};
 };
 
-// The framing that fits the finite ones among `count` positions (x, y, z
-// each) into a width x height view of the camera, at any turn: the centre of
+// The framing that fits the finite ones among `count` positions into a
+// width x height view of the camera, at any turn: the centre of
 // their bounding box goes to the camera's target, and the sphere about it
 // that holds them all just fits the narrower field of view, with a small
 // margin. Without two distinct finite positions, zoom 1 about their centre
 // (the origin when there is none).
-Framing fit_to_view(const float* positions, std::int32_t count, int width, int height);
+Framing fit_to_view(const Tvector3* positions, std::size_t count, int width, int height);
 
-// Per-vertex normals of a triangle mesh with `indices` in threes,
+// Per-vertex normals of a triangle mesh whose triangles turn
 // counter-clockwise seen from the side the normals face: each vertex's is
 // the sum of its triangles' area-weighted normals made unit length, or
-// (0, 0, 0) when those triangles have no area. `normals` holds 3 x
-// `vertex_count` floats. Returns false, writing nothing, when an index lies
-// outside the vertices.
-bool vertex_normals(const float* positions, std::int32_t vertex_count, const std::int32_t* indices,
-                    std::int32_t triangle_count, float* normals);
+// (0, 0, 0) when those triangles have no area. `normals` holds one for each
+// vertex. Returns false, writing nothing, when an index lies outside the
+// vertices.
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals);
 
 } // namespace scene

@@ -2,9 +2,13 @@
 
 #include "scene/camera.h"
 #include "shape/Tsupershape.h"
+#include "shape/strip.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+
+#include <algorithm>
+#include <climits>
 
 namespace scene {
 namespace {
@@ -87,10 +91,14 @@ void draw_lit(const Surface& surface)
 
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, surface.positions);
+    glVertexPointer(3, GL_FLOAT, sizeof(Tvector3), surface.mesh.positions);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, 0, surface.normals);
-    glDrawElements(GL_TRIANGLES, 3 * surface.triangle_count, GL_UNSIGNED_INT, surface.indices);
+    glNormalPointer(GL_FLOAT, sizeof(Tvector3), surface.normals);
+    // GL counts in int: a larger mesh is drawn in parts.
+    constexpr std::size_t part = INT_MAX / 3;
+    for (std::size_t first = 0; first < surface.mesh.triangle_count; first += part)
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * std::min(part, surface.mesh.triangle_count - first)),
+                       GL_UNSIGNED_INT, surface.mesh.triangles + first);
     glPopClientAttrib();
     glPopAttrib();
 }
@@ -114,6 +122,11 @@ void set_view(int x, int y, int width, int height)
 void draw_frame(const Frame& frame, const Nsupershape::Tsupershape& shape, const Overlay& overlay)
 {
     draw(frame, [&shape] { shape.render(1); }, overlay);
+}
+
+void draw_frame(const Frame& frame, const Mesh_view& wire)
+{
+    draw(frame, [&wire] { Nsupershape::draw_strip(wire, nullptr); }, {});
 }
 
 void draw_frame(const Frame& frame, const Surface& surface)

@@ -37,13 +37,11 @@ struct Frame {
     std::uint8_t color[4] = {255, 255, 255, 255};
 };
 
-// A surface to draw lit, not owned: x, y, z and a unit normal for each
-// vertex, and three vertex indices, all in range, for each triangle.
+// A surface to draw lit, not owned: a mesh whose indices are all in range
+// and a unit normal for each of its vertices.
 struct Surface {
-    const float* positions = nullptr;
-    const float* normals = nullptr;
-    const std::int32_t* indices = nullptr;
-    std::int32_t triangle_count = 0;
+    Mesh_view mesh;
+    const Tvector3* normals = nullptr;
 };
 
 // Drawn at the frame's overlay point, after the model, in its transform.
@@ -55,6 +53,10 @@ using Overlay = std::function<void()>;
 // and the shape's wire strip through its own render; the overlay; pop.
 // Leaves the model-view matrix selected.
 void draw_frame(const Frame& frame, const Nsupershape::Tsupershape& shape, const Overlay& overlay = {});
+
+// The same frame with the wire strip of `wire`, whose indices must be in
+// range, drawn as the shape's own render draws its grid.
+void draw_frame(const Frame& frame, const Mesh_view& wire);
 
 // The same frame with `surface` in its place: filled, lit from the camera's
 // upper left on both sides and smoothly shaded in the frame's colour. The

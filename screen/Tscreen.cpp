@@ -2,7 +2,7 @@
 
 #include "runtime/console.h"
 #include "runtime/fatal_error.h"
-#include "screen/gl_start_state.h"
+#include "scene/gl_start_state.h"
 #include "screen/glfw_layer.h"
 
 #include <GL/gl.h>

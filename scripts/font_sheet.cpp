@@ -14,11 +14,10 @@ namespace {
 
 constexpr int glyphs_per_line = 32;
 constexpr int margin = 8;
-constexpr int advance = 10;
 constexpr int line_pitch = 18;
 // From the raster position to the glyph's top row.
 constexpr int ascent = 10;
-constexpr int width = glyphs_per_line * advance - 2 + 2 * margin;
+constexpr int width = glyphs_per_line * font_glyphs::advance - 2 + 2 * margin;
 constexpr int height = 5 * line_pitch + margin;
 
 std::vector<std::string> sheet_lines()

@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+scripts/include_arrows.sh
 scripts/build.sh -DSUPERSHAPE_WERROR=ON
 
 # The sanitized build compiles in the background, at low priority, while the

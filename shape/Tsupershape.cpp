@@ -1,5 +1,5 @@
-// The supershape's record, storage, triangle list, formula evaluation and
-// in-place edits. Drawing is in Tsupershape_draw.cpp.
+// The supershape's record, storage and in-place edits, over the grid's plain
+// computation (grid.cpp). Drawing is in Tsupershape_draw.cpp.
 #include "shape/Tsupershape.h"
 
 #include "runtime/fatal_error.h"
@@ -11,13 +11,6 @@
 namespace Nsupershape {
 namespace {
 
-constexpr float pi_f = 3.14159265358979323846f;
-constexpr float two_pi_f = 6.28318530717958647692f;
-
-// Columns whose per-column terms are kept on the stack at once; wider grids
-// are evaluated in strips of this many columns.
-constexpr int column_chunk = 1024;
-
 const runtime::Error_site storage_site{"Tsupershape", "model_init"};
 
 template <class T>
@@ -28,57 +21,10 @@ Mesh_array<T> allocate_zeroed(long long count)
     return Mesh_array<T>(static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T))));
 }
 
-// The unit vector from the centre; (0, 0, 1) when the inverse length is 0 or
-// not a number. A vertex at the origin has an infinite inverse length and so
-// gets NaN components. Written without branches so the row loop vectorises.
-Tvector3 radial_normal(const Tvector3& position, float inv)
+// Counts as the arrays hold them: none for an empty or negative grid.
+std::size_t held(std::int32_t count)
 {
-    // The square root is never negative, so this is false exactly for 0 and NaN.
-    const bool usable = inv > 0.0f;
-    const Tvector3 scaled{position.x * inv, position.y * inv, position.z * inv};
-    return {usable ? scaled.x : 0.0f, usable ? scaled.y : 0.0f, usable ? scaled.z : 1.0f};
-}
-
-// What one row of the grid shares: the per-column terms cos(theta) r2 and
-// sin(theta) r2, and the row's own r1, cos(phi), y and the radius.
-struct Row_terms {
-    const double* cos_r2;
-    const double* sin_r2;
-    double r1, cos_phi;
-    float y;
-    double radius;
-};
-
-// Wider vectors pay off here where the processor has them; every clone
-// computes the same roundings, since nothing is fused or reordered.
-#if defined(__x86_64__) && defined(__ELF__) && (defined(__GNUC__) || defined(__clang__))
-#define SUPERSHAPE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define SUPERSHAPE_VECTOR_CLONES
-#endif
-
-// Positions and normals of `count` vertices of one row. The coordinates and
-// inverse lengths go through separate runs so that each step is a simple
-// vector loop.
-SUPERSHAPE_VECTOR_CLONES
-void evaluate_row(const Row_terms& row, int count, Tvector3* positions, Tvector3* normals)
-{
-    float xs[column_chunk];
-    float zs[column_chunk];
-    float inverse_lengths[column_chunk];
-    for (int j = 0; j < count; ++j)
-        xs[j] = static_cast<float>(row.cos_r2[j] * row.r1 * row.cos_phi * row.radius);
-    for (int j = 0; j < count; ++j)
-        zs[j] = static_cast<float>(row.sin_r2[j] * row.r1 * row.cos_phi * row.radius);
-    const double y_squared = double(row.y) * row.y;
-    for (int j = 0; j < count; ++j) {
-        const double length_squared = double(xs[j]) * xs[j] + y_squared + double(zs[j]) * zs[j];
-        inverse_lengths[j] = static_cast<float>(1.0 / std::sqrt(length_squared));
-    }
-    for (int j = 0; j < count; ++j) {
-        positions[j] = {xs[j], row.y, zs[j]};
-        normals[j] = radial_normal(positions[j], inverse_lengths[j]);
-    }
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 } // namespace
@@ -113,13 +59,14 @@ void Tsupershape::delete_list()
     display_list = 0;
 }
 
-// A zero divisor or exponent gives infinities or NaN, which are kept.
 float Tsupershape::radius_at(float t) const
 {
-    const double u = static_cast<double>(t) * m / 4.0;
-    const float t1 = static_cast<float>(std::pow(std::fabs(std::cos(u) / a), double(n2)));
-    const float t2 = static_cast<float>(std::pow(std::fabs(std::sin(u) / b), double(n3)));
-    return static_cast<float>(std::pow(double(t2) + double(t1), -1.0 / n1));
+    return Nsupershape::radius_at(formula(), t);
+}
+
+Formula Tsupershape::formula() const
+{
+    return {a, b, m, n1, n2, n3, radius};
 }
 
 void Tsupershape::set_defaults()
@@ -174,62 +121,12 @@ void Tsupershape::model_destroy()
 
 void Tsupershape::model_tesselate(std::int32_t slices, std::int32_t bands)
 {
-    const long long n = vertex_count;
-    if (n <= 0)
-        return;
-    long long d = 0;
-    for (long long i = 0; i < slices; ++i) {
-        const long long f = i * bands;
-        for (long long j = 0; j <= bands; ++j) {
-            // Arguments other than the object's own grid must not run past the list.
-            if (d + 2 > triangle_count)
-                return;
-            const long long p = f + j;
-            const auto index = [n](long long value) { return static_cast<std::int32_t>(value % n); };
-            triangles[d] = {index(p + bands + 1), index(p + bands), index(p)};
-            triangles[d + 1] = {index(p), index(p + 1), index(p + bands + 1)};
-            d += 2;
-        }
-    }
+    tesselate_grid(slices, bands, held(vertex_count), triangles.get(), held(triangle_count));
 }
 
-// Both angles are single-precision accumulators, so the columns run through
-// the same angles in every row: the per-column terms are computed once and
-// each vertex costs a few multiplications and one square root.
 void Tsupershape::set_shape()
 {
-    const long long columns = static_cast<long long>(bands) + 1;
-    if (slices <= 0 || columns <= 0)
-        return;
-    const long long rows = std::min<long long>(slices, vertex_count / columns);
-    const float d_theta = static_cast<float>(double(two_pi_f) / bands);
-    const float d_phi = static_cast<float>(double(pi_f) / slices);
-    const double scale_radius = radius;
-
-    double cos_r2[column_chunk];
-    double sin_r2[column_chunk];
-    float strip_theta = -pi_f;
-    for (long long first = 0; first < columns; first += column_chunk) {
-        const int count = static_cast<int>(std::min<long long>(column_chunk, columns - first));
-        float theta = strip_theta;
-        for (int j = 0; j < count; ++j) {
-            theta += d_theta;
-            const double r2 = radius_at(theta);
-            cos_r2[j] = std::cos(double(theta)) * r2;
-            sin_r2[j] = std::sin(double(theta)) * r2;
-        }
-        strip_theta = theta;
-
-        float phi = -pi_f / 2;
-        for (long long i = 0; i < rows; ++i) {
-            phi += d_phi;
-            const double r1 = radius_at(phi);
-            const double cos_phi = std::cos(double(phi));
-            const float y = static_cast<float>(-r1 * std::sin(double(phi)) * scale_radius);
-            evaluate_row({cos_r2, sin_r2, r1, cos_phi, y, scale_radius}, count,
-                         &vertices[i * columns + first], &normals[i * columns + first]);
-        }
-    }
+    evaluate_grid(formula(), slices, bands, held(vertex_count), vertices.get(), normals.get());
 }
 
 void Tsupershape::full_build()
@@ -290,16 +187,17 @@ void Tsupershape::swap_axis(std::int32_t axis)
 
 void Tsupershape::scale(float sx, float sy, float sz)
 {
-    for (std::int32_t i = 0; i < vertex_count; ++i) {
-        vertices[i].x *= sx;
-        vertices[i].y *= sy;
-        vertices[i].z *= sz;
-    }
+    scale_positions(vertices.get(), held(vertex_count), sx, sy, sz);
+}
+
+Mesh_view view_of(const Tsupershape& shape)
+{
+    return {shape.vertices.get(), held(shape.vertex_count), shape.triangles.get(), held(shape.triangle_count)};
 }
 
 void Tsupershape::set_color(float r, float g, float b, float a)
 {
-    std::fill_n(colors.get(), std::max(vertex_count, 0), Tcolor{r, g, b, a});
+    std::fill_n(colors.get(), held(vertex_count), Tcolor{r, g, b, a});
 }
 
 } // namespace Nsupershape

@@ -2,27 +2,14 @@
 // colour per vertex and a triangle list, drawn as one wire strip.
 #pragma once
 
+#include "shape/grid.h"
+#include "shape/mesh_view.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 
 namespace Nsupershape {
-
-// Packed runs of 32-bit values: an element's address goes straight to GL.
-struct Tvector3 {
-    float x, y, z;
-};
-
-struct Ttriangle {
-    std::int32_t i0, i1, i2;
-};
-
-struct Tcolor {
-    float r, g, b, a;
-};
-
-static_assert(sizeof(Tvector3) == 12 && sizeof(Ttriangle) == 12 && sizeof(Tcolor) == 16,
-              "mesh elements must be packed");
 
 struct Free_deleter {
     void operator()(void* block) const { std::free(block); }
@@ -95,6 +82,7 @@ public:
 
 private:
     void store_parameters(float radius, float a, float b, float m, float n1, float n2, float n3);
+    Formula formula() const;
     void full_build();
     void fill_color_pattern();
     void delete_list();
@@ -104,5 +92,8 @@ private:
     // code makes no GL call and links without GL.
     static void (*list_deleter)(std::uint32_t list);
 };
+
+// The shape's grid and triangle list; empty for an empty or negative grid.
+Mesh_view view_of(const Tsupershape& shape);
 
 } // namespace Nsupershape

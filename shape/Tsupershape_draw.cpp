@@ -1,45 +1,51 @@
 // Drawing the supershape: one line strip through the corners of every
 // triangle but the last five, in immediate use or compiled into a list.
 #include "shape/Tsupershape.h"
+#include "shape/strip.h"
 
 #include <GL/gl.h>
+
+#include <algorithm>
+#include <climits>
 
 namespace Nsupershape {
 namespace {
 
-constexpr std::int32_t triangles_left_out = 5;
+constexpr std::size_t triangles_left_out = 5;
 
-// The strip is the triangle list read as a flat index array, so it goes to
-// GL in one draw call over the mesh arrays.
-void emit_strip(const Tsupershape& shape, bool with_colors)
+// GL counts in int.
+constexpr std::size_t most_corners = INT_MAX;
+
+} // namespace
+
+// The strip is the triangle list read as a flat index array.
+void draw_strip(const Mesh_view& mesh, const Tcolor* colors)
 {
-    const std::int32_t drawn = shape.triangle_count - triangles_left_out;
-    if (drawn <= 0)
+    if (mesh.triangle_count <= triangles_left_out)
         return;
+    const std::size_t drawn = mesh.triangle_count - triangles_left_out;
     static_assert(sizeof(Ttriangle) == 3 * sizeof(GLuint), "triangles must read as an index array");
-    const GLsizei corner_count = 3 * drawn;
 
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Tvector3), shape.vertices.get());
-    if (with_colors) {
+    glVertexPointer(3, GL_FLOAT, sizeof(Tvector3), mesh.positions);
+    if (colors) {
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, sizeof(Tcolor), shape.colors.get());
+        glColorPointer(4, GL_FLOAT, sizeof(Tcolor), colors);
     }
-    glDrawElements(GL_LINE_STRIP, corner_count, GL_UNSIGNED_INT, shape.triangles.get());
+    glDrawElements(GL_LINE_STRIP, static_cast<GLsizei>(std::min(3 * drawn, most_corners)), GL_UNSIGNED_INT,
+                   mesh.triangles);
     glPopClientAttrib();
 
     // A colour array leaves the current colour undefined; leave it at the
     // last corner's, as sending corner by corner does.
-    if (with_colors)
-        glColor4fv(&shape.colors[shape.triangles[drawn - 1].i2].r);
+    if (colors)
+        glColor4fv(&colors[mesh.triangles[drawn - 1].i2].r);
 }
-
-} // namespace
 
 void Tsupershape::render(std::int32_t single_color) const
 {
-    emit_strip(*this, single_color == 0);
+    draw_strip(view_of(*this), single_color == 0 ? colors.get() : nullptr);
 }
 
 void Tsupershape::build_list()
@@ -48,7 +54,7 @@ void Tsupershape::build_list()
     delete_list();
     display_list = glGenLists(1);
     glNewList(display_list, GL_COMPILE);
-    emit_strip(*this, true);
+    draw_strip(view_of(*this), colors.get());
     glEndList();
 }
 

@@ -1,6 +1,6 @@
 #include "snippet/layout.h"
 
-#include "app/maker.h"
+#include "params/maker.h"
 
 namespace snippet::layout {
 

@@ -1,5 +1,6 @@
 // The reader for snippet files: Save's layout, with freedom only in blanks,
 // blank lines, line ends and the order of the assignments.
+#include "params/fields.h"
 #include "snippet/layout.h"
 #include "snippet/snippet.h"
 
@@ -16,7 +17,6 @@
 namespace snippet {
 namespace {
 
-constexpr std::int32_t min_count = 1, max_count = 999;
 constexpr unsigned max_colour_byte = 255;
 constexpr int colour_bytes = 4;
 // Longer offending texts are cut in messages, which stay one short line.
@@ -111,11 +111,12 @@ public:
     }
 
     // `cut` says that `contents` is only the start of a larger file.
-    Read_result run(std::string_view contents, bool cut)
+    Status run(std::string_view contents, bool cut, Tparams& params)
     {
-        if (read_lines(contents, cut))
-            return {std::move(params_), {}};
-        return {{}, std::move(error_)};
+        if (!read_lines(contents, cut))
+            return runtime::failure(Status::Kind::refused, std::move(error_));
+        params = std::move(params_);
+        return {};
     }
 
 private:
@@ -180,15 +181,14 @@ private:
         const std::string_view name = rest.substr(0, name_end);
         const std::string label = layout::field_prefix + std::string(name);
 
-        int index = 0;
-        while (index < layout::field_count && name != layout::fields[index].name)
-            ++index;
-        if (index == layout::field_count) {
+        const record::Field* field = record::field_named(name);
+        if (!field) {
             std::string names;
-            for (const layout::Field& field : layout::fields)
-                names += std::string(names.empty() ? "" : ", ") + field.name;
+            for (const record::Field& known : record::saved_fields)
+                names += std::string(names.empty() ? "" : ", ") + known.name;
             return refuse(number, "one of the fields " + names, quoted(label));
         }
+        const std::size_t index = static_cast<std::size_t>(field - record::saved_fields);
         if (set_on_[index] != 0)
             return refuse(number, "each field once",
                           quoted(label) + " again (first on line " + std::to_string(set_on_[index]) + ")");
@@ -196,7 +196,7 @@ private:
         if (rest.empty() || rest.front() != '=')
             return refuse(number, "\"=\" after " + quoted(label), quoted(collapsed(rest)));
         const std::string_view value = trimmed(rest.substr(1));
-        const std::string expected = store(layout::fields[index], value);
+        const std::string expected = store(*field, value);
         if (!expected.empty())
             return refuse(number, expected + " after " + quoted(label + " ="), quoted(value));
         set_on_[index] = number;
@@ -205,11 +205,11 @@ private:
 
     // Puts `value` into the field; returns what was expected instead, or
     // nothing when it fits.
-    std::string store(const layout::Field& field, std::string_view value)
+    std::string store(const record::Field& field, std::string_view value)
     {
         const char* const end = value.data() + value.size();
         switch (field.kind) {
-        case layout::Kind::single: {
+        case record::Kind::number: {
             float number = 0;
             const auto result = std::from_chars(value.data(), end, number);
             if (result.ec == std::errc::result_out_of_range)
@@ -218,25 +218,26 @@ private:
                 return "a number";
             if (!std::isfinite(number))
                 return "a finite number";
-            params_.*field.single = number;
+            params_.*field.number = number;
             return {};
         }
-        case layout::Kind::count: {
+        case record::Kind::count: {
             std::int32_t count = 0;
             const auto result = std::from_chars(value.data(), end, count);
-            if (result.ec != std::errc{} || result.ptr != end || count < min_count || count > max_count)
-                return "a count from " + std::to_string(min_count) + " to " + std::to_string(max_count);
+            if (result.ec != std::errc{} || result.ptr != end || count < field.min || count > field.max)
+                return "a count from " + std::to_string(std::int32_t(field.min)) + " to " +
+                       std::to_string(std::int32_t(field.max));
             params_.*field.count = count;
             return {};
         }
-        case layout::Kind::colour:
-            if (!colour_value(value, params_.color))
+        case record::Kind::colour:
+            if (!colour_value(value, params_.*field.colour))
                 return "type(red,green,blue,alpha) with bytes from 0 to " + std::to_string(max_colour_byte);
             return {};
-        case layout::Kind::text:
+        case record::Kind::text:
             if (value.size() < 2 || value.front() != '"' || value.back() != '"')
                 return "a text in double quotes";
-            params_.rot_str = value.substr(1, value.size() - 2);
+            params_.*field.text = value.substr(1, value.size() - 2);
             return {};
         }
         return {};
@@ -244,9 +245,9 @@ private:
 
     const char* first_missing() const
     {
-        for (int i = 0; i < layout::field_count; ++i)
+        for (int i = 0; i < record::saved_field_count; ++i)
             if (set_on_[i] == 0)
-                return layout::fields[i].name;
+                return record::saved_fields[i].name;
         return nullptr;
     }
 
@@ -272,28 +273,30 @@ private:
     // The next fixed line expected.
     std::size_t next_ = 0;
     // The line that set each field, 0 while it is unset.
-    int set_on_[layout::field_count] = {};
+    int set_on_[record::saved_field_count] = {};
     Tparams params_;
     std::string error_;
 };
 
 } // namespace
 
-Read_result parse(std::string_view contents, std::string_view name)
+Status parse(std::string_view contents, std::string_view name, Tparams& params)
 {
-    return Parser(name).run(contents, false);
+    return Parser(name).run(contents, false, params);
 }
 
-Read_result read_file(const std::string& path)
+Status read_file(const std::string& path, Tparams& params)
 {
-    const auto cannot_read = [&path](int error) { return Read_result{{}, path + ": cannot read: " + std::strerror(error)}; };
+    const auto cannot_read = [&path](int error) {
+        return runtime::failure(Status::Kind::unreadable, path + ": cannot read: " + std::strerror(error));
+    };
     const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0)
         return cannot_read(errno);
     struct stat status;
     if (fstat(file, &status) == 0 && S_ISDIR(status.st_mode)) {
         close(file);
-        return {{}, path + ": expected a snippet file, found a folder"};
+        return runtime::failure(Status::Kind::unreadable, path + ": expected a snippet file, found a folder");
     }
     // One byte past the limit tells a larger file.
     std::string contents(max_file_size + 1, '\0');
@@ -314,7 +317,7 @@ Read_result read_file(const std::string& path)
     close(file);
     contents.resize(size);
     const bool cut = size > max_file_size;
-    return Parser(path).run(std::string_view(contents).substr(0, max_file_size), cut);
+    return Parser(path).run(std::string_view(contents).substr(0, max_file_size), cut, params);
 }
 
 } // namespace snippet

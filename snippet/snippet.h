@@ -3,14 +3,16 @@
 // GL, nothing that ends the process.
 #pragma once
 
-#include "app/Tparams.h"
+#include "params/Tparams.h"
+#include "runtime/status.h"
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace snippet {
+
+using runtime::Status;
 
 // The snippet for `params`: 31 lines, each ending in CR LF, holding a, b, m,
 // n1, n2, n3, radius, slices, bands, scale, color and rot_str. Numbers have 7
@@ -34,27 +36,22 @@ std::string file_name(const Local_time& time, const Local_date& date);
 constexpr std::size_t max_file_size = 64 * 1024;
 constexpr std::size_t max_line_length = 16 * 1024;
 
-// Either a record or the reason there is none.
-struct Read_result {
-    // The twelve saved fields; every other field at its start value.
-    std::optional<Tparams> params;
-    // When `params` is empty: one line without a line end, normally
-    // "NAME:LINE: expected ..., found ...".
-    std::string error;
-};
-
 // Reads a snippet as Save writes it: the comment and routine lines, the
 // twelve assignments in any order, blanks and tabs anywhere between items,
 // blank lines anywhere, CR LF or LF line ends. Refuses anything else: a
 // missing, repeated or unknown field, a number that is malformed, not finite
-// or beyond single precision, slices or bands outside 1 to 999, a colour
-// byte above 255, an empty file, control bytes, a line longer than
-// max_line_length. `name` is the file's name for the messages.
-Read_result parse(std::string_view contents, std::string_view name);
+// or beyond single precision, a count outside its limits, a colour byte
+// above 255, an empty file, control bytes, a line longer than
+// max_line_length. `name` is the file's name for the messages, which read
+// "NAME:LINE: expected ..., found ...". On success `params` holds the twelve
+// saved fields and every other field at its start value; on a refusal it is
+// left as it was.
+Status parse(std::string_view contents, std::string_view name, Tparams& params);
 
 // Reads the file at `path` with parse(), reading no more than
-// max_file_size + 1 bytes. Also refuses a larger file, a folder and a file
-// that cannot be read (then the message has no line number). Never throws.
-Read_result read_file(const std::string& path);
+// max_file_size + 1 bytes. Also refuses a larger file; a folder and a file
+// that cannot be read are `unreadable` (then the message has no line
+// number). Never throws.
+Status read_file(const std::string& path, Tparams& params);
 
 } // namespace snippet

@@ -1,4 +1,5 @@
 // The snippet text and its file name.
+#include "params/fields.h"
 #include "snippet/layout.h"
 #include "snippet/snippet.h"
 
@@ -79,27 +80,27 @@ std::string text(const Tparams& params)
     for (const std::string& line : layout::head_lines())
         out.line(line);
 
-    for (const layout::Field& field : layout::fields) {
+    for (const record::Field& field : record::saved_fields) {
         assignment(out, field.name);
         switch (field.kind) {
-        case layout::Kind::single:
-            out.line(single_text(params.*field.single));
+        case record::Kind::number:
+            out.line(single_text(params.*field.number));
             break;
-        case layout::Kind::count:
+        case record::Kind::count:
             out.line(integer_text(params.*field.count));
             break;
-        case layout::Kind::colour:
+        case record::Kind::colour:
             out.item(" type(");
             for (int i = 0; i < 4; ++i) {
                 if (i > 0)
                     out.item(",");
-                out.item(std::to_string(static_cast<unsigned>(params.color[i])));
+                out.item(std::to_string(static_cast<unsigned>((params.*field.colour)[i])));
             }
             out.line(")");
             break;
-        case layout::Kind::text:
+        case record::Kind::text:
             out.item(" \"");
-            out.item(params.rot_str);
+            out.item(params.*field.text);
             out.line("\"");
             break;
         }

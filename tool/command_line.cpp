@@ -6,9 +6,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace shapetool {
 namespace {
@@ -18,67 +21,95 @@ constexpr int offscreen_max_side = offscreen::Picture_options::max_side;
 constexpr int offscreen_min_thumb = offscreen::Sheet_layout::min_thumb_side;
 constexpr int offscreen_max_thumb = offscreen::Sheet_layout::max_thumb_side;
 
-const char* const parameters_help =
-    "Parameters may be given as flags instead of, or on top of, a snippet: "
-    "--a --b --m --n1 --n2 --n3 --radius --scale --slices --bands --color; "
-    "missing ones keep the snippet's values or the editor's start values.";
-
-// A float flag that must be a finite number.
-void add_float_flag(CLI::App& command, const std::string& name, std::optional<float>& target,
-                    const std::string& help)
+// The saved fields that have a flag, in the order --help lists them:
+// numbers, then counts, then the colour.
+std::vector<int> flag_fields()
 {
-    command
-        .add_option_function<double>(
-            "--" + name,
-            [&target, name](double value) {
+    std::vector<int> fields;
+    for (const record::Kind kind : {record::Kind::number, record::Kind::count, record::Kind::colour})
+        for (int i = 0; i < record::saved_field_count; ++i)
+            if (record::saved_fields[i].kind == kind)
+                fields.push_back(i);
+    return fields;
+}
+
+std::string parameters_help()
+{
+    std::string flags;
+    for (const int i : flag_fields())
+        flags += std::string(flags.empty() ? "" : " ") + "--" + record::saved_fields[i].name;
+    return "Parameters may be given as flags instead of, or on top of, a snippet: " + flags +
+           "; missing ones keep the snippet's values or the editor's start values.";
+}
+
+// "R,G,B" or "R,G,B,A", each 0 to 255; alpha 255 when left out.
+std::optional<std::array<std::uint8_t, 4>> colour_value(const std::string& text)
+{
+    const std::vector<std::string> bytes = CLI::detail::split(text, ',');
+    std::array<std::uint8_t, 4> color{0, 0, 0, 255};
+    if (bytes.size() != 3 && bytes.size() != 4)
+        return std::nullopt;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        int value = -1;
+        const char* end = bytes[i].data() + bytes[i].size();
+        if (std::from_chars(bytes[i].data(), end, value).ptr != end || value < 0 || value > 255)
+            return std::nullopt;
+        color[i] = static_cast<std::uint8_t>(value);
+    }
+    return color;
+}
+
+// The flag of saved field `index`, which fills its place in `flags`.
+void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
+{
+    const record::Field& field = record::saved_fields[index];
+    const std::string name = std::string("--") + field.name;
+    CLI::Option* option = nullptr;
+    switch (field.kind) {
+    case record::Kind::number:
+        option = command.add_option_function<double>(
+            name,
+            [&flags, &field, name, index](double value) {
                 if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
-                    throw CLI::ValidationError("--" + name, "expected a finite number");
-                target = static_cast<float>(value);
+                    throw CLI::ValidationError(name, "expected a finite number");
+                flags.values.*field.number = static_cast<float>(value);
+                flags.given.set(index);
             },
-            help)
-        ->type_name("NUMBER")
-        ->group("Parameters");
-}
-
-void add_count_flag(CLI::App& command, const std::string& name, std::optional<std::int32_t>& target,
-                    const std::string& help)
-{
-    command
-        .add_option_function<std::int32_t>(
-            "--" + name,
-            [&target, name](std::int32_t value) {
-                if (value < 1 || value > 999)
-                    throw CLI::ValidationError("--" + name, "expected a whole number from 1 to 999");
-                target = value;
+            field.description);
+        option->type_name("NUMBER");
+        break;
+    case record::Kind::count: {
+        const auto [least, most] = std::pair(std::int32_t(field.min), std::int32_t(field.max));
+        option = command.add_option_function<std::int32_t>(
+            name,
+            [&flags, &field, name, index, least, most](std::int32_t value) {
+                if (value < least || value > most)
+                    throw CLI::ValidationError(name, "expected a whole number from " + std::to_string(least) +
+                                                         " to " + std::to_string(most));
+                flags.values.*field.count = value;
+                flags.given.set(index);
             },
-            help)
-        ->type_name("1..999")
-        ->group("Parameters");
-}
-
-// "R,G,B" or "R,G,B,A", each 0 to 255.
-void add_color_flag(CLI::App& command, std::optional<std::array<std::uint8_t, 4>>& target)
-{
-    command
-        .add_option_function<std::string>(
-            "--color",
-            [&target](const std::string& text) {
-                const std::vector<std::string> bytes = CLI::detail::split(text, ',');
-                std::array<std::uint8_t, 4> color{0, 0, 0, 255};
-                bool valid = bytes.size() == 3 || bytes.size() == 4;
-                for (std::size_t i = 0; valid && i < bytes.size(); ++i) {
-                    int value = -1;
-                    const char* end = bytes[i].data() + bytes[i].size();
-                    valid = std::from_chars(bytes[i].data(), end, value).ptr == end && value >= 0 && value <= 255;
-                    color[i] = static_cast<std::uint8_t>(value);
-                }
-                if (!valid)
-                    throw CLI::ValidationError("--color", "expected R,G,B or R,G,B,A, each from 0 to 255");
-                target = color;
+            field.description);
+        option->type_name(std::to_string(least) + ".." + std::to_string(most));
+        break;
+    }
+    case record::Kind::colour:
+        option = command.add_option_function<std::string>(
+            name,
+            [&flags, &field, name, index](const std::string& text) {
+                const auto colour = colour_value(text);
+                if (!colour)
+                    throw CLI::ValidationError(name, "expected R,G,B or R,G,B,A, each from 0 to 255");
+                std::copy(colour->begin(), colour->end(), flags.values.*field.colour);
+                flags.given.set(index);
             },
-            "shape colour, each byte 0 to 255; alpha 255 when left out")
-        ->type_name("R,G,B[,A]")
-        ->group("Parameters");
+            std::string(field.description) + ", each byte 0 to 255; alpha 255 when left out");
+        option->type_name("R,G,B[,A]");
+        break;
+    case record::Kind::text:
+        return;
+    }
+    option->group("Parameters");
 }
 
 // "WxH", each side from 1 to `largest`.
@@ -125,18 +156,8 @@ void add_turn_flag(CLI::App& command, float& turn)
 void add_shape_inputs(CLI::App& command, Shape_inputs& inputs, const char* positional_help = nullptr)
 {
     command.add_option("FILE", inputs.files, positional_help ? positional_help : "snippet files saved by the editor");
-    Parameter_flags& flags = inputs.flags;
-    add_float_flag(command, "a", flags.a, "superformula a");
-    add_float_flag(command, "b", flags.b, "superformula b");
-    add_float_flag(command, "m", flags.m, "symmetry m");
-    add_float_flag(command, "n1", flags.n1, "exponent n1");
-    add_float_flag(command, "n2", flags.n2, "exponent n2");
-    add_float_flag(command, "n3", flags.n3, "exponent n3");
-    add_float_flag(command, "radius", flags.radius, "radius");
-    add_float_flag(command, "scale", flags.scale, "scale factor");
-    add_count_flag(command, "slices", flags.slices, "rows of the grid");
-    add_count_flag(command, "bands", flags.bands, "columns of the grid, less one");
-    add_color_flag(command, flags.color);
+    for (const int index : flag_fields())
+        add_parameter_flag(command, inputs.flags, index);
 }
 
 } // namespace
@@ -147,7 +168,7 @@ int run(int argc, const char* const argv[], Console& console)
                  "shapetool");
     app.set_version_flag("--version", version_text);
     app.require_subcommand(1);
-    app.footer(parameters_help);
+    app.footer(parameters_help());
 
     Info_options info_options;
     CLI::App* info_command = app.add_subcommand("info", "Print each shape's parameters and its mesh: counts, "

@@ -2,77 +2,32 @@
 // then measured or written. A bad file is reported and the batch goes on.
 #include "tool/commands.h"
 
+#include "mesh/formats.h"
+#include "mesh/metadata.h"
 #include "mesh/statistics.h"
-#include "mesh/writers.h"
 #include "tool/shapes.h"
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <charconv>
-
 namespace shapetool {
-
-bool Parameter_flags::any() const
-{
-    return a || b || m || n1 || n2 || n3 || radius || scale || slices || bands || color;
-}
 
 void Parameter_flags::apply(Tparams& params) const
 {
-    const std::pair<const std::optional<float>&, float&> floats[] = {
-        {a, params.a},   {b, params.b},   {m, params.m},           {n1, params.n1},
-        {n2, params.n2}, {n3, params.n3}, {radius, params.radius}, {scale, params.scale},
-    };
-    for (const auto& [flag, field] : floats)
-        if (flag)
-            field = *flag;
-    if (slices)
-        params.slices = *slices;
-    if (bands)
-        params.bands = *bands;
-    if (color)
-        std::copy(color->begin(), color->end(), params.color);
+    for (int i = 0; i < record::saved_field_count; ++i)
+        if (given[i])
+            record::copy_field(record::saved_fields[i], values, params);
 }
 
 namespace {
 
-std::string shortest(float value)
-{
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-// A float as the shortest decimal that reads back to it, as a JSON number.
-double json_number(float value)
-{
-    const std::string text = shortest(value);
-    double number = 0;
-    std::from_chars(text.data(), text.data() + text.size(), number);
-    return number;
-}
-
-nlohmann::json json_parameters(const Tparams& p)
-{
-    return {
-        {"a", json_number(p.a)},         {"b", json_number(p.b)},   {"m", json_number(p.m)},
-        {"n1", json_number(p.n1)},       {"n2", json_number(p.n2)}, {"n3", json_number(p.n3)},
-        {"radius", json_number(p.radius)}, {"slices", p.slices},    {"bands", p.bands},
-        {"scale", json_number(p.scale)},
-        {"color", {p.color[0], p.color[1], p.color[2], p.color[3]}},
-        // Saved text is 8-bit; anything that is not UTF-8 is replaced on output.
-        {"rot_str", p.rot_str},
-    };
-}
-
 nlohmann::json json_vector(const Nsupershape::Tvector3& v)
 {
-    return {json_number(v.x), json_number(v.y), json_number(v.z)};
+    return {mesh::json_number(v.x), mesh::json_number(v.y), mesh::json_number(v.z)};
 }
 
 std::string range_text(float low, float high)
 {
-    return shortest(low) + " to " + shortest(high);
+    return record::shortest_text(low) + " to " + record::shortest_text(high);
 }
 
 void print_statistics(std::ostream& out, const std::string& name, const Tparams& params,
@@ -98,13 +53,13 @@ int info(const Info_options& options, Console& console)
     int status = exit_success;
     nlohmann::json report = nlohmann::json::array();
     for (const Named_shape& shape : shapes) {
-        std::string error = shape.error;
+        std::string error = shape.status.message;
         Meshed_shape meshed;
         if (shape.params) {
-            const std::string reason =
+            const Status meshing =
                 meshed.make(*shape.params, options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed);
-            if (!reason.empty())
-                error = shape.name + ": " + reason;
+            if (!meshing.ok())
+                error = shape.name + ": " + meshing.message;
         }
         if (!error.empty()) {
             status = worse(status, exit_bad_input);
@@ -117,7 +72,7 @@ int info(const Info_options& options, Console& console)
         if (options.json) {
             report.push_back({
                 {"file", shape.name},
-                {"parameters", json_parameters(*shape.params)},
+                {"parameters", mesh::parameter_json(*shape.params)},
                 {"vertices", statistics.vertex_count},
                 {"triangles", statistics.triangle_count},
                 {"bounds", {{"min", json_vector(statistics.box.min)}, {"max", json_vector(statistics.box.max)}}},

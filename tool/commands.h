@@ -2,14 +2,12 @@
 // these option records, so tests call the work directly.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <optional>
+#include "params/fields.h"
+
+#include <bitset>
 #include <ostream>
 #include <string>
 #include <vector>
-
-struct Tparams;
 
 namespace shapetool {
 
@@ -25,11 +23,12 @@ enum Exit_status : int {
 // Parameter values given as flags; each replaces the snippet's value, or the
 // editor's start value when no snippet is given.
 struct Parameter_flags {
-    std::optional<float> a, b, m, n1, n2, n3, radius, scale;
-    std::optional<std::int32_t> slices, bands;
-    std::optional<std::array<std::uint8_t, 4>> color;
+    // The values given, in their fields.
+    Tparams values;
+    // Which of the saved fields (params/fields.h) were given, in its order.
+    std::bitset<record::saved_field_count> given;
 
-    bool any() const;
+    bool any() const { return given.any(); }
     void apply(Tparams& params) const;
 };
 

@@ -3,6 +3,7 @@
 #include "tool/commands.h"
 
 #include "offscreen/png.h"
+#include "output/atomic_file.h"
 #include "offscreen/renderer.h"
 #include "tool/progress.h"
 #include "tool/shapes.h"
@@ -26,24 +27,19 @@ Meshed_shape::Kind mesh_kind(bool solid)
 offscreen::Model model_of(const Meshed_shape& meshed, const Tparams& params, bool solid)
 {
     offscreen::Model model;
-    if (solid) {
-        const mesh::Mesh_view& view = meshed.view();
-        model.solid = {&view.positions->x, static_cast<std::int32_t>(view.vertex_count), &view.triangles->i0,
-                       static_cast<std::int32_t>(view.triangle_count)};
-    } else {
-        model.shape = &meshed.shape();
-    }
+    model.mesh = meshed.view();
+    model.style = solid ? offscreen::Model::Style::solid : offscreen::Model::Style::wire;
     std::copy(params.color, params.color + 4, model.color);
     return model;
 }
 
-// Writes the PNG of `image`; empty on success, else one line.
-std::string write_png(const std::string& target, const offscreen::Image& image)
+Status write_png(const std::string& target, const offscreen::Image& image)
 {
     const std::vector<std::uint8_t> png = offscreen::encode_png(image);
     if (png.empty())
-        return "cannot write " + target + ": the picture could not be encoded";
-    return output::write_file(target, {reinterpret_cast<const char*>(png.data()), png.size()}).message;
+        return runtime::failure(Status::Kind::cannot_write,
+                                "cannot write " + target + ": the picture could not be encoded");
+    return output::write_file(target, {reinterpret_cast<const char*>(png.data()), png.size()});
 }
 
 bool names_png(const std::string& path)
@@ -57,9 +53,9 @@ bool names_png(const std::string& path)
 // Starts the renderer; false after saying why it cannot.
 bool open_renderer(offscreen::Renderer& renderer, Console& console)
 {
-    const offscreen::Status opened = renderer.open();
+    const Status opened = renderer.open();
     if (!opened.ok())
-        console.err << "shapetool: cannot draw: " << opened.error << '\n';
+        console.err << "shapetool: cannot draw: " << opened.message << '\n';
     return opened.ok();
 }
 
@@ -105,10 +101,10 @@ int render(const Render_options& options, Console& console)
     return write_each(shapes, mesh_kind(options.solid), outputs, console,
                       [&](const Named_shape& shape, const Meshed_shape& meshed, const std::string& output) {
                           offscreen::Image picture;
-                          const offscreen::Status drawn =
-                              renderer.picture(model_of(meshed, *shape.params, options.solid),
-                                               {options.width, options.height, options.turn}, picture);
-                          return drawn.ok() ? write_png(output, picture) : shape.name + ": " + drawn.error;
+                          const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid),
+                                                                {options.width, options.height, options.turn}, picture);
+                          return drawn.ok() ? write_png(output, picture)
+                                            : runtime::failure(drawn.kind, shape.name + ": " + drawn.message);
                       });
 }
 
@@ -136,11 +132,11 @@ int gallery(const Gallery_options& options, Console& console)
     const auto source = [&](int index, offscreen::Gallery_entry& entry) {
         const Named_shape& shape = shapes[static_cast<std::size_t>(index)];
         entry.name = fs::path(shape.name).filename().string();
-        std::string problem = shape.error;
+        std::string problem = shape.status.message;
         if (shape.params) {
             meshed = std::make_unique<Meshed_shape>();
-            if (const std::string reason = meshed->make(*shape.params, mesh_kind(options.solid)); !reason.empty())
-                problem = shape.name + ": " + reason;
+            if (const Status meshing = meshed->make(*shape.params, mesh_kind(options.solid)); !meshing.ok())
+                problem = shape.name + ": " + meshing.message;
         }
         if (!problem.empty()) {
             entry.failure = shape.params ? "cannot mesh" : "cannot read";
@@ -149,14 +145,15 @@ int gallery(const Gallery_options& options, Console& console)
             entry.model = model_of(*meshed, *shape.params, options.solid);
         }
         progress.done(problem.empty() ? shape.name + ": drawn" : problem, !problem.empty());
-        return offscreen::Status{};
+        return Status{};
     };
     offscreen::Image sheet;
     const offscreen::Gallery_options layout{options.columns, options.thumb_width, options.thumb_height, options.turn};
-    const offscreen::Status drawn = renderer.gallery(static_cast<int>(shapes.size()), source, layout, sheet);
-    const std::string failure = drawn.ok() ? write_png(options.output, sheet) : "cannot draw the sheet: " + drawn.error;
-    if (!failure.empty()) {
-        console.err << failure << '\n';
+    const Status drawn = renderer.gallery(static_cast<int>(shapes.size()), source, layout, sheet);
+    const Status written =
+        drawn.ok() ? write_png(options.output, sheet) : runtime::cannot_draw("cannot draw the sheet: " + drawn.message);
+    if (!written.ok()) {
+        console.err << written.message << '\n';
         return exit_output_failed;
     }
     return status;

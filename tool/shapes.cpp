@@ -1,11 +1,10 @@
 #include "tool/shapes.h"
 
-#include "runtime/fatal_error.h"
+#include "output/atomic_file.h"
 #include "snippet/snippet.h"
 #include "tool/progress.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <new>
 #include <ostream>
@@ -43,43 +42,40 @@ std::vector<Named_shape> read_shapes(const Shape_inputs& inputs)
         Tparams params;
         set_start_values(params);
         inputs.flags.apply(params);
-        shapes.push_back({flags_only_name, params, ""});
+        shapes.push_back({flags_only_name, params, {}});
         return shapes;
     }
     for (const std::string& file : inputs.files) {
-        snippet::Read_result read = snippet::read_file(file);
-        if (read.params)
-            inputs.flags.apply(*read.params);
-        shapes.push_back({file, std::move(read.params), std::move(read.error)});
+        Tparams params;
+        const Status read = snippet::read_file(file, params);
+        if (read.ok())
+            inputs.flags.apply(params);
+        shapes.push_back({file, read.ok() ? std::optional(params) : std::nullopt, read});
     }
     return shapes;
 }
 
-std::string Meshed_shape::make(const Tparams& params, Kind kind)
+Status Meshed_shape::make(const Tparams& params, Kind kind)
 {
+    Status status;
     try {
-        mesh::reset_like_editor(shape_, params);
-        const mesh::Status status = kind == Kind::raw ? mesh::raw_view(shape_, view_)
-                                                      : mesh::build_closed_mesh(shape_, params.scale, closed_);
-        if (!status.ok())
-            return "cannot mesh: " + status.reason;
-        if (kind == Kind::closed)
-            view_ = closed_.view();
-        return "";
-    } catch (const runtime::Failure& failure) {
-        return std::string("cannot mesh: ") + failure.what();
+        status = kind == Kind::raw ? mesh::build_raw_grid(params, mesh_) : mesh::build_closed_mesh(params, mesh_);
     } catch (const std::bad_alloc&) {
-        return "cannot mesh: out of memory";
+        mesh_ = {};
+        status = runtime::refused("out of memory");
     }
+    if (!status.ok())
+        status.message = "cannot mesh: " + status.message;
+    return status;
 }
 
-std::string write_whole(const std::string& target, const std::function<int(std::FILE*)>& write)
+Status write_whole(const std::string& target, const std::function<Status(std::FILE*)>& write)
 {
     output::Atomic_file file(target);
     if (file.status().ok())
-        if (const int error = write(file.stream()))
-            return "cannot write " + target + ": " + std::strerror(error);
-    return file.commit().message;
+        if (const Status written = write(file.stream()); !written.ok())
+            return runtime::failure(written.kind, "cannot write " + target + ": " + written.message);
+    return file.commit();
 }
 
 int worse(int first, int second)
@@ -95,16 +91,16 @@ int write_each(const std::vector<Named_shape>& shapes, Meshed_shape::Kind kind,
     for (std::size_t i = 0; i < shapes.size(); ++i) {
         const Named_shape& shape = shapes[i];
         Meshed_shape meshed;
-        std::string reason;
+        Status failed;
         if (!shape.params) {
             status = worse(status, exit_bad_input);
-            progress.done(shape.error, true);
-        } else if (!(reason = meshed.make(*shape.params, kind)).empty()) {
+            progress.done(shape.status.message, true);
+        } else if (!(failed = meshed.make(*shape.params, kind)).ok()) {
             status = worse(status, exit_bad_input);
-            progress.done(shape.name + ": " + reason, true);
-        } else if (!(reason = write(shape, meshed, outputs[i])).empty()) {
+            progress.done(shape.name + ": " + failed.message, true);
+        } else if (!(failed = write(shape, meshed, outputs[i])).ok()) {
             status = worse(status, exit_output_failed);
-            progress.done(reason, true);
+            progress.done(failed.message, true);
         } else {
             progress.done(shape.name + " -> " + outputs[i] + ": " + grouped(meshed.view().triangle_count) +
                               " triangles",

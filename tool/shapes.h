@@ -1,12 +1,11 @@
 // What every shapetool command does with its inputs: read the snippets,
-// apply the parameter flags, mesh each shape as the editor's Reset does, and
-// write an output whole or not at all.
+// apply the parameter flags, mesh each shape as the editor's Reset builds it,
+// and write an output whole or not at all.
 #pragma once
 
-#include "app/Tparams.h"
 #include "mesh/closed_mesh.h"
-#include "output/atomic_file.h"
-#include "shape/Tsupershape.h"
+#include "params/Tparams.h"
+#include "runtime/status.h"
 #include "tool/commands.h"
 
 #include <cstdio>
@@ -17,18 +16,20 @@
 
 namespace shapetool {
 
+using runtime::Status;
+
 struct Named_shape {
     std::string name;
-    // Empty when the file could not be read; `error` says why.
+    // Empty when the file could not be read; `status` says why.
     std::optional<Tparams> params;
-    std::string error;
+    Status status;
 };
 
 // The shapes of `inputs` in order, read and with the flags applied; with no
 // files, one shape from the editor's start values and the flags.
 std::vector<Named_shape> read_shapes(const Shape_inputs& inputs);
 
-// A shape as the editor's Reset leaves it, and the mesh made of it.
+// The mesh of a shape as the editor's Reset builds it.
 class Meshed_shape {
 public:
     enum class Kind {
@@ -38,29 +39,26 @@ public:
         closed,
     };
 
-    // Why the shape cannot be meshed, as "cannot mesh: ..."; empty when it can.
-    std::string make(const Tparams& params, Kind kind);
+    // A refusal reads "cannot mesh: ...", out of memory included.
+    Status make(const Tparams& params, Kind kind);
 
-    const Nsupershape::Tsupershape& shape() const { return shape_; }
-    const mesh::Mesh_view& view() const { return view_; }
+    mesh::Mesh_view view() const { return mesh_.view(); }
 
 private:
-    Nsupershape::Tsupershape shape_;
-    mesh::Closed_mesh closed_;
-    mesh::Mesh_view view_;
+    mesh::Triangle_mesh mesh_;
 };
 
-// Writes `target` through `write`, which returns 0 or an errno, beside the
-// target and then renamed over it. Empty on success, else one line.
-std::string write_whole(const std::string& target, const std::function<int(std::FILE*)>& write);
+// Writes `target` through `write` beside the target, then renames it over
+// the target. A failure reads "cannot write TARGET: ..." or "cannot create
+// TARGET: ...".
+Status write_whole(const std::string& target, const std::function<Status(std::FILE*)>& write);
 
 // The worse of two exit statuses: an output failure outranks bad input.
 int worse(int first, int second);
 
-// Writes one shape's output; returns an empty string, or the line that says
-// why the output failed.
+// Writes one shape's output; a failure says why in one line.
 using Write_output =
-    std::function<std::string(const Named_shape& shape, const Meshed_shape& meshed, const std::string& output)>;
+    std::function<Status(const Named_shape& shape, const Meshed_shape& meshed, const std::string& output)>;
 
 // Meshes each shape as `kind` and writes it to its output in `outputs`,
 // going on past a shape that cannot be read or meshed. Each file is reported

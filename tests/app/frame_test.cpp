@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using Nsupershape::Tsupershape;
 
 namespace {
@@ -74,6 +76,12 @@ TEST(Requests, ResetRebuildsOnceWithTheCurrentGridWhichAutoEditNeverApplies)
     EXPECT_EQ(params.do_reset, request_idle);
     EXPECT_EQ(shape->vertex_count, 5 * 7);
     EXPECT_EQ(shape->colors[1].g, 1.0f) << "Reset paints the shape white";
+    // Bit for bit the grid and list that shapetool builds for the same values.
+    std::vector<Nsupershape::Tvector3> positions(35);
+    std::vector<Nsupershape::Ttriangle> triangles(70);
+    Nsupershape::build_as_reset(params, positions.data(), triangles.data());
+    EXPECT_EQ(0, std::memcmp(positions.data(), shape->vertices.get(), 35 * sizeof positions[0]));
+    EXPECT_EQ(0, std::memcmp(triangles.data(), shape->triangles.get(), 70 * sizeof triangles[0]));
     EXPECT_EQ(shape->vertices[3].y, Tsupershape(1.0f, 5, 6, 1, 1, 6, 0.3f, 1, 1).vertices[3].y * 2.0f);
 
     const Tsupershape* rebuilt = shape.get();

@@ -1,5 +1,5 @@
 // The real editor driven with xdotool, seen through import; as starts are slow, one session makes many checks.
-#include "app/Tparams.h"
+#include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
 

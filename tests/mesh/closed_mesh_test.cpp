@@ -1,6 +1,7 @@
-#include "app/Tparams.h"
 #include "mesh/closed_mesh.h"
 #include "mesh/statistics.h"
+#include "params/Tparams.h"
+#include "shape/Tsupershape.h"
 
 #include <gtest/gtest.h>
 
@@ -19,32 +20,37 @@ Tparams shape(float a, float b, float m, float n1, float n2, float n3, float rad
     return p;
 }
 
-// Builds the raw and closed views, checks what an accepted one must be, returns their refusals ("" if none).
-std::pair<std::string, std::string> check_views(const Tparams& params, mesh::Closed_mesh& closed)
+// Builds the raw grid and the closed mesh, checks what an accepted one must be, returns their refusals ("" if none).
+std::pair<std::string, std::string> check_views(const Tparams& params, mesh::Triangle_mesh& closed)
 {
-    Nsupershape::Tsupershape grid;
-    mesh::reset_like_editor(grid, params);
-    mesh::Mesh_view raw;
-    const mesh::Status raw_status = mesh::raw_view(grid, raw);
-    EXPECT_TRUE(!raw_status.ok() || (raw.triangles == grid.triangles.get() &&
-                                     raw.triangle_count == std::size_t(grid.triangle_count))) << "the editor's list";
-    const mesh::Status status = mesh::build_closed_mesh(grid, params.scale, closed);
+    mesh::Triangle_mesh raw;
+    const runtime::Status raw_status = mesh::build_raw_grid(params, raw);
+    // The raw grid is the editor's own after Reset, bit for bit.
+    Nsupershape::Tsupershape editor(params.radius, params.slices, params.bands, params.a, params.b, params.m,
+                                    params.n1, params.n2, params.n3);
+    editor.scale(params.scale, params.scale, params.scale);
+    const auto same = [](const auto& stored, const auto* held) {
+        return std::memcmp(stored.data(), held, stored.size() * sizeof stored[0]) == 0;
+    };
+    EXPECT_TRUE(!raw_status.ok() || (raw.positions.size() == std::size_t(editor.vertex_count) &&
+                                     same(raw.positions, editor.vertices.get()) &&
+                                     same(raw.triangles, editor.triangles.get())));
+    const runtime::Status status = mesh::build_closed_mesh(params, closed);
     if (!status.ok())
-        return {status.reason, raw_status.reason};
+        return {status.message, raw_status.message};
     const int slices = params.slices, bands = params.bands, columns = bands + 1;
     mesh::Mesh_size size;
-    EXPECT_TRUE(mesh::closed_mesh_size(slices, bands, size).ok() &&
-                closed.positions.size() == std::size_t(size.vertex_count) &&
-                closed.triangles.size() == std::size_t(size.triangle_count));
+    EXPECT_TRUE(mesh::closed_mesh_size(slices, bands, size).ok() && closed.positions.size() == size.vertex_count &&
+                closed.triangles.size() == size.triangle_count);
     const mesh::Mesh_statistics stats = mesh::measure(closed.view());
     EXPECT_TRUE(stats.closed && stats.integrals.volume > 0);
     // Kept grid positions are the editor's, bit for bit; the added pole is on the axis.
     for (int row = 0; row + 1 < slices; ++row)
-        EXPECT_EQ(0, std::memcmp(&closed.positions[1 + row * bands], &grid.vertices[row * columns],
+        EXPECT_EQ(0, std::memcmp(&closed.positions[1 + row * bands], &editor.vertices[row * columns],
                                  bands * sizeof(mesh::Tvector3)));
-    EXPECT_EQ(0, std::memcmp(&closed.positions.back(), &grid.vertices[(slices - 1) * columns], sizeof(mesh::Tvector3)));
+    EXPECT_EQ(0, std::memcmp(&closed.positions.back(), &editor.vertices[(slices - 1) * columns], sizeof(mesh::Tvector3)));
     EXPECT_TRUE(closed.positions[0].x == 0 && closed.positions[0].z == 0);
-    return {"", raw_status.reason};
+    return {"", raw_status.message};
 }
 
 } // namespace
@@ -68,7 +74,7 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
         {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 0), "no area", "no area"},
     };
     for (const auto& c : cases) {
-        mesh::Closed_mesh closed;
+        mesh::Triangle_mesh closed;
         const auto [reason, raw] = check_views(c.params, closed);
         EXPECT_TRUE(*c.reason ? reason.find(c.reason) != std::string::npos : reason.empty()) << reason;
         EXPECT_TRUE(*c.raw ? raw.find(c.raw) != std::string::npos : raw.empty()) << raw;
@@ -77,7 +83,7 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
     const auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
     int accepted = 0;
     for (int k = 0; k < 300; ++k) {
-        mesh::Closed_mesh closed;
+        mesh::Triangle_mesh closed;
         const std::string reason = check_views(shape(uniform(0, 3), uniform(0, 3), uniform(0, 40), uniform(-1, 8),
                                                       uniform(0, 8), uniform(0, 8), uniform(-3, 3), int(uniform(0, 41)),
                                                       int(uniform(0, 41)), uniform(-2, 2)), closed).first;
@@ -88,7 +94,7 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
 
     // A sphere at 200 x 200, scaled by 2: within 1 % of 4/3 pi r^3 and 4 pi r^2, the added poles at +-r.
     const float r = 3;
-    mesh::Closed_mesh sphere;
+    mesh::Triangle_mesh sphere;
     ASSERT_EQ(check_views(shape(1, 1, 0, 2, 2, 2, r / 2, 200, 200, 2), sphere).first, "");
     const mesh::Surface_integrals integrals = mesh::surface_integrals(sphere.view());
     EXPECT_NEAR(integrals.volume / (4.0 / 3 * M_PI * r * r * r), 1, 0.01);
@@ -99,8 +105,9 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
     const Nsupershape::Tsupershape grid;
     mesh::Mesh_size written;
     const auto fill = [&](std::size_t vertices, std::size_t triangles) {
-        return mesh::fill_closed_mesh(grid, 1, std::vector<mesh::Tvector3>(vertices).data(), vertices,
-                                      std::vector<mesh::Ttriangle>(triangles).data(), triangles, &written).ok();
+        return mesh::fill_closed_mesh(grid.vertices.get(), 8, 8, {0, 1, 0}, std::vector<mesh::Tvector3>(vertices).data(),
+                                      vertices, std::vector<mesh::Ttriangle>(triangles).data(), triangles, &written)
+            .ok();
     };
     EXPECT_TRUE(fill(58, 112) && written.vertex_count * 1000 + written.triangle_count == 58112);
     EXPECT_FALSE(fill(57, 112) || fill(58, 111) || written.triangle_count != 0);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,7 +10,7 @@
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
-using output::Failure_kind;
+using Kind = runtime::Status::Kind;
 
 // On a small tmpfs: a commit publishes the whole new file; anything else leaves the earlier one and no temporary.
 TEST(AtomicFile, PublishesWholeOrNothingAndKeepsTheEarlierFile)
@@ -33,7 +32,7 @@ TEST(AtomicFile, PublishesWholeOrNothingAndKeepsTheEarlierFile)
     std::fputs(std::string(256 << 10, 'x').c_str(), too_large.stream());
     // The earlier file and no temporary one are left.
     EXPECT_EQ((std::tuple{outcome(too_large.commit()), contents(path), entries()}),
-              std::tuple(std::pair(Failure_kind::cannot_write, "cannot write " + path + ": No space left on device"),
+              std::tuple(std::pair(Kind::cannot_write, "cannot write " + path + ": No space left on device"),
                          "earlier", 1));
 
     const mode_t mask = umask(027);
@@ -53,11 +52,11 @@ TEST(AtomicFile, PublishesWholeOrNothingAndKeepsTheEarlierFile)
     for (const auto& [name, reason] : {std::pair{"/missing/shape.bas", "No such file or directory"},
                                        {"/taken.bas", "Is a directory"}})
         EXPECT_EQ(outcome(output::write_file(folder + name, "text")),
-                  std::pair(Failure_kind::cannot_create, "cannot create " + folder + name + ": " + reason));
+                  std::pair(Kind::cannot_create, "cannot create " + folder + name + ": " + reason));
     // A folder made in the target's place while the file was being written.
     output::Atomic_file late(folder + "/late.bas");
     fs::create_directory(folder + "/late.bas");
-    EXPECT_EQ((std::tuple{late.commit().error_number, entries()}), std::tuple(EISDIR, 3)) << "a temporary file was left";
+    EXPECT_EQ((std::tuple{late.commit().kind, entries()}), std::tuple(Kind::cannot_create, 3)) << "a temporary file was left";
     umount2(folder.c_str(), MNT_DETACH);
     fs::remove_all(folder);
 }

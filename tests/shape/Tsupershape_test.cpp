@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -100,6 +101,26 @@ TEST(SupershapeEdits, SwapScaleResetSetColorReloadAndEmptyGrids)
         empty.swap_axis(1);
         empty.set_color(1, 1, 1, 1);
     }
+}
+
+// The grid's size comes first; its fill writes exactly that much, and no more into a buffer short of a row.
+TEST(SupershapeGrid, FillsCallerBuffersOfTheSizeAskedAndOnlyWholeRowsOfAShortOne)
+{
+    EXPECT_TRUE(Nsupershape::grid_size(2, 3).vertex_count == 8 && Nsupershape::grid_size(2, 3).triangle_count == 16);
+    EXPECT_TRUE(Nsupershape::grid_size(0, 8).vertex_count == 0 && Nsupershape::grid_size(8, -1).triangle_count == 0);
+    const Tsupershape shape(1.7f, 37, 53, 0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f);
+    const Nsupershape::Formula formula{0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f, 1.7f};
+    const std::size_t vertices = Nsupershape::grid_size(37, 53).vertex_count, triangles = 2 * vertices;
+    std::vector<Tvector3> positions(vertices - 1, {7, 7, 7});
+    Nsupershape::evaluate_grid(formula, 37, 53, positions.size(), positions.data(), nullptr);
+    positions.push_back({7, 7, 7});
+    const std::size_t kept = 36 * 54;
+    EXPECT_EQ(0, std::memcmp(positions.data(), test_support::literal_shape(shape).positions.data(), kept * 12));
+    EXPECT_TRUE(std::all_of(positions.begin() + kept, positions.end(), [](const Tvector3& p) { return p.x == 7; }));
+    std::vector<Nsupershape::Ttriangle> list(triangles - 1, {-1, -1, -1});
+    Nsupershape::tesselate_grid(37, 53, vertices, list.data(), list.size());
+    EXPECT_EQ(0, std::memcmp(list.data(), shape.triangles.get(), (triangles - 2) * 12)) << "whole pairs only";
+    EXPECT_EQ(list.back().i0, -1);
 }
 
 // A grid too large, or a refused allocation, is out of memory and leaves an empty shape.

@@ -1,5 +1,5 @@
+#include "params/maker.h"
 #include "snippet/snippet.h"
-#include "app/maker.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +65,25 @@ std::string relaid(const std::string& text, std::mt19937& random)
                   (random() % 2 ? "\r\n" : "\n") + (random() % 5 ? "" : blanks(0) + "\n");
     }
     return result;
+}
+
+// A read's outcome and the record it left.
+struct Read {
+    runtime::Status status;
+    Tparams params;
+};
+
+Read parse(std::string_view contents, std::string_view name)
+{
+    Read read;
+    read.status = snippet::parse(contents, name, read.params);
+    return read;
+}
+
+std::string read_file_message(const std::string& path)
+{
+    Tparams ignored;
+    return snippet::read_file(path, ignored).message;
 }
 
 } // namespace
@@ -133,16 +152,16 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         {edit("Shape", std::string(20000, 'x')), "2: expected a line of at most 16384 characters, found one of 20008"},
     };
     for (const auto& [contents, message] : cases)
-        EXPECT_EQ(snippet::parse(contents, "shapes/x.bas").error, "shapes/x.bas:" + message);
+        EXPECT_EQ(parse(contents, "shapes/x.bas").status.message, "shapes/x.bas:" + message);
 
     // Blank lines are allowed, but not megabytes of them.
     const std::string folder = testing::TempDir(), big_file = folder + "snippet_big." + std::to_string(getpid());
     const std::string big = text + std::string(4 << 20, '\n');
     std::ofstream(big_file, std::ios::binary) << big;
     const std::string cut_line = std::to_string(std::count(big.begin(), big.begin() + snippet::max_file_size, '\n'));
-    EXPECT_EQ(snippet::read_file(folder + "none.bas").error, folder + "none.bas: cannot read: No such file or directory");
-    EXPECT_EQ(snippet::read_file(folder).error, folder + ": expected a snippet file, found a folder");
-    EXPECT_EQ(snippet::read_file(big_file).error,
+    EXPECT_EQ(read_file_message(folder + "none.bas"), folder + "none.bas: cannot read: No such file or directory");
+    EXPECT_EQ(read_file_message(folder), folder + ": expected a snippet file, found a folder");
+    EXPECT_EQ(read_file_message(big_file),
               big_file + ":" + cut_line + ": expected a snippet of at most 65536 bytes, found a larger file");
     std::remove(big_file.c_str());
 }
@@ -158,11 +177,11 @@ TEST(SnippetReader, RoundTripsInAnyLayoutAndMutatedFilesGiveARecordOrOneLine)
         const Tparams expected = random_record(random);
         const std::string text = snippet::text(expected);
         std::string file = relaid(text, random);
-        const snippet::Read_result read = snippet::parse(file, "x.bas");
-        ASSERT_TRUE(read.params) << read.error << "\n" << file;
+        const Read read = parse(file, "x.bas");
+        ASSERT_TRUE(read.status.ok()) << read.status.message << "\n" << file;
         // Bit for bit up to the text, which the text compares.
-        EXPECT_EQ(0, std::memcmp(&*read.params, &expected, offsetof(Tparams, tz) + sizeof expected.tz)) << file;
-        EXPECT_EQ(snippet::text(*read.params), text);
+        EXPECT_EQ(0, std::memcmp(&read.params, &expected, offsetof(Tparams, tz) + sizeof expected.tz)) << file;
+        EXPECT_EQ(snippet::text(read.params), text);
 
         for (int edits = 1 + random() % 3; edits > 0 && !file.empty(); --edits) {
             const std::size_t at = random() % file.size();
@@ -174,12 +193,13 @@ TEST(SnippetReader, RoundTripsInAnyLayoutAndMutatedFilesGiveARecordOrOneLine)
             default: file.resize(at); break;
             }
         }
-        const snippet::Read_result mutated = snippet::parse(file, "x.bas");
-        if (!mutated.params) {
-            EXPECT_TRUE(std::regex_match(mutated.error, message)) << mutated.error;
+        const Read mutated = parse(file, "x.bas");
+        if (!mutated.status.ok()) {
+            EXPECT_TRUE(std::regex_match(mutated.status.message, message)) << mutated.status.message;
         } else {
-            const snippet::Read_result reread = snippet::parse(snippet::text(*mutated.params), "x.bas");
-            EXPECT_EQ(reread.params ? snippet::text(*reread.params) : reread.error, snippet::text(*mutated.params));
+            const Read reread = parse(snippet::text(mutated.params), "x.bas");
+            EXPECT_EQ(reread.status.ok() ? snippet::text(reread.params) : reread.status.message,
+                      snippet::text(mutated.params));
             ++accepted;
         }
     }

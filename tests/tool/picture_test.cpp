@@ -1,5 +1,5 @@
 // shapetool's pictures as a user makes them, with no display, judged by pixel properties.
-#include "app/Tparams.h"
+#include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
 

@@ -1,5 +1,5 @@
 // shapetool as a user runs it, without a display: exit statuses, files present or absent, and what they hold.
-#include "app/Tparams.h"
+#include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
 #include "tool/progress.h"

@@ -1,4 +1,4 @@
-#include "screen/gl_start_state.h"
+#include "scene/gl_start_state.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

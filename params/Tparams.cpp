@@ -1,4 +1,4 @@
-#include "app/Tparams.h"
+#include "params/Tparams.h"
 
 void set_start_values(Tparams& params)
 {

@@ -1,0 +1,93 @@
+#include "mesh/metadata.h"
+
+#include "params/fields.h"
+
+#include <charconv>
+
+namespace mesh {
+namespace {
+
+std::string escaped(std::string_view text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte > 0x7e) {
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Each byte as the UTF-8 of the code point of its number.
+std::string latin1_as_utf8(std::string_view bytes)
+{
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xc0 | byte >> 6);
+            text += static_cast<char>(0x80 | (byte & 0x3f));
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::string parameter_text(const Tparams& params)
+{
+    std::string text;
+    for (const record::Field& field : record::saved_fields) {
+        text += (text.empty() ? "" : " ") + std::string(field.name) + "=";
+        switch (field.kind) {
+        case record::Kind::number: text += record::shortest_text(params.*field.number); break;
+        case record::Kind::count: text += std::to_string(params.*field.count); break;
+        case record::Kind::colour:
+            for (int k = 0; k < 4; ++k)
+                text += std::to_string((params.*field.colour)[k]) + (k < 3 ? "," : "");
+            break;
+        case record::Kind::text: text += '"' + escaped(params.*field.text) + '"'; break;
+        }
+    }
+    return text;
+}
+
+double json_number(float value)
+{
+    const std::string text = record::shortest_text(value);
+    double shortest = 0;
+    std::from_chars(text.data(), text.data() + text.size(), shortest);
+    return static_cast<float>(shortest) == value ? shortest : double(value);
+}
+
+nlohmann::json parameter_json(const Tparams& params)
+{
+    nlohmann::json object = nlohmann::json::object();
+    for (const record::Field& field : record::saved_fields) {
+        nlohmann::json& value = object[field.name];
+        switch (field.kind) {
+        case record::Kind::number: value = json_number(params.*field.number); break;
+        case record::Kind::count: value = params.*field.count; break;
+        case record::Kind::colour:
+            value = nlohmann::json::array();
+            for (const std::uint8_t byte : params.*field.colour)
+                value.push_back(byte);
+            break;
+        case record::Kind::text: value = latin1_as_utf8(params.*field.text); break;
+        }
+    }
+    return object;
+}
+
+} // namespace mesh

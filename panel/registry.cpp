@@ -1,0 +1,149 @@
+// The panel library's bars and entries: what is added, checked and kept,
+// for the widgets to show.
+#include "panel/registry.h"
+
+#include <algorithm>
+
+using panel::Entry;
+
+namespace {
+
+struct Registry {
+    bool open = false;
+    std::vector<std::unique_ptr<TwBar>> bars;
+    std::string last_error;
+    bool failed = false;
+};
+
+Registry registry;
+
+// Attributes that make sense for an entry of this kind and type.
+std::string misplaced_attribute(const Entry& entry)
+{
+    const panel::Definition& d = entry.definition;
+    const bool numeric = entry.kind == Entry::Kind::value && (entry.type == TW_TYPE_INT32 || entry.type == TW_TYPE_FLOAT);
+    if (d.key && entry.kind != Entry::Kind::button)
+        return "key";
+    if (d.alpha && !(entry.kind == Entry::Kind::value && entry.type == TW_TYPE_COLOR32))
+        return "alpha";
+    if ((d.min || d.max || d.step) && !numeric)
+        return d.min ? "min" : d.max ? "max" : "step";
+    return "";
+}
+
+int add_entry(TwBar* bar, Entry entry, const char* definition)
+{
+    if (!registry.open)
+        return panel::fail("the panel library is not started");
+    if (!bar)
+        return panel::fail("no bar given");
+    if (entry.name.empty())
+        return panel::fail("an entry needs a name");
+    const auto same_name = [&](const Entry& other) { return other.name == entry.name; };
+    if (std::any_of(bar->entries.begin(), bar->entries.end(), same_name))
+        return panel::fail(entry.name + ": the bar already has an entry of that name");
+    panel::Parse_result parsed = panel::parse_definition(definition);
+    if (!parsed.error.empty())
+        return panel::fail(entry.name + ": " + parsed.error);
+    entry.definition = std::move(parsed.definition);
+    const std::string misplaced = misplaced_attribute(entry);
+    if (!misplaced.empty())
+        return panel::fail(entry.name + ": '" + misplaced + "' does not apply to this entry");
+    bar->entries.push_back(std::move(entry));
+    return 1;
+}
+
+} // namespace
+
+namespace panel {
+
+void open_registry()
+{
+    registry.open = true;
+}
+
+void close_registry()
+{
+    registry = Registry{};
+}
+
+bool registry_open()
+{
+    return registry.open;
+}
+
+const std::vector<std::unique_ptr<TwBar>>& bars()
+{
+    return registry.bars;
+}
+
+int fail(const std::string& reason)
+{
+    registry.last_error = reason;
+    registry.failed = true;
+    return 0;
+}
+
+} // namespace panel
+
+const std::vector<Entry>& panel::entries(const TwBar& bar)
+{
+    return bar.entries;
+}
+
+const char* TwGetLastError()
+{
+    return registry.failed ? registry.last_error.c_str() : nullptr;
+}
+
+TwBar* TwNewBar(const char* name)
+{
+    if (!registry.open) {
+        panel::fail("the panel library is not started");
+        return nullptr;
+    }
+    if (!name || !*name) {
+        panel::fail("a bar needs a name");
+        return nullptr;
+    }
+    for (const auto& bar : registry.bars) {
+        if (bar->name == name) {
+            panel::fail(std::string(name) + ": a bar of that name exists");
+            return nullptr;
+        }
+    }
+    auto bar = std::make_unique<TwBar>();
+    bar->name = name;
+    bar->index = static_cast<int>(registry.bars.size());
+    registry.bars.push_back(std::move(bar));
+    return registry.bars.back().get();
+}
+
+int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data, const char* definition)
+{
+    if (!callback)
+        return panel::fail(std::string(name ? name : "") + ": a button needs a callback");
+    Entry entry{Entry::Kind::button, name ? name : "", {}};
+    entry.callback = callback;
+    entry.client_data = client_data;
+    return add_entry(bar, std::move(entry), definition);
+}
+
+int TwAddSeparator(TwBar* bar, const char* name, const char* definition)
+{
+    return add_entry(bar, Entry{Entry::Kind::separator, name ? name : "", {}}, definition);
+}
+
+int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const char* definition)
+{
+    const std::string entry_name = name ? name : "";
+    if (type != TW_TYPE_BOOL32 && type != TW_TYPE_INT32 && type != TW_TYPE_FLOAT && type != TW_TYPE_COLOR32)
+        return panel::fail(entry_name + ": unknown type " + std::to_string(static_cast<int>(type)));
+    if (!variable)
+        return panel::fail(entry_name + ": no variable to edit");
+    Entry entry{Entry::Kind::value, entry_name, {}};
+    entry.type = type;
+    entry.variable = variable;
+    return add_entry(bar, std::move(entry), definition);
+}
+

@@ -1,0 +1,159 @@
+#include "panel/widgets.h"
+
+#include "panel/registry.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace panel {
+namespace {
+
+constexpr float bar_margin = 16.0f;
+constexpr float bar_width = 220.0f;
+constexpr float bar_height = 320.0f;
+// Labels never take more than this share of a bar's width.
+constexpr float widest_label_share = 0.5f;
+
+template <class T>
+T clamped(T value, const Definition& d)
+{
+    if (d.min)
+        value = std::max(value, static_cast<T>(*d.min));
+    if (d.max)
+        value = std::min(value, static_cast<T>(*d.max));
+    return value;
+}
+
+void edit_value(const Entry& entry)
+{
+    const Definition& d = entry.definition;
+    // A typed value takes effect on Enter, as in a tweak bar, not per keystroke.
+    const ImGuiInputTextFlags typing = ImGuiInputTextFlags_EnterReturnsTrue;
+    switch (entry.type) {
+    case TW_TYPE_BOOL32: {
+        auto* flag = static_cast<std::int32_t*>(entry.variable);
+        bool on = *flag != 0;
+        if (ImGui::Checkbox("##value", &on))
+            *flag = on ? 1 : 0;
+        break;
+    }
+    case TW_TYPE_INT32: {
+        auto* number = static_cast<std::int32_t*>(entry.variable);
+        const int step = d.step ? std::max(1, static_cast<int>(*d.step)) : 1;
+        int value = *number;
+        if (ImGui::InputInt("##value", &value, step, step * 10, typing))
+            *number = clamped(value, d);
+        break;
+    }
+    case TW_TYPE_FLOAT: {
+        auto* number = static_cast<float*>(entry.variable);
+        const float step = d.step ? static_cast<float>(*d.step) : 0.0f;
+        char format[16];
+        std::snprintf(format, sizeof format, "%%.%df", d.step ? d.step_decimals : 3);
+        float value = *number;
+        // Typed text such as "nan" or "inf" is not a value.
+        if (ImGui::InputFloat("##value", &value, step, step * 10, format, typing) && std::isfinite(value))
+            *number = clamped(value, d);
+        break;
+    }
+    case TW_TYPE_COLOR32: {
+        auto* bytes = static_cast<std::uint8_t*>(entry.variable);
+        float colour[4];
+        for (int i = 0; i < 4; ++i)
+            colour[i] = bytes[i] / 255.0f;
+        const ImGuiColorEditFlags flags = ImGuiColorEditFlags_Uint8 | ImGuiColorEditFlags_DisplayRGB |
+                                          (d.alpha ? ImGuiColorEditFlags_AlphaBar : ImGuiColorEditFlags_NoAlpha);
+        if (ImGui::ColorEdit4("##value", colour, flags))
+            for (int i = 0; i < (d.alpha ? 4 : 3); ++i)
+                bytes[i] = static_cast<std::uint8_t>(std::lround(std::clamp(colour[i], 0.0f, 1.0f) * 255.0f));
+        break;
+    }
+    }
+}
+
+void show_help(const Entry& entry)
+{
+    if (entry.definition.help && ImGui::IsItemHovered())
+        ImGui::SetTooltip("%s", entry.definition.help->c_str());
+}
+
+// Values line up right of the widest label beside them.
+float value_column_start(const TwBar& bar)
+{
+    float widest = 0.0f;
+    for (const Entry& entry : bar.entries)
+        if (entry.kind == Entry::Kind::value && entry.type != TW_TYPE_COLOR32)
+            widest = std::max(widest, ImGui::CalcTextSize(entry.label()).x);
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float limit = ImGui::GetContentRegionAvail().x * widest_label_share;
+    return style.WindowPadding.x + std::min(widest + 2.0f * style.ItemSpacing.x, limit);
+}
+
+const Entry* button_with_shortcut(int key)
+{
+    for (const auto& bar : bars())
+        for (const Entry& entry : bar->entries)
+            if (entry.kind == Entry::Kind::button && entry.definition.key == key)
+                return &entry;
+    return nullptr;
+}
+
+} // namespace
+
+void run_bar(const TwBar& bar)
+{
+    ImGui::SetNextWindowPos(ImVec2(bar_margin + 24.0f * bar.index, bar_margin + 24.0f * bar.index),
+                            ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(bar_width, bar_height), ImGuiCond_FirstUseEver);
+    if (ImGui::Begin(bar.name.c_str())) {
+        const float value_column = value_column_start(bar);
+        for (const Entry& entry : bar.entries) {
+            ImGui::PushID(entry.name.c_str());
+            switch (entry.kind) {
+            case Entry::Kind::button:
+                if (ImGui::Button(entry.label(), ImVec2(-FLT_MIN, 0.0f)))
+                    entry.callback(entry.client_data);
+                show_help(entry);
+                break;
+            case Entry::Kind::separator:
+                ImGui::Separator();
+                break;
+            case Entry::Kind::value:
+                if (entry.type == TW_TYPE_COLOR32) {
+                    // Four channels need the bar's whole width, under the label.
+                    ImGui::TextUnformatted(entry.label());
+                    show_help(entry);
+                    ImGui::SetNextItemWidth(-FLT_MIN);
+                    edit_value(entry);
+                    show_help(entry);
+                    break;
+                }
+                ImGui::AlignTextToFramePadding();
+                ImGui::TextUnformatted(entry.label());
+                show_help(entry);
+                ImGui::SameLine(value_column);
+                ImGui::SetNextItemWidth(-FLT_MIN);
+                edit_value(entry);
+                show_help(entry);
+                break;
+            }
+            ImGui::PopID();
+        }
+    }
+    ImGui::End();
+}
+
+void press_shortcuts(const std::vector<int>& keys)
+{
+    if (ImGui::GetIO().WantTextInput)
+        return;
+    for (int key : keys)
+        if (const Entry* button = button_with_shortcut(key))
+            button->callback(button->client_data);
+}
+
+} // namespace panel

@@ -1,0 +1,82 @@
+// The twelve fields a saved shape holds, written down once: name, kind,
+// place in the record and limits. The snippet, the metadata of every mesh
+// file, shapetool's flags and its reports all go through this table.
+#pragma once
+
+#include "params/Tparams.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace record {
+
+enum class Kind {
+    // A 32-bit float: any finite value may be saved.
+    number,
+    // A whole number within [min, max], wherever it comes from.
+    count,
+    // Four bytes: red, green, blue, alpha; 255 is full.
+    colour,
+    // Bytes, without line ends or other control bytes but the tab.
+    text,
+};
+
+struct Field {
+    const char* name;
+    Kind kind;
+    // The member of the field's kind; the other three are null.
+    float Tparams::*number;
+    std::int32_t Tparams::*count;
+    std::uint8_t (Tparams::*colour)[4];
+    std::string Tparams::*text;
+    // The panel's range for a number or a count. A number outside it can
+    // only come from a hand-edited file or a flag, and is kept as given.
+    double min, max;
+    // What the field holds, in a few words.
+    const char* description;
+};
+
+constexpr Field number_field(const char* name, float Tparams::*member, double min, double max,
+                             const char* description)
+{
+    return {name, Kind::number, member, nullptr, nullptr, nullptr, min, max, description};
+}
+
+constexpr Field count_field(const char* name, std::int32_t Tparams::*member, const char* description)
+{
+    return {name, Kind::count, nullptr, member, nullptr, nullptr, 1, 999, description};
+}
+
+// In the order Save writes them.
+inline constexpr Field saved_fields[] = {
+    number_field("a", &Tparams::a, -999, 999, "superformula a"),
+    number_field("b", &Tparams::b, -999, 999, "superformula b"),
+    number_field("m", &Tparams::m, -999, 999, "symmetry m"),
+    number_field("n1", &Tparams::n1, -999, 999, "exponent n1"),
+    number_field("n2", &Tparams::n2, -999, 999, "exponent n2"),
+    number_field("n3", &Tparams::n3, -999, 999, "exponent n3"),
+    number_field("radius", &Tparams::radius, -999, 999, "radius"),
+    count_field("slices", &Tparams::slices, "rows of the grid"),
+    count_field("bands", &Tparams::bands, "columns of the grid, less one"),
+    number_field("scale", &Tparams::scale, 0.01, 99, "scale factor"),
+    {"color", Kind::colour, nullptr, nullptr, &Tparams::color, nullptr, 0, 255, "shape colour"},
+    {"rot_str", Kind::text, nullptr, nullptr, nullptr, &Tparams::rot_str, 0, 0, "the history of axis swaps"},
+};
+constexpr int saved_field_count = sizeof saved_fields / sizeof saved_fields[0];
+
+// The field called `name`, or null.
+const Field* field_named(std::string_view name);
+
+// Copies `field` from one record to another.
+void copy_field(const Field& field, const Tparams& from, Tparams& to);
+
+// The shortest decimal text that reads back as `value`, such as "0.3",
+// "1e-08" or "-inf".
+std::string shortest_text(float value);
+// The same text at `out`, which has room for shortest_room characters;
+// returns its end.
+constexpr int shortest_room = 16;
+char* write_shortest(char* out, float value);
+
+} // namespace record

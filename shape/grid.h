@@ -1,0 +1,69 @@
+// The supershape's grid as plain computation: the superformula evaluated row
+// by row into arrays the caller owns, the editor's triangle list over it, and
+// the grid the editor's Reset builds. First ask grid_size what a grid needs,
+// then fill buffers of that size. No GL, no object, nothing that allocates.
+#pragma once
+
+#include "params/Tparams.h"
+#include "shape/mesh_view.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Nsupershape {
+
+// The superformula's exponents and divisors, and the radius that scales
+// every coordinate.
+struct Formula {
+    float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
+};
+
+Formula formula_of(const Tparams& params);
+
+// The superformula's radius at angle `t` (radians), exactly as every row and
+// column is evaluated. A zero divisor or exponent gives infinities or NaN,
+// which are kept.
+float radius_at(const Formula& formula, float t);
+
+// A grid of `slices` rows of `bands` + 1 vertices needs slices x (bands + 1)
+// vertices and twice as many triangles; both are 0 when slices is below 1 or
+// bands below 0.
+struct Grid_size {
+    std::size_t vertex_count = 0;
+    std::size_t triangle_count = 0;
+};
+Grid_size grid_size(std::int32_t slices, std::int32_t bands);
+
+// Positions and radial normals of the rows that fit `capacity` vertices, at
+// most `slices`, each of `bands` + 1 vertices. Both angles advance by
+// repeated single-precision addition: phi from -pi/2 by pi / slices, theta
+// from -pi by 2 pi / bands, each before its first use. A normal is the unit
+// vector from the centre, or (0, 0, 1) when the inverse length is 0 or not a
+// number. `normals` may be null. Nothing is written for slices below 1 or
+// bands below 0.
+void evaluate_grid(const Formula& formula, std::int32_t slices, std::int32_t bands, std::size_t capacity,
+                   Tvector3* positions, Tvector3* normals);
+
+// The y of the pole at phi = -pi/2, before the first row, which the grid
+// lacks: as a row at that angle would have it.
+float first_pole_y(const Formula& formula);
+
+// The editor's triangle list over a grid of `slices` rows: for each row i and
+// each j from 0 to bands, with p = i x bands + j (the row stride is `bands`,
+// not the grid's `bands` + 1), the triangles (p + bands + 1, p + bands, p)
+// and (p, p + 1, p + bands + 1), every index modulo `vertex_count`. Stops at
+// `capacity` triangles; writes nothing when `vertex_count` is 0.
+void tesselate_grid(std::int32_t slices, std::int32_t bands, std::size_t vertex_count, Ttriangle* triangles,
+                    std::size_t capacity);
+
+// Multiplies every coordinate by its axis's factor.
+void scale_positions(Tvector3* positions, std::size_t count, float sx, float sy, float sz);
+
+// The grid the editor's Reset builds for `params`, into arrays of
+// grid_size(params.slices, params.bands): the positions evaluated with the
+// nine shape values and then scaled by params.scale on every axis, and the
+// triangle list. Either array may be null. Bit for bit what a Tsupershape
+// holds after `reload` and `scale` with the same values.
+void build_as_reset(const Tparams& params, Tvector3* positions, Ttriangle* triangles);
+
+} // namespace Nsupershape

@@ -1,0 +1,41 @@
+// The elements every mesh of the program is made of, and a read-only view of
+// a triangle mesh held elsewhere: what the statistics, the writers, the scene
+// and the off-screen pictures take, for the editor's grid and the closed
+// mesh alike.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Nsupershape {
+
+// Packed runs of 32-bit values: an element's address goes straight to GL.
+struct Tvector3 {
+    float x, y, z;
+};
+
+struct Ttriangle {
+    std::int32_t i0, i1, i2;
+};
+
+struct Tcolor {
+    float r, g, b, a;
+};
+
+static_assert(sizeof(Tvector3) == 12 && sizeof(Ttriangle) == 12 && sizeof(Tcolor) == 16,
+              "mesh elements must be packed");
+
+// `vertex_count` positions and `triangle_count` index triples. Whoever makes
+// a view says whether every index lies in [0, vertex_count); the arrays must
+// outlive the view.
+struct Mesh_view {
+    const Tvector3* positions = nullptr;
+    std::size_t vertex_count = 0;
+    const Ttriangle* triangles = nullptr;
+    std::size_t triangle_count = 0;
+};
+
+// Whether every index of `mesh` names one of its vertices.
+bool indices_in_range(const Mesh_view& mesh);
+
+} // namespace Nsupershape
