@@ -3,20 +3,14 @@
 // and the editor's own grid and triangle list.
 #pragma once
 
+#include "mesh/mesh_view.h"
 #include "params/Tparams.h"
-#include "runtime/status.h"
-#include "shape/mesh_view.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace mesh {
-
-using Nsupershape::Mesh_view;
-using Nsupershape::Ttriangle;
-using Nsupershape::Tvector3;
-using runtime::Status;
 
 struct Mesh_size {
     std::size_t vertex_count = 0;

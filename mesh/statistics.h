@@ -2,13 +2,9 @@
 // it is closed, its surface area and its signed volume.
 #pragma once
 
-#include "shape/mesh_view.h"
+#include "mesh/mesh_view.h"
 
 namespace mesh {
-
-using Nsupershape::Mesh_view;
-using Nsupershape::Ttriangle;
-using Nsupershape::Tvector3;
 
 struct Box {
     Tvector3 min{0, 0, 0};

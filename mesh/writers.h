@@ -3,18 +3,12 @@
 // the stream, never rename and never end the process.
 #pragma once
 
+#include "mesh/mesh_view.h"
 #include "params/Tparams.h"
-#include "runtime/status.h"
-#include "shape/mesh_view.h"
 
 #include <cstdio>
 
 namespace mesh {
-
-using Nsupershape::Mesh_view;
-using Nsupershape::Ttriangle;
-using Nsupershape::Tvector3;
-using runtime::Status;
 
 // Every writer writes `mesh` to `out` from its current position, flushes the
 // stream and succeeds, or fails as cannot_write with the reason in a few

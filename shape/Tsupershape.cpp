@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 
 namespace Nsupershape {
 namespace {
