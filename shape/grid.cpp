@@ -62,18 +62,21 @@ void evaluate_row(const Row_terms& row, int count, Tvector3* positions, Tvector3
         xs[j] = static_cast<float>(row.cos_r2[j] * row.r1 * row.cos_phi * row.radius);
     for (int j = 0; j < count; ++j)
         zs[j] = static_cast<float>(row.sin_r2[j] * row.r1 * row.cos_phi * row.radius);
-    for (int j = 0; j < count; ++j)
-        positions[j] = {xs[j], row.y, zs[j]};
-    if (normals == nullptr)
+    if (normals == nullptr) {
+        for (int j = 0; j < count; ++j)
+            positions[j] = {xs[j], row.y, zs[j]};
         return;
+    }
     float inverse_lengths[column_chunk];
     const double y_squared = double(row.y) * row.y;
     for (int j = 0; j < count; ++j) {
         const double length_squared = double(xs[j]) * xs[j] + y_squared + double(zs[j]) * zs[j];
         inverse_lengths[j] = static_cast<float>(1.0 / std::sqrt(length_squared));
     }
-    for (int j = 0; j < count; ++j)
+    for (int j = 0; j < count; ++j) {
+        positions[j] = {xs[j], row.y, zs[j]};
         normals[j] = radial_normal(positions[j], inverse_lengths[j]);
+    }
 }
 
 } // namespace
