@@ -17,11 +17,33 @@ std::tm local_now()
     return parts;
 }
 
+// Two Saves within one second get the same name from the clock; the later
+// ones number theirs.
+constexpr int max_save_names = 100;
+
+// `filename` with "_`number`" before its ".bas", or at its end without one.
+std::string numbered(const std::string& filename, int number)
+{
+    if (number == 1)
+        return filename;
+    const std::string extension = ".bas";
+    const bool has_extension = filename.size() >= extension.size() &&
+                               filename.compare(filename.size() - extension.size(), extension.size(), extension) == 0;
+    return std::string(filename).insert(filename.size() - (has_extension ? extension.size() : 0),
+                                        "_" + std::to_string(number));
+}
+
 } // namespace
 
 void save_me(const std::string& filename, const Tparams& params)
 {
-    const runtime::Status status = output::write_file(filename, snippet::text(params));
+    const std::string text = snippet::text(params);
+    runtime::Status status;
+    for (int number = 1; number <= max_save_names; ++number) {
+        status = output::write_file(numbered(filename, number), text, output::Publish::only_if_free);
+        if (status.kind != runtime::Status::Kind::name_taken)
+            break;
+    }
     if (!status.ok())
         runtime::fatal_error(status.kind == runtime::Status::Kind::cannot_create ? runtime::file_not_found
                                                                                   : runtime::file_io_error,

@@ -7,10 +7,11 @@
 
 #include <string>
 
-// Writes the snippet for `params` to `filename`, replacing any file of that
-// name only once the whole text is safely written. Ends the program with
-// error 2 when the file cannot be created, error 3 when writing fails; an
-// earlier file of that name then stays as it was.
+// Writes the snippet for `params` to `filename`, published only once the
+// whole text is safely written, and never over another file: when the name
+// is taken, to the first free of NAME_2.bas, NAME_3.bas ... NAME_100.bas.
+// Ends the program with error 2 when the file cannot be created, error 3
+// when writing fails or every one of those names is taken.
 void save_me(const std::string& filename, const Tparams& params);
 
 // The Save button's callback: `client_data` points to the Tparams to save

@@ -14,9 +14,11 @@
 #include "shape/Tsupershape.h"
 #include "snippet/snippet.h"
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 Tparams params;
 
@@ -105,14 +107,44 @@ int run_editor(const std::optional<Tparams>& opened)
 
 } // namespace
 
+namespace {
+
+constexpr char help_text[] =
+    "Usage: supershape [SNIPPET.bas]\n"
+    "Design three-dimensional superformula shapes (supershapes) and watch them change as you edit.\n"
+    "\n"
+    "A control panel edits the formula's a, b, m, n1, n2 and n3, the radius, the mesh's slices and bands,\n"
+    "scale, rotation, translation and colour; the shape, a wire strip, follows live. Named, a snippet\n"
+    "saved earlier opens with its values; one that cannot be read is refused with one line, status 2.\n"
+    "\n"
+    "Keys: Space rebuilds the shape (Reset) unless you are typing into a field; Esc quits. Typed values\n"
+    "take effect on Enter. Save writes the values as a snippet into the folder shapes/ of the folder the\n"
+    "editor starts in, named after the date and time, and never replaces one: a second Save within the\n"
+    "same second adds _2, _3, ... Without that folder Save ends the editor with an error report.\n"
+    "\n"
+    "Options:\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     runtime::install_signal_reports("supershape");
+    // Asked before any window opens.
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+        std::fputs(help_text, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::puts("supershape " SUPERSHAPE_VERSION);
+        return 0;
+    }
     // One optional snippet to start from, refused before any window opens.
     constexpr int bad_arguments = 2;
     std::optional<Tparams> opened;
     if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        runtime::error_line("usage: supershape [SNIPPET.bas]");
+        runtime::error_line("usage: supershape [SNIPPET.bas] (supershape --help says more)");
         return bad_arguments;
     }
     if (argc == 2) {

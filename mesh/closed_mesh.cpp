@@ -67,9 +67,9 @@ Status one_row()
 Status closed_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size)
 {
     size = {};
-    if (slices < 2)
+    if (slices < closed_min_slices)
         return one_row();
-    if (bands < 3)
+    if (bands < closed_min_bands)
         return refused("fewer than 3 bands enclose no volume");
     const std::size_t rings = std::size_t(slices) - 1;
     const std::size_t triangles = 2 * rings * std::size_t(bands);
@@ -164,11 +164,9 @@ Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
     return status;
 }
 
-Status build_raw_grid(const Tparams& params, Triangle_mesh& grid)
+Status build_wire_grid(const Tparams& params, Triangle_mesh& grid)
 {
     grid = {};
-    if (params.slices < 2)
-        return one_row();
     const Nsupershape::Grid_size size = Nsupershape::grid_size(params.slices, params.bands);
     if (size.vertex_count == 0)
         return refused("the shape holds no grid");
@@ -177,10 +175,21 @@ Status build_raw_grid(const Tparams& params, Triangle_mesh& grid)
     grid.positions.resize(size.vertex_count);
     grid.triangles.resize(size.triangle_count);
     Nsupershape::build_as_reset(params, grid.positions.data(), grid.triangles.data());
-    const long long bad = first_non_finite(grid.positions.data(), size.vertex_count);
+    return {};
+}
+
+Status build_raw_grid(const Tparams& params, Triangle_mesh& grid)
+{
+    grid = {};
+    if (params.slices < closed_min_slices)
+        return one_row();
+    Status status = build_wire_grid(params, grid);
+    if (!status.ok())
+        return status;
+    const long long bad = first_non_finite(grid.positions.data(), grid.positions.size());
     const long long columns = static_cast<long long>(params.bands) + 1;
-    Status status = bad >= 0 ? not_finite(grid_position(bad / columns, bad % columns))
-                             : check_area(surface_integrals(grid.view()));
+    status = bad >= 0 ? not_finite(grid_position(bad / columns, bad % columns))
+                      : check_area(surface_integrals(grid.view()));
     if (!status.ok())
         grid = {};
     return status;

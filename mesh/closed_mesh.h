@@ -12,6 +12,10 @@
 
 namespace mesh {
 
+// The smallest grid that has an area, and the smallest that encloses a volume.
+constexpr std::int32_t closed_min_slices = 2;
+constexpr std::int32_t closed_min_bands = 3;
+
 struct Mesh_size {
     std::size_t vertex_count = 0;
     std::size_t triangle_count = 0;
@@ -57,10 +61,14 @@ struct Triangle_mesh {
 Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh);
 
 // The editor's grid and triangle list as Reset builds them for `params`,
-// indices wrapping as the editor's do, into `grid`, which is left empty
-// after a refusal: one row, a coordinate that is not finite and a list with
-// no area are refused as the closed mesh refuses them. Throws std::bad_alloc
-// when memory runs out.
+// indices wrapping as the editor's do, into `grid`: whatever grid the editor
+// draws. Refuses only a grid with no vertices or too many. Throws
+// std::bad_alloc when memory runs out.
+Status build_wire_grid(const Tparams& params, Triangle_mesh& grid);
+
+// The same grid for a file, which is left empty after a refusal: one row, a
+// coordinate that is not finite and a list with no area are refused as the
+// closed mesh refuses them.
 Status build_raw_grid(const Tparams& params, Triangle_mesh& grid);
 
 } // namespace mesh

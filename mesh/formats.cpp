@@ -39,14 +39,29 @@ const char* extension_of(Format format)
     return "";
 }
 
-Status write_mesh(Format format, std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+Up default_up(Format format)
+{
+    return format == Format::glb || format == Format::obj ? Up::y : Up::z;
+}
+
+double millimetres_per_unit(Format format)
+{
+    return format == Format::glb ? 1000.0 : 1.0;
+}
+
+bool is_binary(Format format)
+{
+    return format != Format::obj;
+}
+
+Status write_mesh(Format format, std::FILE* out, const Export_mesh& file)
 {
     switch (format) {
-    case Format::stl: return write_stl(out, mesh, params);
-    case Format::obj: return write_obj(out, mesh, params);
-    case Format::ply: return write_ply(out, mesh, params);
-    case Format::glb: return write_glb(out, mesh, params);
-    case Format::threemf: return write_3mf(out, mesh, params);
+    case Format::stl: return write_stl(out, file);
+    case Format::obj: return write_obj(out, file);
+    case Format::ply: return write_ply(out, file);
+    case Format::glb: return write_glb(out, file);
+    case Format::threemf: return write_3mf(out, file);
     }
     return runtime::failure(Status::Kind::cannot_write, "no writer for this format");
 }

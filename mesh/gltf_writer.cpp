@@ -1,5 +1,6 @@
-// The glb writer, on tinygltf: the mesh becomes one buffer, two views, two
-// accessors, one mesh, one node and one scene, streamed straight to the file.
+// The glb writer, on tinygltf: the mesh becomes one buffer, three views and
+// accessors (positions, normals, indices), one material, one mesh, one node
+// and one scene, streamed straight to the file.
 #include "mesh/metadata.h"
 #include "mesh/statistics.h"
 #include "mesh/writer_support.h"
@@ -8,6 +9,7 @@
 #include <tiny_gltf.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -69,60 +71,102 @@ tinygltf::Value gltf_value(const nlohmann::json& json)
     }
 }
 
-tinygltf::Model make_model(const Mesh_view& mesh, const Tparams& params)
+// A vertex without a normal (its triangles have no area) still needs a unit
+// vector: glTF's normals must be unit length.
+constexpr Tvector3 upwards{0.0f, 1.0f, 0.0f};
+
+// Bytes of an sRGB colour channel as glTF's linear factor.
+double linear(std::uint8_t byte)
 {
+    const double c = byte / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+tinygltf::Material material_of(const Tparams& params)
+{
+    tinygltf::Material material;
+    material.name = "shape";
+    const std::uint8_t* colour = params.color;
+    material.pbrMetallicRoughness.baseColorFactor = {linear(colour[0]), linear(colour[1]), linear(colour[2]),
+                                                     colour[3] / 255.0};
+    // Printed plastic, not metal.
+    material.pbrMetallicRoughness.metallicFactor = 0.0;
+    material.pbrMetallicRoughness.roughnessFactor = 0.6;
+    if (colour[3] < 255)
+        material.alphaMode = "BLEND";
+    return material;
+}
+
+tinygltf::BufferView view_of_bytes(std::size_t offset, std::size_t length, int target)
+{
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = offset;
+    view.byteLength = length;
+    view.target = target;
+    return view;
+}
+
+tinygltf::Accessor accessor(int view, int component_type, std::size_t count, int type)
+{
+    tinygltf::Accessor made;
+    made.bufferView = view;
+    made.componentType = component_type;
+    made.count = count;
+    made.type = type;
+    return made;
+}
+
+tinygltf::Model make_model(const Export_mesh& file)
+{
+    const Mesh_view& mesh = file.mesh;
     const std::size_t position_bytes = mesh.vertex_count * sizeof(Tvector3);
     const std::size_t index_bytes = mesh.triangle_count * sizeof(Ttriangle);
     tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = "supershape mesh writer";
 
+    // Positions, normals, then indices, in one buffer.
     tinygltf::Buffer buffer;
-    buffer.data.resize(position_bytes + index_bytes);
+    buffer.data.resize(2 * position_bytes + index_bytes);
     std::memcpy(buffer.data.data(), mesh.positions, position_bytes);
-    std::memcpy(buffer.data.data() + position_bytes, mesh.triangles, index_bytes);
+    auto* normals = reinterpret_cast<Tvector3*>(buffer.data.data() + position_bytes);
+    Nsupershape::vertex_normals(mesh, normals);
+    for (std::size_t k = 0; k < mesh.vertex_count; ++k)
+        if (normals[k].x == 0 && normals[k].y == 0 && normals[k].z == 0)
+            normals[k] = upwards;
+    std::memcpy(buffer.data.data() + 2 * position_bytes, mesh.triangles, index_bytes);
     model.buffers.push_back(std::move(buffer));
+    model.bufferViews = {view_of_bytes(0, position_bytes, TINYGLTF_TARGET_ARRAY_BUFFER),
+                         view_of_bytes(position_bytes, position_bytes, TINYGLTF_TARGET_ARRAY_BUFFER),
+                         view_of_bytes(2 * position_bytes, index_bytes, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER)};
 
-    tinygltf::BufferView positions;
-    positions.buffer = 0;
-    positions.byteLength = position_bytes;
-    positions.target = TINYGLTF_TARGET_ARRAY_BUFFER;
-    tinygltf::BufferView indices;
-    indices.buffer = 0;
-    indices.byteOffset = position_bytes;
-    indices.byteLength = index_bytes;
-    indices.target = TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER;
-    model.bufferViews = {positions, indices};
-
+    tinygltf::Accessor positions =
+        accessor(0, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3);
     // glTF requires the positions' bounds.
     const Box box = bounding_box(mesh);
-    tinygltf::Accessor position_accessor;
-    position_accessor.bufferView = 0;
-    position_accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
-    position_accessor.count = mesh.vertex_count;
-    position_accessor.type = TINYGLTF_TYPE_VEC3;
-    position_accessor.minValues = {box.min.x, box.min.y, box.min.z};
-    position_accessor.maxValues = {box.max.x, box.max.y, box.max.z};
-    tinygltf::Accessor index_accessor;
-    index_accessor.bufferView = 1;
-    index_accessor.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
-    index_accessor.count = 3 * mesh.triangle_count;
-    index_accessor.type = TINYGLTF_TYPE_SCALAR;
-    model.accessors = {position_accessor, index_accessor};
+    positions.minValues = {box.min.x, box.min.y, box.min.z};
+    positions.maxValues = {box.max.x, box.max.y, box.max.z};
+    model.accessors = {positions, accessor(1, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3),
+                       accessor(2, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, 3 * mesh.triangle_count,
+                                TINYGLTF_TYPE_SCALAR)};
+    model.materials.push_back(material_of(file.params));
 
     tinygltf::Primitive primitive;
     primitive.attributes["POSITION"] = 0;
-    primitive.indices = 1;
+    primitive.attributes["NORMAL"] = 1;
+    primitive.indices = 2;
+    primitive.material = 0;
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
     tinygltf::Mesh shape;
-    shape.name = "supershape";
+    shape.name = as_utf8(file.name);
     shape.primitives.push_back(primitive);
     model.meshes.push_back(shape);
 
     tinygltf::Node node;
     node.mesh = 0;
-    node.name = "supershape";
-    node.extras = gltf_value({{"supershape", parameter_json(params)}});
+    node.name = shape.name;
+    node.extras = gltf_value({{"supershape", parameter_json(file.params)}});
     model.nodes.push_back(node);
     tinygltf::Scene scene;
     scene.nodes = {0};
@@ -132,15 +176,15 @@ tinygltf::Model make_model(const Mesh_view& mesh, const Tparams& params)
 }
 
 // 0, or the errno of the first failure.
-int write_glb_file(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+int write_glb_file(std::FILE* out, const Export_mesh& file)
 {
     // The container's lengths are 32-bit; leave room for the JSON chunk.
-    const std::uint64_t binary_bytes = std::uint64_t(mesh.vertex_count) * sizeof(Tvector3) +
-                                       std::uint64_t(mesh.triangle_count) * sizeof(Ttriangle);
+    const std::uint64_t binary_bytes = 2 * std::uint64_t(file.mesh.vertex_count) * sizeof(Tvector3) +
+                                       std::uint64_t(file.mesh.triangle_count) * sizeof(Ttriangle);
     if (binary_bytes > UINT32_MAX - (std::uint64_t(1) << 20))
         return EFBIG;
     try {
-        const tinygltf::Model model = make_model(mesh, params);
+        const tinygltf::Model model = make_model(file);
         File_buffer file(out);
         std::ostream stream(&file);
         tinygltf::TinyGLTF gltf;
@@ -159,9 +203,9 @@ int write_glb_file(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
 
 } // namespace
 
-Status write_glb(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+Status write_glb(std::FILE* out, const Export_mesh& file)
 {
-    return detail::write_status(write_glb_file(out, mesh, params));
+    return detail::write_status(write_glb_file(out, file));
 }
 
 } // namespace mesh

@@ -43,7 +43,35 @@ std::string latin1_as_utf8(std::string_view bytes)
     return text;
 }
 
+// Well-formed UTF-8: no overlong forms, surrogates or code points past U+10FFFF.
+bool is_utf8(std::string_view text)
+{
+    for (std::size_t k = 0; k < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[k]);
+        const std::size_t length = byte < 0x80 ? 1 : byte < 0xc2 ? 0 : byte < 0xe0 ? 2 : byte < 0xf0 ? 3 : byte < 0xf5 ? 4 : 0;
+        if (length == 0 || k + length > text.size())
+            return false;
+        char32_t code = length == 1 ? byte : byte & (0x7f >> length);
+        for (std::size_t c = 1; c < length; ++c) {
+            const auto next = static_cast<unsigned char>(text[k + c]);
+            if ((next >> 6) != 0x2)
+                return false;
+            code = code << 6 | (next & 0x3f);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < least[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+            return false;
+        k += length;
+    }
+    return true;
+}
+
 } // namespace
+
+std::string as_utf8(std::string_view text)
+{
+    return is_utf8(text) ? std::string(text) : latin1_as_utf8(text);
+}
 
 std::string parameter_text(const Tparams& params)
 {

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <string_view>
 
 namespace mesh {
 
@@ -25,5 +26,9 @@ double json_number(float value);
 // rot_str's bytes travel as the characters U+0000 to U+00FF of the same
 // numbers, so that any bytes come back exactly and ASCII reads as itself.
 nlohmann::json parameter_json(const Tparams& params);
+
+// `text` as UTF-8 for a name: unchanged when it is UTF-8 already, otherwise
+// each byte as the character of its number.
+std::string as_utf8(std::string_view text);
 
 } // namespace mesh

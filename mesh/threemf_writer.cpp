@@ -1,5 +1,6 @@
-// The 3MF writer, on lib3mf's C interface: one mesh object, one build item
-// and the parameters as metadata, zipped into memory and then written out.
+// The 3MF writer, on lib3mf's C interface: one mesh object in its colour, one
+// build item and the parameters as metadata, in a unit that keeps the mesh,
+// zipped into memory and then written out.
 #include "mesh/metadata.h"
 #include "mesh/statistics.h"
 #include "mesh/writer_support.h"
@@ -8,9 +9,13 @@
 #include <Common/Platform/NMR_ExportStream_Callback.h>
 #include <Model/COM/NMR_DLLInterfaces.h>
 
+#include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <string_view>
 #include <new>
 #include <vector>
 
@@ -68,32 +73,147 @@ NMR::nfUint32 seek_callback(NMR::nfUint64 position, void* user)
 
 bool failed(LIB3MFRESULT result) { return result != LIB3MF_OK; }
 
-// 0, or the errno of the first failure.
-int write_3mf_file(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+struct Unit {
+    NMR::eModelUnit code;
+    double millimetres;
+};
+
+// Millimetres, as slicers expect, unless the shape needs another: the finer
+// micron for a tiny one, then the coarser ones for a huge one.
+constexpr Unit units[] = {{NMR::MODELUNIT_MILLIMETER, 1}, {NMR::MODELUNIT_MICROMETER, 0.001},
+                          {NMR::MODELUNIT_CENTIMETER, 10}, {NMR::MODELUNIT_METER, 1000}};
+// lib3mf refuses larger coordinates.
+constexpr double largest_coordinate = 1e9;
+
+// A coordinate as lib3mf writes it: six decimals, cut towards zero.
+double as_written(float value)
+{
+    return std::trunc(double(value) * 1e6) / 1e6;
+}
+
+// Twice the area of a triangle, along its normal.
+template <class Point>
+std::array<double, 3> normal(const Point& p, const Point& q, const Point& r)
+{
+    const double ux = q[0] - p[0], uy = q[1] - p[1], uz = q[2] - p[2];
+    const double vx = r[0] - p[0], vy = r[1] - p[1], vz = r[2] - p[2];
+    return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}
+
+// Whether `scaled`, the positions in some unit, come out of the file as the
+// same mesh: every coordinate within lib3mf's range, and every triangle that
+// has an area keeping one that faces the same way, so that no corners meet
+// and none turns over. A triangle whose height is within the float noise of
+// the coordinates (the editor's seam has such slivers) has no area to keep.
+bool written_intact(const Mesh_view& mesh, const std::vector<Tvector3>& scaled)
+{
+    float largest = 0;
+    for (const Tvector3& p : scaled) {
+        if (!(std::fabs(p.x) < largest_coordinate && std::fabs(p.y) < largest_coordinate &&
+              std::fabs(p.z) < largest_coordinate))
+            return false;
+        largest = std::max({largest, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+    }
+    const double noise = 8 * double(std::numeric_limits<float>::epsilon()) * largest;
+    const auto exact = [&](std::int32_t k) {
+        const Tvector3& p = scaled[std::size_t(k)];
+        return std::array<double, 3>{p.x, p.y, p.z};
+    };
+    const auto written = [&](std::int32_t k) {
+        const Tvector3& p = scaled[std::size_t(k)];
+        return std::array<double, 3>{as_written(p.x), as_written(p.y), as_written(p.z)};
+    };
+    const auto length = [](const std::array<double, 3>& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); };
+    for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
+        const Ttriangle& tri = mesh.triangles[t];
+        const std::array<double, 3> p = exact(tri.i0), q = exact(tri.i1), r = exact(tri.i2);
+        const auto before = normal(p, q, r);
+        const double longest = std::max({length({q[0] - p[0], q[1] - p[1], q[2] - p[2]}),
+                                          length({r[0] - q[0], r[1] - q[1], r[2] - q[2]}),
+                                          length({p[0] - r[0], p[1] - r[1], p[2] - r[2]})});
+        if (!(length(before) > noise * longest))
+            continue;
+        const auto after = normal(written(tri.i0), written(tri.i1), written(tri.i2));
+        if (!(before[0] * after[0] + before[1] * after[1] + before[2] * after[2] > 0))
+            return false;
+    }
+    return true;
+}
+
+// The first unit in which the mesh is written intact, its positions in that
+// unit in `scaled`; null when there is none, `scaled` then in metres.
+const Unit* unit_for(const Mesh_view& mesh, std::vector<Tvector3>& scaled)
+{
+    scaled.resize(mesh.vertex_count);
+    for (const Unit& unit : units) {
+        for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
+            const Tvector3& p = mesh.positions[k];
+            scaled[k] = {float(p.x / unit.millimetres), float(p.y / unit.millimetres), float(p.z / unit.millimetres)};
+        }
+        if (written_intact(mesh, scaled))
+            return &unit;
+    }
+    return nullptr;
+}
+
+// The metadata's value is written as the element's text, unescaped.
+std::string xml_text(std::string_view text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
+Status write_3mf(std::FILE* out, const Export_mesh& export_mesh)
 {
     static_assert(sizeof(NMR::MODELMESHVERTEX) == sizeof(Tvector3) &&
                   sizeof(NMR::MODELMESHTRIANGLE) == sizeof(Ttriangle));
+    const Mesh_view& mesh = export_mesh.mesh;
+    const std::uint8_t* colour = export_mesh.params.color;
     if (mesh.vertex_count > UINT32_MAX || mesh.triangle_count > UINT32_MAX)
-        return EFBIG;
+        return detail::write_status(EFBIG);
     Memory_file file;
     try {
+        std::vector<Tvector3> scaled;
+        const Unit* unit = unit_for(mesh, scaled);
+        // Left in metres, the coarsest unit.
+        const auto too_large = [](const Tvector3& p) {
+            return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}) >= largest_coordinate;
+        };
+        if (!unit && std::any_of(scaled.begin(), scaled.end(), too_large))
+            return runtime::refused("too large for 3MF, which holds coordinates up to 1e9 metres");
+        if (!unit)
+            return runtime::refused("too small for 3MF: its six decimals would merge corners even in microns");
         std::vector<NMR::MODELMESHVERTEX> vertices(mesh.vertex_count);
-        std::memcpy(vertices.data(), mesh.positions, mesh.vertex_count * sizeof(Tvector3));
+        std::memcpy(vertices.data(), scaled.data(), mesh.vertex_count * sizeof(Tvector3));
+        scaled = {};
         std::vector<NMR::MODELMESHTRIANGLE> triangles(mesh.triangle_count);
         std::memcpy(triangles.data(), mesh.triangles, mesh.triangle_count * sizeof(Ttriangle));
 
-        Handle model, object, item, writer;
+        Handle model, object, colouring, item, writer;
         if (failed(NMR::lib3mf_createmodel(model.out())) ||
+            failed(NMR::lib3mf_model_setunit(model.get(), unit->code)) ||
             failed(NMR::lib3mf_model_addmeshobject(model.get(), object.out())) ||
-            failed(NMR::lib3mf_meshobject_setgeometry(object.get(), vertices.data(),
-                                                      DWORD(vertices.size()), triangles.data(),
-                                                      DWORD(triangles.size()))) ||
-            failed(NMR::lib3mf_model_addbuilditem(model.get(), object.get(), nullptr,
-                                                  item.out())) ||
+            failed(NMR::lib3mf_object_setnameutf8(object.get(), as_utf8(export_mesh.name).c_str())) ||
+            failed(NMR::lib3mf_meshobject_setgeometry(object.get(), vertices.data(), DWORD(vertices.size()),
+                                                      triangles.data(), DWORD(triangles.size()))) ||
+            failed(NMR::lib3mf_object_createdefaultpropertyhandler(object.get(), colouring.out())) ||
+            failed(NMR::lib3mf_defaultpropertyhandler_setcolorrgba(colouring.get(), colour[0], colour[1],
+                                                                   colour[2], colour[3])) ||
+            failed(NMR::lib3mf_model_addbuilditem(model.get(), object.get(), nullptr, item.out())) ||
             failed(NMR::lib3mf_model_addmetadatautf8(model.get(), "Description",
-                                                     parameter_text(params).c_str())) ||
+                                                     xml_text(parameter_text(export_mesh.params)).c_str())) ||
             failed(NMR::lib3mf_model_querywriter(model.get(), "3mf", writer.out())))
-            return EIO;
+            return detail::write_status(EIO);
         // The model holds its own copy now.
         vertices = {};
         triangles = {};
@@ -101,19 +221,12 @@ int write_3mf_file(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
         const NMR::ExportStream_SeekCallbackType seek = &seek_callback;
         if (failed(NMR::lib3mf_writer_writetocallback(writer.get(), reinterpret_cast<void*>(write),
                                                       reinterpret_cast<void*>(seek), &file)))
-            return EIO;
+            return detail::write_status(EIO);
     } catch (const std::bad_alloc&) {
-        return ENOMEM;
+        return detail::write_status(ENOMEM);
     }
     const int error = detail::write_bytes(out, file.bytes.data(), file.bytes.size());
-    return error != 0 ? error : detail::flush(out);
-}
-
-} // namespace
-
-Status write_3mf(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
-{
-    return detail::write_status(write_3mf_file(out, mesh, params));
+    return detail::write_status(error != 0 ? error : detail::flush(out));
 }
 
 } // namespace mesh

@@ -1,5 +1,5 @@
-// The writers of our own: binary STL, OBJ and binary PLY through one buffered
-// sink.
+// The writers of our own: binary STL, OBJ with its material file and binary
+// PLY, through one buffered sink.
 #include "mesh/writers.h"
 
 #include "mesh/metadata.h"
@@ -81,10 +81,23 @@ char* put_binary(char* at, T value)
 }
 
 
+// OBJ and its material file read names to the end of the line.
+std::string one_line(std::string_view text)
+{
+    std::string line(text);
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '_';
+    return line;
+}
+
+constexpr char material_name[] = "shape";
+
 } // namespace
 
-Status write_stl(std::FILE* out, const Mesh_view& mesh, const Tparams&)
+Status write_stl(std::FILE* out, const Export_mesh& file)
 {
+    const Mesh_view& mesh = file.mesh;
     if (mesh.triangle_count > UINT32_MAX)
         return detail::write_status(EFBIG);
     // A binary header must not begin with "solid", or readers take it for text.
@@ -114,10 +127,14 @@ Status write_stl(std::FILE* out, const Mesh_view& mesh, const Tparams&)
     return detail::write_status(sink.finish());
 }
 
-Status write_obj(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+Status write_obj(std::FILE* out, const Export_mesh& file)
 {
+    const Mesh_view& mesh = file.mesh;
     Sink sink(out);
-    sink.put("# supershape " + parameter_text(params) + "\n");
+    sink.put("# supershape " + parameter_text(file.params) + "\n");
+    if (!file.material_file.empty())
+        sink.put("mtllib " + one_line(file.material_file) + "\n");
+    sink.put("o " + one_line(file.name) + "\n");
     for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
         const Tvector3& p = mesh.positions[k];
         char* at = sink.reserve(3 * record::shortest_room + 4);
@@ -131,6 +148,9 @@ Status write_obj(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
         *at++ = '\n';
         sink.commit(at);
     }
+    if (!file.material_file.empty())
+        sink.put(std::string("usemtl ") + material_name + "\n");
+    sink.put("s 1\n");
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const Ttriangle& tri = mesh.triangles[t];
         char* at = sink.reserve(3 * 12 + 4);
@@ -145,15 +165,32 @@ Status write_obj(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
     return detail::write_status(sink.finish());
 }
 
-Status write_ply(std::FILE* out, const Mesh_view& mesh, const Tparams& params)
+Status write_obj_material(std::FILE* out, const Export_mesh& file)
 {
+    const std::uint8_t* colour = file.params.color;
+    const auto fraction = [](std::uint8_t byte) { return record::shortest_text(byte / 255.0f); };
     Sink sink(out);
-    sink.put("ply\nformat binary_little_endian 1.0\ncomment supershape " +
-             parameter_text(params) + "\nelement vertex " + std::to_string(mesh.vertex_count) +
-             "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
-             std::to_string(mesh.triangle_count) +
-             "\nproperty list uchar int vertex_indices\nend_header\n");
-    sink.put(mesh.positions, mesh.vertex_count * sizeof(Tvector3));
+    sink.put("# supershape " + parameter_text(file.params) + "\nnewmtl " + material_name + "\nKd " +
+             fraction(colour[0]) + " " + fraction(colour[1]) + " " + fraction(colour[2]) + "\nd " +
+             fraction(colour[3]) + "\n");
+    return detail::write_status(sink.finish());
+}
+
+Status write_ply(std::FILE* out, const Export_mesh& file)
+{
+    const Mesh_view& mesh = file.mesh;
+    Sink sink(out);
+    sink.put("ply\nformat binary_little_endian 1.0\ncomment supershape " + parameter_text(file.params) +
+             "\nelement vertex " + std::to_string(mesh.vertex_count) +
+             "\nproperty float x\nproperty float y\nproperty float z\nproperty uchar red\nproperty uchar green"
+             "\nproperty uchar blue\nproperty uchar alpha\nelement face " +
+             std::to_string(mesh.triangle_count) + "\nproperty list uchar int vertex_indices\nend_header\n");
+    for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
+        char* at = sink.reserve(sizeof(Tvector3) + sizeof file.params.color);
+        at = put_binary(at, mesh.positions[k]);
+        std::memcpy(at, file.params.color, sizeof file.params.color);
+        sink.commit(at + sizeof file.params.color);
+    }
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         char* at = sink.reserve(13);
         at = put_binary(at, std::uint8_t{3});

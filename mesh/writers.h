@@ -1,38 +1,64 @@
-// The mesh file writers: binary STL, OBJ, binary PLY, glb and 3MF, each
-// streaming a mesh view to a C stream the caller opened. They never close
-// the stream, never rename and never end the process.
+// The mesh file writers: binary STL, OBJ (with its material file), binary
+// PLY, glb and 3MF, each streaming a mesh to a C stream the caller opened.
+// They never close the stream, never rename and never end the process.
 #pragma once
 
 #include "mesh/mesh_view.h"
 #include "params/Tparams.h"
 
 #include <cstdio>
+#include <string>
 
 namespace mesh {
 
-// Every writer writes `mesh` to `out` from its current position, flushes the
-// stream and succeeds, or fails as cannot_write with the reason in a few
-// words ("No space left on device", "File too large" when the format cannot
-// hold the mesh). After a failure what reached the stream is of no use. The
-// parameter set travels in the file where the format has room (metadata.h):
-// an OBJ or PLY comment, glTF extras, 3MF metadata. `mesh` must hold at
-// least one triangle, every index in range.
+// What a file holds: the mesh as placed (placement.h), at least one
+// triangle, every index in range, and what the formats carry beside it.
+struct Export_mesh {
+    Mesh_view mesh;
+    // The file's name for the object, such as the snippet's file name
+    // without its folder and extension.
+    std::string name;
+    // The parameter set the file carries where the format has room
+    // (metadata.h); its colour is the object's.
+    Tparams params;
+    // OBJ: the material file's name beside the OBJ file, empty for none.
+    std::string material_file;
+};
 
-// Binary STL: an 80-byte header without the parameters, then per triangle
-// its unit normal (zero when it has no area) and corners.
-Status write_stl(std::FILE* out, const Mesh_view& mesh, const Tparams& params);
-// OBJ text: "# supershape PARAMETERS", then "v x y z" and "f i j k" lines,
-// indices from 1.
-Status write_obj(std::FILE* out, const Mesh_view& mesh, const Tparams& params);
+// Every writer writes to `out` from its current position, flushes the
+// stream and succeeds, or fails with the reason in a few words: cannot_write
+// ("No space left on device", "File too large" when the format cannot hold
+// the mesh), or refused when the file would hold a worse mesh than the one
+// given. After a failure what reached the stream is of no use.
+
+// Binary STL, read as millimetres: an 80-byte header without the
+// parameters, then per triangle its unit normal from its winding (zero when
+// it has no area) and corners. No colour: the format has no agreed place.
+Status write_stl(std::FILE* out, const Export_mesh& file);
+// OBJ text, read as millimetres: "# supershape PARAMETERS", the material
+// file and the object's name, "v x y z" lines, one smoothing group so that
+// importers shade smoothly, and "f i j k" lines, indices from 1.
+Status write_obj(std::FILE* out, const Export_mesh& file);
+// The OBJ's material file: one material named after the object, its
+// diffuse colour the shape's and its dissolve the colour's alpha.
+Status write_obj_material(std::FILE* out, const Export_mesh& file);
 // Binary little-endian PLY with "comment supershape PARAMETERS" in its
-// header, float x, y, z per vertex and a uchar-counted int list per face.
-Status write_ply(std::FILE* out, const Mesh_view& mesh, const Tparams& params);
-// Binary glTF 2.0 through tinygltf: one node, one mesh, float positions and
-// unsigned int indices; the node's extras hold {"supershape": PARAMETERS}.
-Status write_glb(std::FILE* out, const Mesh_view& mesh, const Tparams& params);
-// 3MF through lib3mf: one mesh object and build item, in millimetres, with
-// the metadata "Description" = PARAMETERS. lib3mf writes coordinates to six
-// decimals.
-Status write_3mf(std::FILE* out, const Mesh_view& mesh, const Tparams& params);
+// header, float x, y, z and uchar red, green, blue, alpha per vertex, and a
+// uchar-counted int list per face.
+Status write_ply(std::FILE* out, const Export_mesh& file);
+// Binary glTF 2.0 through tinygltf, in metres: one scene, one node and one
+// mesh named after the object, float positions, smooth unit normals and
+// unsigned int indices, and a material whose base colour is the shape's
+// (blended when its alpha is below 255); the node's extras hold
+// {"supershape": PARAMETERS}.
+Status write_glb(std::FILE* out, const Export_mesh& file);
+// 3MF through lib3mf: one mesh object named after the object, in the shape's
+// colour, one build item, and the metadata "Description" = PARAMETERS.
+// lib3mf writes coordinates with six decimals, cut towards zero, and at most
+// 1e9: the unit is millimetres unless the shape is so small or so large
+// that some distinct vertices would meet or some triangle lose its area;
+// then the finest of micron, centimetre and metre that keeps the mesh as it
+// is (same physical size). Refused when none does.
+Status write_3mf(std::FILE* out, const Export_mesh& file);
 
 } // namespace mesh

@@ -104,7 +104,7 @@ Status Renderer::draw_model(const Model& model, int x, int y, int width, int hei
     } catch (const std::bad_alloc&) {
         return runtime::cannot_draw("out of memory for the surface's normals");
     }
-    scene::vertex_normals(mesh, normals.data());
+    Nsupershape::vertex_normals(mesh, normals.data());
     scene::draw_frame(frame, scene::Surface{mesh, normals.data()});
     return {};
 }

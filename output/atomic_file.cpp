@@ -1,8 +1,12 @@
-// The write-beside-then-rename step behind every file the programs write.
+// The write-beside-then-rename step behind every file the programs write, and
+// the record of temporary files that a signal handler removes.
 #include "output/atomic_file.h"
 
+#include <atomic>
 #include <cassert>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -15,6 +19,60 @@ namespace {
 // Large writes (meshes of 100 MB) go out in few system calls.
 constexpr std::size_t stream_buffer_size = 1 << 20;
 
+// The temporary files that exist right now. A signal handler reads this
+// record, so it is fixed storage, and each slot's state says whether its
+// path may be read.
+enum Slot_state : int { free_slot, filling_slot, live_slot };
+struct Tracked_temporary {
+    std::atomic<int> state{free_slot};
+    char path[PATH_MAX] = {};
+};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the slots' states");
+constexpr std::size_t tracked_slots = 16;
+Tracked_temporary tracked[tracked_slots];
+
+// The slot now holding `path`, or -1 when the record is full.
+int track(const std::string& path)
+{
+    if (path.size() >= PATH_MAX)
+        return -1;
+    for (std::size_t slot = 0; slot < tracked_slots; ++slot) {
+        int expected = free_slot;
+        if (tracked[slot].state.compare_exchange_strong(expected, filling_slot)) {
+            std::memcpy(tracked[slot].path, path.c_str(), path.size() + 1);
+            tracked[slot].state.store(live_slot, std::memory_order_release);
+            return static_cast<int>(slot);
+        }
+    }
+    return -1;
+}
+
+void untrack(int slot)
+{
+    if (slot >= 0)
+        tracked[slot].state.store(free_slot, std::memory_order_release);
+}
+
+// Holds back the signals whose handlers may call remove_temporaries(), so that
+// a temporary file and its record come and go together.
+class Signals_held {
+public:
+    Signals_held()
+    {
+        sigset_t signals;
+        sigemptyset(&signals);
+        for (const int number : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&signals, number);
+        pthread_sigmask(SIG_BLOCK, &signals, &previous_);
+    }
+    ~Signals_held() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    Signals_held(const Signals_held&) = delete;
+    Signals_held& operator=(const Signals_held&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
 // The permissions open() would give a new file.
 mode_t new_file_mode()
 {
@@ -23,45 +81,92 @@ mode_t new_file_mode()
     return 0666 & ~mask;
 }
 
+// A replaced file lends its permissions, so that a private file stays private.
+mode_t published_mode(const std::string& target, Publish publish)
+{
+    struct stat existing;
+    if (publish == Publish::replacing && stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        // Read, write and execute bits only: the new file may belong to
+        // someone else, and must not inherit a set-user-ID bit.
+        return existing.st_mode & 0777;
+    return new_file_mode();
+}
+
 // Syncs and sets the mode by name, not through the stream: a library that
 // wrote by name may have replaced the file the stream was opened on.
-int finish_on_disk(const std::string& path)
+int finish_on_disk(const std::string& path, mode_t mode)
 {
     const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0)
         return errno;
     int error = 0;
-    if (fchmod(file, new_file_mode()) != 0 || fsync(file) != 0)
+    if (fchmod(file, mode) != 0 || fsync(file) != 0)
         error = errno;
     close(file);
     return error;
 }
 
+// Gives `from` the name `to`: 0, or the errno value of the failure.
+int publish_as(const std::string& from, const std::string& to, Publish publish)
+{
+    if (publish == Publish::replacing)
+        return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without RENAME_NOREPLACE: a new link fails just as well
+    // on a taken name.
+    if (link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    unlink(from.c_str());
+    return 0;
+}
+
+bool is_folder(const std::string& path)
+{
+    struct stat existing;
+    return stat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode);
+}
+
 } // namespace
 
-Atomic_file::Atomic_file(std::string target) : target_(std::move(target))
+Atomic_file::Atomic_file(std::string target, Publish publish) : target_(std::move(target)), publish_(publish)
 {
     // Refused before anything is written rather than at the rename.
-    struct stat existing;
-    if (stat(target_.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+    if (is_folder(target_)) {
         fail(Status::Kind::cannot_create, EISDIR);
         return;
     }
+    struct stat existing;
+    if (publish_ == Publish::only_if_free && lstat(target_.c_str(), &existing) == 0) {
+        fail(Status::Kind::name_taken, EEXIST);
+        return;
+    }
+    // Allocated first: a constructor that throws leaves nothing behind.
+    buffer_ = std::make_unique<char[]>(stream_buffer_size);
     std::string temporary = target_ + ".XXXXXX";
-    const int file = mkostemp(temporary.data(), O_CLOEXEC);
+    int file;
+    int error;
+    {
+        const Signals_held held;
+        file = mkostemp(temporary.data(), O_CLOEXEC);
+        error = errno;
+        if (file >= 0)
+            tracked_slot_ = track(temporary);
+    }
     if (file < 0) {
-        fail(Status::Kind::cannot_create, errno);
+        fail(Status::Kind::cannot_create, error);
         return;
     }
     temporary_ = std::move(temporary);
     stream_ = fdopen(file, "wb");
     if (!stream_) {
-        const int error = errno;
+        error = errno;
         close(file);
         fail(Status::Kind::cannot_create, error);
         return;
     }
-    buffer_ = std::make_unique<char[]>(stream_buffer_size);
     std::setvbuf(stream_, buffer_.get(), _IOFBF, stream_buffer_size);
 }
 
@@ -81,7 +186,7 @@ Status Atomic_file::commit()
         fail(Status::Kind::cannot_write, errno != 0 ? errno : EIO);
         return status_;
     }
-    if (const int error = finish_on_disk(temporary_)) {
+    if (const int error = finish_on_disk(temporary_, published_mode(target_, publish_))) {
         fail(Status::Kind::cannot_write, error);
         return status_;
     }
@@ -91,19 +196,25 @@ Status Atomic_file::commit()
         fail(Status::Kind::cannot_write, errno);
         return status_;
     }
-    if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    const Signals_held held;
+    if (const int error = publish_as(temporary_, target_, publish_)) {
         // A folder created in the target's place since the constructor.
-        fail(errno == EISDIR ? Status::Kind::cannot_create : Status::Kind::cannot_write, errno);
+        if (is_folder(target_))
+            fail(Status::Kind::cannot_create, EISDIR);
+        else
+            fail(error == EEXIST ? Status::Kind::name_taken : Status::Kind::cannot_write, error);
         return status_;
     }
+    untrack(tracked_slot_);
+    tracked_slot_ = -1;
     committed_ = true;
     return status_;
 }
 
 void Atomic_file::fail(Status::Kind kind, int error_number)
 {
-    const char* what = kind == Status::Kind::cannot_create ? "cannot create " : "cannot write ";
-    status_ = runtime::failure(kind, what + target_ + ": " + std::strerror(error_number));
+    const char* what = kind == Status::Kind::cannot_write ? ": cannot write: " : ": cannot create: ";
+    status_ = runtime::failure(kind, target_ + what + std::strerror(error_number));
     discard();
 }
 
@@ -112,17 +223,28 @@ void Atomic_file::discard()
     if (stream_)
         std::fclose(stream_);
     stream_ = nullptr;
-    if (!temporary_.empty())
-        unlink(temporary_.c_str());
+    if (temporary_.empty())
+        return;
+    const Signals_held held;
+    unlink(temporary_.c_str());
+    untrack(tracked_slot_);
+    tracked_slot_ = -1;
     temporary_.clear();
 }
 
-Status write_file(const std::string& target, std::string_view contents)
+Status write_file(const std::string& target, std::string_view contents, Publish publish)
 {
-    Atomic_file file(target);
+    Atomic_file file(target, publish);
     if (file.stream())
         std::fwrite(contents.data(), 1, contents.size(), file.stream());
     return file.commit();
+}
+
+void remove_temporaries()
+{
+    for (const Tracked_temporary& temporary : tracked)
+        if (temporary.state.load(std::memory_order_acquire) == live_slot)
+            unlink(temporary.path);
 }
 
 } // namespace output

@@ -14,15 +14,31 @@ namespace output {
 
 using runtime::Status;
 
+// How commit() publishes the file under the target's name.
+enum class Publish {
+    // Over any file of that name, which lends the new file its permissions.
+    replacing,
+    // Only while the name is free, checked and taken in one step; a taken
+    // name fails as name_taken and leaves the file there as it was.
+    only_if_free,
+};
+
 // One output file. The constructor creates the temporary file; commit()
 // publishes it under the target's name; the destructor removes it unless it
 // was committed. An older file of the target's name stays as it was until
 // the commit's rename, and for good when anything fails.
+//
+// Failures read "PATH: cannot create: REASON" (a missing or read-only
+// folder, a folder in the target's place, a taken name) or "PATH: cannot
+// write: REASON" (writing, syncing or renaming failed), where PATH is the
+// target and REASON the system's text, for example "shapes/x.bas: cannot
+// create: No such file or directory".
 class Atomic_file {
 public:
     // Creates "`target`.XXXXXX" beside `target`, readable by its owner only.
     // Check status(): on failure there is no stream and nothing to remove.
-    explicit Atomic_file(std::string target);
+    // With Publish::only_if_free a name already taken fails here at once.
+    explicit Atomic_file(std::string target, Publish publish = Publish::replacing);
     ~Atomic_file();
 
     Atomic_file(const Atomic_file&) = delete;
@@ -42,12 +58,12 @@ public:
     const std::string& temporary_path() const { return temporary_; }
     const std::string& target() const { return target_; }
 
-    // Flushes the stream, syncs the file to disk, gives it the permissions of
-    // a new file under the current umask and renames it over the target. On
+    // Flushes the stream, syncs the file to disk, gives it the permission
+    // bits of the file it replaces (those of a new file under the current
+    // umask when there is none) and publishes it as the constructor asked. On
     // failure, or when creating already failed, the temporary file is removed
     // and the status returned; a folder in the target's place counts as
-    // cannot_create. Call at most once. Failures read as "cannot create
-    // shapes/x.bas: No such file or directory" or "cannot write ...".
+    // cannot_create. Call at most once.
     Status commit();
 
 private:
@@ -55,7 +71,9 @@ private:
     void discard();
 
     std::string target_;
+    Publish publish_;
     std::string temporary_;
+    int tracked_slot_ = -1;
     std::FILE* stream_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     Status status_;
@@ -63,6 +81,15 @@ private:
 };
 
 // Writes `contents` as the whole of `target` through an Atomic_file.
-Status write_file(const std::string& target, std::string_view contents);
+Status write_file(const std::string& target, std::string_view contents, Publish publish = Publish::replacing);
+
+// Removes the temporary files of all Atomic_files that exist at this moment,
+// for a signal handler that then ends the process: async-signal-safe, it
+// only reads and unlinks. Installs no handler itself. Creating and publishing
+// hold SIGINT, SIGTERM and SIGHUP back in the calling thread, so a handler
+// for those never finds a temporary file that is not yet or no longer
+// recorded. The record is fixed in size: a temporary file beyond it, or with
+// a path of PATH_MAX or more, is not recorded.
+void remove_temporaries();
 
 } // namespace output

@@ -22,6 +22,8 @@ struct Status {
         // Writing, syncing or renaming an output failed, for example on a
         // full device, or the format cannot hold what was asked.
         cannot_write,
+        // An output that was to take only a free name found it in use.
+        name_taken,
         // Drawing off screen failed or is not possible here.
         cannot_draw,
     };

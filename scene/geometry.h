@@ -1,5 +1,5 @@
 // What the scene takes from a mesh, without GL: the framing that fits a
-// model into the camera's view, and smooth normals for a lit surface.
+// model into the camera's view.
 #pragma once
 
 #include "shape/mesh_view.h"
@@ -24,13 +24,5 @@ struct Framing {
 // margin. Without two distinct finite positions, zoom 1 about their centre
 // (the origin when there is none).
 Framing fit_to_view(const Tvector3* positions, std::size_t count, int width, int height);
-
-// Per-vertex normals of a triangle mesh whose triangles turn
-// counter-clockwise seen from the side the normals face: each vertex's is
-// the sum of its triangles' area-weighted normals made unit length, or
-// (0, 0, 0) when those triangles have no area. `normals` holds one for each
-// vertex. Returns false, writing nothing, when an index lies outside the
-// vertices.
-bool vertex_normals(const Mesh_view& mesh, Tvector3* normals);
 
 } // namespace scene

@@ -1,6 +1,17 @@
 #include "shape/mesh_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace Nsupershape {
+namespace {
+
+bool finite_point(const Tvector3& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+} // namespace
 
 bool indices_in_range(const Mesh_view& mesh)
 {
@@ -11,6 +22,36 @@ bool indices_in_range(const Mesh_view& mesh)
         const Ttriangle& triangle = mesh.triangles[t];
         if (!in_range(triangle.i0) || !in_range(triangle.i1) || !in_range(triangle.i2))
             return false;
+    }
+    return true;
+}
+
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
+{
+    if (!indices_in_range(mesh))
+        return false;
+    std::fill(normals, normals + mesh.vertex_count, Tvector3{0.0f, 0.0f, 0.0f});
+    for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
+        const auto [i0, i1, i2] = mesh.triangles[t];
+        const Tvector3 &a = mesh.positions[i0], &b = mesh.positions[i1], &d = mesh.positions[i2];
+        const Tvector3 u{b.x - a.x, b.y - a.y, b.z - a.z};
+        const Tvector3 v{d.x - a.x, d.y - a.y, d.z - a.z};
+        // Twice the triangle's area along its normal.
+        const Tvector3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+        if (!finite_point(n))
+            continue;
+        for (const std::int32_t corner : {i0, i1, i2}) {
+            Tvector3& sum = normals[corner];
+            sum = {sum.x + n.x, sum.y + n.y, sum.z + n.z};
+        }
+    }
+    for (std::size_t i = 0; i < mesh.vertex_count; ++i) {
+        Tvector3& n = normals[i];
+        const double size = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);
+        if (size > 0.0 && std::isfinite(size))
+            n = {static_cast<float>(n.x / size), static_cast<float>(n.y / size), static_cast<float>(n.z / size)};
+        else
+            n = {0.0f, 0.0f, 0.0f};
     }
     return true;
 }

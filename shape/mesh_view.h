@@ -38,4 +38,11 @@ struct Mesh_view {
 // Whether every index of `mesh` names one of its vertices.
 bool indices_in_range(const Mesh_view& mesh);
 
+// Smooth normals of a mesh whose triangles turn counter-clockwise seen from
+// the side the normals face: each vertex's is the sum of its triangles'
+// area-weighted normals made unit length, or (0, 0, 0) when those triangles
+// have no area. `normals` holds one for each vertex. Returns false, writing
+// nothing, when an index lies outside the vertices.
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals);
+
 } // namespace Nsupershape

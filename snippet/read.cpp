@@ -1,5 +1,5 @@
 // The reader for snippet files: Save's layout, with freedom only in blanks,
-// blank lines, line ends and the order of the assignments.
+// blank lines, comment lines, line ends and the order of the assignments.
 #include "params/fields.h"
 #include "snippet/layout.h"
 #include "snippet/snippet.h"
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +22,8 @@ constexpr unsigned max_colour_byte = 255;
 constexpr int colour_bytes = 4;
 // Longer offending texts are cut in messages, which stay one short line.
 constexpr std::size_t max_quoted_length = 40;
+// Windows editors put one before the text.
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 bool is_blank(char c)
 {
@@ -56,6 +59,12 @@ std::string collapsed(std::string_view line)
     return result;
 }
 
+// A BASIC comment; Save's header is made of them, and they may stand anywhere.
+bool is_comment(std::string_view content)
+{
+    return content.substr(0, 2) == "''";
+}
+
 std::string quoted(std::string_view text)
 {
     if (text.size() > max_quoted_length)
@@ -63,12 +72,12 @@ std::string quoted(std::string_view text)
     return '"' + std::string(text) + '"';
 }
 
-// The fixed lines that say something, in the form they are compared in.
+// The fixed lines of code, in the form they are compared in.
 std::vector<std::string> significant(const std::vector<std::string>& lines)
 {
     std::vector<std::string> result;
     for (const std::string& line : lines)
-        if (!trimmed(line).empty())
+        if (!trimmed(line).empty() && !is_comment(trimmed(line)))
             result.push_back(collapsed(line));
     return result;
 }
@@ -113,6 +122,8 @@ public:
     // `cut` says that `contents` is only the start of a larger file.
     Status run(std::string_view contents, bool cut, Tparams& params)
     {
+        if (contents.substr(0, byte_order_mark.size()) == byte_order_mark)
+            contents.remove_prefix(byte_order_mark.size());
         if (!read_lines(contents, cut))
             return runtime::failure(Status::Kind::refused, std::move(error_));
         params = std::move(params_);
@@ -146,12 +157,14 @@ private:
             if (cut && contents.empty())
                 break;
             const std::string_view content = trimmed(line);
-            if (!content.empty() && !take(number, content))
+            if (!content.empty() && !is_comment(content) && !take(number, content))
                 return false;
         }
         if (cut)
             return refuse(number, "a snippet of at most " + std::to_string(max_file_size) + " bytes",
                           "a larger file");
+        if (next_ == 0)
+            return refuse(1, "a snippet", "only comments and blank lines");
         if (next_ < fixed_.size())
             return refuse(number + 1, expectation(), "the end of the file");
         return true;
@@ -278,6 +291,24 @@ private:
     std::string error_;
 };
 
+// What `mode` names when it is not a regular file, for messages; null for a
+// regular file. Only regular files are read: a FIFO may wait for a writer
+// forever, a device may never end.
+const char* other_than_file(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return nullptr;
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a special file";
+}
+
 } // namespace
 
 Status parse(std::string_view contents, std::string_view name, Tparams& params)
@@ -285,39 +316,63 @@ Status parse(std::string_view contents, std::string_view name, Tparams& params)
     return Parser(name).run(contents, false, params);
 }
 
+Status read_descriptor(int descriptor, std::string_view name, Tparams& params)
+{
+    const auto cannot_read = [name](int error) {
+        return runtime::failure(Status::Kind::unreadable,
+                                std::string(name) + ": cannot read: " + std::strerror(error));
+    };
+    // One byte past the limit tells a larger file.
+    std::string contents(max_file_size + 1, '\0');
+    std::size_t size = 0;
+    while (size < contents.size()) {
+        const ssize_t count = read(descriptor, contents.data() + size, contents.size() - size);
+        if (count > 0) {
+            size += static_cast<std::size_t>(count);
+        } else if (count == 0) {
+            break;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // Another process may have made a shared standard input non-blocking.
+            pollfd ready = {descriptor, POLLIN, 0};
+            if (poll(&ready, 1, -1) < 0 && errno != EINTR)
+                return cannot_read(errno);
+        } else if (errno != EINTR) {
+            return cannot_read(errno);
+        }
+    }
+    contents.resize(size);
+    const bool cut = size > max_file_size;
+    return Parser(name).run(std::string_view(contents).substr(0, max_file_size), cut, params);
+}
+
 Status read_file(const std::string& path, Tparams& params)
 {
     const auto cannot_read = [&path](int error) {
         return runtime::failure(Status::Kind::unreadable, path + ": cannot read: " + std::strerror(error));
     };
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const auto not_a_file = [&path](const char* found) {
+        return runtime::failure(Status::Kind::unreadable, path + ": expected a snippet file, found " + found);
+    };
+    // Looked at before opening, since opening some devices does something.
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return cannot_read(errno);
+    if (const char* found = other_than_file(status.st_mode))
+        return not_a_file(found);
+    // Should the path have become a FIFO meanwhile, a blocking open would wait
+    // for a writer; read_descriptor waits out any EAGAIN this causes.
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (file < 0)
         return cannot_read(errno);
-    struct stat status;
-    if (fstat(file, &status) == 0 && S_ISDIR(status.st_mode)) {
-        close(file);
-        return runtime::failure(Status::Kind::unreadable, path + ": expected a snippet file, found a folder");
-    }
-    // One byte past the limit tells a larger file.
-    std::string contents(max_file_size + 1, '\0');
-    std::size_t size = 0;
-    while (size < contents.size()) {
-        const ssize_t count = read(file, contents.data() + size, contents.size() - size);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0) {
-            const int error = errno;
-            close(file);
-            return cannot_read(error);
-        }
-        if (count == 0)
-            break;
-        size += static_cast<std::size_t>(count);
-    }
+    Status result;
+    if (fstat(file, &status) != 0)
+        result = cannot_read(errno);
+    else if (const char* found = other_than_file(status.st_mode))
+        result = not_a_file(found);
+    else
+        result = read_descriptor(file, path, params);
     close(file);
-    contents.resize(size);
-    const bool cut = size > max_file_size;
-    return Parser(path).run(std::string_view(contents).substr(0, max_file_size), cut, params);
+    return result;
 }
 
 } // namespace snippet

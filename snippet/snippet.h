@@ -36,22 +36,33 @@ std::string file_name(const Local_time& time, const Local_date& date);
 constexpr std::size_t max_file_size = 64 * 1024;
 constexpr std::size_t max_line_length = 16 * 1024;
 
-// Reads a snippet as Save writes it: the comment and routine lines, the
-// twelve assignments in any order, blanks and tabs anywhere between items,
-// blank lines anywhere, CR LF or LF line ends. Refuses anything else: a
+// Reads a snippet as Save writes it: the routine's lines, the twelve
+// assignments in any order, blanks and tabs anywhere between items, blank
+// lines and comment lines (first non-blank characters '') anywhere, CR LF or
+// LF line ends, a UTF-8 byte-order mark at the start. Save's header comments
+// are comments like any other and are not compared. Refuses anything else: a
 // missing, repeated or unknown field, a number that is malformed, not finite
 // or beyond single precision, a count outside its limits, a colour byte
-// above 255, an empty file, control bytes, a line longer than
-// max_line_length. `name` is the file's name for the messages, which read
-// "NAME:LINE: expected ..., found ...". On success `params` holds the twelve
-// saved fields and every other field at its start value; on a refusal it is
-// left as it was.
+// above 255, an empty file or one of only comments, control bytes, a line
+// longer than max_line_length. `name` is the file's name for the messages,
+// which read "NAME:LINE: expected ..., found ...", LINE counting every line.
+// On success `params` holds the twelve saved fields and every other field at
+// its start value; on a refusal it is left as it was.
 Status parse(std::string_view contents, std::string_view name, Tparams& params);
 
-// Reads the file at `path` with parse(), reading no more than
-// max_file_size + 1 bytes. Also refuses a larger file; a folder and a file
-// that cannot be read are `unreadable` (then the message has no line
-// number). Never throws.
+// Reads a snippet from `descriptor` to its end with parse(), reading no more
+// than max_file_size + 1 bytes and refusing a larger input. Reads block (a
+// pipe on standard input is meant to be waited for); an interrupted read is
+// retried and a non-blocking descriptor is waited on. A failed read is
+// `unreadable`: "NAME: cannot read: REASON". The descriptor stays open and
+// is the caller's. Never throws.
+Status read_descriptor(int descriptor, std::string_view name, Tparams& params);
+
+// Reads the file at `path` with read_descriptor(). Anything but a regular
+// file is `unreadable` without being read, so a FIFO never waits for a
+// writer: "PATH: expected a snippet file, found a folder" (a FIFO, a device,
+// a socket, a special file); so is a file that cannot be opened. These
+// messages have no line number. Never throws.
 Status read_file(const std::string& path, Tparams& params);
 
 } // namespace snippet

@@ -1,8 +1,12 @@
 // The command line, on CLI11: subcommands, flags and usage errors. Parsing
-// only fills the option records of commands.h.
+// only fills the option records of commands.h; every value is read here as
+// text and refused unless it is what the help says, so that an empty value
+// or a hexadecimal number is never taken for something.
 #include "tool/commands.h"
 
+#include "mesh/closed_mesh.h"
 #include "offscreen/renderer.h"
+#include "tool/shapes.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,16 +14,85 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 
 namespace shapetool {
 namespace {
 
-constexpr char version_text[] = "shapetool 1.0.0";
-constexpr int offscreen_max_side = offscreen::Picture_options::max_side;
-constexpr int offscreen_min_thumb = offscreen::Sheet_layout::min_thumb_side;
-constexpr int offscreen_max_thumb = offscreen::Sheet_layout::max_thumb_side;
+constexpr char version_text[] = "shapetool " SUPERSHAPE_VERSION;
+constexpr const char* commands[] = {"info", "export", "render", "gallery"};
+constexpr double max_turn = 1e6;
+constexpr double max_fit = 1e6;
+constexpr int max_columns = 1000;
+
+const char* const statuses_help =
+    "Exit statuses: 0 success; 1 a usage error; 2 an input refused (a snippet that cannot be read, a shape that "
+    "cannot be meshed or held by the format); 3 an output that could not be written; 128 + N after signal N. "
+    "Errors read \"shapetool: PATH: what is wrong\", one line each.";
+
+// The text of a value as a decimal number with an optional sign and
+// exponent and nothing around it, as snippets hold numbers.
+template <class Number>
+std::optional<Number> number_in(const std::string& text)
+{
+    Number value{};
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc{} || stop != end || text.empty())
+        return std::nullopt;
+    if constexpr (std::is_floating_point_v<Number>)
+        if (!std::isfinite(value))
+            return std::nullopt;
+    return value;
+}
+
+[[noreturn]] void refuse(const std::string& flag, const std::string& expected, const std::string& text)
+{
+    throw CLI::ValidationError(flag, "expected " + expected + ", found \"" + text + "\"");
+}
+
+// A flag whose text `take` turns into its value, throwing when it cannot.
+CLI::Option* add_value_flag(CLI::App& command, const std::string& flag, const std::string& help,
+                            const std::string& shown, std::function<void(const std::string&)> take)
+{
+    return command.add_option_function<std::string>(flag, std::move(take), help)->type_name(shown);
+}
+
+int whole_number(const std::string& flag, const std::string& text, int least, int most)
+{
+    const std::optional<int> value = number_in<int>(text);
+    if (!value || *value < least || *value > most)
+        refuse(flag, "a whole number from " + std::to_string(least) + " to " + std::to_string(most), text);
+    return *value;
+}
+
+double finite_number(const std::string& flag, const std::string& text, double least, double most,
+                     const std::string& expected)
+{
+    const std::optional<double> value = number_in<double>(text);
+    if (!value || !(*value >= least && *value <= most))
+        refuse(flag, expected, text);
+    return *value;
+}
+
+// "R,G,B" or "R,G,B,A", each 0 to 255; alpha 255 when left out.
+std::optional<std::array<std::uint8_t, 4>> colour_value(const std::string& text)
+{
+    std::array<std::uint8_t, 4> colour{0, 0, 0, 255};
+    std::size_t count = 0, start = 0;
+    for (std::size_t comma = 0; comma != std::string::npos && count < colour.size(); start = comma + 1) {
+        comma = text.find(',', start);
+        const std::optional<int> byte = number_in<int>(text.substr(start, comma - start));
+        if (!byte || *byte < 0 || *byte > 255)
+            return std::nullopt;
+        colour[count++] = static_cast<std::uint8_t>(*byte);
+        if (comma == std::string::npos)
+            return count >= 3 ? std::optional(colour) : std::nullopt;
+    }
+    return std::nullopt;
+}
 
 // The saved fields that have a flag, in the order --help lists them:
 // numbers, then counts, then the colour.
@@ -39,72 +112,57 @@ std::string parameters_help()
     for (const int i : flag_fields())
         flags += std::string(flags.empty() ? "" : " ") + "--" + record::saved_fields[i].name;
     return "Parameters may be given as flags instead of, or on top of, a snippet: " + flags +
-           "; missing ones keep the snippet's values or the editor's start values.";
+           "; missing ones keep the snippet's values or the editor's start values.\n" + statuses_help;
 }
 
-// "R,G,B" or "R,G,B,A", each 0 to 255; alpha 255 when left out.
-std::optional<std::array<std::uint8_t, 4>> colour_value(const std::string& text)
+// What a count needs beyond its limits, for the closed mesh.
+std::string closed_minimum(const record::Field& field)
 {
-    const std::vector<std::string> bytes = CLI::detail::split(text, ',');
-    std::array<std::uint8_t, 4> color{0, 0, 0, 255};
-    if (bytes.size() != 3 && bytes.size() != 4)
-        return std::nullopt;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        int value = -1;
-        const char* end = bytes[i].data() + bytes[i].size();
-        if (std::from_chars(bytes[i].data(), end, value).ptr != end || value < 0 || value > 255)
-            return std::nullopt;
-        color[i] = static_cast<std::uint8_t>(value);
-    }
-    return color;
+    if (field.count == &Tparams::slices)
+        return "; export and --solid need " + std::to_string(mesh::closed_min_slices) + " or more";
+    if (field.count == &Tparams::bands)
+        return "; export and --solid need " + std::to_string(mesh::closed_min_bands) + " or more";
+    return "";
 }
 
 // The flag of saved field `index`, which fills its place in `flags`.
 void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
 {
     const record::Field& field = record::saved_fields[index];
-    const std::string name = std::string("--") + field.name;
+    const std::string flag = std::string("--") + field.name;
+    const auto given = [&flags, index] { flags.given.set(index); };
     CLI::Option* option = nullptr;
     switch (field.kind) {
     case record::Kind::number:
-        option = command.add_option_function<double>(
-            name,
-            [&flags, &field, name, index](double value) {
-                if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
-                    throw CLI::ValidationError(name, "expected a finite number");
-                flags.values.*field.number = static_cast<float>(value);
-                flags.given.set(index);
-            },
-            field.description);
-        option->type_name("NUMBER");
+        option = add_value_flag(command, flag, std::string(field.description) + ", any finite number", "NUMBER",
+                                [&flags, &field, flag, given](const std::string& text) {
+                                    const std::optional<float> value = number_in<float>(text);
+                                    if (!value)
+                                        refuse(flag, "a finite number within single precision", text);
+                                    flags.values.*field.number = *value;
+                                    given();
+                                });
         break;
     case record::Kind::count: {
-        const auto [least, most] = std::pair(std::int32_t(field.min), std::int32_t(field.max));
-        option = command.add_option_function<std::int32_t>(
-            name,
-            [&flags, &field, name, index, least, most](std::int32_t value) {
-                if (value < least || value > most)
-                    throw CLI::ValidationError(name, "expected a whole number from " + std::to_string(least) +
-                                                         " to " + std::to_string(most));
-                flags.values.*field.count = value;
-                flags.given.set(index);
-            },
-            field.description);
-        option->type_name(std::to_string(least) + ".." + std::to_string(most));
+        const int least = static_cast<int>(field.min), most = static_cast<int>(field.max);
+        const std::string range = std::to_string(least) + ".." + std::to_string(most);
+        option = add_value_flag(command, flag, std::string(field.description) + ", " + range + closed_minimum(field),
+                                range, [&flags, &field, flag, least, most, given](const std::string& text) {
+                                    flags.values.*field.count = whole_number(flag, text, least, most);
+                                    given();
+                                });
         break;
     }
     case record::Kind::colour:
-        option = command.add_option_function<std::string>(
-            name,
-            [&flags, &field, name, index](const std::string& text) {
-                const auto colour = colour_value(text);
-                if (!colour)
-                    throw CLI::ValidationError(name, "expected R,G,B or R,G,B,A, each from 0 to 255");
-                std::copy(colour->begin(), colour->end(), flags.values.*field.colour);
-                flags.given.set(index);
-            },
-            std::string(field.description) + ", each byte 0 to 255; alpha 255 when left out");
-        option->type_name("R,G,B[,A]");
+        option = add_value_flag(command, flag,
+                                std::string(field.description) + ", each byte 0 to 255; alpha 255 when left out",
+                                "R,G,B[,A]", [&flags, &field, flag, given](const std::string& text) {
+                                    const auto colour = colour_value(text);
+                                    if (!colour)
+                                        refuse(flag, "R,G,B or R,G,B,A, each a whole number from 0 to 255", text);
+                                    std::copy(colour->begin(), colour->end(), flags.values.*field.colour);
+                                    given();
+                                });
         break;
     case record::Kind::text:
         return;
@@ -112,133 +170,161 @@ void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
     option->group("Parameters");
 }
 
-// "WxH", each side from 1 to `largest`.
+void add_shape_inputs(CLI::App& command, Shape_inputs& inputs, const std::string& positional_help)
+{
+    command.add_option("FILE", inputs.files, positional_help);
+    for (const int index : flag_fields())
+        add_parameter_flag(command, inputs.flags, index);
+    command.add_flag("-q,--quiet", inputs.quiet, "leave out the line per file; errors still show");
+}
+
+// "WxH", each side from `smallest` to `largest`.
 void add_size_flag(CLI::App& command, const std::string& name, int& width, int& height, int smallest, int largest,
                    const std::string& help)
 {
-    command
-        .add_option_function<std::string>(
-            "--" + name,
-            [&width, &height, name, smallest, largest](const std::string& text) {
-                const auto by = text.find('x');
-                int sides[2] = {0, 0};
-                bool valid = by != std::string::npos;
-                for (int i = 0; valid && i < 2; ++i) {
-                    const char* first = text.data() + (i == 0 ? 0 : by + 1);
-                    const char* last = i == 0 ? text.data() + by : text.data() + text.size();
-                    valid = std::from_chars(first, last, sides[i]).ptr == last && first != last &&
-                            sides[i] >= smallest && sides[i] <= largest;
-                }
-                if (!valid)
-                    throw CLI::ValidationError("--" + name, "expected WIDTHxHEIGHT, each from " +
-                                                                std::to_string(smallest) + " to " +
-                                                                std::to_string(largest));
-                width = sides[0];
-                height = sides[1];
-            },
-            help)
-        ->type_name("WxH");
+    const std::string flag = "--" + name;
+    const std::string limits = std::to_string(smallest) + ".." + std::to_string(largest);
+    add_value_flag(command, flag, help + "; each side " + limits, "WxH",
+                   [&width, &height, flag, smallest, largest, limits](const std::string& text) {
+                       const std::size_t by = text.find('x');
+                       const std::optional<int> w = number_in<int>(text.substr(0, by));
+                       const std::optional<int> h = by == std::string::npos ? std::nullopt
+                                                                            : number_in<int>(text.substr(by + 1));
+                       if (!w || !h || std::min(*w, *h) < smallest || std::max(*w, *h) > largest)
+                           refuse(flag, "WIDTHxHEIGHT, each a whole number from " + std::to_string(smallest) +
+                                            " to " + std::to_string(largest),
+                                  text);
+                       width = *w;
+                       height = *h;
+                   });
 }
 
 void add_turn_flag(CLI::App& command, float& turn)
 {
-    command.add_option_function<double>(
-               "--turn",
-               [&turn](double degrees) {
-                   if (!std::isfinite(degrees) || std::fabs(degrees) > 1e6)
-                       throw CLI::ValidationError("--turn", "expected degrees, a finite number");
-                   turn = static_cast<float>(degrees);
-               },
-               "turn the shape by DEG degrees about the vertical axis")
-        ->type_name("DEG");
+    add_value_flag(command, "--turn", "turn the shape by DEG degrees about the vertical axis, within 1e6", "DEG",
+                   [&turn](const std::string& text) {
+                       turn = static_cast<float>(
+                           finite_number("--turn", text, -max_turn, max_turn, "degrees, a finite number within 1e6"));
+                   });
 }
 
-void add_shape_inputs(CLI::App& command, Shape_inputs& inputs, const char* positional_help = nullptr)
+// One line for a parse error, with the help that says what to type.
+std::string usage_line(const CLI::ParseError& error, const CLI::App& app)
 {
-    command.add_option("FILE", inputs.files, positional_help ? positional_help : "snippet files saved by the editor");
-    for (const int index : flag_fields())
-        add_parameter_flag(command, inputs.flags, index);
+    std::string command;
+    for (const CLI::App* sub : app.get_subcommands())
+        command = sub->get_name();
+    const std::string help = "shapetool " + (command.empty() ? "" : command + " ") + "--help";
+    return (command.empty() ? "" : command + ": ") + error.what() + " (" + help + " lists what it takes)";
 }
 
 } // namespace
 
 int run(int argc, const char* const argv[], Console& console)
 {
+    if (argc < 2)
+        return usage_error(console, "name a command: info, export, render or gallery (shapetool --help says what "
+                                    "each does)");
+    const std::string first = argv[1];
+    if (first.empty() || (first[0] != '-' && std::find(std::begin(commands), std::end(commands), first) ==
+                                                 std::end(commands)))
+        return usage_error(console, "\"" + first + "\" is no command; the commands are info, export, render and "
+                                    "gallery");
+
     CLI::App app("Turns snippets saved by the supershape editor into meshes and pictures, without a display.",
                  "shapetool");
     app.set_version_flag("--version", version_text);
     app.require_subcommand(1);
     app.footer(parameters_help());
+    const std::string inputs_help = "snippet files saved by the editor, folders of them, or - for standard input";
 
     Info_options info_options;
     CLI::App* info_command = app.add_subcommand("info", "Print each shape's parameters and its mesh: counts, "
-                                                        "bounding box, closedness, area and volume.");
-    add_shape_inputs(*info_command, info_options.inputs);
+                                                        "bounding box, extent, closedness, area and volume.");
+    add_shape_inputs(*info_command, info_options.inputs, inputs_help);
     info_command->add_flag("--json", info_options.json, "print one JSON document for scripts");
     info_command->add_flag("--raw", info_options.raw, "measure the editor's own grid instead of the closed mesh");
-    info_command->footer("Example: shapetool info shapes/*.bas --json");
+    info_command->footer(std::string("Example: shapetool info shapes --json\n") + statuses_help);
 
     Export_options export_options;
     CLI::App* export_command = app.add_subcommand(
-        "export", "Write each shape as a closed, printable mesh: stl (binary), obj, ply (binary), glb or 3mf.");
-    add_shape_inputs(*export_command, export_options.inputs);
-    CLI::Option* output = export_command->add_option("-o,--output", export_options.output,
-                                                     "the output file, for one shape; its extension gives the format");
-    CLI::Option* outdir =
-        export_command->add_option("--outdir", export_options.outdir, "the folder for one file per shape");
-    CLI::Option* format =
-        export_command->add_option("--format", export_options.format, "the format with --outdir: stl, obj, ply, glb, 3mf");
-    output->excludes(outdir)->excludes(format);
-    outdir->needs(format);
-    format->needs(outdir);
+        "export", "Write each shape as a closed, printable mesh: stl (binary), obj (with a .mtl file for its colour), "
+                  "ply (binary), glb or 3mf. One unit is a millimetre in STL, OBJ, PLY and 3MF and a metre in glb; "
+                  "the editor's shapes are about 2 units across. STL, 3MF and PLY stand on Z, glb and OBJ on Y.");
+    add_shape_inputs(*export_command, export_options.inputs, inputs_help);
+    CLI::Option* output = export_command->add_option(
+        "-o,--output", export_options.output,
+        "the output file, for one shape; its extension gives the format; - for standard output with --format "
+        "(an OBJ there has no material file)");
+    CLI::Option* outdir = export_command->add_option("--outdir", export_options.outdir,
+                                                     "the folder, made when missing, for one file per shape");
+    export_command->add_option("--format", export_options.format,
+                               "stl, obj, ply, glb or 3mf, with --outdir or -o -");
+    output->excludes(outdir);
+    add_value_flag(*export_command, "--fit", "scale evenly so that the largest side is MM millimetres, above 0 and "
+                                             "at most 1e6 (glb: MM / 1000 metres)",
+                   "MM", [&export_options](const std::string& text) {
+                       export_options.fit = finite_number("--fit", text, 0, max_fit,
+                                                          "a size in millimetres above 0 and at most 1e6");
+                       if (!(export_options.fit > 0))
+                           refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
+                   });
+    add_value_flag(*export_command, "--up", "the axis that is up in the file, y or z (default: the format's)",
+                   "y|z", [&export_options](const std::string& text) {
+                       if (text != "y" && text != "z")
+                           refuse("--up", "y or z", text);
+                       export_options.up = text == "y" ? mesh::Up::y : mesh::Up::z;
+                   });
     export_command->add_flag("--raw", export_options.raw,
                              "write the editor's own grid and triangle list as they are, not the closed mesh");
-    export_command->footer("Examples:\n  shapetool export shapes/star.bas -o star.stl\n"
-                           "  shapetool export shapes/*.bas --outdir meshes --format glb\n"
-                           "  shapetool export --m 6 --n1 0.5 --slices 200 --bands 200 -o flower.3mf");
+    export_command->footer(std::string("Examples:\n  shapetool export shapes/star.bas -o star.stl --fit 40\n"
+                           "  shapetool export shapes --outdir meshes --format glb\n"
+                           "  shapetool export --m 6 --n1 0.5 --slices 200 --bands 200 -o flower.3mf\n"
+                           "  shapetool export - --format stl -o - < star.bas > star.stl\n") +
+                           statuses_help);
 
     Render_options render_options;
     CLI::App* render_command = app.add_subcommand(
         "render", "Draw each shape as the editor does, in its colour on black, into a PNG file.");
-    add_shape_inputs(*render_command, render_options.inputs);
-    CLI::Option* picture = render_command->add_option("-o,--output", render_options.output, "the PNG file, for one shape");
-    CLI::Option* pictures =
-        render_command->add_option("--outdir", render_options.outdir, "the folder for one PNG file per shape");
+    add_shape_inputs(*render_command, render_options.inputs, inputs_help);
+    CLI::Option* picture = render_command->add_option("-o,--output", render_options.output,
+                                                      "the PNG file, for one shape, or - for standard output");
+    CLI::Option* pictures = render_command->add_option("--outdir", render_options.outdir,
+                                                       "the folder, made when missing, for one PNG file per shape");
     picture->excludes(pictures);
     add_size_flag(*render_command, "size", render_options.width, render_options.height, 1,
-                  offscreen_max_side, "the picture's size in pixels (default 640x480)");
+                  offscreen::Picture_options::max_side, "the picture's size in pixels (default 640x480)");
     render_command->add_flag("--solid", render_options.solid, "draw the closed mesh as a lit surface");
     add_turn_flag(*render_command, render_options.turn);
-    render_command->footer("Examples:\n  shapetool render shapes/star.bas -o star.png --size 1280x960\n"
-                           "  shapetool render shapes/*.bas --outdir pictures --solid --turn 30");
+    render_command->footer(std::string("Examples:\n  shapetool render shapes/star.bas -o star.png --size 1280x960\n"
+                           "  shapetool render shapes --outdir pictures --solid --turn 30\n") +
+                           statuses_help);
 
     Gallery_options gallery_options;
     CLI::App* gallery_command = app.add_subcommand(
         "gallery", "Draw one contact sheet: a thumbnail per snippet, each with its file name under it.");
-    add_shape_inputs(*gallery_command, gallery_options.inputs, "snippet files, or folders of them");
-    gallery_command->add_option("-o,--output", gallery_options.output, "the PNG file")->required();
-    gallery_command
-        ->add_option_function<int>(
-            "--columns",
-            [&gallery_options](int columns) {
-                if (columns < 1 || columns > 1000)
-                    throw CLI::ValidationError("--columns", "expected a whole number from 1 to 1000");
-                gallery_options.columns = columns;
-            },
-            "thumbnails a row (default: about as many as rows)")
-        ->type_name("N");
+    add_shape_inputs(*gallery_command, gallery_options.inputs, inputs_help);
+    gallery_command->add_option("-o,--output", gallery_options.output, "the PNG file, or - for standard output")
+        ->required();
+    add_value_flag(*gallery_command, "--columns", "thumbnails a row, 1..1000 (default: about as many as rows)", "N",
+                   [&gallery_options](const std::string& text) {
+                       gallery_options.columns = whole_number("--columns", text, 1, max_columns);
+                   });
     add_size_flag(*gallery_command, "thumb", gallery_options.thumb_width, gallery_options.thumb_height,
-                  offscreen_min_thumb, offscreen_max_thumb, "each thumbnail's size in pixels (default 160x120)");
+                  offscreen::Sheet_layout::min_thumb_side, offscreen::Sheet_layout::max_thumb_side,
+                  "each thumbnail's size in pixels (default 160x120)");
     gallery_command->add_flag("--solid", gallery_options.solid, "draw closed meshes as lit surfaces");
     add_turn_flag(*gallery_command, gallery_options.turn);
-    gallery_command->footer("Example: shapetool gallery shapes -o gallery.png --columns 4 --solid");
+    gallery_command->footer(std::string("Example: shapetool gallery shapes -o gallery.png --columns 4 --solid\n") +
+                            statuses_help);
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::ParseError& error) {
+    } catch (const CLI::Success& asked) {
         // Help and the version are successes, printed on standard output.
-        const int status = app.exit(error, console.out, console.err);
-        return status == 0 ? exit_success : exit_usage;
+        return app.exit(asked, console.out, console.err);
+    } catch (const CLI::ParseError& error) {
+        return usage_error(console, usage_line(error, app));
     }
     if (info_command->parsed())
         return info(info_options, console);

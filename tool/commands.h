@@ -2,9 +2,11 @@
 // these option records, so tests call the work directly.
 #pragma once
 
+#include "mesh/placement.h"
 #include "params/fields.h"
 
 #include <bitset>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,7 +16,7 @@ namespace shapetool {
 enum Exit_status : int {
     exit_success = 0,
     exit_usage = 1,
-    // A snippet refused, or a shape that cannot be meshed.
+    // A snippet refused, or a shape that cannot be meshed or written as asked.
     exit_bad_input = 2,
     // An output that could not be written.
     exit_output_failed = 3,
@@ -33,17 +35,26 @@ struct Parameter_flags {
 };
 
 // Where messages go: results to `out`, progress and errors to `err`.
+// Errors read "shapetool: PATH: what is wrong", one line each.
 struct Console {
     std::ostream& out;
     std::ostream& err;
     // Whether `err` is a terminal, which decides how progress shows.
     bool err_is_terminal = false;
+    // Whether standard output is a terminal, which refuses binary output.
+    bool out_is_terminal = false;
 };
 
-// The shapes a command works on: snippet files, or the flags alone.
+// The name that stands for standard input, and for standard output with -o.
+constexpr char standard_stream[] = "-";
+
+// The shapes a command works on: snippet files, folders of them, "-" for
+// standard input, or the flags alone.
 struct Shape_inputs {
     std::vector<std::string> files;
     Parameter_flags flags;
+    // Leaves out the line per file; errors still show.
+    bool quiet = false;
 };
 
 struct Info_options {
@@ -54,17 +65,22 @@ struct Info_options {
 
 struct Export_options {
     Shape_inputs inputs;
-    // One output file, its format from the extension ...
+    // One output file, its format from the extension, or "-" for standard
+    // output with --format ...
     std::string output;
-    // ... or a folder with one file per input in `format`.
+    // ... or a folder, made when missing, with one file per input in --format.
     std::string outdir;
     std::string format;
     bool raw = false;
+    // The largest side in millimetres; 0 keeps the shape's own size.
+    double fit = 0;
+    // Which way is up in the file; empty for what the format's readers assume.
+    std::optional<mesh::Up> up;
 };
 
 struct Render_options {
     Shape_inputs inputs;
-    // One PNG file, or a folder with one per input.
+    // One PNG file or "-", or a folder with one per input.
     std::string output;
     std::string outdir;
     int width = 640, height = 480;
@@ -75,7 +91,6 @@ struct Render_options {
 };
 
 struct Gallery_options {
-    // Snippet files, and folders whose .bas files are taken in name order.
     Shape_inputs inputs;
     std::string output;
     // 0: about as many columns as rows.

@@ -20,8 +20,8 @@ std::string minutes_and_seconds(double seconds)
     return text;
 }
 
-Progress::Progress(std::ostream& stream, bool terminal, std::size_t total)
-    : stream_(stream), bar_(terminal && total > 1), total_(total)
+Progress::Progress(std::ostream& stream, bool terminal, std::size_t total, bool quiet)
+    : stream_(stream), bar_(terminal && total > 1), quiet_(quiet), total_(total)
 {
     if (bar_)
         draw_bar();
@@ -36,14 +36,15 @@ Progress::~Progress()
 void Progress::done(const std::string& line, bool failed)
 {
     ++finished_;
-    if (!bar_) {
-        stream_ << line << '\n' << std::flush;
-        return;
-    }
-    clear_bar();
+    if (bar_)
+        clear_bar();
     if (failed)
+        stream_ << "shapetool: " << line << '\n';
+    else if (!bar_ && !quiet_)
         stream_ << line << '\n';
-    draw_bar();
+    if (bar_)
+        draw_bar();
+    stream_ << std::flush;
 }
 
 void Progress::draw_bar()

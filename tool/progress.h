@@ -1,6 +1,6 @@
 // What a batch tells the user on standard error while it runs: a line per
 // file when the stream is a file or a pipe, a bar with the count and the
-// time left when it is a terminal.
+// time left when it is a terminal; failures always, as "shapetool: ...".
 #pragma once
 
 #include <chrono>
@@ -15,8 +15,8 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // `total` files in all; the bar shows only on a terminal and for more
-    // than one file.
-    Progress(std::ostream& stream, bool terminal, std::size_t total);
+    // than one file. `quiet` leaves out the lines of files that went well.
+    Progress(std::ostream& stream, bool terminal, std::size_t total, bool quiet = false);
     ~Progress();
 
     Progress(const Progress&) = delete;
@@ -32,6 +32,7 @@ private:
 
     std::ostream& stream_;
     bool bar_;
+    bool quiet_;
     std::size_t total_;
     std::size_t finished_ = 0;
     Clock::time_point start_ = Clock::now();

@@ -5,61 +5,110 @@
 #include "tool/progress.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <ostream>
 #include <set>
+#include <unistd.h>
 
 namespace shapetool {
 namespace {
 
-// The name a shape given by flags alone goes by in messages.
+namespace fs = std::filesystem;
+
+// What messages call standard input and a shape from the flags alone ...
+constexpr char standard_input_name[] = "standard input";
+constexpr char standard_output_name[] = "standard output";
 constexpr char flags_only_name[] = "(parameters)";
-// ... and the stem of its output in a folder.
-constexpr char flags_only_stem[] = "supershape";
+// ... and their outputs' name in a folder.
+constexpr char default_stem[] = "supershape";
+
+bool names_snippet(const fs::path& path)
+{
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".bas";
+}
 
 // Why the outputs cannot all be written: two that share a name, or one that
 // would replace an input. Empty when they can.
-std::string clashing_output(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs)
+std::string clashing_output(const std::vector<Named_shape>& shapes, const std::vector<std::string>& outputs)
 {
     std::error_code ignored;
-    const auto same_file = [&](const std::string& path) { return std::filesystem::weakly_canonical(path, ignored); };
-    std::set<std::filesystem::path> seen;
-    for (const std::string& input : inputs)
-        seen.insert(same_file(input));
+    const auto same_file = [&](const std::string& path) { return fs::weakly_canonical(path, ignored); };
+    std::set<fs::path> seen;
+    for (const Named_shape& shape : shapes)
+        if (!shape.path.empty() && shape.path != standard_stream)
+            seen.insert(same_file(shape.path));
     for (const std::string& output : outputs)
-        if (!seen.insert(same_file(output)).second)
-            return output + " would be written twice, or replace an input";
+        if (!output.empty() && output != standard_stream && !seen.insert(same_file(output)).second)
+            return output + " would be written twice, or replace an input; give each output its own name";
     return "";
 }
 
 } // namespace
 
-std::vector<Named_shape> read_shapes(const Shape_inputs& inputs)
+std::vector<Named_shape> find_shapes(const Shape_inputs& inputs)
 {
     std::vector<Named_shape> shapes;
-    if (inputs.files.empty()) {
-        Tparams params;
-        set_start_values(params);
-        inputs.flags.apply(params);
-        shapes.push_back({flags_only_name, params, {}});
-        return shapes;
-    }
-    for (const std::string& file : inputs.files) {
-        Tparams params;
-        const Status read = snippet::read_file(file, params);
-        if (read.ok())
-            inputs.flags.apply(params);
-        shapes.push_back({file, read.ok() ? std::optional(params) : std::nullopt, read});
+    if (inputs.files.empty())
+        shapes.push_back({"", flags_only_name, default_stem, {}, {}});
+    for (const std::string& input : inputs.files) {
+        std::error_code error;
+        if (input == standard_stream) {
+            shapes.push_back({input, standard_input_name, default_stem, {}, {}});
+        } else if (fs::is_directory(input, error)) {
+            std::vector<std::string> found;
+            for (const fs::directory_entry& entry : fs::directory_iterator(input, error))
+                if (names_snippet(entry.path()) && entry.is_regular_file(error))
+                    found.push_back(entry.path().string());
+            std::sort(found.begin(), found.end());
+            if (found.empty())
+                shapes.push_back({input, input, input, {}, runtime::refused(input + ": no .bas files in this folder")});
+            for (const std::string& file : found)
+                shapes.push_back({file, file, fs::path(file).stem().string(), {}, {}});
+        } else {
+            shapes.push_back({input, input, fs::path(input).stem().string(), {}, {}});
+        }
     }
     return shapes;
+}
+
+void read_shapes(std::vector<Named_shape>& shapes, const Parameter_flags& flags)
+{
+    bool standard_input_read = false;
+    for (Named_shape& shape : shapes) {
+        if (!shape.status.ok())
+            continue;
+        Tparams params;
+        if (shape.path.empty()) {
+            set_start_values(params);
+        } else if (shape.path == standard_stream) {
+            shape.status = standard_input_read ? runtime::refused("standard input: named more than once")
+                                               : snippet::read_descriptor(STDIN_FILENO, shape.name, params);
+            standard_input_read = true;
+        } else {
+            shape.status = snippet::read_file(shape.path, params);
+        }
+        if (shape.status.ok()) {
+            flags.apply(params);
+            shape.params = params;
+        }
+    }
 }
 
 Status Meshed_shape::make(const Tparams& params, Kind kind)
 {
     Status status;
     try {
-        status = kind == Kind::raw ? mesh::build_raw_grid(params, mesh_) : mesh::build_closed_mesh(params, mesh_);
+        switch (kind) {
+        case Kind::wire: status = mesh::build_wire_grid(params, mesh_); break;
+        case Kind::raw: status = mesh::build_raw_grid(params, mesh_); break;
+        case Kind::closed: status = mesh::build_closed_mesh(params, mesh_); break;
+        }
     } catch (const std::bad_alloc&) {
         mesh_ = {};
         status = runtime::refused("out of memory");
@@ -69,13 +118,33 @@ Status Meshed_shape::make(const Tparams& params, Kind kind)
     return status;
 }
 
-Status write_whole(const std::string& target, const std::function<Status(std::FILE*)>& write)
+Status write_output(const std::string& target, const std::function<Status(std::FILE*)>& write)
 {
+    const auto failed = [&target](const Status& status) {
+        const char* what = status.kind == Status::Kind::refused ? ": " : ": cannot write: ";
+        return runtime::failure(status.kind, target + what + status.message);
+    };
+    if (target == standard_stream) {
+        const Status written = write(stdout);
+        if (written.ok())
+            return written;
+        // Reported here, and not again when the program ends.
+        std::clearerr(stdout);
+        return runtime::failure(written.kind, std::string(standard_output_name) + ": cannot write: " + written.message);
+    }
     output::Atomic_file file(target);
     if (file.status().ok())
         if (const Status written = write(file.stream()); !written.ok())
-            return runtime::failure(written.kind, "cannot write " + target + ": " + written.message);
+            return failed(written);
     return file.commit();
+}
+
+int exit_status_of(const Status& status)
+{
+    if (status.ok())
+        return exit_success;
+    const bool input = status.kind == Status::Kind::refused || status.kind == Status::Kind::unreadable;
+    return input ? exit_bad_input : exit_output_failed;
 }
 
 int worse(int first, int second)
@@ -83,66 +152,70 @@ int worse(int first, int second)
     return std::max(first, second);
 }
 
-int write_each(const std::vector<Named_shape>& shapes, Meshed_shape::Kind kind,
-               const std::vector<std::string>& outputs, Console& console, const Write_output& write)
+int write_each(std::vector<Named_shape>& shapes, Meshed_shape::Kind kind, const std::vector<std::string>& outputs,
+               bool quiet, Console& console, const Write_output& write)
 {
-    Progress progress(console.err, console.err_is_terminal, shapes.size());
+    Progress progress(console.err, console.err_is_terminal && !quiet, shapes.size(), quiet);
     int status = exit_success;
     for (std::size_t i = 0; i < shapes.size(); ++i) {
-        const Named_shape& shape = shapes[i];
+        Named_shape& shape = shapes[i];
         Meshed_shape meshed;
         Status failed;
+        std::string summary;
         if (!shape.params) {
-            status = worse(status, exit_bad_input);
-            progress.done(shape.status.message, true);
+            failed = shape.status;
         } else if (!(failed = meshed.make(*shape.params, kind)).ok()) {
-            status = worse(status, exit_bad_input);
-            progress.done(shape.name + ": " + failed.message, true);
-        } else if (!(failed = write(shape, meshed, outputs[i])).ok()) {
-            status = worse(status, exit_output_failed);
-            progress.done(failed.message, true);
+            failed.message = shape.name + ": " + failed.message;
         } else {
-            progress.done(shape.name + " -> " + outputs[i] + ": " + grouped(meshed.view().triangle_count) +
-                              " triangles",
-                          false);
+            failed = write(shape, meshed, outputs[i], summary);
         }
+        status = worse(status, exit_status_of(failed));
+        const std::string& output = outputs[i] == standard_stream ? standard_output_name : outputs[i];
+        progress.done(failed.ok() ? shape.name + " -> " + output + ": " + summary : failed.message, !failed.ok());
     }
     return status;
 }
 
-int usage_error(Console& console, const std::string& message)
+void report(Console& console, const std::string& line)
 {
-    console.err << "shapetool " << message << "\nRun with --help for more information.\n";
+    console.err << "shapetool: " << line << '\n' << std::flush;
+}
+
+int usage_error(Console& console, const std::string& line)
+{
+    report(console, line);
     return exit_usage;
 }
 
-std::string output_in(const std::string& folder, const std::string& stem, const std::string& extension)
-{
-    return (std::filesystem::path(folder) / (stem + "." + extension)).string();
-}
-
-std::vector<std::string> plan_outputs(const Shape_inputs& inputs, const std::string& output,
+std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, const std::string& output,
                                       const std::string& outdir, const std::string& extension,
                                       std::string& problem)
 {
     std::vector<std::string> outputs;
-    if (inputs.files.empty() && !inputs.flags.any()) {
-        problem = "name snippet files or give parameter flags";
-    } else if (!output.empty()) {
-        if (inputs.files.size() > 1)
-            problem = "-o names one output; give several shapes --outdir";
+    if (!output.empty()) {
+        if (shapes.size() > 1)
+            problem = "-o names one output, and " + std::to_string(shapes.size()) +
+                      " shapes are given; give --outdir DIR for one output each";
         outputs.push_back(output);
     } else if (!outdir.empty()) {
-        for (const std::string& file : inputs.files)
-            outputs.push_back(output_in(outdir, std::filesystem::path(file).stem().string(), extension));
-        if (inputs.files.empty())
-            outputs.push_back(output_in(outdir, flags_only_stem, extension));
+        // A shape refused already gets no output, so that it clashes with none.
+        for (const Named_shape& shape : shapes)
+            outputs.push_back(shape.status.ok() ? (fs::path(outdir) / (shape.stem + "." + extension)).string() : "");
     } else {
-        problem = "give -o FILE, or --outdir DIR";
+        problem = "say where to write: -o FILE for one shape, or --outdir DIR for one file each";
     }
     if (problem.empty())
-        problem = clashing_output(inputs.files, outputs);
+        problem = clashing_output(shapes, outputs);
     return problem.empty() ? outputs : std::vector<std::string>{};
+}
+
+Status make_folder(const std::string& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        return runtime::failure(Status::Kind::cannot_create, folder + ": cannot create: " + error.message());
+    return {};
 }
 
 std::string grouped(std::size_t number)

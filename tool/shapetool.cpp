@@ -1,18 +1,57 @@
-// shapetool: reads snippets saved by the editor and turns them into meshes,
-// without a display.
+// shapetool: reads snippets saved by the editor and turns them into meshes
+// and pictures, without a display.
+#include "output/atomic_file.h"
 #include "tool/commands.h"
 
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <unistd.h>
 
+namespace {
+
+// Interrupted, a run removes the files it was writing and ends as the shell
+// reports a signal.
+void interrupted(int signal)
+{
+    output::remove_temporaries();
+    _exit(128 + signal);
+}
+
+void remove_temporaries_on_signals()
+{
+    struct sigaction action{};
+    action.sa_handler = interrupted;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&action.sa_mask, signal);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    shapetool::Console console{std::cout, std::cerr, isatty(STDERR_FILENO) != 0};
+    remove_temporaries_on_signals();
+    shapetool::Console console{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, isatty(STDOUT_FILENO) != 0};
+    int status = shapetool::exit_success;
     try {
-        return shapetool::run(argc, argv, console);
+        status = shapetool::run(argc, argv, console);
     } catch (const std::exception& error) {
         std::cerr << "shapetool: " << error.what() << '\n';
-        return shapetool::exit_bad_input;
+        status = shapetool::exit_bad_input;
     }
+    // What standard output could not take is lost: a failure, as for a file.
+    errno = 0;
+    std::cout.flush();
+    const int error = errno;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout) {
+        std::cerr << "shapetool: standard output: cannot write: " << std::strerror(error != 0 ? error : EIO) << '\n';
+        status = shapetool::exit_output_failed;
+    }
+    return status;
 }

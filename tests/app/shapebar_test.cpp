@@ -1,11 +1,15 @@
-// The bar's callbacks, a panel that cannot start, and a Save whose write fails.
+// The bar's callbacks, a panel that cannot start, and Saves that share a name or whose write fails.
 #include "app/save.h"
 #include "app/shapebar.h"
+#include "snippet/snippet.h"
 #include "tests/support/child_process.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sys/resource.h>
 
 TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGiven)
@@ -40,4 +44,22 @@ TEST(ShapeBar, APanelThatCannotStartOrAFileThatCannotBeWrittenEndsTheProgram)
     });
     EXPECT_EQ(save.exit_status, 3);
     EXPECT_EQ(save.standard_error, "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
+}
+
+// Saves within one second get one name from the clock: the later ones are numbered and replace nothing.
+TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFile)
+{
+    std::string folder = testing::TempDir() + "save_XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const auto contents = [&](const std::string& name) {
+        return std::string(std::istreambuf_iterator<char>(std::ifstream(folder + name).rdbuf()), {});
+    };
+    std::ofstream(folder + "/shape.bas") << "first";
+    Tparams params;
+    set_start_values(params);
+    save_me(folder + "/shape.bas", params);
+    save_me(folder + "/shape.bas", params);
+    EXPECT_EQ((std::tuple{contents("/shape.bas"), contents("/shape_2.bas"), contents("/shape_3.bas")}),
+              std::tuple("first", snippet::text(params), snippet::text(params)));
+    std::filesystem::remove_all(folder);
 }

@@ -319,12 +319,16 @@ TEST_F(EditorE2E, CloseAndExitEndWith0AndWhatCannotStartIsRefusedWithOneLine)
     std::ofstream(folder + "/bad.bas") << "x\r\n";
     const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
         {{}, 0, "Failed to initialize GLFW!\n", ""},
-        {{"bad.bas"}, 2, "", "bad.bas:1: expected \"'' =====================================...\", found \"x\"\n"},
+        {{"bad.bas"}, 2, "", "bad.bas:1: expected \"sub load_shape(byref shape as Nsupershap...\", found \"x\"\n"},
         {{"none.bas"}, 2, "", "none.bas: cannot read: No such file or directory\n"},
-        {{"bad.bas", "none.bas"}, 2, "", "usage: supershape [SNIPPET.bas]\n"},
+        {{"bad.bas", "none.bas"}, 2, "", "usage: supershape [SNIPPET.bas] (supershape --help says more)\n"},
+        {{"--version"}, 0, "supershape " SUPERSHAPE_VERSION "\n", ""},
     };
     for (const auto& [arguments, status, output, error] : cases) {
         const auto r = test_support::run_program(SUPERSHAPE_EXECUTABLE, arguments, folder);
         EXPECT_EQ(std::tie(r.exit_status, r.standard_output, r.standard_error), std::tie(status, output, error));
     }
+    // Asked for help without a display, it answers before any window would open.
+    const auto help = test_support::run_program(SUPERSHAPE_EXECUTABLE, {"--help"}, folder);
+    EXPECT_TRUE(help.exit_status == 0 && help.standard_output.rfind("Usage: supershape [SNIPPET.bas]\n", 0) == 0);
 }

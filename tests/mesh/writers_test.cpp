@@ -1,3 +1,5 @@
+// Every format read back by another library: the triangles, the colour, the name and the parameters, the normals
+// where the format has them; 3MF at extreme sizes; a full disk.
 #include "mesh/closed_mesh.h"
 #include "mesh/formats.h"
 #include "mesh/metadata.h"
@@ -5,26 +7,36 @@
 
 #include <Model/COM/NMR_DLLInterfaces.h>
 #include <assimp/Importer.hpp>
+#include <assimp/material.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
+#include <tiny_gltf.h>
 
 #include <cmath>
+#include <codecvt>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <locale>
 
 using mesh::Format;
+using mesh::Tvector3;
 
 // lib3mf's reader leaves zip entries open; libzip is the only frame the leak checker sees.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
 
 namespace {
 
-// What an outside reader found: vertices, triangles and, for 3MF, the description.
+// What an outside reader found: vertices, triangles, the colour, the object's name and the parameters it carries.
 struct Read_back {
-    std::vector<mesh::Tvector3> positions;
+    std::vector<Tvector3> positions, normals;
     std::vector<mesh::Ttriangle> triangles;
-    std::string description;
+    std::array<int, 4> colour{-1, -1, -1, -1};
+    std::string name, parameters;
+    double millimetres_per_unit = 1;
 };
+
+int byte(double fraction) { return int(std::lround(fraction * 255)); }
 
 Read_back read_with_assimp(const std::string& path)
 {
@@ -38,17 +50,28 @@ Read_back read_with_assimp(const std::string& path)
         found.positions.push_back({p.x, p.y, p.z});
     for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces))
         found.triangles.push_back({int(face.mIndices[0]), int(face.mIndices[1]), int(face.mIndices[2])});
+    aiColor4D colour;
+    float opacity = 1;
+    if (read.mColors[0])
+        colour = read.mColors[0][read.mNumVertices - 1];
+    else if (scene->mMaterials[read.mMaterialIndex]->Get(AI_MATKEY_COLOR_DIFFUSE, colour) == aiReturn_SUCCESS &&
+             scene->mMaterials[read.mMaterialIndex]->Get(AI_MATKEY_OPACITY, opacity) == aiReturn_SUCCESS)
+        colour.a = opacity;
+    else
+        return found;
+    found.colour = {byte(colour.r), byte(colour.g), byte(colour.b), byte(colour.a)};
     return found;
 }
 
 Read_back read_with_lib3mf(const std::string& path)
 {
     using namespace NMR;
-    PLib3MFModel *model = nullptr, *reader = nullptr, *objects = nullptr, *object = nullptr;
+    PLib3MFModel *model = nullptr, *reader = nullptr, *objects = nullptr, *object = nullptr, *colours = nullptr;
     BOOL more = false;
-    DWORD vertices = 0, triangles = 0;
-    char key[64] = {}, value[512] = {};
+    DWORD vertices = 0, triangles = 0, unit = 0;
+    char key[64] = {}, value[1024] = {}, name[64] = {};
     ULONG needed = 0;
+    MODELMESHCOLOR_SRGB colour{};
     lib3mf_createmodel(&model);
     lib3mf_model_queryreader(model, "3mf", &reader);
     lib3mf_reader_readfromfileutf8(reader, path.c_str());
@@ -58,67 +81,187 @@ Read_back read_with_lib3mf(const std::string& path)
     lib3mf_meshobject_getvertexcount(object, &vertices);
     lib3mf_meshobject_gettrianglecount(object, &triangles);
     // Its vertices and triangles are laid out as ours; the writer relies on it too.
-    Read_back found{std::vector<mesh::Tvector3>(vertices), std::vector<mesh::Ttriangle>(triangles), ""};
+    Read_back found;
+    found.positions.resize(vertices);
+    found.triangles.resize(triangles);
     lib3mf_meshobject_getvertices(object, reinterpret_cast<MODELMESHVERTEX*>(found.positions.data()), vertices, nullptr);
     lib3mf_meshobject_gettriangleindices(object, reinterpret_cast<MODELMESHTRIANGLE*>(found.triangles.data()),
                                          triangles, nullptr);
     lib3mf_model_getmetadatakeyutf8(model, 0, key, sizeof key, &needed);
     lib3mf_model_getmetadatavalueutf8(model, 0, value, sizeof value, &needed);
-    found.description = std::string(key) == "Description" ? value : "";
-    for (PLib3MFBase* held : {object, objects, reader, model})
+    // As lib3mf hands it over, the XML's entities not decoded: the text must be well-formed XML.
+    for (const char* at = value; *at && std::string(key) == "Description"; ++at) {
+        const char* entity = std::strchr("&<>", *at) ? "" : nullptr;
+        for (const auto& [name, c] : {std::pair{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}})
+            if (std::strncmp(at, name, std::strlen(name)) == 0)
+                entity = name, found.parameters += c;
+        if (!entity)
+            found.parameters += *at;
+        else if (*entity)
+            at += std::strlen(entity) - 1;
+        else
+            found.parameters += "(raw)";
+    }
+    lib3mf_object_getnameutf8(object, name, sizeof name, &needed);
+    found.name = name;
+    lib3mf_object_createdefaultpropertyhandler(object, &colours);
+    lib3mf_defaultpropertyhandler_getcolor(colours, 0, &colour);
+    found.colour = {colour.m_Red, colour.m_Green, colour.m_Blue, colour.m_Alpha};
+    lib3mf_model_getunit(model, &unit);
+    found.millimetres_per_unit = unit == MODELUNIT_MICROMETER ? 0.001 : unit == MODELUNIT_METER ? 1000 : 1;
+    for (PLib3MFBase* held : {colours, object, objects, reader, model})
         lib3mf_release(held);
     return found;
 }
 
+template <class T>
+std::vector<T> accessor_data(const tinygltf::Model& model, int index)
+{
+    const tinygltf::Accessor& accessor = model.accessors.at(std::size_t(index));
+    const tinygltf::BufferView& view = model.bufferViews.at(std::size_t(accessor.bufferView));
+    std::vector<T> items(accessor.count * (accessor.type == TINYGLTF_TYPE_SCALAR ? 1 : 3) * sizeof(float) / sizeof(T));
+    std::memcpy(items.data(), model.buffers[0].data.data() + view.byteOffset + accessor.byteOffset,
+                items.size() * sizeof(T));
+    return items;
+}
+
+Read_back read_with_tinygltf(const std::string& path)
+{
+    tinygltf::Model model;
+    tinygltf::TinyGLTF gltf;
+    std::string error, warning;
+    Read_back found;
+    if (!gltf.LoadBinaryFromFile(&model, &error, &warning, path) || model.meshes.size() != 1)
+        return found;
+    const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
+    found.positions = accessor_data<Tvector3>(model, primitive.attributes.at("POSITION"));
+    found.normals = accessor_data<Tvector3>(model, primitive.attributes.at("NORMAL"));
+    found.triangles = accessor_data<mesh::Ttriangle>(model, primitive.indices);
+    const std::vector<double>& factor = model.materials.at(std::size_t(primitive.material)).pbrMetallicRoughness.baseColorFactor;
+    const auto srgb = [](double c) { return c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1 / 2.4) - 0.055; };
+    found.colour = {byte(srgb(factor[0])), byte(srgb(factor[1])), byte(srgb(factor[2])), byte(factor[3])};
+    found.name = model.nodes.at(0).name + (model.materials[0].alphaMode == "BLEND" ? " blended" : "");
+    // rot_str's bytes travel as the code points of their numbers.
+    for (const char32_t c : std::wstring_convert<std::codecvt_utf8<char32_t>, char32_t>().from_bytes(
+             model.nodes[0].extras.Get("supershape").Get("rot_str").Get<std::string>()))
+        found.parameters += static_cast<char>(c);
+    return found;
+}
+
+// Each binary STL facet's normal, against the one its corners' winding gives.
+bool stl_normals_follow_the_winding(const std::string& bytes)
+{
+    std::uint32_t count = 0;
+    std::memcpy(&count, bytes.data() + 80, 4);
+    for (std::uint32_t t = 0; t < count; ++t) {
+        float f[12];
+        std::memcpy(f, bytes.data() + 84 + 50 * std::size_t(t), sizeof f);
+        const double u[3] = {f[6] - f[3], f[7] - f[4], f[8] - f[5]}, v[3] = {f[9] - f[3], f[10] - f[4], f[11] - f[5]};
+        const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        const double along = (n[0] * f[0] + n[1] * f[1] + n[2] * f[2]) / std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        if (std::fabs(along - 1) > 1e-5)
+            return false;
+    }
+    return count > 0;
+}
+
 } // namespace
 
-// Every format, closed and raw, read back by another library: each triangle's corners as written, and the
-// parameters. A full disk fails.
-TEST(MeshWriters, OutsideReadersFindTheSameTrianglesAndParameters)
+// Every format, closed and raw, as another library reads it: each triangle's corners, the colour, the object's name
+// and, for a rot_str of every printable byte, the parameters; normals that agree with the winding.
+TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFormat)
 {
     Tparams params;
     set_start_values(params);
     params.n3 = 1.7f, params.radius = 1.25f, params.scale = 0.7f, params.slices = 9, params.bands = 11;
-    // Floats that need all their digits or an exponent; a text that comment lines must not break on.
-    params.a = std::nextafter(1.0f, 2.0f), params.m = 2e-5f, params.rot_str = "rotations: \"xy\"\\\n\xe9";
-    const std::string line = R"(a=1.0000001 b=1 m=2e-05 n1=0.3 n2=1 n3=1.7 radius=1.25 slices=9 bands=11 scale=0.7 )"
-                             R"(color=255,255,64,255 rot_str="rotations: \"xy\"\\\x0a\xe9")";
-    EXPECT_EQ(mesh::parameter_text(params), line);
+    params.color[0] = 200, params.color[1] = 100, params.color[2] = 50, params.color[3] = 128;
+    // Floats that need all their digits or an exponent; text that no file's syntax may break on.
+    params.a = std::nextafter(1.0f, 2.0f), params.m = 2e-5f;
+    params.rot_str = "\t\xe9";
+    for (char c = ' '; c <= '~'; ++c)
+        params.rot_str += c;
+    const std::string line = mesh::parameter_text(params);
+    EXPECT_EQ(line, R"(a=1.0000001 b=1 m=2e-05 n1=0.3 n2=1 n3=1.7 radius=1.25 slices=9 bands=11 scale=0.7 )"
+                    R"(color=200,100,50,128 rot_str="\x09\xe9 !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTU)"
+                    R"(VWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~")");
     mesh::Triangle_mesh closed, raw_grid;
     ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok() && mesh::build_raw_grid(params, raw_grid).ok());
-    const mesh::Mesh_view raw = raw_grid.view();
     const std::pair<Format, std::string> parameters_embedded[] = {
-        {Format::stl, ""}, {Format::obj, "# supershape " + line + "\n"}, {Format::ply, "comment supershape " + line + "\n"},
-        {Format::glb, R"("n1":0.3,"n2":1.0,"n3":1.7,"radius":1.25)"}, {Format::threemf, ""}};
+        {Format::stl, ""}, {Format::obj, "# supershape " + line + "\n"}, {Format::ply, "\ncomment supershape " + line + "\n"},
+        {Format::glb, params.rot_str}, {Format::threemf, line}};
     for (const auto& [format, embedded] : parameters_embedded) {
         const std::string extension = mesh::extension_of(format), path = testing::TempDir() + "mesh." + extension;
-        EXPECT_EQ(mesh::format_for_path("out/x." + extension), format);
+        EXPECT_EQ(mesh::format_for_path("out/X." + extension), format);
         std::FILE* full = std::fopen("/dev/full", "wb");
-        EXPECT_EQ(mesh::write_mesh(format, full, closed.view(), params).message, "No space left on device") << extension;
+        EXPECT_EQ(mesh::write_mesh(format, full, {closed.view(), "x", params, ""}).message, "No space left on device");
         std::fclose(full);
         // lib3mf keeps six decimals, Assimp's OBJ reader may miss a float's last bit; the others are exact.
         const float absolute = format == Format::threemf ? 1e-6f : 0, relative = format == Format::obj ? 1e-6f : 0;
         const auto near = [=](float a, float b) { return std::fabs(a - b) <= absolute + relative * std::fabs(b); };
-        for (const mesh::Mesh_view& view : {closed.view(), raw}) {
-            SCOPED_TRACE(extension + (view.positions == raw.positions ? " raw" : " closed"));
+        for (const mesh::Mesh_view& view : {closed.view(), raw_grid.view()}) {
+            SCOPED_TRACE(extension + (view.positions == closed.positions.data() ? " closed" : " raw"));
+            const mesh::Export_mesh file{view, "star & <x>", params, "mesh.mtl"};
             std::FILE* out = std::fopen(path.c_str(), "wb");
-            ASSERT_EQ((std::pair{mesh::write_mesh(format, out, view, params).ok(), std::fclose(out)}), std::pair(true, 0));
-            const Read_back found = format == Format::threemf ? read_with_lib3mf(path) : read_with_assimp(path);
+            ASSERT_EQ((std::pair{mesh::write_mesh(format, out, file).ok(), std::fclose(out)}), std::pair(true, 0));
+            std::FILE* material = std::fopen((testing::TempDir() + "mesh.mtl").c_str(), "wb");
+            ASSERT_TRUE(mesh::write_obj_material(material, file).ok() && std::fclose(material) == 0);
+            const Read_back found = format == Format::threemf ? read_with_lib3mf(path)
+                                    : format == Format::glb   ? read_with_tinygltf(path)
+                                                              : read_with_assimp(path);
             // Assimp gives every corner of an STL or OBJ file a vertex of its own.
             const bool indexed = format != Format::stl && format != Format::obj;
             EXPECT_EQ(found.positions.size(), indexed ? view.vertex_count : 3 * view.triangle_count);
             ASSERT_EQ(found.triangles.size(), view.triangle_count);
             const std::int32_t *written = &view.triangles[0].i0, *read = &found.triangles[0].i0;
             for (std::size_t c = 0; c < 3 * view.triangle_count; ++c) {
-                const mesh::Tvector3 &want = view.positions[written[c]], &got = found.positions.at(read[c]);
+                const Tvector3 &want = view.positions[written[c]], &got = found.positions.at(read[c]);
                 ASSERT_TRUE(near(got.x, want.x) && near(got.y, want.y) && near(got.z, want.z)) << c / 3;
             }
             const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-            EXPECT_NE(bytes.find(embedded), std::string::npos);
-            EXPECT_EQ(found.description, format == Format::threemf ? line : "");
+            EXPECT_TRUE(format == Format::glb || format == Format::threemf ? found.parameters == embedded
+                                                                            : bytes.find(embedded) != std::string::npos);
+            const std::array<int, 4> colour = format == Format::stl ? std::array{-1, -1, -1, -1} : std::array{200, 100, 50, 128};
+            EXPECT_EQ(found.colour, colour);
+            EXPECT_TRUE(format != Format::stl || stl_normals_follow_the_winding(bytes));
+            EXPECT_EQ(found.name, format == Format::glb ? "star & <x> blended" : format == Format::threemf ? "star & <x>" : "");
+            // Smooth normals: unit length, and outwards wherever the surface is.
+            for (std::size_t k = 0; k < found.normals.size() && view.positions == closed.positions.data(); ++k) {
+                const Tvector3 &n = found.normals[k], &p = found.positions[k];
+                ASSERT_TRUE(std::fabs(n.x * n.x + n.y * n.y + n.z * n.z - 1) < 1e-5f && n.x * p.x + n.y * p.y + n.z * p.z > 0) << k;
+            }
         }
     }
-    EXPECT_EQ(mesh::format_for_path("X.3MF"), Format::threemf);
     for (const char* path : {"x", ".stl", "x.stl/y", "x.stp", "x."})
         EXPECT_EQ(mesh::format_for_path(path), std::nullopt) << path;
+}
+
+// 3MF holds six decimals: a tiny shape goes in microns and a huge one in metres, keeping every corner apart and
+// every triangle's area, or is refused; never written worse than it is.
+TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
+{
+    Tparams params;
+    set_start_values(params);
+    params.slices = params.bands = 200;
+    for (const float scale : {1e-3f, 1e-6f, 1e5f, 1e12f}) {
+        params.scale = scale;
+        mesh::Triangle_mesh closed;
+        ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok());
+        const std::string path = testing::TempDir() + "extreme.3mf";
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        const runtime::Status written = mesh::write_3mf(out, {closed.view(), "x", params, ""});
+        std::fclose(out);
+        if (!written.ok()) {
+            EXPECT_EQ(written.kind, runtime::Status::Kind::refused) << scale;
+            continue;
+        }
+        const Read_back found = read_with_lib3mf(path);
+        ASSERT_EQ(found.triangles.size(), closed.triangles.size());
+        for (const mesh::Ttriangle& t : found.triangles) {
+            const Tvector3 &p = found.positions[t.i0], &q = found.positions[t.i1], &r = found.positions[t.i2];
+            const double ux = q.x - p.x, uy = q.y - p.y, uz = q.z - p.z, vx = r.x - p.x, vy = r.y - p.y, vz = r.z - p.z;
+            ASSERT_NE(std::fabs(uy * vz - uz * vy) + std::fabs(uz * vx - ux * vz) + std::fabs(ux * vy - uy * vx), 0) << scale;
+        }
+        const double pole = found.positions[0].y * found.millimetres_per_unit;
+        EXPECT_NEAR(pole / closed.positions[0].y, 1, 1e-3) << scale << " kept its size";
+    }
 }

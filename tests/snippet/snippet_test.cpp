@@ -12,6 +12,7 @@
 #include <fstream>
 #include <random>
 #include <regex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -43,7 +44,7 @@ Tparams random_record(std::mt19937& random)
     return p;
 }
 
-// As another editor might leave it: fields shuffled, other blanks (or none), LF or CR LF, extra blank lines.
+// As another editor might leave it: fields shuffled, other blanks (or none), LF or CR LF, extra blank and '' lines.
 std::string relaid(const std::string& text, std::mt19937& random)
 {
     // Blanks may go before the "(" and "," of a colour's type(...), nowhere else in a value.
@@ -62,7 +63,8 @@ std::string relaid(const std::string& text, std::mt19937& random)
         const std::size_t value = assignment ? line.find_first_not_of(' ', line.find('=') + 1) : line.size();
         result += blanks(0) + std::regex_replace(line.substr(0, value), blank_run, blanks(!assignment)) +
                   std::regex_replace(line.substr(value), type_punctuation, blanks(0) + "$&") + blanks(0) +
-                  (random() % 2 ? "\r\n" : "\n") + (random() % 5 ? "" : blanks(0) + "\n");
+                  (random() % 2 ? "\r\n" : "\n") + (random() % 5 ? "" : blanks(0) + "\n") +
+                  (random() % 5 ? "" : blanks(0) + "''" + line.substr(0, random() % 9) + "\n");
     }
     return result;
 }
@@ -142,7 +144,12 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         {edit("\t\tparams.n3                 =              1\r\n", ""),
          "21: expected an assignment to params.n3, found \"delete shape\""},
         {edit("a                  =", "a                  :"), "9: expected \"=\" after \"params.a\", found \": 1\""},
-        {edit("SuperShape", "Supershape"), "2: expected \"'' SuperShape\", found \"'' Supershape\""},
+        {edit("SuperShape", "Supershape"), ""},
+        {"\xEF\xBB\xBF" + text, ""},
+        {edit("'' SuperShape", "' SuperShape"),
+         "2: expected \"sub load_shape(byref shape as Nsupershap...\", found \"' SuperShape\""},
+        {rule + "  ''\r\n\r\n", "1: expected a snippet, found only comments and blank lines"},
+        {"\xEF\xBB\xBF", "1: expected a snippet, found an empty file"},
         {edit("delete shape", "delete  shapes"), "22: expected \"delete shape\", found \"delete shapes\""},
         {text + "end sub\r\n", "32: expected the end of the file after \"end sub\", found \"end sub\""},
         {text.substr(0, text.find("\r\n\r\n\t\tdelete") + 2), "21: expected \"delete shape\", found the end of the file"},
@@ -152,7 +159,7 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         {edit("Shape", std::string(20000, 'x')), "2: expected a line of at most 16384 characters, found one of 20008"},
     };
     for (const auto& [contents, message] : cases)
-        EXPECT_EQ(parse(contents, "shapes/x.bas").status.message, "shapes/x.bas:" + message);
+        EXPECT_EQ(parse(contents, "shapes/x.bas").status.message, message.empty() ? "" : "shapes/x.bas:" + message);
 
     // Blank lines are allowed, but not megabytes of them.
     const std::string folder = testing::TempDir(), big_file = folder + "snippet_big." + std::to_string(getpid());
@@ -161,9 +168,27 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
     const std::string cut_line = std::to_string(std::count(big.begin(), big.begin() + snippet::max_file_size, '\n'));
     EXPECT_EQ(read_file_message(folder + "none.bas"), folder + "none.bas: cannot read: No such file or directory");
     EXPECT_EQ(read_file_message(folder), folder + ": expected a snippet file, found a folder");
+    EXPECT_EQ(read_file_message("/dev/zero"), "/dev/zero: expected a snippet file, found a device");
+    // Opened for reading, a FIFO without a writer waits forever: a regression times out in the child.
+    const std::string fifo = folder + "snippet_fifo." + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EXIT((alarm(10), std::fputs(read_file_message(fifo).c_str(), stderr), _exit(0)), testing::ExitedWithCode(0),
+                testing::Eq(fifo + ": expected a snippet file, found a FIFO"));
+    std::remove(fifo.c_str());
     EXPECT_EQ(read_file_message(big_file),
               big_file + ":" + cut_line + ": expected a snippet of at most 65536 bytes, found a larger file");
     std::remove(big_file.c_str());
+
+    // Standard input as shapetool passes it: a pipe, read to its end.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const std::string piped = edit("0.3", "0.5");
+    ASSERT_EQ(write(ends[1], piped.data(), piped.size()), ssize_t(piped.size()));
+    close(ends[1]);
+    Tparams params = start;
+    EXPECT_TRUE(snippet::read_descriptor(ends[0], "standard input", params).ok());
+    EXPECT_EQ(params.n1, 0.5f);
+    close(ends[0]);
 }
 
 // What Save wrote, however laid out, reads back bit for bit; mutated or cut, a record that round-trips or one line.

@@ -1,4 +1,5 @@
-// shapetool as a user runs it, without a display: exit statuses, files present or absent, and what they hold.
+// shapetool as a user runs it, without a display: exit statuses, one-line messages, files present or absent and
+// what they hold, pipes, and signals in the middle of a write.
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
@@ -7,69 +8,129 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// Status 1 for bad usage, 2 for bad inputs, which a batch goes on past, and 3 for an output that cannot be written.
-TEST(Shapetool, ExitStatusesFilesWrittenAndTheMeshInfoAndExportAgreeOn)
-{
-    // flower.bas, one_row.bas (refused by the mesh), empty.bas (refused by the reader) and an empty folder out/.
+namespace {
+
+class Shapetool : public ::testing::Test {
+protected:
     const fs::path folder = fs::temp_directory_path() / ("shapetool_test." + std::to_string(getpid()));
-    const std::shared_ptr<void> removed_at_exit(nullptr, [&](void*) { fs::remove_all(folder); });
-    fs::create_directories(folder / "out");
+    void SetUp() override { fs::create_directories(folder / "out"); }
+    void TearDown() override { fs::remove_all(folder); }
+
+    test_support::Child_result run(const Names& arguments) const
+    {
+        return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder);
+    }
+    // A shell command line in which "shapetool" is the program under test; a hang fails after 20 seconds.
+    test_support::Child_result shell(const std::string& command) const
+    {
+        const std::string line = std::regex_replace(command, std::regex("shapetool"), SHAPETOOL_EXECUTABLE);
+        return test_support::run_program("/usr/bin/timeout", {"20", "/bin/sh", "-c", line}, folder);
+    }
+    void save(const std::string& name, const Tparams& params) const
+    {
+        std::ofstream(folder / name, std::ios::binary) << snippet::text(params);
+    }
+    std::size_t files(const std::string& in) const { return std::size_t(std::distance(fs::directory_iterator(folder / in), {})); }
+};
+
+// The extents of a binary STL file's corners.
+std::array<float, 3> stl_extent(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    std::array<float, 3> low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
+    for (std::size_t at = 84 + 12; at + 36 <= bytes.size(); at += 50)
+        for (int corner = 0; corner < 9; ++corner) {
+            float value;
+            std::memcpy(&value, &bytes[at + 4 * std::size_t(corner)], 4);
+            low[corner % 3] = std::min(low[corner % 3], value);
+            high[corner % 3] = std::max(high[corner % 3], value);
+        }
+    return {high[0] - low[0], high[1] - low[1], high[2] - low[2]};
+}
+
+} // namespace
+
+// Status 1 for bad usage, 2 for bad inputs, which a batch goes on past, and 3 for an output that cannot be written;
+// every message one line, an error's "shapetool: PATH: what is wrong".
+TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
+{
     Tparams params;
     set_start_values(params);
     params.m = 6, params.n1 = 0.5f, params.slices = 30, params.bands = 40;
-    std::ofstream(folder / "flower.bas", std::ios::binary) << snippet::text(params);
+    save("flower.bas", params);
     params.slices = 1;
-    std::ofstream(folder / "one_row.bas", std::ios::binary) << snippet::text(params);
+    save("one_row.bas", params);
     std::ofstream(folder / "empty.bas");
-    const auto run = [&](const Names& args) { return test_support::run_program(SHAPETOOL_EXECUTABLE, args, folder); };
-    const auto outputs = [&] { return std::distance(fs::directory_iterator(folder / "out"), {}); };
+    ASSERT_EQ(mkfifo((folder / "fifo.bas").c_str(), 0600), 0);
 
+    Names too_large = {"gallery", "-o", "out/g.png", "--thumb", "2048x2048", "--columns", "1"};
+    too_large.insert(too_large.end(), 17, "flower.bas");
     const Names refused[] = {
-        {}, {"export", "flower.bas"}, {"export", "flower.bas", "-o", "out/x.xyz"},
+        {}, {"frobnicate"}, {"export", "flower.bas"}, {"export", "flower.bas", "-o", "out/x.xyz"},
         {"export", "flower.bas", "empty.bas", "-o", "out/x.stl"}, {"export", "flower.bas", "--outdir", "out"},
         {"export", "flower.bas", "--outdir", "out", "--format", "dwg"}, {"export", "-o", "out/x.stl"},
         {"export", "flower.bas", "flower.bas", "--outdir", "out", "--format", "stl"},
         {"export", "--slices", "0", "-o", "out/x.stl"}, {"export", "--bands", "ten", "-o", "out/x.stl"},
         {"export", "--a", "nan", "-o", "out/x.stl"}, {"export", "--m", "1e39", "-o", "out/x.stl"},
-        {"export", "--color", "255,0,256", "-o", "out/x.stl"}, {"info", "--frobnicate", "flower.bas"},
-    };
+        {"export", "--a", "", "-o", "out/x.stl"}, {"export", "--color", "1,2,3,", "-o", "out/x.stl"},
+        {"export", "--color", "255,0,256", "-o", "out/x.stl"}, {"render", "--turn", "0x1e", "-o", "out/x.png"},
+        {"export", "--fit", "0", "-o", "out/x.stl"}, {"info", "--frobnicate", "flower.bas"}, too_large};
+    const std::regex one_usage_line("shapetool: [^\n]+\n");
     for (const Names& arguments : refused) {
         const auto result = run(arguments);
-        EXPECT_TRUE(result.exit_status == 1 && result.standard_error.find("--help") != std::string::npos)
+        EXPECT_TRUE(result.exit_status == 1 && std::regex_match(result.standard_error, one_usage_line))
             << &arguments - refused << ": " << result.standard_error;
     }
-    EXPECT_EQ(outputs(), 0);
+    EXPECT_EQ(files("out"), 0u);
     for (const Names& asked : {Names{"--version"}, {"--help"}, {"info", "--help"}, {"export", "--help"}}) {
         const auto result = run(asked);
-        EXPECT_TRUE(result.exit_status == 0 && !result.standard_output.empty()) << asked.back();
+        EXPECT_TRUE(result.exit_status == 0 && result.standard_output.find(asked[0] == "--version" ? "shapetool 1." :
+                                                                           "Exit statuses") != std::string::npos)
+            << asked.back() << result.standard_output;
     }
 
-    const auto batch =
-        run({"export", "empty.bas", "flower.bas", "missing.bas", "one_row.bas", "--outdir", "out", "--format", "ply"});
-    EXPECT_TRUE(batch.exit_status == 2 && outputs() == 1 && fs::exists(folder / "out/flower.ply"));
-    // Not a terminal: one line per file, in order, each naming its file.
-    const std::regex lines("empty.bas:1: .*\nflower.bas -> out/flower.ply.*\n"
-                           "missing.bas: .*\none_row.bas: cannot mesh.*\n");
+    // A batch goes on past each bad input, a FIFO too, and makes the folder it writes into.
+    const auto batch = shell("shapetool export empty.bas flower.bas missing.bas one_row.bas fifo.bas --outdir "
+                             "out/deep/er --format ply");
+    EXPECT_TRUE(batch.exit_status == 2 && files("out/deep/er") == 1 && fs::exists(folder / "out/deep/er/flower.ply"));
+    const std::regex lines("shapetool: empty.bas:1: .*\nflower.bas -> out/deep/er/flower.ply: 2,320 triangles\n"
+                           "shapetool: missing.bas: cannot read: .*\nshapetool: one_row.bas: cannot mesh: .*\n"
+                           "shapetool: fifo.bas: expected a snippet file, found a FIFO\n");
     EXPECT_TRUE(std::regex_match(batch.standard_error, lines)) << batch.standard_error;
+    // The wire picture draws any grid the editor draws.
+    EXPECT_EQ(run({"render", "one_row.bas", "-q", "-o", "out/row.png"}).standard_error, "");
+
     std::ofstream(folder / "out/older.stl") << "older";
     fs::create_directory(folder / "out/folder.stl");
     for (const char* target : {"out/missing/x.stl", "out/folder.stl"}) {
         const auto result = run({"export", "flower.bas", "-o", target});
-        EXPECT_TRUE(result.exit_status == 3 && result.standard_error.find(target) != std::string::npos) << target;
+        EXPECT_TRUE(result.exit_status == 3 &&
+                    result.standard_error.rfind("shapetool: " + std::string(target) + ": cannot create: ", 0) == 0)
+            << result.standard_error;
     }
-    EXPECT_EQ(outputs(), 3) << "flower.ply, folder.stl and older.stl";
+    EXPECT_EQ(files("out"), 4u) << "deep, older.stl, folder.stl and row.png";
     EXPECT_TRUE(run({"export", "flower.bas", "-o", "out/older.stl"}).exit_status == 0 &&
                 fs::file_size(folder / "out/older.stl") != 5u) << "a good export replaces the older file";
+    // A gallery of nothing readable keeps the sheet that was there.
+    std::ofstream(folder / "out/g.png") << "good";
+    EXPECT_EQ(run({"gallery", "empty.bas", "-o", "out/g.png"}).exit_status, 2);
+    EXPECT_EQ(fs::file_size(folder / "out/g.png"), 4u);
 
     const auto info = run({"info", "--json", "flower.bas", "--m", "5", "--slices", "20"});
     ASSERT_EQ(info.exit_status, 0) << info.standard_error;
@@ -79,13 +140,39 @@ TEST(Shapetool, ExitStatusesFilesWrittenAndTheMeshInfoAndExportAgreeOn)
     // Two poles, the other rows with their seam welded.
     EXPECT_TRUE(report.size() == 1 && flower["closed"] && flower["volume"] > 0.0 && flower["vertices"] == 2 + 19 * 40)
         << report;
-    ASSERT_EQ(run({"export", "flower.bas", "--m", "5", "--slices", "20", "-o", "out/f.stl"}).exit_status, 0);
+    // Sized for a slicer and standing on Z there: the editor's Y extent is the file's Z extent.
+    ASSERT_EQ(run({"export", "flower.bas", "--m", "5", "--slices", "20", "--fit", "40", "-o", "out/f.stl"}).exit_status, 0);
     EXPECT_EQ(fs::file_size(folder / "out/f.stl"), 84 + 50 * flower["triangles"].get<std::size_t>());
+    const std::array<float, 3> size = stl_extent(folder / "out/f.stl");
+    const std::vector<double> extent = flower["extent"];
+    EXPECT_NEAR(std::max({size[0], size[1], size[2]}), 40, 1e-4);
+    EXPECT_NEAR(size[2] / size[0], extent[1] / extent[0], 1e-5);
 
-    // Flags alone start from the editor's start values.
-    const nlohmann::json defaults = nlohmann::json::parse(run({"info", "--json", "--radius", "2"}).standard_output)[0];
-    EXPECT_TRUE(defaults["parameters"]["m"] == 4.0 && defaults["parameters"]["radius"] == 2.0) << defaults;
-    EXPECT_EQ(defaults["triangles"], 2 * 8 * 7);
+    // Standard input and output; a failed write to standard output is an output failure.
+    EXPECT_EQ(shell("shapetool export - -q --format stl -o - < flower.bas > out/piped.stl").exit_status, 0);
+    EXPECT_EQ(fs::file_size(folder / "out/piped.stl"), 84 + 50 * 2320u);
+    EXPECT_EQ(shell("shapetool info flower.bas > /dev/full").exit_status, 3);
+}
+
+// Interrupted in the middle of a long write, shapetool leaves nothing behind and ends with 128 + the signal.
+TEST_F(Shapetool, AnInterruptedExportLeavesNoTemporary)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const std::string output = (folder / "out/big.3mf").string();
+            execl(SHAPETOOL_EXECUTABLE, SHAPETOOL_EXECUTABLE, "export", "--slices", "999", "--bands", "999", "-o",
+                  output.c_str(), "-q", nullptr);
+            _exit(127);
+        }
+        for (int tries = 0; files("out") == 0 && tries < 3000; ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << signal;
+        EXPECT_EQ(files("out"), 0u) << signal;
+    }
 }
 
 // On a terminal only failures stay above a bar with the count and the time left.
@@ -97,6 +184,7 @@ TEST(Progress, ATerminalGetsABarWithCountAndTimeLeftAndKeepsOnlyFailures)
     progress.done("b.bas:3: expected a number", true);
     const std::string shown = terminal.str();
     EXPECT_TRUE(shown.find("] 1/2") != shown.npos && shown.find("left") != shown.npos &&
-                shown.find("a.bas") == shown.npos && shown.find("b.bas:3: expected a number\n") != shown.npos) << shown;
+                shown.find("a.bas") == shown.npos &&
+                shown.find("shapetool: b.bas:3: expected a number\n") != shown.npos) << shown;
     EXPECT_EQ(shapetool::minutes_and_seconds(65.4), "1:05");
 }

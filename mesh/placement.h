@@ -1,0 +1,24 @@
+// How a mesh stands in a file: which axis is up and how large it is. The
+// editor's shapes stand on +Y and are about 2 units across.
+#pragma once
+
+#include "mesh/closed_mesh.h"
+
+namespace mesh {
+
+enum class Up { y, z };
+
+struct Placement {
+    Up up = Up::y;
+    // The largest side of the bounding box, in millimetres; 0 keeps the size.
+    double fit_millimetres = 0;
+};
+
+// Turns the editor's +Y into +Z when `up` is z, by (x, y, z) -> (x, -z, y):
+// a rotation, so that the surface still faces outwards. Then, with a fit,
+// scales evenly so that the bounding box's largest side is that many
+// millimetres in a file whose unit is `millimetres_per_unit`. A mesh with
+// no extent keeps its size.
+void place(Triangle_mesh& mesh, const Placement& placement, double millimetres_per_unit);
+
+} // namespace mesh

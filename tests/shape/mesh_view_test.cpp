@@ -1,0 +1,39 @@
+// Smooth normals on a mesh whose answer is known by symmetry, and the refusal of an index out of range.
+#include "shape/mesh_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using Nsupershape::Ttriangle;
+using Nsupershape::Tvector3;
+
+TEST(MeshView, SmoothNormalsFollowTheWindingAndIgnoreFlatTriangles)
+{
+    // An octahedron's corners lie on the axes: each normal is its corner's direction, reversed with the winding.
+    const std::vector<Tvector3> corners = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    std::vector<Ttriangle> faces = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4}, {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+    const auto mesh = [&](const std::vector<Ttriangle>& triangles) {
+        return Nsupershape::Mesh_view{corners.data(), corners.size(), triangles.data(), triangles.size()};
+    };
+    std::vector<Tvector3> normals(corners.size(), {NAN, NAN, NAN});
+    for (const float sign : {1, -1}) {
+        ASSERT_TRUE(Nsupershape::vertex_normals(mesh(faces), normals.data()));
+        for (std::size_t i = 0; i < normals.size(); ++i)
+            EXPECT_TRUE(std::fabs(normals[i].x - sign * corners[i].x) < 1e-6f && std::fabs(normals[i].y - sign * corners[i].y) < 1e-6f &&
+                        std::fabs(normals[i].z - sign * corners[i].z) < 1e-6f) << i;
+        for (Ttriangle& face : faces)
+            std::swap(face.i1, face.i2);
+    }
+    // A triangle without area leaves its corners without a normal.
+    ASSERT_TRUE(Nsupershape::vertex_normals(mesh({{0, 1, 1}}), normals.data()));
+    for (const Tvector3& n : normals)
+        EXPECT_TRUE(n.x == 0 && n.y == 0 && n.z == 0);
+    for (const std::int32_t bad : {-1, 6}) {
+        faces[4].i1 = bad;
+        std::vector<Tvector3> untouched(corners.size(), {7, 7, 7});
+        EXPECT_FALSE(Nsupershape::vertex_normals(mesh(faces), untouched.data()));
+        EXPECT_EQ(untouched[0].x, 7.0f);
+    }
+}
