@@ -12,6 +12,9 @@ packages=(
     xvfb xauth xdotool imagemagick
 )
 
+# The glTF validator runs on Node.js; a machine may have its own.
+command -v npm >/dev/null || packages+=(nodejs npm)
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

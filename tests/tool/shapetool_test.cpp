@@ -113,6 +113,10 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
                            "shapetool: missing.bas: cannot read: .*\nshapetool: one_row.bas: cannot mesh: .*\n"
                            "shapetool: fifo.bas: expected a snippet file, found a FIFO\n");
     EXPECT_TRUE(std::regex_match(batch.standard_error, lines)) << batch.standard_error;
+    // A folder stands for its snippets, whatever the case of their extension.
+    fs::create_directory(folder / "upper");
+    fs::copy_file(folder / "flower.bas", folder / "upper/A.BAS");
+    EXPECT_EQ(run({"info", "upper"}).standard_output.rfind("upper/A.BAS\n", 0), 0u);
     // The wire picture draws any grid the editor draws.
     EXPECT_EQ(run({"render", "one_row.bas", "-q", "-o", "out/row.png"}).standard_error, "");
 
@@ -152,6 +156,27 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_EQ(shell("shapetool export - -q --format stl -o - < flower.bas > out/piped.stl").exit_status, 0);
     EXPECT_EQ(fs::file_size(folder / "out/piped.stl"), 84 + 50 * 2320u);
     EXPECT_EQ(shell("shapetool info flower.bas > /dev/full").exit_status, 3);
+}
+
+// The Khronos glTF validator, which the test command installs, finds neither an error nor a warning in a glb of
+// any kind shapetool writes.
+TEST_F(Shapetool, EveryGlbPassesTheKhronosValidator)
+{
+    const fs::path modules = GLTF_VALIDATOR_MODULES;
+    if (!fs::exists(modules / "gltf-validator"))
+        GTEST_SKIP() << "no glTF validator in " << modules << " (scripts/test.sh installs it)";
+    const std::vector<Names> exports = {
+        {"--m", "6", "--n1", "0.5", "-o", "out/flower.glb"}, {"--raw", "--slices", "2", "-o", "out/raw.glb"},
+        {"--color", "10,200,30,100", "--up", "z", "--fit", "40", "-o", "out/clear.glb"},
+        {"--scale", "1e-6", "--slices", "99", "--bands", "3", "-o", "out/tiny.glb"}};
+    Names files = {"GLTF_VALIDATOR_MODULES=" + modules.string(), "node", TESTS_SOURCE_DIR "/tool/validate_gltf.js"};
+    for (Names arguments : exports) {
+        arguments.insert(arguments.begin(), "export");
+        ASSERT_EQ(run(arguments).exit_status, 0) << arguments.back();
+        files.push_back(arguments.back());
+    }
+    const auto validated = test_support::run_program("/usr/bin/env", files, folder);
+    EXPECT_EQ(validated.exit_status, 0) << validated.standard_output << validated.standard_error;
 }
 
 // Interrupted in the middle of a long write, shapetool leaves nothing behind and ends with 128 + the signal.

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Lets PrusaSlicer judge what shapetool writes: each example exported with
+# --fit 40 as STL and 3MF must be one manifold object 40 mm at its largest,
+# standing upright (its Z extent is the editor's Y extent), and the default
+# shape must slice into G-code. Installs prusa-slicer when it is missing.
+# Heavy (PrusaSlicer's start alone takes seconds), so it is not part of the
+# tests; prints what it checked and exits non-zero on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/build.sh >/dev/null
+if ! command -v prusa-slicer >/dev/null; then
+    as_root=()
+    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    "${as_root[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends prusa-slicer
+fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export -n DISPLAY
+
+failed=0
+for snippet in examples/*.bas; do
+    # The editor's extents: "  extent      X x Y x Z (...)".
+    read -r ex ey ez < <(build/shapetool info "$snippet" | awk '$1 == "extent" { print $2, $4, $6 }')
+    for format in stl 3mf; do
+        file="$scratch/$(basename "$snippet" .bas).$format"
+        build/shapetool export "$snippet" --fit 40 -q -o "$file"
+        info=$(prusa-slicer --info "$file" 2>&1)
+        size=$(echo "$info" | sed -n 's/^size_\([xyz]\) = \(.*\)/\2/p' | tr '\n' ' ')
+        manifold=$(echo "$info" | sed -n 's/^manifold = \(.*\)/\1/p')
+        # 40 mm at the largest, and the editor's Y extent as the Z extent.
+        verdict=$(echo "$ex $ey $ez $size" | awk '
+            function abs(v) { return v < 0 ? -v : v }
+            function max(a, b, c) { return a > b ? (a > c ? a : c) : (b > c ? b : c) }
+            { ok = abs(max($4, $5, $6) - 40) < 0.01 && abs($6 - 40 * $2 / max($1, $2, $3)) < 0.01
+              print ok ? "ok" : "WRONG" }')
+        echo "$(basename "$file"): manifold = $manifold, size = $size($verdict)"
+        [ "$manifold" = yes ] && [ "$verdict" = ok ] || failed=1
+    done
+done
+
+# The start values, given as one flag that keeps them.
+build/shapetool export --scale 1 --fit 40 -q -o "$scratch/default.stl"
+if prusa-slicer --export-gcode --raft-layers 2 --support-material --output "$scratch/default.gcode" \
+    "$scratch/default.stl" >"$scratch/slice.log" 2>&1; then
+    echo "default.stl at --fit 40: sliced, $(grep -c '^G1' "$scratch/default.gcode") moves"
+else
+    cat "$scratch/slice.log"
+    failed=1
+fi
+exit $failed
