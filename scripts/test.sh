@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit tests, the unit tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, the off-screen tests
-# with no display at all, and the GL and end-to-end tests on a virtual
-# display. Exits non-zero when anything fails.
+# with no display at all, and the GL, end-to-end and package tests (the
+# Debian package built, judged and run unpacked) on a virtual display. Exits
+# non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -23,7 +24,7 @@ trap 'kill "$sanitized_build" 2>/dev/null || true' EXIT
 (cd build && ctest -L unit --no-tests=error --output-on-failure -j "$jobs")
 (cd build && env -u DISPLAY ctest -L offscreen --no-tests=error --output-on-failure -j "$jobs")
 # One program at a time on the display: the end-to-end tests move the focus.
-(cd build && ../scripts/virtual_display.sh ctest -L "gl|e2e" --no-tests=error --output-on-failure)
+(cd build && ../scripts/virtual_display.sh ctest -L "gl|e2e|package" --no-tests=error --output-on-failure)
 
 if ! wait "$sanitized_build"; then
     cat build-sanitize/build.log
