@@ -28,6 +28,11 @@ cp "$source/examples/star.bas" star.bas
 env -u DISPLAY shapetool render star.bas -q -o star.png --size 64x48
 [ "$(identify -format %wx%h star.png)" = 64x48 ] || fail "shapetool render"
 
+# Completion reads each command's flags from its help.
+completed=$(bash -c 'source "$1"; COMP_WORDS=(shapetool export --fo); COMP_CWORD=2; _shapetool; echo "${COMPREPLY[@]}"' \
+    - "$share/bash-completion/completions/shapetool" 2>/dev/null)
+[ "$completed" = --format ] || fail "bash completion gave \"$completed\""
+
 # Saved shapes are known by their content; a BASIC file that ends in .bas is not one.
 update-mime-database "$share/mime"
 printf '10 PRINT "HELLO"\n' >hello.bas
