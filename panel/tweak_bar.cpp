@@ -13,8 +13,6 @@
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
 
-#include <vector>
-
 int TwInit(ETwGraphAPI graph_api, void*)
 {
     if (panel::registry_open())
@@ -23,16 +21,8 @@ int TwInit(ETwGraphAPI graph_api, void*)
         return panel::fail("only OpenGL is supported");
     if (glGetString(GL_VERSION) == nullptr)
         return panel::fail("no current OpenGL context");
-    IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    // Nothing is written to the user's folder.
-    io.IniFilename = nullptr;
-    io.LogFilename = nullptr;
-    ImGui::StyleColorsDark();
-    panel::start_input();
+    panel::start_imgui();
     ImGui_ImplOpenGL2_Init();
-    panel::open_registry();
     return 1;
 }
 
@@ -41,8 +31,7 @@ int TwTerminate()
     if (!panel::registry_open())
         return panel::fail("the panel library is not started");
     ImGui_ImplOpenGL2_Shutdown();
-    ImGui::DestroyContext();
-    panel::close_registry();
+    panel::stop_imgui();
     return 1;
 }
 
@@ -60,14 +49,8 @@ int TwDraw()
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
 
-    // ImGui takes input only before the frame starts.
-    const std::vector<int> pressed_keys = panel::feed_frame();
     ImGui_ImplOpenGL2_NewFrame();
-    ImGui::NewFrame();
-    panel::press_shortcuts(pressed_keys);
-    for (const auto& bar : panel::bars())
-        panel::run_bar(*bar);
-    ImGui::Render();
+    panel::run_frame();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 
     glPopClientAttrib();

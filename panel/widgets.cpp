@@ -1,5 +1,6 @@
 #include "panel/widgets.h"
 
+#include "panel/imgui_input.h"
 #include "panel/registry.h"
 
 #include <imgui.h>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace panel {
 namespace {
@@ -102,8 +104,7 @@ const Entry* button_with_shortcut(int key)
     return nullptr;
 }
 
-} // namespace
-
+// Runs `bar` as an ImGui window for this frame.
 void run_bar(const TwBar& bar)
 {
     ImGui::SetNextWindowPos(ImVec2(bar_margin + 24.0f * bar.index, bar_margin + 24.0f * bar.index),
@@ -147,6 +148,9 @@ void run_bar(const TwBar& bar)
     ImGui::End();
 }
 
+// Each key press presses the button it is the shortcut of, unless the last
+// frame had a field being typed into. Call it after ImGui::NewFrame, which
+// tells that.
 void press_shortcuts(const std::vector<int>& keys)
 {
     if (ImGui::GetIO().WantTextInput)
@@ -154,6 +158,38 @@ void press_shortcuts(const std::vector<int>& keys)
     for (int key : keys)
         if (const Entry* button = button_with_shortcut(key))
             button->callback(button->client_data);
+}
+
+} // namespace
+
+void start_imgui()
+{
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    // Nothing is written to the user's folder.
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    ImGui::StyleColorsDark();
+    start_input();
+    open_registry();
+}
+
+void stop_imgui()
+{
+    ImGui::DestroyContext();
+    close_registry();
+}
+
+void run_frame()
+{
+    // ImGui takes input only before the frame starts.
+    const std::vector<int> pressed_keys = feed_frame();
+    ImGui::NewFrame();
+    press_shortcuts(pressed_keys);
+    for (const auto& bar : bars())
+        run_bar(*bar);
+    ImGui::Render();
 }
 
 } // namespace panel

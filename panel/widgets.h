@@ -1,20 +1,20 @@
-// The bars as Dear ImGui widgets, run once a frame between ImGui's NewFrame
-// and Render: edits land in the bound variables, buttons call their
-// callbacks. No GL.
+// The bars as Dear ImGui widgets, run once a frame: edits land in the bound
+// variables, buttons call their callbacks. No GL: a back end draws what a
+// frame leaves in ImGui's draw data.
 #pragma once
 
 #include "panel/entry.h"
 
-#include <vector>
-
 namespace panel {
 
-// Runs `bar` as an ImGui window for this frame.
-void run_bar(const TwBar& bar);
+// A Dear ImGui context for the bars, writing nothing to the user's folder,
+// taking recorded input, with the registry open; and its end, which drops
+// every bar.
+void start_imgui();
+void stop_imgui();
 
-// Each key press presses the button it is the shortcut of, unless the last
-// frame had a field being typed into. Call it after ImGui::NewFrame, which
-// tells that.
-void press_shortcuts(const std::vector<int>& keys);
+// One frame: the recorded input this frame takes handed to ImGui before it
+// starts, the shortcuts pressed, every bar run, and the draw data made.
+void run_frame();
 
 } // namespace panel

@@ -220,7 +220,7 @@ std::string usage_line(const CLI::ParseError& error, const CLI::App& app)
 
 } // namespace
 
-int run(int argc, const char* const argv[], Console& console)
+std::optional<int> parse_command_line(int argc, const char* const argv[], Command_line& line, Console& console)
 {
     if (argc < 2)
         return usage_error(console, "name a command: info, export, render or gallery (shapetool --help says what "
@@ -238,7 +238,7 @@ int run(int argc, const char* const argv[], Console& console)
     app.footer(parameters_help());
     const std::string inputs_help = "snippet files saved by the editor, folders of them, or - for standard input";
 
-    Info_options info_options;
+    Info_options& info_options = line.info;
     CLI::App* info_command = app.add_subcommand("info", "Print each shape's parameters and its mesh: counts, "
                                                         "bounding box, extent, closedness, area and volume.");
     add_shape_inputs(*info_command, info_options.inputs, inputs_help);
@@ -246,7 +246,7 @@ int run(int argc, const char* const argv[], Console& console)
     info_command->add_flag("--raw", info_options.raw, "measure the editor's own grid instead of the closed mesh");
     info_command->footer(std::string("Example: shapetool info shapes --json\n") + statuses_help);
 
-    Export_options export_options;
+    Export_options& export_options = line.export_options;
     CLI::App* export_command = app.add_subcommand(
         "export", "Write each shape as a closed, printable mesh: stl (binary), obj (with a .mtl file for its colour), "
                   "ply (binary), glb or 3mf. One unit is a millimetre in STL, OBJ, PLY and 3MF and a metre in glb; "
@@ -283,7 +283,7 @@ int run(int argc, const char* const argv[], Console& console)
                            "  shapetool export - --format stl -o - < star.bas > star.stl\n") +
                            statuses_help);
 
-    Render_options render_options;
+    Render_options& render_options = line.render;
     CLI::App* render_command = app.add_subcommand(
         "render", "Draw each shape as the editor does, in its colour on black, into a PNG file.");
     add_shape_inputs(*render_command, render_options.inputs, inputs_help);
@@ -300,7 +300,7 @@ int run(int argc, const char* const argv[], Console& console)
                            "  shapetool render shapes --outdir pictures --solid --turn 30\n") +
                            statuses_help);
 
-    Gallery_options gallery_options;
+    Gallery_options& gallery_options = line.gallery;
     CLI::App* gallery_command = app.add_subcommand(
         "gallery", "Draw one contact sheet: a thumbnail per snippet, each with its file name under it.");
     add_shape_inputs(*gallery_command, gallery_options.inputs, inputs_help);
@@ -326,13 +326,30 @@ int run(int argc, const char* const argv[], Console& console)
     } catch (const CLI::ParseError& error) {
         return usage_error(console, usage_line(error, app));
     }
-    if (info_command->parsed())
-        return info(info_options, console);
-    if (render_command->parsed())
-        return render(render_options, console);
-    if (gallery_command->parsed())
-        return gallery(gallery_options, console);
-    return export_meshes(export_options, console);
+    line.command = info_command->parsed()      ? Command_line::Command::info
+                   : render_command->parsed()  ? Command_line::Command::render
+                   : gallery_command->parsed() ? Command_line::Command::gallery
+                                               : Command_line::Command::export_meshes;
+    return std::nullopt;
+}
+
+int run(const Command_line& line, Console& console)
+{
+    switch (line.command) {
+    case Command_line::Command::info: return info(line.info, console);
+    case Command_line::Command::export_meshes: return export_meshes(line.export_options, console);
+    case Command_line::Command::render: return render(line.render, console);
+    case Command_line::Command::gallery: return gallery(line.gallery, console);
+    }
+    return exit_usage;
+}
+
+int run(int argc, const char* const argv[], Console& console)
+{
+    Command_line line;
+    if (const std::optional<int> done = parse_command_line(argc, argv, line, console))
+        return *done;
+    return run(line, console);
 }
 
 } // namespace shapetool

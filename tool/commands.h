@@ -105,6 +105,25 @@ int export_meshes(const Export_options& options, Console& console);
 int render(const Render_options& options, Console& console);
 int gallery(const Gallery_options& options, Console& console);
 
+// A command line, read.
+struct Command_line {
+    enum class Command { info, export_meshes, render, gallery };
+    Command command = Command::info;
+    Info_options info;
+    Export_options export_options;
+    Render_options render;
+    Gallery_options gallery;
+};
+
+// Reads `argv` into `line` and touches nothing but `console`: no file is
+// opened. Returns the exit status when there is nothing left to run (help,
+// the version, or a usage error in one line); nothing when `line` holds a
+// command whose every value is within the limits --help gives.
+std::optional<int> parse_command_line(int argc, const char* const argv[], Command_line& line, Console& console);
+
+// Runs the command `line` holds.
+int run(const Command_line& line, Console& console);
+
 // Parses `argv` and runs the command it names.
 int run(int argc, const char* const argv[], Console& console);
 

@@ -178,7 +178,7 @@ int write_each(std::vector<Named_shape>& shapes, Meshed_shape::Kind kind, const 
 
 void report(Console& console, const std::string& line)
 {
-    console.err << "shapetool: " << line << '\n' << std::flush;
+    console.err << "shapetool: " << one_line(line) << '\n' << std::flush;
 }
 
 int usage_error(Console& console, const std::string& line)

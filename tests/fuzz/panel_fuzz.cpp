@@ -1,0 +1,76 @@
+// Any sequence of key, character, button, motion, wheel and size events, in
+// frames of any length, through the panel with the editor's bar: no
+// assertion of Dear ImGui fires and every bound value stays in its range.
+// Dear ImGui's core needs no GL, so the frames run without a window.
+//
+// The input is a list of events of six bytes: a kind, a 32-bit value and a
+// byte (an action, or a second value).
+#include "app/shapebar.h"
+#include "panel/entry.h"
+#include "panel/imgui_input.h"
+#include "panel/widgets.h"
+#include "params/Tparams.h"
+#include "tests/fuzz/fuzz_check.h"
+
+#include <imgui.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+void no_save(void*) {}
+
+void check_ranges(const Tparams& p)
+{
+    const float ranges[][3] = {
+        {p.a, -999, 999},   {p.b, -999, 999},        {p.m, -999, 999},          {p.n1, -999, 999},
+        {p.n2, -999, 999},  {p.n3, -999, 999},       {p.radius, -999, 999},     {float(p.slices), 1, 999},
+        {float(p.bands), 1, 999}, {p.scale, 0.01f, 99}, {p.xrot, -3600, 3600}, {p.yrot, -3600, 3600},
+        {p.zrot, -3600, 3600}, {p.tx, -100, 100},    {p.ty, -100, 100},         {p.tz, -100, 100}};
+    for (const auto& [value, low, high] : ranges)
+        FUZZ_REQUIRE(value >= low && value <= high);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Tparams params;
+    set_start_values(params);
+    panel::start_imgui();
+    // What a back end would do first: the font's pixels made.
+    unsigned char* pixels = nullptr;
+    int width = 0, height = 0;
+    ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+    TwBar* bar = TwNewBar("Supershape");
+    init_shapebar(bar, params);
+    // Save writes files; everything else only leaves requests.
+    for (panel::Entry& entry : bar->entries)
+        if (entry.name == "Save")
+            entry.callback = no_save;
+    TwWindowSize(640, 480);
+
+    for (std::size_t at = 0; at + 6 <= size; at += 6) {
+        std::int32_t value;
+        std::memcpy(&value, data + at + 1, sizeof value);
+        const int extra = data[at + 5];
+        switch (data[at] % 8) {
+        case 0: TwEventKeyGLFW(value, extra % 3); break;
+        case 1: TwEventMouseButtonGLFW(value, extra % 3); break;
+        case 2: TwMouseMotion(static_cast<std::int16_t>(value), static_cast<std::int16_t>(value >> 16)); break;
+        case 3: TwMouseWheel(value); break;
+        case 4: TwEventCharGLFW(value, extra % 2); break;
+        case 5: TwWindowSize(static_cast<std::int16_t>(value), extra * 4); break;
+        default:
+            for (int frame = 0; frame <= extra % 4; ++frame) {
+                panel::run_frame();
+                check_ranges(params);
+            }
+        }
+    }
+    panel::run_frame();
+    check_ranges(params);
+    panel::stop_imgui();
+    return 0;
+}
