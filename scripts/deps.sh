@@ -11,6 +11,7 @@ packages=(
     libegl-dev libegl-mesa0 libstb-dev
     xvfb xauth xdotool imagemagick
     help2man dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
+    clang libclang-rt-14-dev
 )
 
 # The glTF validator runs on Node.js; a machine may have its own.

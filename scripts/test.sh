@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit tests, the unit tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, the off-screen tests
-# with no display at all, and the GL, end-to-end and package tests (the
-# Debian package built, judged and run unpacked) on a virtual display. Exits
-# non-zero when anything fails.
+# with no display at all, the GL, end-to-end and package tests (the Debian
+# package built, judged and run unpacked) on a virtual display, and the fuzz
+# targets over their corpora and for a bounded time. Exits non-zero when
+# anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -14,10 +15,12 @@ scripts/build.sh -DSUPERSHAPE_WERROR=ON
 validator=build-tools/gltf-validator
 [ -d "$validator/node_modules/gltf-validator" ] || npm install --silent --no-audit --no-fund --prefix "$validator" gltf-validator@2.0.0-dev.3.10
 
-# The sanitized build compiles in the background, at low priority, while the
-# tests of the first build run: the display tests mostly wait on the editor.
+# The sanitized build and the fuzz targets compile in the background, at low
+# priority, while the tests of the first build run: the display tests mostly
+# wait on the editor.
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSUPERSHAPE_SANITIZE=ON -DSUPERSHAPE_WERROR=ON >/dev/null
-nice -n 19 cmake --build build-sanitize -j "$jobs" --target unit_tests >build-sanitize/build.log 2>&1 &
+(nice -n 19 cmake --build build-sanitize -j "$jobs" --target unit_tests >build-sanitize/build.log 2>&1 &&
+    nice -n 19 scripts/fuzz.sh --build) &
 sanitized_build=$!
 trap 'kill "$sanitized_build" 2>/dev/null || true' EXIT
 
@@ -31,4 +34,6 @@ if ! wait "$sanitized_build"; then
     exit 1
 fi
 (cd build-sanitize && ctest -L unit --no-tests=error --output-on-failure -j "$jobs")
+# Every corpus replayed, then each fuzz target for half a minute from a fixed seed.
+scripts/fuzz.sh --ci
 echo "All tests passed."

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The fuzz targets (tests/fuzz/), built with clang in build-fuzz/ with
+# libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.
+#
+#   scripts/fuzz.sh TARGET [SECONDS]  fuzz TARGET (snippet, command_line, mesh
+#                                     or panel) for SECONDS (default 600) from
+#                                     its corpus, tests/fuzz/corpus/TARGET;
+#                                     inputs that reach new paths go to
+#                                     build-fuzz/found/TARGET, a failing one to
+#                                     build-fuzz/crashes/
+#   scripts/fuzz.sh --ci [SECONDS]    replay every corpus, then fuzz each
+#                                     target SECONDS (default 30) from a fixed
+#                                     seed: what the test command runs
+#   scripts/fuzz.sh --build           only build the targets
+#
+# A kept input joins the corpus with the target's -merge=1 (see README).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# Absolute paths: a target may run in a folder of its own.
+root=$PWD
+targets=(snippet command_line mesh panel)
+
+build() {
+    scripts/deps.sh
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUPERSHAPE_FUZZ=ON >/dev/null
+    cmake --build build-fuzz -j "$(nproc)" --target fuzz_targets >build-fuzz/build.log 2>&1 || {
+        cat build-fuzz/build.log
+        exit 1
+    }
+}
+
+# libFuzzer's options for a target: the longest input worth trying, a
+# dictionary where the input has a grammar, and limits that make a hang or a
+# leak of memory a failure.
+options() {
+    local target=$1
+    declare -A longest=([snippet]=8192 [command_line]=512 [mesh]=512 [panel]=4096)
+    echo "-max_len=${longest[$target]} -timeout=10 -rss_limit_mb=2048"
+    [ -f "tests/fuzz/$target.dict" ] && echo "-dict=$root/tests/fuzz/$target.dict"
+    return 0
+}
+
+run() {
+    local target=$1
+    shift
+    # shellcheck disable=SC2046 # the options are separate words
+    env -u DISPLAY "build-fuzz/tests/fuzz/${target}_fuzz" $(options "$target") "$@"
+}
+
+fuzz() {
+    local target=$1 seconds=$2
+    shift 2
+    mkdir -p "build-fuzz/found/$target" build-fuzz/crashes
+    run "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$root/build-fuzz/crashes/$target-" \
+        "$@" "$root/build-fuzz/found/$target" "$root/tests/fuzz/corpus/$target"
+}
+
+case ${1:-} in
+--build)
+    build
+    ;;
+--ci)
+    build
+    for target in "${targets[@]}"; do
+        run "$target" "$root/tests/fuzz/corpus/$target"/* >"build-fuzz/$target.replay.log" 2>&1 || {
+            cat "build-fuzz/$target.replay.log"
+            echo "$target: a corpus input fails"
+            exit 1
+        }
+    done
+    echo "Every corpus input passes."
+    for target in "${targets[@]}"; do
+        fuzz "$target" "${2:-30}" -seed=1 >"build-fuzz/$target.fuzz.log" 2>&1 || {
+            tail -n 40 "build-fuzz/$target.fuzz.log"
+            echo "$target: fuzzing found a failing input (build-fuzz/crashes/)"
+            exit 1
+        }
+        echo "$target: $(grep -E '^Done|stat::number_of_executed_units' "build-fuzz/$target.fuzz.log" | tr '\n' ' ')"
+    done
+    ;;
+snippet | command_line | mesh | panel)
+    build
+    fuzz "$1" "${2:-600}"
+    ;;
+*)
+    sed -n '2,18p' "$0"
+    exit 1
+    ;;
+esac
