@@ -157,7 +157,12 @@ int export_meshes(const Export_options& options, Console& console)
     return write_each(shapes, kind, outputs, options.inputs.quiet, console,
                       [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, std::string& summary) {
                           mesh::place(meshed.mesh(), placement, mesh::millimetres_per_unit(*format));
-                          mesh::Export_mesh file{meshed.view(), shape.stem, *shape.params, ""};
+                          // A shape without a file of its own is named after its output.
+                          const bool unnamed = shape.path.empty() || shape.path == standard_stream;
+                          const std::string name = unnamed && output != standard_stream
+                                                       ? std::filesystem::path(output).stem().string()
+                                                       : shape.stem;
+                          mesh::Export_mesh file{meshed.view(), name, *shape.params, ""};
                           summary = grouped(file.mesh.triangle_count) + " triangles";
                           if (*format == mesh::Format::obj && !to_standard_output)
                               return write_obj_with_material(output, file);
