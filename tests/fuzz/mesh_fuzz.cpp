@@ -16,11 +16,14 @@
 #include <Model/COM/NMR_DLLInterfaces.h>
 #include <tiny_gltf.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
@@ -165,6 +168,8 @@ void check_glb(const std::string& bytes, const mesh::Mesh_view& mesh, const Tpar
     FUZZ_REQUIRE(same_parameters(read, params));
 }
 
+constexpr std::pair<std::string_view, char> entities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
+
 void check_3mf(const std::string& bytes, const mesh::Mesh_view& mesh, const Tparams& params)
 {
     using namespace NMR;
@@ -187,10 +192,14 @@ void check_3mf(const std::string& bytes, const mesh::Mesh_view& mesh, const Tpar
         lib3mf_release(held);
     FUZZ_REQUIRE(vertices == mesh.vertex_count && triangles == mesh.triangle_count);
     // lib3mf hands the text over with the XML's entities as they stand.
-    std::string text = description.data();
-    for (const auto& [entity, c] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
-        for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
-            text.replace(at, std::strlen(entity), c);
+    // One pass, left to right: "&amp;lt;" stands for "&lt;".
+    std::string text;
+    for (std::string_view rest = description.data(); !rest.empty();) {
+        const auto entity = std::find_if(std::begin(entities), std::end(entities),
+                                         [&](const auto& e) { return rest.substr(0, e.first.size()) == e.first; });
+        text += entity == std::end(entities) ? rest.front() : entity->second;
+        rest.remove_prefix(entity == std::end(entities) ? 1 : entity->first.size());
+    }
     Tparams read;
     FUZZ_REQUIRE(read_parameter_text(text, read) && same_parameters(read, params));
 }
