@@ -11,9 +11,10 @@
 #   scripts/fuzz.sh --ci [SECONDS]    replay every corpus, then fuzz each
 #                                     target SECONDS (default 30) from a fixed
 #                                     seed: what the test command runs
+#   scripts/fuzz.sh --merge TARGET    add to the corpus the inputs in
+#                                     build-fuzz/found/TARGET that reach
+#                                     something it does not (-merge=1)
 #   scripts/fuzz.sh --build           only build the targets
-#
-# A kept input joins the corpus with the target's -merge=1 (see README).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Absolute paths: a target may run in a folder of its own.
@@ -44,7 +45,7 @@ run() {
     local target=$1
     shift
     # shellcheck disable=SC2046 # the options are separate words
-    env -u DISPLAY "build-fuzz/tests/fuzz/${target}_fuzz" $(options "$target") "$@"
+    env -u DISPLAY "$root/build-fuzz/tests/fuzz/${target}_fuzz" $(options "$target") "$@"
 }
 
 fuzz() {
@@ -78,12 +79,20 @@ case ${1:-} in
         echo "$target: $(grep -E '^Done|stat::number_of_executed_units' "build-fuzz/$target.fuzz.log" | tr '\n' ' ')"
     done
     ;;
+--merge)
+    [[ " ${targets[*]} " == *" ${2:-none} "* ]] || {
+        echo "scripts/fuzz.sh: --merge takes a target: ${targets[*]}"
+        exit 1
+    }
+    build
+    run "$2" -merge=1 "$root/tests/fuzz/corpus/$2" "$root/build-fuzz/found/$2"
+    ;;
 snippet | command_line | mesh | panel)
     build
     fuzz "$1" "${2:-600}"
     ;;
 *)
-    sed -n '2,18p' "$0"
+    sed -n '2,19p' "$0"
     exit 1
     ;;
 esac
