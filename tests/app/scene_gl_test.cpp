@@ -11,9 +11,8 @@ using SceneTest = test_support::Gl_test;
 
 TEST_F(SceneTest, ViewFollowsTheSizeWithFortyDegreesAndTheCameraAndAxesLeaveBlue)
 {
-    // From the camera at (-1, 0, 3) the origin is sqrt(10) away, in the
-    // middle; the view's top edge is 20 degrees above it, its right edge
-    // `aspect` times as far along (3, 0, 1), the camera's right.
+    // From the camera at (-1, 0, 3) the origin is sqrt(10) away, in the middle; the view's top edge is 20 degrees
+    // above it, its right edge `aspect` times as far along (3, 0, 1), the camera's right.
     const double edge = std::tan(20.0 * M_PI / 180.0);
     const GLdouble identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     for (const auto& [width, height] : {std::pair{800, 400}, std::pair{400, 400}}) {
@@ -34,15 +33,11 @@ TEST_F(SceneTest, ViewFollowsTheSizeWithFortyDegreesAndTheCameraAndAxesLeaveBlue
         EXPECT_NEAR(x, width, 1e-2);
     }
     // A minimised window has no height: the projection stays as it was.
-    GLdouble before[16], after[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, before);
+    const auto before = test_support::gl<double>({GL_PROJECTION_MATRIX}, 16);
     windowsizecb(640, 0);
-    glGetDoublev(GL_PROJECTION_MATRIX, after);
-    EXPECT_TRUE(std::equal(before, before + 16, after));
+    EXPECT_EQ(test_support::gl<double>({GL_PROJECTION_MATRIX}, 16), before);
 
     glColor3f(1, 1, 0);
     scene::draw_axes(100.0f);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_TRUE(colour[0] == 0 && colour[1] == 0 && colour[2] == 1);
+    EXPECT_EQ(test_support::gl<float>({GL_CURRENT_COLOR}, 3), (std::vector<float>{0, 0, 1}));
 }

@@ -12,7 +12,7 @@
 #include <iterator>
 #include <sys/resource.h>
 
-TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGiven)
+TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGivenAndAPanelThatCannotStartEndsTheProgram)
 {
     Tparams params;
     for (const auto button : {resetcb, quitcb, switch_xycb, switch_xzcb, switch_yzcb})
@@ -20,34 +20,15 @@ TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGiven)
     for (const std::int32_t flag : {params.do_reset, params.do_quit, params.do_swap_xy, params.do_swap_xz, params.do_swap_yz})
         EXPECT_EQ(flag, request_pending);
     EXPECT_EQ(params.auto_edit, 0);
-}
 
-TEST(ShapeBar, APanelThatCannotStartOrAFileThatCannotBeWrittenEndsTheProgram)
-{
-    const auto panel = test_support::run_in_child([] {
-        Tparams params;
-        start_panel(params);  // there is no GL context here
-    });
+    const auto panel = test_support::run_in_child([&] { start_panel(params); });  // there is no GL context here
     EXPECT_EQ(panel.exit_status, 1);
     EXPECT_EQ(panel.standard_output, "AntTweakBar initialization failed: no current OpenGL context\n");
     EXPECT_EQ(panel.standard_error, "\r\nAborting due to runtime error 1 (illegal function call) in SUPERSHAPE()\r\n\r\n");
-
-    // A file size limit fails the write itself, as a full disk does.
-    const std::string path = testing::TempDir() + "shape.bas";
-    const auto save = test_support::run_in_child([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit tiny{16, 16};
-        setrlimit(RLIMIT_FSIZE, &tiny);
-        Tparams params;
-        set_start_values(params);
-        save_me(path, params);
-    });
-    EXPECT_EQ(save.exit_status, 3);
-    EXPECT_EQ(save.standard_error, "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
 }
 
-// Saves within one second get one name from the clock: the later ones are numbered and replace nothing.
-TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFile)
+// Saves within one second share a name: later ones are numbered; a file size limit fails the write like a full disk.
+TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWhenItCannotWrite)
 {
     std::string folder = testing::TempDir() + "save_XXXXXX";
     ASSERT_NE(mkdtemp(folder.data()), nullptr);
@@ -61,5 +42,14 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFile)
     save_me(folder + "/shape.bas", params);
     EXPECT_EQ((std::tuple{contents("/shape.bas"), contents("/shape_2.bas"), contents("/shape_3.bas")}),
               std::tuple("first", snippet::text(params), snippet::text(params)));
+
+    const auto save = test_support::run_in_child([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{16, 16};
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        save_me(folder + "/small.bas", params);
+    });
+    EXPECT_EQ(save.exit_status, 3);
+    EXPECT_EQ(save.standard_error, "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
     std::filesystem::remove_all(folder);
 }
