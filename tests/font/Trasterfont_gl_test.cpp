@@ -47,8 +47,7 @@ protected:
 
 TEST_F(RasterFont, PrintDrawsExactlyTheGlyphBitmapsTenPixelsApart)
 {
-    // Names start at 1, so base 0 would make "A" call this font's "@"; bytes
-    // from 128 up would call into the neighbour's block.
+    // Names start at 1, so base 0 would make "A" call this font's "@"; bytes from 128 would call the neighbour's.
     const Trasterfont font, neighbour;
     ASSERT_EQ(std::pair(font.list_base, neighbour.list_base), std::pair(1u, 129u));
     glListBase(77);

@@ -26,9 +26,7 @@ TEST(AtomicFile, PublishesWholeOrNothingAndKeepsTheEarlierFile)
                 mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") == 0) << "needs root (CAP_SYS_ADMIN)";
     const std::string path = folder + "/shape.bas";
     const auto entries = [&] { return std::distance(fs::directory_iterator(folder), {}); };
-    const auto contents = [](const std::string& file) {
-        return std::string(std::istreambuf_iterator<char>(std::ifstream(file).rdbuf()), {});
-    };
+    const auto contents = [](const std::string& file) { return std::string(std::istreambuf_iterator<char>(std::ifstream(file).rdbuf()), {}); };
     const auto outcome = [](const output::Status& status) { return std::pair(status.kind, status.message); };
     std::ofstream(path) << "earlier";
     std::fputs("dropped", output::Atomic_file(path).stream()); // never committed
@@ -61,9 +59,7 @@ TEST(AtomicFile, PublishesWholeOrNothingAndKeepsTheEarlierFile)
     output::Atomic_file raced(folder + "/raced.bas", Publish::only_if_free);
     std::fputs("second", raced.stream());
     std::ofstream(folder + "/raced.bas") << "first";
-    const auto taken = [](const std::string& name) {
-        return std::pair(Kind::name_taken, name + ": cannot create: File exists");
-    };
+    const auto taken = [](const std::string& name) { return std::pair(Kind::name_taken, name + ": cannot create: File exists"); };
     EXPECT_EQ((std::tuple{outcome(raced.commit()), outcome(output::write_file(fresh, "second", Publish::only_if_free)),
                           contents(folder + "/raced.bas"), contents(fresh), entries()}),
               std::tuple(taken(folder + "/raced.bas"), taken(fresh), "first", "fresh", 3));

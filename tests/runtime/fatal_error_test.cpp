@@ -6,12 +6,10 @@
 
 #include <csignal>
 
-static std::string report(const std::string& middle)
-{
-    return "\r\nAborting due to runtime error " + middle + "()\r\n\r\n";
-}
+static std::string report(const std::string& middle) { return "\r\nAborting due to runtime error " + middle + "()\r\n\r\n"; }
 
-TEST(FatalErrorReport, Forms)
+// Its forms; then each way of raising it, in a child, which must end with the report's number as its status.
+TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
 {
     for (const auto& [site, expected] : std::initializer_list<std::pair<runtime::Error_site, std::string>>{
              {{"supershape"}, "1 (illegal function call) in SUPERSHAPE"},
@@ -19,11 +17,7 @@ TEST(FatalErrorReport, Forms)
              {{"m", nullptr, 7}, "8 (no priviledges) at line 7 of M"}, {{"m"}, "15 (\"quit request\" signal) in M"},
              {{"m"}, "17 (end of file) in M"}, {{"m"}, "0 in M"}, {{"m", "r"}, "18 in M::R"}})
         EXPECT_EQ(runtime::fatal_error_report(std::stoi(expected), site), report(expected));
-}
 
-// Each in a child, which must end with the report's number as its status.
-TEST(FatalError, EndsTheProcessWithTheReportAndTheNumber)
-{
     int table[3] = {1, 2, 3};
     const auto raising = [](int signal) -> std::function<void()> {
         return [signal] { runtime::install_signal_reports("supershape"), std::raise(signal); };

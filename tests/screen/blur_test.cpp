@@ -15,8 +15,7 @@ using Pixels = std::vector<std::uint32_t>;
 
 constexpr std::uint32_t untouched = 0xDEADBEEFu;
 
-// Taps lie `step` apart by index; those outside the buffer take its first or
-// last pixel. The centre's alpha is kept, the colour bytes are averaged.
+// Taps `step` apart by index, clamped to the buffer's ends; the centre's alpha is kept, the colour bytes averaged.
 std::uint32_t reference_pixel(const Pixels& source, long long centre, long long step, int radius)
 {
     std::uint32_t result = source[centre] & 0xFF000000u;

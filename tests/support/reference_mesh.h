@@ -11,8 +11,7 @@ struct Reference_grid {
     std::vector<Nsupershape::Tvector3> positions, normals;
 };
 
-// Evaluates the radius function for every vertex, with both angles advanced
-// by repeated single-precision addition, for the shape's parameters and grid.
+// The radius function at every vertex of the shape's grid, both angles advanced by single-precision addition.
 Reference_grid literal_shape(const Nsupershape::Tsupershape& shape);
 
 // Every corner of every triangle but the last five, with its colour when asked, in one GL_LINE_STRIP.

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -31,28 +30,21 @@ protected:
     void SetUp() override { fs::create_directories(folder / "out"); }
     void TearDown() override { fs::remove_all(folder); }
 
-    test_support::Child_result run(const Names& arguments) const
-    {
-        return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder);
-    }
+    auto run(const Names& arguments) const { return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder); }
     // A shell command line in which "shapetool" is the program under test; a hang fails after 20 seconds.
     test_support::Child_result shell(const std::string& command) const
     {
         const std::string line = std::regex_replace(command, std::regex("shapetool"), SHAPETOOL_EXECUTABLE);
         return test_support::run_program("/usr/bin/timeout", {"20", "/bin/sh", "-c", line}, folder);
     }
-    void save(const std::string& name, const Tparams& params) const
-    {
-        std::ofstream(folder / name, std::ios::binary) << snippet::text(params);
-    }
+    void save(const std::string& name, const Tparams& params) const { std::ofstream(folder / name) << snippet::text(params); }
     std::size_t files(const std::string& in) const { return std::size_t(std::distance(fs::directory_iterator(folder / in), {})); }
 };
 
 // The extents of a binary STL file's corners.
 std::array<float, 3> stl_extent(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
     std::array<float, 3> low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
     for (std::size_t at = 84 + 12; at + 36 <= bytes.size(); at += 50)
         for (int corner = 0; corner < 9; ++corner) {
@@ -156,8 +148,7 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_EQ(shell("shapetool info flower.bas > /dev/full").exit_status, 3);
 }
 
-// The Khronos glTF validator, which the test command installs, finds neither an error nor a warning in a glb of
-// any kind shapetool writes.
+// The Khronos glTF validator (the test command installs it) finds no error or warning in any kind of glb written.
 TEST_F(Shapetool, EveryGlbPassesTheKhronosValidator)
 {
     const fs::path modules = GLTF_VALIDATOR_MODULES;
