@@ -81,8 +81,8 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
         {"export", "--slices", "0", "-o", "out/x.stl"}, {"export", "--bands", "ten", "-o", "out/x.stl"},
         {"export", "--a", "nan", "-o", "out/x.stl"}, {"export", "--m", "1e39", "-o", "out/x.stl"},
         {"export", "--a", "", "-o", "out/x.stl"}, {"export", "--color", "1,2,3,", "-o", "out/x.stl"},
-        {"export", "--color", "255,0,256", "-o", "out/x.stl"}, {"render", "--turn", "0x1e", "-o", "out/x.png"},
-        {"export", "--fit", "0", "-o", "out/x.stl"}, {"info", "--frobnicate", "flower.bas"}, too_large};
+        {"export", "--color", "255,0,256", "-o", "out/x.stl"}, {"render", "flower.bas", "--turn", "0x1e", "-o", "out/x.png"},
+        {"export", "flower.bas", "--fit", "0", "-o", "out/x.stl"}, {"info", "--frobnicate", "flower.bas"}, too_large};
     const std::regex one_usage_line("shapetool: [^\n]+\n");
     for (const Names& arguments : refused) {
         const auto result = run(arguments);
