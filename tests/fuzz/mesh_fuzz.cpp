@@ -10,23 +10,15 @@
 #include "mesh/formats.h"
 #include "mesh/metadata.h"
 #include "mesh/statistics.h"
-#include "params/fields.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/outside_readers.h"
 
-#include <Model/COM/NMR_DLLInterfaces.h>
-#include <tiny_gltf.h>
-
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
-
-extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
 
 namespace {
 
@@ -44,48 +36,19 @@ std::string written(mesh::Format format, const mesh::Export_mesh& file, runtime:
     return text;
 }
 
-// The parameter line of an OBJ or PLY comment or of 3MF's metadata, read
-// back field by field as the table lists them; false when it does not read.
-bool read_parameter_text(std::string_view text, Tparams& params)
+// rot_str's bytes as the parameter text's escapes give them back.
+std::string rot_str_read_back(const std::string& text)
 {
-    for (const record::Field& field : record::saved_fields) {
-        const std::string name = std::string(field.name) + "=";
-        if (text.substr(0, name.size()) != name)
-            return false;
-        text.remove_prefix(name.size());
-        const std::size_t end = field.kind == record::Kind::text ? text.size() : text.find(' ');
-        std::string_view value = text.substr(0, end);
-        text.remove_prefix(std::min(text.size(), end + 1));
-        if (field.kind == record::Kind::number) {
-            if (std::from_chars(value.data(), value.data() + value.size(), params.*field.number).ptr !=
-                value.data() + value.size())
-                return false;
-        } else if (field.kind == record::Kind::count) {
-            params.*field.count = std::stoi(std::string(value));
-        } else if (field.kind == record::Kind::colour) {
-            for (int k = 0; k < 4; ++k, value.remove_prefix(std::min(value.size(), value.find(',') + 1)))
-                (params.*field.colour)[k] = static_cast<std::uint8_t>(std::stoi(std::string(value)));
-        } else {
-            if (value.size() < 2 || value.front() != '"' || value.back() != '"')
-                return false;
-            std::string& out = params.*field.text;
-            out.clear();
-            for (std::size_t k = 1; k + 1 < value.size(); ++k) {
-                if (value[k] != '\\')
-                    out += value[k];
-                else if (value[++k] == 'x')
-                    out += static_cast<char>(std::stoi(std::string(value.substr(k + 1, 2)), nullptr, 16)), k += 2;
-                else
-                    out += value[k];
-            }
-        }
+    std::string bytes;
+    for (std::size_t k = text.find(" rot_str=\"") + 10; k + 1 < text.size(); ++k) {
+        if (text[k] != '\\')
+            bytes += text[k];
+        else if (text[++k] == 'x')
+            bytes += static_cast<char>(std::stoi(text.substr(k + 1, 2), nullptr, 16)), k += 2;
+        else
+            bytes += text[k];
     }
-    return text.empty();
-}
-
-bool same_parameters(const Tparams& p, const Tparams& q)
-{
-    return mesh::parameter_text(p) == mesh::parameter_text(q) && p.rot_str == q.rot_str;
+    return bytes;
 }
 
 // The text after `key` up to the line's end.
@@ -111,8 +74,7 @@ void check_stl(const std::string& bytes, const mesh::Mesh_view& mesh)
 
 void check_obj(const std::string& bytes, const mesh::Mesh_view& mesh, const Tparams& params)
 {
-    Tparams read;
-    FUZZ_REQUIRE(read_parameter_text(line_after(bytes, "# supershape "), read) && same_parameters(read, params));
+    FUZZ_REQUIRE(line_after(bytes, "# supershape ") == mesh::parameter_text(params));
     std::size_t vertices = 0, faces = 0;
     for (std::size_t at = 0; at < bytes.size(); at = bytes.find('\n', at) + 1) {
         if (bytes.compare(at, 2, "v ") == 0) {
@@ -129,79 +91,18 @@ void check_obj(const std::string& bytes, const mesh::Mesh_view& mesh, const Tpar
 
 void check_ply(const std::string& bytes, const mesh::Mesh_view& mesh, const Tparams& params)
 {
-    Tparams read;
-    FUZZ_REQUIRE(read_parameter_text(line_after(bytes, "\ncomment supershape "), read) && same_parameters(read, params));
+    FUZZ_REQUIRE(line_after(bytes, "\ncomment supershape ") == mesh::parameter_text(params));
     FUZZ_REQUIRE(std::stoul(line_after(bytes, "\nelement vertex ")) == mesh.vertex_count);
     FUZZ_REQUIRE(std::stoul(line_after(bytes, "\nelement face ")) == mesh.triangle_count);
     const std::size_t body = bytes.find("end_header\n") + 11;
     FUZZ_REQUIRE(bytes.size() == body + 16 * mesh.vertex_count + 13 * mesh.triangle_count);
 }
 
-void check_glb(const std::string& bytes, const mesh::Mesh_view& mesh, const Tparams& params)
+// glb and 3MF as tinygltf and lib3mf read them.
+void check_outside(const test_support::Read_back& found, const mesh::Mesh_view& mesh, const Tparams& params)
 {
-    tinygltf::Model model;
-    tinygltf::TinyGLTF gltf;
-    std::string error, warning;
-    FUZZ_REQUIRE(gltf.LoadBinaryFromMemory(&model, &error, &warning, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                           unsigned(bytes.size())));
-    const tinygltf::Primitive& primitive = model.meshes.at(0).primitives.at(0);
-    FUZZ_REQUIRE(model.accessors.at(std::size_t(primitive.attributes.at("POSITION"))).count == mesh.vertex_count);
-    FUZZ_REQUIRE(model.accessors.at(std::size_t(primitive.indices)).count == 3 * mesh.triangle_count);
-    const tinygltf::Value& extras = model.nodes.at(0).extras.Get("supershape");
-    Tparams read;
-    for (const record::Field& field : record::saved_fields) {
-        const tinygltf::Value& value = extras.Get(field.name);
-        if (field.kind == record::Kind::number)
-            read.*field.number = static_cast<float>(value.GetNumberAsDouble());
-        else if (field.kind == record::Kind::count)
-            read.*field.count = value.GetNumberAsInt();
-        else if (field.kind == record::Kind::colour)
-            for (int k = 0; k < 4; ++k)
-                (read.*field.colour)[k] = static_cast<std::uint8_t>(value.Get(k).GetNumberAsInt());
-        else
-            // Each character's code point is a byte of rot_str.
-            for (std::size_t k = 0; k < value.Get<std::string>().size(); ++k) {
-                const auto byte = static_cast<unsigned char>(value.Get<std::string>()[k]);
-                read.*field.text += byte < 0x80 ? char(byte) : char((byte & 3) << 6 | (value.Get<std::string>()[++k] & 0x3f));
-            }
-    }
-    FUZZ_REQUIRE(same_parameters(read, params));
-}
-
-constexpr std::pair<std::string_view, char> entities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
-
-void check_3mf(const std::string& bytes, const mesh::Mesh_view& mesh, const Tparams& params)
-{
-    using namespace NMR;
-    PLib3MFModel *model = nullptr, *reader = nullptr, *objects = nullptr, *object = nullptr;
-    BOOL more = false;
-    DWORD vertices = 0, triangles = 0;
-    ULONG needed = 0;
-    std::vector<char> description(64 * 1024);
-    lib3mf_createmodel(&model);
-    lib3mf_model_queryreader(model, "3mf", &reader);
-    std::vector<BYTE> buffer(bytes.begin(), bytes.end());
-    FUZZ_REQUIRE(lib3mf_reader_readfrombuffer(reader, buffer.data(), buffer.size()) == LIB3MF_OK);
-    lib3mf_model_getmeshobjects(model, &objects);
-    lib3mf_resourceiterator_movenext(objects, &more);
-    lib3mf_resourceiterator_getcurrent(objects, &object);
-    lib3mf_meshobject_getvertexcount(object, &vertices);
-    lib3mf_meshobject_gettrianglecount(object, &triangles);
-    lib3mf_model_getmetadatavalueutf8(model, 0, description.data(), ULONG(description.size()), &needed);
-    for (PLib3MFBase* held : {object, objects, reader, model})
-        lib3mf_release(held);
-    FUZZ_REQUIRE(vertices == mesh.vertex_count && triangles == mesh.triangle_count);
-    // lib3mf hands the text over with the XML's entities as they stand.
-    // One pass, left to right: "&amp;lt;" stands for "&lt;".
-    std::string text;
-    for (std::string_view rest = description.data(); !rest.empty();) {
-        const auto entity = std::find_if(std::begin(entities), std::end(entities),
-                                         [&](const auto& e) { return rest.substr(0, e.first.size()) == e.first; });
-        text += entity == std::end(entities) ? rest.front() : entity->second;
-        rest.remove_prefix(entity == std::end(entities) ? 1 : entity->first.size());
-    }
-    Tparams read;
-    FUZZ_REQUIRE(read_parameter_text(text, read) && same_parameters(read, params));
+    FUZZ_REQUIRE(found.positions.size() == mesh.vertex_count && found.triangles.size() == mesh.triangle_count);
+    FUZZ_REQUIRE(found.parameters == mesh::parameter_text(params));
 }
 
 } // namespace
@@ -235,6 +136,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const mesh::Mesh_view view = closed.view();
     const mesh::Mesh_statistics statistics = mesh::measure(view);
     FUZZ_REQUIRE(statistics.closed && statistics.integrals.volume > 0);
+    // One line, in which any bytes of rot_str can be told apart: each file below carries it whole.
+    const std::string text = mesh::parameter_text(params);
+    FUZZ_REQUIRE(text.find_first_of("\r\n") == std::string::npos && text.back() == '"' &&
+                 rot_str_read_back(text) == params.rot_str);
     const mesh::Export_mesh file{view, "fuzz", params, "fuzz.mtl"};
     for (const mesh::Format format : {mesh::Format::stl, mesh::Format::obj, mesh::Format::ply, mesh::Format::glb,
                                       mesh::Format::threemf}) {
@@ -248,8 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case mesh::Format::stl: check_stl(bytes, view); break;
         case mesh::Format::obj: check_obj(bytes, view, params); break;
         case mesh::Format::ply: check_ply(bytes, view, params); break;
-        case mesh::Format::glb: check_glb(bytes, view, params); break;
-        case mesh::Format::threemf: check_3mf(bytes, view, params); break;
+        case mesh::Format::glb: check_outside(test_support::read_glb(bytes), view, params); break;
+        case mesh::Format::threemf: check_outside(test_support::read_3mf(bytes), view, params); break;
         }
     }
     return 0;

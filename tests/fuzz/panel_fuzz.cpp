@@ -21,15 +21,15 @@ namespace {
 
 void no_save(void*) {}
 
-void check_ranges(const Tparams& p)
+// Every number within the range its definition gives.
+void check_ranges(const TwBar& bar)
 {
-    const float ranges[][3] = {
-        {p.a, -999, 999},   {p.b, -999, 999},        {p.m, -999, 999},          {p.n1, -999, 999},
-        {p.n2, -999, 999},  {p.n3, -999, 999},       {p.radius, -999, 999},     {float(p.slices), 1, 999},
-        {float(p.bands), 1, 999}, {p.scale, 0.01f, 99}, {p.xrot, -3600, 3600}, {p.yrot, -3600, 3600},
-        {p.zrot, -3600, 3600}, {p.tx, -100, 100},    {p.ty, -100, 100},         {p.tz, -100, 100}};
-    for (const auto& [value, low, high] : ranges)
-        FUZZ_REQUIRE(value >= low && value <= high);
+    for (const panel::Entry& entry : panel::entries(bar))
+        if (const panel::Definition& d = entry.definition; d.min && d.max) {
+            const double value = entry.type == TW_TYPE_INT32 ? *static_cast<std::int32_t*>(entry.variable)
+                                                             : *static_cast<float*>(entry.variable);
+            FUZZ_REQUIRE(value >= *d.min && value <= *d.max);
+        }
 }
 
 } // namespace
@@ -65,12 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default:
             for (int frame = 0; frame <= extra % 4; ++frame) {
                 panel::run_frame();
-                check_ranges(params);
+                check_ranges(*bar);
             }
         }
     }
     panel::run_frame();
-    check_ranges(params);
+    check_ranges(*bar);
     panel::stop_imgui();
     return 0;
 }

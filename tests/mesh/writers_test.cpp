@@ -4,38 +4,24 @@
 #include "mesh/formats.h"
 #include "mesh/metadata.h"
 #include "params/Tparams.h"
+#include "tests/support/outside_readers.h"
 
-#include <Model/COM/NMR_DLLInterfaces.h>
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
-#include <tiny_gltf.h>
 
 #include <cmath>
-#include <codecvt>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <locale>
-#include <regex>
 
 using mesh::Format;
 using mesh::Tvector3;
 
-// lib3mf's reader leaves zip entries open; libzip is the only frame the leak checker sees.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
-
 namespace {
 
-// What an outside reader found: vertices, triangles, the colour, the object's name and the parameters it carries.
-struct Read_back {
-    std::vector<Tvector3> positions, normals;
-    std::vector<mesh::Ttriangle> triangles;
-    std::array<int, 4> colour{-1, -1, -1, -1};
-    std::string name, parameters;
-    double millimetres_per_unit = 1;
-};
+using test_support::Read_back;
 
 int byte(double fraction) { return int(std::lround(fraction * 255)); }
 
@@ -58,82 +44,6 @@ Read_back read_with_assimp(const std::string& path)
     else if (material.Get(AI_MATKEY_COLOR_DIFFUSE, c) != aiReturn_SUCCESS || material.Get(AI_MATKEY_OPACITY, c.a) != aiReturn_SUCCESS)
         return found;
     found.colour = {byte(c.r), byte(c.g), byte(c.b), byte(c.a)};
-    return found;
-}
-
-Read_back read_with_lib3mf(const std::string& path)
-{
-    using namespace NMR;
-    PLib3MFModel *model = nullptr, *reader = nullptr, *objects = nullptr, *object = nullptr, *colours = nullptr;
-    BOOL more = false;
-    DWORD vertices = 0, triangles = 0, unit = 0;
-    ULONG needed = 0;
-    char key[64] = {}, value[1024] = {}, name[64] = {};
-    MODELMESHCOLOR_SRGB colour{};
-    lib3mf_createmodel(&model);
-    lib3mf_model_queryreader(model, "3mf", &reader);
-    lib3mf_reader_readfromfileutf8(reader, path.c_str());
-    lib3mf_model_getmeshobjects(model, &objects);
-    lib3mf_resourceiterator_movenext(objects, &more);
-    lib3mf_resourceiterator_getcurrent(objects, &object);
-    lib3mf_meshobject_getvertexcount(object, &vertices);
-    lib3mf_meshobject_gettrianglecount(object, &triangles);
-    // Its vertices and triangles are laid out as ours; the writer relies on it too.
-    Read_back found;
-    found.positions.resize(vertices);
-    found.triangles.resize(triangles);
-    lib3mf_meshobject_getvertices(object, reinterpret_cast<MODELMESHVERTEX*>(found.positions.data()), vertices, nullptr);
-    lib3mf_meshobject_gettriangleindices(object, reinterpret_cast<MODELMESHTRIANGLE*>(found.triangles.data()),
-                                         triangles, nullptr);
-    lib3mf_model_getmetadatakeyutf8(model, 0, key, sizeof key, &needed);
-    lib3mf_model_getmetadatavalueutf8(model, 0, value, sizeof value, &needed);
-    // As lib3mf hands it over, the XML's entities not decoded: the text must be well-formed XML.
-    const bool well_formed = !std::regex_search(value, std::regex("[<>]|&(?!amp;|lt;|gt;)"));
-    found.parameters = std::string(key) == "Description" && well_formed ? value : "(raw)";
-    for (const auto& [entity, c] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
-        found.parameters = std::regex_replace(found.parameters, std::regex(entity), c);
-    lib3mf_object_getnameutf8(object, name, sizeof name, &needed);
-    found.name = name;
-    lib3mf_object_createdefaultpropertyhandler(object, &colours);
-    lib3mf_defaultpropertyhandler_getcolor(colours, 0, &colour);
-    found.colour = {colour.m_Red, colour.m_Green, colour.m_Blue, colour.m_Alpha};
-    lib3mf_model_getunit(model, &unit);
-    found.millimetres_per_unit = unit == MODELUNIT_MICROMETER ? 0.001 : unit == MODELUNIT_METER ? 1000 : 1;
-    for (PLib3MFBase* held : {colours, object, objects, reader, model})
-        lib3mf_release(held);
-    return found;
-}
-
-template <class T>
-std::vector<T> accessor_data(const tinygltf::Model& model, int index)
-{
-    const tinygltf::Accessor& accessor = model.accessors.at(std::size_t(index));
-    const tinygltf::BufferView& view = model.bufferViews.at(std::size_t(accessor.bufferView));
-    std::vector<T> items(accessor.count * (accessor.type == TINYGLTF_TYPE_SCALAR ? 1 : 3) * sizeof(float) / sizeof(T));
-    std::memcpy(items.data(), model.buffers[0].data.data() + view.byteOffset + accessor.byteOffset,
-                items.size() * sizeof(T));
-    return items;
-}
-
-Read_back read_with_tinygltf(const std::string& path)
-{
-    tinygltf::Model model;
-    std::string error, warning;
-    Read_back found;
-    if (!tinygltf::TinyGLTF().LoadBinaryFromFile(&model, &error, &warning, path) || model.meshes.size() != 1)
-        return found;
-    const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
-    found.positions = accessor_data<Tvector3>(model, primitive.attributes.at("POSITION"));
-    found.normals = accessor_data<Tvector3>(model, primitive.attributes.at("NORMAL"));
-    found.triangles = accessor_data<mesh::Ttriangle>(model, primitive.indices);
-    const std::vector<double>& factor = model.materials.at(std::size_t(primitive.material)).pbrMetallicRoughness.baseColorFactor;
-    const auto srgb = [](double c) { return c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1 / 2.4) - 0.055; };
-    found.colour = {byte(srgb(factor[0])), byte(srgb(factor[1])), byte(srgb(factor[2])), byte(factor[3])};
-    found.name = model.nodes.at(0).name + (model.materials[0].alphaMode == "BLEND" ? " blended" : "");
-    // rot_str's bytes travel as the code points of their numbers.
-    for (const char32_t c : std::wstring_convert<std::codecvt_utf8<char32_t>, char32_t>().from_bytes(
-             model.nodes[0].extras.Get("supershape").Get("rot_str").Get<std::string>()))
-        found.parameters += static_cast<char>(c);
     return found;
 }
 
@@ -176,7 +86,7 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
     ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok() && mesh::build_raw_grid(params, raw_grid).ok());
     const std::pair<Format, std::string> parameters_embedded[] = {
         {Format::stl, ""}, {Format::obj, "# supershape " + line + "\n"}, {Format::ply, "\ncomment supershape " + line + "\n"},
-        {Format::glb, params.rot_str}, {Format::threemf, line}};
+        {Format::glb, line}, {Format::threemf, line}};
     for (const auto& [format, embedded] : parameters_embedded) {
         const std::string extension = mesh::extension_of(format), path = testing::TempDir() + "mesh." + extension;
         EXPECT_EQ(mesh::format_for_path("out/X." + extension), format);
@@ -193,8 +103,9 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
             ASSERT_EQ((std::pair{mesh::write_mesh(format, out, file).ok(), std::fclose(out)}), std::pair(true, 0));
             std::FILE* material = std::fopen((testing::TempDir() + "mesh.mtl").c_str(), "wb");
             ASSERT_TRUE(mesh::write_obj_material(material, file).ok() && std::fclose(material) == 0);
-            const Read_back found = format == Format::threemf ? read_with_lib3mf(path)
-                                    : format == Format::glb   ? read_with_tinygltf(path)
+            const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+            const Read_back found = format == Format::threemf ? test_support::read_3mf(bytes)
+                                    : format == Format::glb   ? test_support::read_glb(bytes)
                                                               : read_with_assimp(path);
             // Assimp gives every corner of an STL or OBJ file a vertex of its own.
             const bool indexed = format != Format::stl && format != Format::obj;
@@ -205,7 +116,6 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
                 const Tvector3 &want = view.positions[written[c]], &got = found.positions.at(read[c]);
                 ASSERT_TRUE(near(got.x, want.x) && near(got.y, want.y) && near(got.z, want.z)) << c / 3;
             }
-            const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
             EXPECT_TRUE(format == Format::glb || format == Format::threemf ? found.parameters == embedded
                                                                             : bytes.find(embedded) != std::string::npos);
             EXPECT_EQ(found.colour, (format == Format::stl ? std::array{-1, -1, -1, -1} : std::array{200, 100, 50, 128}));
@@ -240,7 +150,8 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
         if (written.kind == runtime::Status::Kind::refused)
             continue;
         ASSERT_TRUE(written.ok()) << written.message;
-        const Read_back found = read_with_lib3mf(path);
+        const Read_back found = test_support::read_3mf(
+            std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}));
         ASSERT_EQ(found.triangles.size(), closed.triangles.size());
         for (const mesh::Ttriangle& t : found.triangles) {
             const Tvector3 &p = found.positions[t.i0], &q = found.positions[t.i1], &r = found.positions[t.i2];

@@ -162,42 +162,17 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
     std::remove(big_file.c_str());
 }
 
-// What Save wrote, however laid out, reads back bit for bit; mutated or cut, a record that round-trips or one line.
-TEST(SnippetReader, RoundTripsInAnyLayoutAndMutatedFilesGiveARecordOrOneLine)
+// What Save wrote, however laid out, reads back bit for bit.
+TEST(SnippetReader, RoundTripsInAnyLayout)
 {
     std::mt19937 random(11);
-    const std::string alphabet = "0123456789.-e=,()\"'\t \r\n" + std::string(1, '\0') + "\x7f\xff type params.a";
-    const std::regex message(R"(x\.bas:[0-9]+: expected [^\r\n]+, found [^\r\n]+)");
-    int accepted = 0;
     for (int round = 0; round < 3000; ++round) {
         const Tparams expected = random_record(random);
-        const std::string text = snippet::text(expected);
-        std::string file = relaid(text, random);
+        const std::string text = snippet::text(expected), file = relaid(text, random);
         const Read read = parse(file);
         ASSERT_TRUE(read.status.ok()) << read.status.message << "\n" << file;
         // Bit for bit up to the text, which the text compares.
         EXPECT_EQ(0, std::memcmp(&read.params, &expected, offsetof(Tparams, tz) + sizeof expected.tz)) << file;
         EXPECT_EQ(snippet::text(read.params), text);
-
-        for (int edits = 1 + random() % 3; edits > 0 && !file.empty(); --edits) {
-            const std::size_t at = random() % file.size();
-            const char byte = alphabet[random() % alphabet.size()];
-            switch (random() % 4) {
-            case 0: file[at] = byte; break;
-            case 1: file.erase(at, 1 + random() % 20); break;
-            case 2: file.insert(at, 1 + random() % 3, byte); break;
-            default: file.resize(at); break;
-            }
-        }
-        const Read mutated = parse(file);
-        if (!mutated.status.ok()) {
-            EXPECT_TRUE(std::regex_match(mutated.status.message, message)) << mutated.status.message;
-        } else {
-            const Read reread = parse(snippet::text(mutated.params));
-            EXPECT_EQ(reread.status.ok() ? snippet::text(reread.params) : reread.status.message,
-                      snippet::text(mutated.params));
-            ++accepted;
-        }
     }
-    EXPECT_GT(accepted, 30) << "the mutations should leave some snippets readable";
 }

@@ -1,0 +1,145 @@
+#include "tests/support/outside_readers.h"
+
+#include "mesh/metadata.h"
+#include "params/fields.h"
+
+#include <Model/COM/NMR_DLLInterfaces.h>
+#include <tiny_gltf.h>
+
+#include <cmath>
+#include <codecvt>
+#include <cstring>
+#include <locale>
+#include <regex>
+#include <string_view>
+#include <utility>
+
+// lib3mf's reader leaves zip entries open; libzip is the only frame the leak checker sees.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
+
+namespace test_support {
+
+namespace {
+
+int byte(double fraction) { return int(std::lround(fraction * 255)); }
+
+// XML's three entities, in one pass: "&amp;lt;" stands for "&lt;".
+std::string xml_decoded(std::string_view text)
+{
+    static constexpr std::pair<std::string_view, char> entities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
+    std::string decoded;
+    while (!text.empty()) {
+        std::size_t length = 1;
+        char c = text.front();
+        for (const auto& [entity, character] : entities)
+            if (text.substr(0, entity.size()) == entity)
+                length = entity.size(), c = character;
+        decoded += c;
+        text.remove_prefix(length);
+    }
+    return decoded;
+}
+
+template <class T>
+std::vector<T> accessor_data(const tinygltf::Model& model, int index)
+{
+    const tinygltf::Accessor& accessor = model.accessors.at(std::size_t(index));
+    const tinygltf::BufferView& view = model.bufferViews.at(std::size_t(accessor.bufferView));
+    std::vector<T> items(accessor.count * (accessor.type == TINYGLTF_TYPE_SCALAR ? 1 : 3) * sizeof(float) / sizeof(T));
+    std::memcpy(items.data(), model.buffers[0].data.data() + view.byteOffset + accessor.byteOffset,
+                items.size() * sizeof(T));
+    return items;
+}
+
+// The record in the node's extras: rot_str's bytes travel as the code points of their numbers.
+Tparams extras_record(const tinygltf::Value& extras)
+{
+    Tparams read;
+    for (const record::Field& field : record::saved_fields) {
+        const tinygltf::Value& value = extras.Get(field.name);
+        switch (field.kind) {
+        case record::Kind::number: read.*field.number = static_cast<float>(value.GetNumberAsDouble()); break;
+        case record::Kind::count: read.*field.count = value.GetNumberAsInt(); break;
+        case record::Kind::colour:
+            for (int k = 0; k < 4; ++k)
+                (read.*field.colour)[k] = static_cast<std::uint8_t>(value.Get(k).GetNumberAsInt());
+            break;
+        case record::Kind::text:
+            for (const char32_t c :
+                 std::wstring_convert<std::codecvt_utf8<char32_t>, char32_t>().from_bytes(value.Get<std::string>()))
+                read.*field.text += static_cast<char>(c);
+        }
+    }
+    return read;
+}
+
+} // namespace
+
+Read_back read_3mf(const std::string& bytes)
+{
+    using namespace NMR;
+    PLib3MFModel *model = nullptr, *reader = nullptr, *objects = nullptr, *object = nullptr, *colours = nullptr;
+    BOOL more = false;
+    DWORD vertices = 0, triangles = 0, unit = 0;
+    ULONG needed = 0;
+    std::vector<char> key(64), value(64 * 1024), name(1024);
+    MODELMESHCOLOR_SRGB colour{};
+    Read_back found;
+    std::vector<BYTE> buffer(bytes.begin(), bytes.end());
+    lib3mf_createmodel(&model);
+    lib3mf_model_queryreader(model, "3mf", &reader);
+    if (lib3mf_reader_readfrombuffer(reader, buffer.data(), buffer.size()) == LIB3MF_OK) {
+        lib3mf_model_getmeshobjects(model, &objects);
+        lib3mf_resourceiterator_movenext(objects, &more);
+        lib3mf_resourceiterator_getcurrent(objects, &object);
+        lib3mf_meshobject_getvertexcount(object, &vertices);
+        lib3mf_meshobject_gettrianglecount(object, &triangles);
+        // Its vertices and triangles are laid out as ours; the writer relies on it too.
+        found.positions.resize(vertices);
+        found.triangles.resize(triangles);
+        lib3mf_meshobject_getvertices(object, reinterpret_cast<MODELMESHVERTEX*>(found.positions.data()), vertices, nullptr);
+        lib3mf_meshobject_gettriangleindices(object, reinterpret_cast<MODELMESHTRIANGLE*>(found.triangles.data()),
+                                             triangles, nullptr);
+        lib3mf_model_getmetadatakeyutf8(model, 0, key.data(), ULONG(key.size()), &needed);
+        lib3mf_model_getmetadatavalueutf8(model, 0, value.data(), ULONG(value.size()), &needed);
+        // lib3mf hands the text over with its entities as they stand.
+        const bool well_formed = !std::regex_search(value.data(), std::regex("[<>]|&(?!amp;|lt;|gt;)"));
+        found.parameters = std::string(key.data()) == "Description" && well_formed ? xml_decoded(value.data()) : "(raw)";
+        lib3mf_object_getnameutf8(object, name.data(), ULONG(name.size()), &needed);
+        found.name = name.data();
+        lib3mf_object_createdefaultpropertyhandler(object, &colours);
+        lib3mf_defaultpropertyhandler_getcolor(colours, 0, &colour);
+        found.colour = {colour.m_Red, colour.m_Green, colour.m_Blue, colour.m_Alpha};
+        lib3mf_model_getunit(model, &unit);
+        found.millimetres_per_unit = unit == MODELUNIT_MICROMETER ? 0.001 : unit == MODELUNIT_METER ? 1000 : 1;
+    }
+    for (PLib3MFBase* held : {colours, object, objects, reader, model})
+        if (held)
+            lib3mf_release(held);
+    return found;
+}
+
+Read_back read_glb(const std::string& bytes)
+{
+    tinygltf::Model model;
+    std::string error, warning;
+    Read_back found;
+    if (!tinygltf::TinyGLTF().LoadBinaryFromMemory(&model, &error, &warning,
+                                                   reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                   unsigned(bytes.size())) ||
+        model.meshes.size() != 1)
+        return found;
+    const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
+    found.positions = accessor_data<mesh::Tvector3>(model, primitive.attributes.at("POSITION"));
+    found.normals = accessor_data<mesh::Tvector3>(model, primitive.attributes.at("NORMAL"));
+    found.triangles = accessor_data<mesh::Ttriangle>(model, primitive.indices);
+    const tinygltf::Material& material = model.materials.at(std::size_t(primitive.material));
+    const std::vector<double>& factor = material.pbrMetallicRoughness.baseColorFactor;
+    const auto srgb = [](double c) { return c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1 / 2.4) - 0.055; };
+    found.colour = {byte(srgb(factor[0])), byte(srgb(factor[1])), byte(srgb(factor[2])), byte(factor[3])};
+    found.name = model.nodes.at(0).name + (material.alphaMode == "BLEND" ? " blended" : "");
+    found.parameters = mesh::parameter_text(extras_record(model.nodes[0].extras.Get("supershape")));
+    return found;
+}
+
+} // namespace test_support
