@@ -1,9 +1,12 @@
-// The editor's bar on a real context: its definitions as parsed. Event sequences are the panel fuzz target's.
+// The editor's bar on a real context: its definitions as parsed, and its ranges those of the saved fields. Event
+// sequences are the panel fuzz target's.
 #include "app/save.h"
 #include "app/shapebar.h"
 #include "panel/entry.h"
+#include "params/fields.h"
 #include "tests/support/gl_fixture.h"
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -59,5 +62,13 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
         EXPECT_TRUE(entries[i].variable == variable && entries[i].callback == callback) << text;
         EXPECT_EQ(entries[i].client_data, callback ? &p : nullptr) << text;
     }
+    // The snippet, the flags and the reports take their limits from the saved fields; the panel agrees.
+    for (const record::Field& field : record::saved_fields)
+        if (field.kind == record::Kind::number || field.kind == record::Kind::count) {
+            const auto named = [&](const panel::Entry& e) { return e.name == field.name; };
+            const auto entry = std::find_if(entries.begin(), entries.end(), named);
+            ASSERT_NE(entry, entries.end()) << field.name;
+            EXPECT_TRUE(entry->definition.min == field.min && entry->definition.max == field.max) << field.name;
+        }
     TwTerminate();
 }
