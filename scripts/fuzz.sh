@@ -48,12 +48,21 @@ run() {
     env -u DISPLAY "$root/build-fuzz/tests/fuzz/${target}_fuzz" $(options "$target") "$@"
 }
 
+# The inputs a target starts from: its corpus and, for the snippet reader,
+# the example snippets, which the corpus does not copy.
+seeds() {
+    echo "$root/tests/fuzz/corpus/$1"
+    [ "$1" = snippet ] && echo "$root/examples"
+    return 0
+}
+
 fuzz() {
     local target=$1 seconds=$2
     shift 2
     mkdir -p "build-fuzz/found/$target" build-fuzz/crashes
+    # shellcheck disable=SC2046 # one word a folder
     run "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$root/build-fuzz/crashes/$target-" \
-        "$@" "$root/build-fuzz/found/$target" "$root/tests/fuzz/corpus/$target"
+        "$@" "$root/build-fuzz/found/$target" $(seeds "$target")
 }
 
 case ${1:-} in
@@ -63,7 +72,8 @@ case ${1:-} in
 --ci)
     build
     for target in "${targets[@]}"; do
-        run "$target" "$root/tests/fuzz/corpus/$target"/* >"build-fuzz/$target.replay.log" 2>&1 || {
+        # shellcheck disable=SC2046 # one word a file
+        run "$target" $(find $(seeds "$target") -type f) >"build-fuzz/$target.replay.log" 2>&1 || {
             cat "build-fuzz/$target.replay.log"
             echo "$target: a corpus input fails"
             exit 1
