@@ -59,6 +59,11 @@ seeds() {
 fuzz() {
     local target=$1 seconds=$2
     shift 2
+    # libFuzzer reads anything else as 0, which is "run for ever".
+    [[ $seconds =~ ^[1-9][0-9]{0,6}$ ]] || {
+        echo "scripts/fuzz.sh: SECONDS is a whole number from 1 to 9999999, not '$seconds'"
+        exit 1
+    }
     mkdir -p "build-fuzz/found/$target" build-fuzz/crashes
     # shellcheck disable=SC2046 # one word a folder
     run "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$root/build-fuzz/crashes/$target-" \
