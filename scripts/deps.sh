@@ -10,7 +10,7 @@ packages=(
     libtinygltf-dev lib3mf-dev libassimp-dev
     libegl-dev libegl-mesa0 libstb-dev
     xvfb xauth xdotool imagemagick
-    help2man dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
+    unzip help2man dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
     clang libclang-rt-14-dev
 )
 
