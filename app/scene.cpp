@@ -38,7 +38,7 @@ void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, cons
 {
     screen.view_ortho();
     glColor3f(1.0f, 1.0f, 1.0f);
-    font.print(caption_x, caption_y, maker::program_name);
+    font.print(caption_x, caption_y, params::program_name);
     font.print(fps_x, fps_y, fps_text(fps));
     font.print(history_x, history_y, history);
     screen.view_perspective();

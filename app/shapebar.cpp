@@ -22,7 +22,7 @@ TwBar* start_panel(Tparams& params)
     if (!TwInit(TW_OPENGL, nullptr)) {
         const char* reason = TwGetLastError();
         runtime::console_line((std::string("AntTweakBar initialization failed: ") + (reason ? reason : "")).c_str());
-        glfw_layer::terminate();
+        screen::terminate();
         runtime::fatal_error(runtime::illegal_function_call, {"supershape"});
     }
     TwBar* bar = TwNewBar("Supershape");

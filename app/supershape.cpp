@@ -9,6 +9,7 @@
 #include "params/maker.h"
 #include "runtime/console.h"
 #include "runtime/fatal_error.h"
+#include "runtime/version.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
 #include "shape/Tsupershape.h"
@@ -20,6 +21,9 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
+// The one record the panel edits, program-wide.
 Tparams params;
 
 namespace {
@@ -33,7 +37,7 @@ Frame_clock frame_clock;
 
 std::string window_title()
 {
-    return std::string(maker::program_name) + " by " + maker::name + " (" + maker::web_address + ")";
+    return std::string(params::program_name) + " by " + params::maker_name + " (" + params::web_address + ")";
 }
 
 } // namespace
@@ -41,7 +45,7 @@ std::string window_title()
 // Seconds since the previous call; replaces `fps` about once a second.
 float get_deltatime(float& fps)
 {
-    return advance_frame_clock(frame_clock, static_cast<float>(glfw_layer::get_time()), fps);
+    return advance_frame_clock(frame_clock, static_cast<float>(screen::get_time()), fps);
 }
 
 namespace {
@@ -57,18 +61,18 @@ int run_editor(const std::optional<Tparams>& opened)
         set_start_values(params);
     Tscreen screen(window_width, window_height, 0);
     screen.init_gl_screen();
-    glfw_layer::enable_mouse_cursor();
-    glfw_layer::enable_key_repeat();
-    glfw_layer::set_window_title(window_title().c_str());
+    screen::enable_mouse_cursor();
+    screen::enable_key_repeat();
+    screen::set_window_title(window_title().c_str());
     start_panel(params);
 
-    glfw_layer::set_window_size_callback(windowsizecb);
+    screen::set_window_size_callback(windowsizecb);
     // Every input goes to the panel; the program asks only whether ESC is down.
-    glfw_layer::set_mouse_button_callback(TwEventMouseButtonGLFW);
-    glfw_layer::set_mouse_pos_callback(TwMouseMotion);
-    glfw_layer::set_mouse_wheel_callback(TwMouseWheel);
-    glfw_layer::set_key_callback(TwEventKeyGLFW);
-    glfw_layer::set_char_callback(TwEventCharGLFW);
+    screen::set_mouse_button_callback(TwEventMouseButtonGLFW);
+    screen::set_mouse_pos_callback(TwMouseMotion);
+    screen::set_mouse_wheel_callback(TwMouseWheel);
+    screen::set_key_callback(TwEventKeyGLFW);
+    screen::set_char_callback(TwEventCharGLFW);
 
     float fps = start_fps;
     get_deltatime(fps);
@@ -92,20 +96,22 @@ int run_editor(const std::optional<Tparams>& opened)
         carry_out_requests(params, shape);
 
         TwDraw();
-        glfw_layer::swap_buffers();
+        screen::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
-        if (glfw_layer::key_down(glfw_layer::key_escape) || params.do_quit != 0 || !glfw_layer::window_open())
+        if (screen::key_down(screen::key_escape) || params.do_quit != 0 || !screen::window_open())
             break;
     }
 
     font.reset();
     shape.reset();
     TwTerminate();
-    glfw_layer::close_window();
+    screen::close_window();
     return 0;
 }
 
 } // namespace
+
+} // namespace app
 
 namespace {
 
@@ -157,7 +163,7 @@ int main(int argc, char** argv)
         opened = std::move(read);
     }
     try {
-        return run_editor(opened);
+        return app::run_editor(opened);
     } catch (const runtime::Failure& failure) {
         runtime::fatal_error(failure.error, failure.site);
     }

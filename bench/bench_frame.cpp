@@ -56,7 +56,7 @@ void frame(benchmark::State& state, Tscreen& screen, const Trasterfont& font)
         scaling += seconds_since(start);
 
         start = Clock::now();
-        glfw_layer::swap_buffers();
+        screen::swap_buffers();
         glFinish();
         swapping += seconds_since(start);
     }
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
 {
     Tscreen screen(640, 480, 0);
     screen.init_gl_screen();
-    glfw_layer::set_window_size_callback(windowsizecb);
+    screen::set_window_size_callback(windowsizecb);
     const Trasterfont font;
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     benchmark::RegisterBenchmark("frame", [&](benchmark::State& state) { frame(state, screen, font); })

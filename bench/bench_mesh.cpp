@@ -110,12 +110,13 @@ void statistics(benchmark::State& state)
 
 void export_ours(benchmark::State& state, mesh::Format format, bool raw)
 {
-    const std::string path = scratch(mesh::extension_of(format));
+    const mesh::Format_row& row = mesh::row_of(format);
+    const std::string path = scratch(row.extension);
     const mesh::Export_mesh file{raw ? fixture().raw.view() : fixture().closed.view(), "bench", fixture().params,
                                  "bench.mtl"};
     for (auto _ : state) {
         std::FILE* out = std::fopen(path.c_str(), "wb");
-        if (!out || !mesh::write_mesh(format, out, file).ok() || std::fclose(out) != 0)
+        if (!out || !row.write(out, file).ok() || std::fclose(out) != 0)
             state.SkipWithError("write failed");
     }
     std::remove(path.c_str());

@@ -136,6 +136,7 @@ BENCHMARK(gallery)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
+    offscreen::keep_freed_memory();
     {
         offscreen::Renderer probe;
         if (auto opened = probe.open(); !opened.ok()) {

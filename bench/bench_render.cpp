@@ -2,6 +2,7 @@
 // calls, on a real context (run under Xvfb). Reports the ratio per grid.
 // Arguments: slices, bands, single colour, and a 1 x 1 viewport to take the
 // software rasteriser's share out and see the cost of sending the strip.
+#include "bench/seconds_reporter.h"
 #include "shape/Tsupershape.h"
 #include "tests/support/reference_mesh.h"
 
@@ -10,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
 using Nsupershape::Tsupershape;
@@ -66,19 +66,6 @@ void arguments(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(indexed_draw)->Apply(arguments);
 BENCHMARK(corner_by_corner)->Apply(arguments);
 
-class Ratio_reporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -93,7 +80,7 @@ int main(int argc, char** argv)
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
     benchmark::Initialize(&argc, argv);
-    Ratio_reporter reporter;
+    Seconds_reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const std::string indexed = "indexed_draw";
     for (const auto& [name, seconds] : reporter.seconds) {

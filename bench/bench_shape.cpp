@@ -1,6 +1,7 @@
 // Shape evaluation against the vertex-by-vertex formula it must reproduce,
 // plus the per-frame edits. Checks bit-identity first, then reports the
 // speed-up of set_shape over the literal evaluation for each grid.
+#include "bench/seconds_reporter.h"
 #include "shape/Tsupershape.h"
 #include "tests/support/reference_mesh.h"
 
@@ -8,7 +9,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 
 using Nsupershape::Tsupershape;
@@ -87,20 +87,6 @@ bool bit_identical(const Grid& grid)
            std::memcmp(literal.normals.data(), shape.normals.get(), bytes) == 0;
 }
 
-// Collects the time per iteration of each run, to print the speed-up.
-class Speedup_reporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -113,7 +99,7 @@ int main(int argc, char** argv)
             return 1;
     }
     benchmark::Initialize(&argc, argv);
-    Speedup_reporter reporter;
+    Seconds_reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const Grid& grid : grids) {
         const std::string args = "/" + std::to_string(grid.slices) + "/" + std::to_string(grid.bands);

@@ -13,7 +13,7 @@ namespace {
 constexpr GLsizei list_count = 128;
 // The glyph's lowest rows hang below the raster position.
 constexpr GLfloat glyph_x_origin = 0.0f;
-constexpr GLfloat glyph_y_origin = static_cast<GLfloat>(font_glyphs::baseline_row);
+constexpr GLfloat glyph_y_origin = static_cast<GLfloat>(font::baseline_row);
 
 bool has_list(unsigned char code)
 {
@@ -32,10 +32,10 @@ Trasterfont::Trasterfont()
     if (list_base == 0)
         return;
     const runtime::Error_site site{"Trasterfont", "Trasterfont"};
-    for (int code = font_glyphs::first_code; code <= font_glyphs::last_code; ++code) {
+    for (int code = font::first_code; code <= font::last_code; ++code) {
         glNewList(list_base + static_cast<GLuint>(code), GL_COMPILE);
-        glBitmap(font_glyphs::width, font_glyphs::height, glyph_x_origin, glyph_y_origin, static_cast<GLfloat>(advance),
-                 0.0f, runtime::checked_at(font_glyphs::bitmaps, code - font_glyphs::first_code, site));
+        glBitmap(font::width, font::height, glyph_x_origin, glyph_y_origin, static_cast<GLfloat>(advance),
+                 0.0f, runtime::checked_at(font::bitmaps, code - font::first_code, site));
         glEndList();
     }
 }

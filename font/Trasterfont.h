@@ -10,7 +10,7 @@
 class Trasterfont {
 public:
     // Pixels from one character to the next: 8 of glyph and 2 of spacing.
-    static constexpr std::int32_t advance = font_glyphs::advance;
+    static constexpr std::int32_t advance = font::advance;
 
     // First of the font's 128 list names; list_base + c draws code c. 0 when
     // no names could be had.

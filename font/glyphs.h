@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace font_glyphs {
+namespace font {
 
 constexpr int first_code = 32;
 constexpr int last_code = 126;
@@ -20,4 +20,4 @@ constexpr int advance = 10;
 // bottom; the top bit is the leftmost pixel.
 extern const std::uint8_t bitmaps[count][height];
 
-} // namespace font_glyphs
+} // namespace font

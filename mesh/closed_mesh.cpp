@@ -39,27 +39,22 @@ std::string closed_position(long long k, std::int32_t slices, std::int32_t bands
     return grid_position((k - 1) / bands, (k - 1) % bands);
 }
 
-Status refused(std::string reason)
-{
-    return runtime::failure(Status::Kind::refused, std::move(reason));
-}
-
 Status not_finite(const std::string& where)
 {
-    return refused("a coordinate is not a finite number (" + where + ")");
+    return runtime::refused("a coordinate is not a finite number (" + where + ")");
 }
 
 // The refusal shared by both meshes once the positions are known.
 Status check_area(const Surface_integrals& integrals)
 {
     if (!(integrals.area > 0))
-        return refused("the shape has no area");
+        return runtime::refused("the shape has no area");
     return {};
 }
 
 Status one_row()
 {
-    return refused("one row has no area: slices must be at least 2");
+    return runtime::refused("one row has no area: slices must be at least 2");
 }
 
 } // namespace
@@ -70,12 +65,12 @@ Status closed_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size
     if (slices < closed_min_slices)
         return one_row();
     if (bands < closed_min_bands)
-        return refused("fewer than 3 bands enclose no volume");
+        return runtime::refused("fewer than 3 bands enclose no volume");
     const std::size_t rings = std::size_t(slices) - 1;
     const std::size_t triangles = 2 * rings * std::size_t(bands);
     // Indices are 32-bit.
     if (triangles > INT32_MAX)
-        return refused("the grid is too large");
+        return runtime::refused("the grid is too large");
     size = {2 + rings * std::size_t(bands), triangles};
     return {};
 }
@@ -92,7 +87,7 @@ Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t 
         return status;
     const std::size_t columns = std::size_t(bands) + 1;
     if (position_capacity < size.vertex_count || triangle_capacity < size.triangle_count)
-        return refused("the buffers are too small for the closed mesh");
+        return runtime::refused("the buffers are too small for the closed mesh");
 
     positions[0] = first_pole;
     const std::int32_t last = static_cast<std::int32_t>(size.vertex_count - 1);
@@ -131,7 +126,7 @@ Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t 
     if (!status.ok())
         return status;
     if (integrals.volume == 0)
-        return refused("the shape encloses no volume");
+        return runtime::refused("the shape encloses no volume");
     if (integrals.volume < 0)
         for (std::size_t t = 0; t < count; ++t)
             std::swap(triangles[t].i1, triangles[t].i2);
@@ -167,11 +162,11 @@ Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
 Status build_wire_grid(const Tparams& params, Triangle_mesh& grid)
 {
     grid = {};
-    const Nsupershape::Grid_size size = Nsupershape::grid_size(params.slices, params.bands);
+    const Mesh_size size = Nsupershape::grid_size(params.slices, params.bands);
     if (size.vertex_count == 0)
-        return refused("the shape holds no grid");
+        return runtime::refused("the shape holds no grid");
     if (size.triangle_count > INT32_MAX)
-        return refused("the grid is too large");
+        return runtime::refused("the grid is too large");
     grid.positions.resize(size.vertex_count);
     grid.triangles.resize(size.triangle_count);
     Nsupershape::build_as_reset(params, grid.positions.data(), grid.triangles.data());

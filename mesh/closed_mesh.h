@@ -3,7 +3,7 @@
 // and the editor's own grid and triangle list.
 #pragma once
 
-#include "mesh/mesh_view.h"
+#include "mesh/triangle_mesh.h"
 #include "params/Tparams.h"
 
 #include <cstddef>
@@ -15,11 +15,6 @@ namespace mesh {
 // The smallest grid that has an area, and the smallest that encloses a volume.
 constexpr std::int32_t closed_min_slices = 2;
 constexpr std::int32_t closed_min_bands = 3;
-
-struct Mesh_size {
-    std::size_t vertex_count = 0;
-    std::size_t triangle_count = 0;
-};
 
 // What the closed mesh over a grid of `slices` rows of `bands` + 1 columns
 // needs: 2 + (slices - 1) x bands vertices and 2 x bands x (slices - 1)
@@ -47,13 +42,6 @@ Status closed_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size
 Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t bands, const Tvector3& first_pole,
                         Tvector3* positions, std::size_t position_capacity, Ttriangle* triangles,
                         std::size_t triangle_capacity, Mesh_size* written = nullptr);
-
-// A mesh in storage of its own.
-struct Triangle_mesh {
-    std::vector<Tvector3> positions;
-    std::vector<Ttriangle> triangles;
-    Mesh_view view() const;
-};
 
 // The closed mesh of the shape the editor's Reset builds for `params`, into
 // `mesh`, which is left empty after a refusal. Throws std::bad_alloc when

@@ -1,36 +1,120 @@
-// The mesh formats by name and extension, what their readers assume, and
-// the writer of each.
+// The mesh formats, one row each: everything that depends on the format
+// (its names, whether it is binary, how its readers stand and size a shape,
+// its writer and any file written beside it) is read from this table, by
+// shapetool's flags, help and messages, the tests and the fuzz targets alike.
+// A format is one row here plus its writer.
 #pragma once
 
 #include "mesh/placement.h"
 #include "mesh/writers.h"
+#include "runtime/text.h"
 
-#include <optional>
+#include <algorithm>
+#include <iterator>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace mesh {
 
+// In the order of the table. Code that must treat each format on its own
+// switches over this, so that a new format it forgets does not compile.
 enum class Format { stl, obj, ply, glb, threemf };
 
-// The format named by a lower- or upper-case extension without its dot
-// ("stl", "obj", "ply", "glb", "3mf"), or nothing.
-std::optional<Format> format_named(std::string_view extension);
-// The format that a file name's extension names, or nothing.
-std::optional<Format> format_for_path(std::string_view path);
-// The extension of `format`, lower case, without its dot.
-const char* extension_of(Format format);
+// One unit of a file, as its readers take it.
+struct Unit {
+    const char* name;
+    const char* symbol;
+    double millimetres;
+};
+inline constexpr Unit millimetre{"millimetre", "mm", 1};
+inline constexpr Unit metre{"metre", "m", 1000};
 
-// The axis that readers take for up: Z for STL and 3MF (every slicer) and
-// PLY (Blender's importer, printing tools); Y for glb (the glTF rule) and
-// OBJ (modellers' importers).
-Up default_up(Format format);
-// One unit of the file in millimetres: glTF counts in metres; slicers read
-// STL, OBJ and 3MF as millimetres, and PLY goes with them.
-double millimetres_per_unit(Format format);
-// All but OBJ are binary files.
-bool is_binary(Format format);
+using Mesh_writer = Status (*)(std::FILE* out, const Export_mesh& file);
 
-// The writer of `format` (writers.h).
-Status write_mesh(Format format, std::FILE* out, const Export_mesh& file);
+// A second file beside the main one, which the main one names, published
+// with it: OBJ's material file.
+struct Companion {
+    // Its extension without the dot; null for a format without one.
+    const char* extension;
+    Mesh_writer write;
+};
+
+struct Format_row {
+    Format format;
+    // The extension in lower case without its dot; also the format's name
+    // for --format.
+    const char* extension;
+    // Its name in documents and reports, such as "STL" or "glb".
+    const char* title;
+    // A few words for the help beside the extension, or "".
+    const char* note;
+    bool binary;
+    // Whether the file holds a mesh, which --fit, --up and --raw shape.
+    bool holds_mesh;
+    // The axis its readers take for up.
+    Up up;
+    Unit unit;
+    Mesh_writer write;
+    Companion companion;
+};
+
+// Z up for STL and 3MF (every slicer) and PLY (Blender's importer, printing
+// tools); Y up for glb (the glTF rule) and OBJ (modellers' importers).
+// glTF counts in metres; slicers read STL, OBJ and 3MF as millimetres, and
+// PLY goes with them.
+inline constexpr Format_row formats[] = {
+    {Format::stl, "stl", "STL", "binary", true, true, Up::z, millimetre, write_stl, {nullptr, nullptr}},
+    {Format::obj, "obj", "OBJ", "with a .mtl file for its colour", false, true, Up::y, millimetre, write_obj,
+     {"mtl", write_obj_material}},
+    {Format::ply, "ply", "PLY", "binary", true, true, Up::z, millimetre, write_ply, {nullptr, nullptr}},
+    {Format::glb, "glb", "glb", "", true, true, Up::y, metre, write_glb, {nullptr, nullptr}},
+    {Format::threemf, "3mf", "3MF", "", true, true, Up::z, millimetre, write_3mf, {nullptr, nullptr}},
+};
+
+constexpr bool rows_in_order()
+{
+    for (std::size_t k = 0; k < std::size(formats); ++k)
+        if (formats[k].format != static_cast<Format>(k))
+            return false;
+    return true;
+}
+static_assert(rows_in_order(), "one row per format, in the order of the enumeration");
+
+inline const Format_row& row_of(Format format)
+{
+    return formats[static_cast<std::size_t>(format)];
+}
+
+// The format named by an extension without its dot, in any case ("stl",
+// "3MF"), or null.
+const Format_row* format_named(std::string_view extension);
+// The format that a file name's extension names, or null.
+const Format_row* format_for_path(std::string_view path);
+
+// The column `column` of every row, as a list ending in `last`: with "or",
+// "stl, obj, ply, glb or 3mf".
+std::string listed(const char* Format_row::*column, const char* last);
+// The extensions as a choice: "stl|obj|ply|glb|3mf".
+std::string format_choices();
+
+// The formats' titles in groups that share what `key` gives, in the order of
+// the table, each with its first row: by unit, (STL, "STL, OBJ, PLY and
+// 3MF") and (glb, "glb").
+template <class Key>
+std::vector<std::pair<const Format_row*, std::string>> titles_by(Key key)
+{
+    std::vector<std::pair<const Format_row*, std::string>> groups;
+    for (const Format_row& row : formats) {
+        std::vector<std::string> titles;
+        for (const Format_row& other : formats)
+            if (key(other) == key(row))
+                titles.push_back(other.title);
+        if (std::none_of(groups.begin(), groups.end(), [&](const auto& group) { return key(*group.first) == key(row); }))
+            groups.emplace_back(&row, runtime::listed(titles, "and"));
+    }
+    return groups;
+}
 
 } // namespace mesh

@@ -76,16 +76,16 @@ std::string as_utf8(std::string_view text)
 std::string parameter_text(const Tparams& params)
 {
     std::string text;
-    for (const record::Field& field : record::saved_fields) {
+    for (const params::Field& field : params::saved_fields) {
         text += (text.empty() ? "" : " ") + std::string(field.name) + "=";
         switch (field.kind) {
-        case record::Kind::number: text += record::shortest_text(params.*field.number); break;
-        case record::Kind::count: text += std::to_string(params.*field.count); break;
-        case record::Kind::colour:
+        case params::Kind::number: text += params::shortest_text(params.*field.number); break;
+        case params::Kind::count: text += std::to_string(params.*field.count); break;
+        case params::Kind::colour:
             for (int k = 0; k < 4; ++k)
                 text += std::to_string((params.*field.colour)[k]) + (k < 3 ? "," : "");
             break;
-        case record::Kind::text: text += '"' + escaped(params.*field.text) + '"'; break;
+        case params::Kind::text: text += '"' + escaped(params.*field.text) + '"'; break;
         }
     }
     return text;
@@ -93,7 +93,7 @@ std::string parameter_text(const Tparams& params)
 
 double json_number(float value)
 {
-    const std::string text = record::shortest_text(value);
+    const std::string text = params::shortest_text(value);
     double shortest = 0;
     std::from_chars(text.data(), text.data() + text.size(), shortest);
     return static_cast<float>(shortest) == value ? shortest : double(value);
@@ -102,17 +102,17 @@ double json_number(float value)
 nlohmann::json parameter_json(const Tparams& params)
 {
     nlohmann::json object = nlohmann::json::object();
-    for (const record::Field& field : record::saved_fields) {
+    for (const params::Field& field : params::saved_fields) {
         nlohmann::json& value = object[field.name];
         switch (field.kind) {
-        case record::Kind::number: value = json_number(params.*field.number); break;
-        case record::Kind::count: value = params.*field.count; break;
-        case record::Kind::colour:
+        case params::Kind::number: value = json_number(params.*field.number); break;
+        case params::Kind::count: value = params.*field.count; break;
+        case params::Kind::colour:
             value = nlohmann::json::array();
             for (const std::uint8_t byte : params.*field.colour)
                 value.push_back(byte);
             break;
-        case record::Kind::text: value = latin1_as_utf8(params.*field.text); break;
+        case params::Kind::text: value = latin1_as_utf8(params.*field.text); break;
         }
     }
     return object;

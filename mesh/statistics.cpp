@@ -10,17 +10,15 @@
 namespace mesh {
 namespace {
 
-struct Vec {
-    double x, y, z;
-};
+using Vec = Nsupershape::Vector3<double>;
 
 Vec to_double(const Tvector3& p) { return {p.x, p.y, p.z}; }
-Vec minus(const Vec& p, const Vec& q) { return {p.x - q.x, p.y - q.y, p.z - q.z}; }
-Vec cross(const Vec& p, const Vec& q)
-{
-    return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x};
-}
 double dot(const Vec& p, const Vec& q) { return p.x * q.x + p.y * q.y + p.z * q.z; }
+// Six times the volume of the tetrahedron of the origin and a triangle.
+double triple_product(const Vec& p, const Vec& q, const Vec& r)
+{
+    return dot(p, {q.y * r.z - q.z * r.y, q.z * r.x - q.x * r.z, q.x * r.y - q.y * r.x});
+}
 
 // Each directed edge at most once and its reverse present: then every
 // undirected edge lies in exactly two triangles, in opposite directions.
@@ -88,12 +86,10 @@ Surface_integrals surface_integrals(const Mesh_view& mesh)
     double twice_area = 0, six_volume = 0;
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const Ttriangle& tri = mesh.triangles[t];
-        const Vec p = to_double(mesh.positions[tri.i0]);
-        const Vec q = to_double(mesh.positions[tri.i1]);
-        const Vec r = to_double(mesh.positions[tri.i2]);
-        const Vec normal = cross(minus(q, p), minus(r, p));
+        const Tvector3 &p = mesh.positions[tri.i0], &q = mesh.positions[tri.i1], &r = mesh.positions[tri.i2];
+        const Vec normal = Nsupershape::area_normal(p, q, r);
         twice_area += std::sqrt(dot(normal, normal));
-        six_volume += dot(p, cross(q, r));
+        six_volume += triple_product(to_double(p), to_double(q), to_double(r));
     }
     return {twice_area / 2, six_volume / 6};
 }

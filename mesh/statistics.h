@@ -2,7 +2,7 @@
 // it is closed, its surface area and its signed volume.
 #pragma once
 
-#include "mesh/mesh_view.h"
+#include "mesh/triangle_mesh.h"
 
 namespace mesh {
 

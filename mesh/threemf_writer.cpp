@@ -9,7 +9,6 @@
 #include <Common/Platform/NMR_ExportStream_Callback.h>
 #include <Model/COM/NMR_DLLInterfaces.h>
 
-#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -73,6 +72,8 @@ NMR::nfUint32 seek_callback(NMR::nfUint64 position, void* user)
 
 bool failed(LIB3MFRESULT result) { return result != LIB3MF_OK; }
 
+using Vec = Nsupershape::Vector3<double>;
+
 struct Unit {
     NMR::eModelUnit code;
     double millimetres;
@@ -91,15 +92,6 @@ double as_written(float value)
     return std::trunc(double(value) * 1e6) / 1e6;
 }
 
-// Twice the area of a triangle, along its normal.
-template <class Point>
-std::array<double, 3> normal(const Point& p, const Point& q, const Point& r)
-{
-    const double ux = q[0] - p[0], uy = q[1] - p[1], uz = q[2] - p[2];
-    const double vx = r[0] - p[0], vy = r[1] - p[1], vz = r[2] - p[2];
-    return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
-}
-
 // Whether `scaled`, the positions in some unit, come out of the file as the
 // same mesh: every coordinate within lib3mf's range, and every triangle that
 // has an area keeping one that faces the same way, so that no corners meet
@@ -115,26 +107,23 @@ bool written_intact(const Mesh_view& mesh, const std::vector<Tvector3>& scaled)
         largest = std::max({largest, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
     }
     const double noise = 8 * double(std::numeric_limits<float>::epsilon()) * largest;
-    const auto exact = [&](std::int32_t k) {
-        const Tvector3& p = scaled[std::size_t(k)];
-        return std::array<double, 3>{p.x, p.y, p.z};
-    };
     const auto written = [&](std::int32_t k) {
         const Tvector3& p = scaled[std::size_t(k)];
-        return std::array<double, 3>{as_written(p.x), as_written(p.y), as_written(p.z)};
+        return Vec{as_written(p.x), as_written(p.y), as_written(p.z)};
     };
-    const auto length = [](const std::array<double, 3>& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); };
+    const auto length = [](const Vec& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); };
+    const auto distance = [&](const Tvector3& p, const Tvector3& q) {
+        return length({double(q.x) - p.x, double(q.y) - p.y, double(q.z) - p.z});
+    };
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const Ttriangle& tri = mesh.triangles[t];
-        const std::array<double, 3> p = exact(tri.i0), q = exact(tri.i1), r = exact(tri.i2);
-        const auto before = normal(p, q, r);
-        const double longest = std::max({length({q[0] - p[0], q[1] - p[1], q[2] - p[2]}),
-                                          length({r[0] - q[0], r[1] - q[1], r[2] - q[2]}),
-                                          length({p[0] - r[0], p[1] - r[1], p[2] - r[2]})});
+        const Tvector3 &p = scaled[std::size_t(tri.i0)], &q = scaled[std::size_t(tri.i1)], &r = scaled[std::size_t(tri.i2)];
+        const Vec before = Nsupershape::area_normal(p, q, r);
+        const double longest = std::max({distance(p, q), distance(q, r), distance(r, p)});
         if (!(length(before) > noise * longest))
             continue;
-        const auto after = normal(written(tri.i0), written(tri.i1), written(tri.i2));
-        if (!(before[0] * after[0] + before[1] * after[1] + before[2] * after[2] > 0))
+        const Vec after = Nsupershape::area_normal(written(tri.i0), written(tri.i1), written(tri.i2));
+        if (!(before.x * after.x + before.y * after.y + before.z * after.z > 0))
             return false;
     }
     return true;

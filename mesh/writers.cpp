@@ -5,6 +5,7 @@
 #include "mesh/metadata.h"
 #include "mesh/writer_support.h"
 #include "params/fields.h"
+#include "runtime/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -82,16 +83,6 @@ char* put_binary(char* at, T value)
 }
 
 
-// OBJ and its material file read names to the end of the line.
-std::string one_line(std::string_view text)
-{
-    std::string line(text);
-    for (char& c : line)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '_';
-    return line;
-}
-
 constexpr char material_name[] = "shape";
 
 } // namespace
@@ -112,12 +103,10 @@ Status write_stl(std::FILE* out, const Export_mesh& file)
         const Ttriangle& tri = mesh.triangles[t];
         const Tvector3 &p = mesh.positions[tri.i0], &q = mesh.positions[tri.i1],
                        &r = mesh.positions[tri.i2];
-        const double ux = double(q.x) - p.x, uy = double(q.y) - p.y, uz = double(q.z) - p.z;
-        const double vx = double(r.x) - p.x, vy = double(r.y) - p.y, vz = double(r.z) - p.z;
-        const double nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
-        const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+        const Nsupershape::Vector3<double> n = Nsupershape::area_normal(p, q, r);
+        const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
         const double inverse = length > 0 ? 1 / length : 0;
-        const Tvector3 normal{float(nx * inverse), float(ny * inverse), float(nz * inverse)};
+        const Tvector3 normal{float(n.x * inverse), float(n.y * inverse), float(n.z * inverse)};
         char* at = sink.reserve(50);
         at = put_binary(at, normal);
         at = put_binary(at, p);
@@ -133,23 +122,23 @@ Status write_obj(std::FILE* out, const Export_mesh& file)
     const Mesh_view& mesh = file.mesh;
     Sink sink(out);
     sink.put("# supershape " + parameter_text(file.params) + "\n");
-    if (!file.material_file.empty())
-        sink.put("mtllib " + one_line(file.material_file) + "\n");
-    sink.put("o " + one_line(file.name) + "\n");
+    if (!file.companion_file.empty())
+        sink.put("mtllib " + runtime::one_line(file.companion_file) + "\n");
+    sink.put("o " + runtime::one_line(file.name) + "\n");
     for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
         const Tvector3& p = mesh.positions[k];
-        char* at = sink.reserve(3 * record::shortest_room + 4);
+        char* at = sink.reserve(3 * params::shortest_room + 4);
         *at++ = 'v';
         *at++ = ' ';
-        at = record::write_shortest(at, p.x);
+        at = params::write_shortest(at, p.x);
         *at++ = ' ';
-        at = record::write_shortest(at, p.y);
+        at = params::write_shortest(at, p.y);
         *at++ = ' ';
-        at = record::write_shortest(at, p.z);
+        at = params::write_shortest(at, p.z);
         *at++ = '\n';
         sink.commit(at);
     }
-    if (!file.material_file.empty())
+    if (!file.companion_file.empty())
         sink.put(std::string("usemtl ") + material_name + "\n");
     sink.put("s 1\n");
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
@@ -169,7 +158,7 @@ Status write_obj(std::FILE* out, const Export_mesh& file)
 Status write_obj_material(std::FILE* out, const Export_mesh& file)
 {
     const std::uint8_t* colour = file.params.color;
-    const auto fraction = [](std::uint8_t byte) { return record::shortest_text(byte / 255.0f); };
+    const auto fraction = [](std::uint8_t byte) { return params::shortest_text(byte / 255.0f); };
     Sink sink(out);
     sink.put("# supershape " + parameter_text(file.params) + "\nnewmtl " + material_name + "\nKd " +
              fraction(colour[0]) + " " + fraction(colour[1]) + " " + fraction(colour[2]) + "\nd " +

@@ -3,7 +3,7 @@
 // They never close the stream, never rename and never end the process.
 #pragma once
 
-#include "mesh/mesh_view.h"
+#include "mesh/triangle_mesh.h"
 #include "params/Tparams.h"
 
 #include <cstdio>
@@ -21,8 +21,9 @@ struct Export_mesh {
     // The parameter set the file carries where the format has room
     // (metadata.h); its colour is the object's.
     Tparams params;
-    // OBJ: the material file's name beside the OBJ file, empty for none.
-    std::string material_file;
+    // The name of the companion file beside this one (formats.h), which the
+    // file names; empty for none.
+    std::string companion_file;
 };
 
 // Every writer writes to `out` from its current position, flushes the

@@ -61,6 +61,12 @@ std::string egl_failure(const char* what)
 
 } // namespace
 
+void keep_freed_memory()
+{
+    mallopt(M_MMAP_THRESHOLD, heap_block_limit);
+    mallopt(M_TRIM_THRESHOLD, INT_MAX);
+}
+
 Context::~Context()
 {
     close();
@@ -70,8 +76,6 @@ Status Context::open()
 {
     if (is_open())
         return {};
-    mallopt(M_MMAP_THRESHOLD, heap_block_limit);
-    mallopt(M_TRIM_THRESHOLD, INT_MAX);
     if (!has_extension(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), "EGL_MESA_platform_surfaceless"))
         return runtime::cannot_draw(
             "EGL offers no surfaceless platform (Mesa's EGL, libegl-mesa0, is needed)");

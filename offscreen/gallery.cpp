@@ -37,8 +37,8 @@ void pixel_view(int x, int y, int width, int height)
 void print_centred(const Trasterfont& font, std::string_view text, int width, int baseline)
 {
     const std::string line = fit_label(text, width);
-    const int spacing = font_glyphs::advance - font_glyphs::width;
-    const int line_width = static_cast<int>(line.size()) * font_glyphs::advance - spacing;
+    const int spacing = font::advance - font::width;
+    const int line_width = static_cast<int>(line.size()) * font::advance - spacing;
     // Text is drawn over whatever depth the cell holds.
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_DEPTH_TEST);
@@ -120,7 +120,7 @@ Status Renderer::draw_cell(const Sheet_layout& layout, const Gallery_entry& entr
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         pixel_view(x, thumb_y, layout.thumb_width, layout.thumb_height);
         glColor3ubv(failure_color);
-        print_centred(*font, entry.failure, layout.thumb_width, layout.thumb_height / 2 - font_glyphs::height / 2);
+        print_centred(*font, entry.failure, layout.thumb_width, layout.thumb_height / 2 - font::height / 2);
     }
     glScissor(x, label_y, layout.thumb_width, Sheet_layout::label_height);
     pixel_view(x, label_y, layout.thumb_width, Sheet_layout::label_height);

@@ -54,13 +54,13 @@ Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& lay
 std::string fit_label(std::string_view name, int width)
 {
     // The last character needs its glyph, not the spacing after it.
-    const int spacing = font_glyphs::advance - font_glyphs::width;
+    const int spacing = font::advance - font::width;
     const std::size_t fits =
-        width < font_glyphs::width ? 0 : static_cast<std::size_t>((width + spacing) / font_glyphs::advance);
+        width < font::width ? 0 : static_cast<std::size_t>((width + spacing) / font::advance);
     std::string label(name);
     for (char& c : label) {
         const auto code = static_cast<unsigned char>(c);
-        if (code < font_glyphs::first_code || code > font_glyphs::last_code)
+        if (code < font::first_code || code > font::last_code)
             c = '?';
     }
     if (label.size() <= fits)

@@ -213,8 +213,7 @@ Status Atomic_file::commit()
 
 void Atomic_file::fail(Status::Kind kind, int error_number)
 {
-    const char* what = kind == Status::Kind::cannot_write ? ": cannot write: " : ": cannot create: ";
-    status_ = runtime::failure(kind, target_ + what + std::strerror(error_number));
+    status_ = runtime::failure(kind, target_, std::strerror(error_number));
     discard();
 }
 

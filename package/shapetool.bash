@@ -1,39 +1,54 @@
-# bash completion for shapetool: its commands, each command's flags as its
-# own --help lists them, the fixed values of --format and --up, and snippet
-# files and folders.
+# bash completion for shapetool, read from its own help: the commands that
+# `shapetool --help` lists, each command's flags as its --help lists them,
+# the choices a flag's value shows (such as "y|z"), files for FILE, folders
+# for DIR, and snippet files and folders for the inputs.
 
-# The options a command's help lists, "-o --output" style; with "valued",
-# only those that take a value.
-_shapetool_options()
+# The commands.
+_shapetool_commands()
 {
-    local program=$1 command=$2 which=$3 pattern='\(-[a-z],\)\{0,1\}\(--[a-z0-9-]*\)'
-    [ "$which" = valued ] && pattern="$pattern [^ ]"
-    "$program" "$command" --help 2>/dev/null |
-        sed -n "s/^  $pattern.*/\\1 \\2/p" | tr -d ',' | tr ' ' '\n'
+    "$1" --help 2>/dev/null | sed -n '/^Subcommands:/,/^$/s/^  \([a-z][a-z0-9-]*\)  .*/\1/p'
+}
+
+# The flags of a command's help, one per line, each with the name of its
+# value when it takes one: "-o FILE", "--output FILE", "--solid".
+_shapetool_flags()
+{
+    "$1" "$2" --help 2>/dev/null |
+        sed -n 's/^  \(-[a-z],\)\{0,1\}\(--[a-z0-9-]*\)\( [^ ]*\)\{0,1\}.*/\1\2\3/p' |
+        sed 's/ REQUIRED$//; s/ Excludes:.*//' |
+        while read -r names value; do
+            for name in ${names//,/ }; do
+                echo "$name${value:+ $value}"
+            done
+        done
 }
 
 _shapetool()
 {
-    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} command word
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} program=${COMP_WORDS[0]} command word
+    local commands value
     COMPREPLY=()
+    commands=$(_shapetool_commands "$program")
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
-        case $word in info | export | render | gallery) command=$word && break ;; esac
+        grep -qx -- "$word" <<<"$commands" && command=$word && break
     done
     if [ -z "$command" ]; then
-        mapfile -t COMPREPLY < <(compgen -W "info export render gallery --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "$commands --help --version" -- "$cur")
         return
     fi
-    case $prev in
-    --format) mapfile -t COMPREPLY < <(compgen -W "stl obj ply glb 3mf" -- "$cur") && return ;;
-    --up) mapfile -t COMPREPLY < <(compgen -W "y z" -- "$cur") && return ;;
-    -o | --output) compopt -o filenames && mapfile -t COMPREPLY < <(compgen -f -- "$cur") && return ;;
-    --outdir) compopt -o filenames && mapfile -t COMPREPLY < <(compgen -d -- "$cur") && return ;;
-    -*)
+    if [[ $prev == -* ]]; then
+        value=$(_shapetool_flags "$program" "$command" | sed -n "s/^$prev \\(.*\\)/\\1/p")
+        case $value in
+        '') ;;
+        FILE) compopt -o filenames && mapfile -t COMPREPLY < <(compgen -f -- "$cur") && return ;;
+        DIR) compopt -o filenames && mapfile -t COMPREPLY < <(compgen -d -- "$cur") && return ;;
+        *'|'*) mapfile -t COMPREPLY < <(compgen -W "${value//|/ }" -- "$cur") && return ;;
         # A value the help names, such as NUMBER or WxH: nothing to offer.
-        _shapetool_options "${COMP_WORDS[0]}" "$command" valued | grep -qx -- "$prev" && return ;;
-    esac
+        *) return ;;
+        esac
+    fi
     if [[ $cur == -* ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "$(_shapetool_options "${COMP_WORDS[0]}" "$command")" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "$(_shapetool_flags "$program" "$command" | cut -d' ' -f1)" -- "$cur")
         return
     fi
     compopt -o filenames

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <iterator>
 
-namespace record {
+namespace params {
 
 const Field* field_named(std::string_view name)
 {
@@ -34,4 +34,4 @@ char* write_shortest(char* out, float value)
     return std::to_chars(out, out + shortest_room, value).ptr;
 }
 
-} // namespace record
+} // namespace params

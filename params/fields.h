@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace record {
+namespace params {
 
 enum class Kind {
     // A 32-bit float: any finite value may be saved.
@@ -79,4 +79,4 @@ std::string shortest_text(float value);
 constexpr int shortest_room = 16;
 char* write_shortest(char* out, float value);
 
-} // namespace record
+} // namespace params

@@ -40,6 +40,19 @@ inline Status failure(Status::Kind kind, std::string message)
     return {kind, std::move(message)};
 }
 
+// What messages call a failure of `kind`: "cannot read", "cannot create"
+// (a taken name too), "cannot write" or "cannot draw"; empty for a refusal,
+// whose reason says what is wrong, and for success.
+const char* words_of(Status::Kind kind);
+
+// A failure of `kind` for `reason` in words: "cannot write: REASON", or
+// "REASON" for a refusal.
+std::string describe(Status::Kind kind, const std::string& reason);
+
+// A failure of `kind` about `subject`, such as a file's path, for `reason`:
+// "SUBJECT: cannot write: REASON", or "SUBJECT: REASON" for a refusal.
+Status failure(Status::Kind kind, const std::string& subject, const std::string& reason);
+
 inline Status refused(std::string message)
 {
     return failure(Status::Kind::refused, std::move(message));

@@ -30,7 +30,7 @@ constexpr runtime::Error_site constructor_site{"Tscreen", "Tscreen"};
 
 Tscreen::Tscreen(std::int32_t width, std::int32_t height, std::int32_t full_screen)
 {
-    if (!glfw_layer::init()) {
+    if (!screen::init()) {
         runtime::console_line("Failed to initialize GLFW!");
         runtime::pause_for_key(glfw_failure_pause_ms);
         std::exit(0);
@@ -38,14 +38,14 @@ Tscreen::Tscreen(std::int32_t width, std::int32_t height, std::int32_t full_scre
     this->width = static_cast<std::uint32_t>(width);
     this->height = static_cast<std::uint32_t>(height);
     red_bits = green_bits = blue_bits = alpha_bits = depth_bits = stencil_bits = requested_bits;
-    window_mode = full_screen == 0 ? glfw_layer::window_mode_window : glfw_layer::window_mode_fullscreen;
+    window_mode = full_screen == 0 ? screen::window_mode_window : screen::window_mode_fullscreen;
 
-    if (!glfw_layer::open_window(width, height, red_bits, green_bits, blue_bits, alpha_bits, depth_bits,
+    if (!screen::open_window(width, height, red_bits, green_bits, blue_bits, alpha_bits, depth_bits,
                                  stencil_bits, window_mode)) {
-        glfw_layer::terminate();
+        screen::terminate();
         std::exit(0);
     }
-    glfw_layer::swap_interval(1);
+    screen::swap_interval(1);
     gl_version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     owns_glfw = 1;
 }
@@ -96,12 +96,12 @@ Tscreen::Tscreen(std::int32_t width, std::int32_t height, std::int32_t colour_de
 void Tscreen::open_screen_mode(std::int32_t width, std::int32_t height, std::int32_t channel_bits,
                                std::int32_t samples, std::int32_t flags)
 {
-    const int mode = (flags & mode_full_screen) != 0 ? glfw_layer::window_mode_fullscreen
-                                                     : glfw_layer::window_mode_window;
-    glfw_layer::close_window();
-    const bool opened = glfw_layer::init() &&
-                        glfw_layer::open_window(width, height, channel_bits, channel_bits, channel_bits, channel_bits,
-                                                mode_depth_bits, glfw_layer::bits_dont_care, mode, samples);
+    const int mode = (flags & mode_full_screen) != 0 ? screen::window_mode_fullscreen
+                                                     : screen::window_mode_window;
+    screen::close_window();
+    const bool opened = screen::init() &&
+                        screen::open_window(width, height, channel_bits, channel_bits, channel_bits, channel_bits,
+                                                mode_depth_bits, screen::bits_dont_care, mode, samples);
     if (!opened)
         runtime::fatal_error(runtime::illegal_function_call, constructor_site);
 
@@ -132,7 +132,7 @@ Tscreen::~Tscreen()
         if (texture != 0)
             glDeleteTextures(1, &texture);
     if (owns_glfw == 1)
-        glfw_layer::terminate();
+        screen::terminate();
 }
 
 void Tscreen::init_gl_screen()

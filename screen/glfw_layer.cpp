@@ -2,11 +2,11 @@
 
 #include <GLFW/glfw3.h>
 
-static_assert(glfw_layer::key_escape == GLFW_KEY_ESCAPE && glfw_layer::key_space == GLFW_KEY_SPACE,
+static_assert(screen::key_escape == GLFW_KEY_ESCAPE && screen::key_space == GLFW_KEY_SPACE,
               "key codes are GLFW's");
-static_assert(glfw_layer::bits_dont_care == GLFW_DONT_CARE, "the library's own \"don't care\"");
+static_assert(screen::bits_dont_care == GLFW_DONT_CARE, "the library's own \"don't care\"");
 
-namespace glfw_layer {
+namespace screen {
 namespace {
 
 struct Layer_state {
@@ -209,4 +209,4 @@ GLFWwindow* window()
     return state.window;
 }
 
-} // namespace glfw_layer
+} // namespace screen

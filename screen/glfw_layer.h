@@ -6,7 +6,7 @@
 
 struct GLFWwindow;
 
-namespace glfw_layer {
+namespace screen {
 
 // Window modes of `open_window`.
 constexpr int window_mode_window = 0x00010001;
@@ -69,4 +69,4 @@ double get_time();
 // The window, for libraries that attach to it (the panel's back end).
 GLFWwindow* window();
 
-} // namespace glfw_layer
+} // namespace screen

@@ -17,7 +17,7 @@ constexpr int margin = 8;
 constexpr int line_pitch = 18;
 // From the raster position to the glyph's top row.
 constexpr int ascent = 10;
-constexpr int width = glyphs_per_line * font_glyphs::advance - 2 + 2 * margin;
+constexpr int width = glyphs_per_line * font::advance - 2 + 2 * margin;
 constexpr int height = 5 * line_pitch + margin;
 
 std::vector<std::string> sheet_lines()

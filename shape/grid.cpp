@@ -94,7 +94,7 @@ float radius_at(const Formula& formula, float t)
     return static_cast<float>(std::pow(double(t2) + double(t1), -1.0 / formula.n1));
 }
 
-Grid_size grid_size(std::int32_t slices, std::int32_t bands)
+Mesh_size grid_size(std::int32_t slices, std::int32_t bands)
 {
     if (slices < 1 || bands < 0)
         return {};
@@ -180,7 +180,7 @@ void scale_positions(Tvector3* positions, std::size_t count, float sx, float sy,
 
 void build_as_reset(const Tparams& params, Tvector3* positions, Ttriangle* triangles)
 {
-    const Grid_size size = grid_size(params.slices, params.bands);
+    const Mesh_size size = grid_size(params.slices, params.bands);
     if (positions) {
         evaluate_grid(formula_of(params), params.slices, params.bands, size.vertex_count, positions, nullptr);
         scale_positions(positions, size.vertex_count, params.scale, params.scale, params.scale);

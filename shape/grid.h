@@ -28,11 +28,7 @@ float radius_at(const Formula& formula, float t);
 // A grid of `slices` rows of `bands` + 1 vertices needs slices x (bands + 1)
 // vertices and twice as many triangles; both are 0 when slices is below 1 or
 // bands below 0.
-struct Grid_size {
-    std::size_t vertex_count = 0;
-    std::size_t triangle_count = 0;
-};
-Grid_size grid_size(std::int32_t slices, std::int32_t bands);
+Mesh_size grid_size(std::int32_t slices, std::int32_t bands);
 
 // Positions and radial normals of the rows that fit `capacity` vertices, at
 // most `slices`, each of `bands` + 1 vertices. Both angles advance by

@@ -11,6 +11,11 @@ bool finite_point(const Tvector3& p)
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
+Tvector3 as_tvector(const Vector3<float>& v)
+{
+    return {v.x, v.y, v.z};
+}
+
 } // namespace
 
 bool indices_in_range(const Mesh_view& mesh)
@@ -33,11 +38,7 @@ bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
     std::fill(normals, normals + mesh.vertex_count, Tvector3{0.0f, 0.0f, 0.0f});
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const auto [i0, i1, i2] = mesh.triangles[t];
-        const Tvector3 &a = mesh.positions[i0], &b = mesh.positions[i1], &d = mesh.positions[i2];
-        const Tvector3 u{b.x - a.x, b.y - a.y, b.z - a.z};
-        const Tvector3 v{d.x - a.x, d.y - a.y, d.z - a.z};
-        // Twice the triangle's area along its normal.
-        const Tvector3 n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+        const Tvector3 n = as_tvector(area_normal<float>(mesh.positions[i0], mesh.positions[i1], mesh.positions[i2]));
         if (!finite_point(n))
             continue;
         for (const std::int32_t corner : {i0, i1, i2}) {

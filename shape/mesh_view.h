@@ -22,8 +22,20 @@ struct Tcolor {
     float r, g, b, a;
 };
 
+// A vector in the precision a computation needs.
+template <class Real>
+struct Vector3 {
+    Real x, y, z;
+};
+
 static_assert(sizeof(Tvector3) == 12 && sizeof(Ttriangle) == 12 && sizeof(Tcolor) == 16,
               "mesh elements must be packed");
+
+// How many vertices and triangles a mesh has, or needs.
+struct Mesh_size {
+    std::size_t vertex_count = 0;
+    std::size_t triangle_count = 0;
+};
 
 // `vertex_count` positions and `triangle_count` index triples. Whoever makes
 // a view says whether every index lies in [0, vertex_count); the arrays must
@@ -34,6 +46,17 @@ struct Mesh_view {
     const Ttriangle* triangles = nullptr;
     std::size_t triangle_count = 0;
 };
+
+// (q - p) x (r - p), worked out in `Real`: the normal of the triangle p, q, r
+// on the side from which its corners turn counter-clockwise, twice as long
+// as the triangle's area. `Point` has members x, y and z.
+template <class Real = double, class Point>
+Vector3<Real> area_normal(const Point& p, const Point& q, const Point& r)
+{
+    const Real ux = Real(q.x) - Real(p.x), uy = Real(q.y) - Real(p.y), uz = Real(q.z) - Real(p.z);
+    const Real vx = Real(r.x) - Real(p.x), vy = Real(r.y) - Real(p.y), vz = Real(r.z) - Real(p.z);
+    return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}
 
 // Whether every index of `mesh` names one of its vertices.
 bool indices_in_range(const Mesh_view& mesh);

@@ -10,9 +10,9 @@ std::vector<std::string> head_lines()
     return {
         rule,
         "'' SuperShape",
-        std::string("'' Made by ") + maker::program_name,
-        std::string("'' ") + maker::name,
-        std::string("'' ") + maker::web_address,
+        std::string("'' Made by ") + params::program_name,
+        std::string("'' ") + params::maker_name,
+        std::string("'' ") + params::web_address,
         rule,
         "sub load_shape(byref shape as Nsupershape.Tsupershape ptr, byref params as Tparams)",
         "",

@@ -194,14 +194,14 @@ private:
         const std::string_view name = rest.substr(0, name_end);
         const std::string label = layout::field_prefix + std::string(name);
 
-        const record::Field* field = record::field_named(name);
+        const params::Field* field = params::field_named(name);
         if (!field) {
             std::string names;
-            for (const record::Field& known : record::saved_fields)
+            for (const params::Field& known : params::saved_fields)
                 names += std::string(names.empty() ? "" : ", ") + known.name;
             return refuse(number, "one of the fields " + names, quoted(label));
         }
-        const std::size_t index = static_cast<std::size_t>(field - record::saved_fields);
+        const std::size_t index = static_cast<std::size_t>(field - params::saved_fields);
         if (set_on_[index] != 0)
             return refuse(number, "each field once",
                           quoted(label) + " again (first on line " + std::to_string(set_on_[index]) + ")");
@@ -218,11 +218,11 @@ private:
 
     // Puts `value` into the field; returns what was expected instead, or
     // nothing when it fits.
-    std::string store(const record::Field& field, std::string_view value)
+    std::string store(const params::Field& field, std::string_view value)
     {
         const char* const end = value.data() + value.size();
         switch (field.kind) {
-        case record::Kind::number: {
+        case params::Kind::number: {
             float number = 0;
             const auto result = std::from_chars(value.data(), end, number);
             if (result.ec == std::errc::result_out_of_range)
@@ -234,7 +234,7 @@ private:
             params_.*field.number = number;
             return {};
         }
-        case record::Kind::count: {
+        case params::Kind::count: {
             std::int32_t count = 0;
             const auto result = std::from_chars(value.data(), end, count);
             if (result.ec != std::errc{} || result.ptr != end || count < field.min || count > field.max)
@@ -243,11 +243,11 @@ private:
             params_.*field.count = count;
             return {};
         }
-        case record::Kind::colour:
+        case params::Kind::colour:
             if (!colour_value(value, params_.*field.colour))
                 return "type(red,green,blue,alpha) with bytes from 0 to " + std::to_string(max_colour_byte);
             return {};
-        case record::Kind::text:
+        case params::Kind::text:
             if (value.size() < 2 || value.front() != '"' || value.back() != '"')
                 return "a text in double quotes";
             params_.*field.text = value.substr(1, value.size() - 2);
@@ -258,9 +258,9 @@ private:
 
     const char* first_missing() const
     {
-        for (int i = 0; i < record::saved_field_count; ++i)
+        for (int i = 0; i < params::saved_field_count; ++i)
             if (set_on_[i] == 0)
-                return record::saved_fields[i].name;
+                return params::saved_fields[i].name;
         return nullptr;
     }
 
@@ -286,7 +286,7 @@ private:
     // The next fixed line expected.
     std::size_t next_ = 0;
     // The line that set each field, 0 while it is unset.
-    int set_on_[record::saved_field_count] = {};
+    int set_on_[params::saved_field_count] = {};
     Tparams params_;
     std::string error_;
 };
@@ -319,8 +319,7 @@ Status parse(std::string_view contents, std::string_view name, Tparams& params)
 Status read_descriptor(int descriptor, std::string_view name, Tparams& params)
 {
     const auto cannot_read = [name](int error) {
-        return runtime::failure(Status::Kind::unreadable,
-                                std::string(name) + ": cannot read: " + std::strerror(error));
+        return runtime::failure(Status::Kind::unreadable, std::string(name), std::strerror(error));
     };
     // One byte past the limit tells a larger file.
     std::string contents(max_file_size + 1, '\0');
@@ -348,7 +347,7 @@ Status read_descriptor(int descriptor, std::string_view name, Tparams& params)
 Status read_file(const std::string& path, Tparams& params)
 {
     const auto cannot_read = [&path](int error) {
-        return runtime::failure(Status::Kind::unreadable, path + ": cannot read: " + std::strerror(error));
+        return runtime::failure(Status::Kind::unreadable, path, std::strerror(error));
     };
     const auto not_a_file = [&path](const char* found) {
         return runtime::failure(Status::Kind::unreadable, path + ": expected a snippet file, found " + found);

@@ -80,16 +80,16 @@ std::string text(const Tparams& params)
     for (const std::string& line : layout::head_lines())
         out.line(line);
 
-    for (const record::Field& field : record::saved_fields) {
+    for (const params::Field& field : params::saved_fields) {
         assignment(out, field.name);
         switch (field.kind) {
-        case record::Kind::number:
+        case params::Kind::number:
             out.line(single_text(params.*field.number));
             break;
-        case record::Kind::count:
+        case params::Kind::count:
             out.line(integer_text(params.*field.count));
             break;
-        case record::Kind::colour:
+        case params::Kind::colour:
             out.item(" type(");
             for (int i = 0; i < 4; ++i) {
                 if (i > 0)
@@ -98,7 +98,7 @@ std::string text(const Tparams& params)
             }
             out.line(")");
             break;
-        case record::Kind::text:
+        case params::Kind::text:
             out.item(" \"");
             out.item(params.*field.text);
             out.line("\"");

@@ -1,11 +1,14 @@
-// The command line, on CLI11: subcommands, flags and usage errors. Parsing
-// only fills the option records of commands.h; every value is read here as
-// text and refused unless it is what the help says, so that an empty value
-// or a hexadecimal number is never taken for something.
+// The command line, on CLI11: the table of commands, their flags and usage
+// errors. Parsing only fills the option records of commands.h; every value is
+// read here as text and refused unless it is what the help says, so that an
+// empty value or a hexadecimal number is never taken for something.
 #include "tool/commands.h"
 
 #include "mesh/closed_mesh.h"
+#include "mesh/formats.h"
 #include "offscreen/renderer.h"
+#include "runtime/text.h"
+#include "runtime/version.h"
 #include "tool/shapes.h"
 
 #include <CLI/CLI.hpp>
@@ -22,7 +25,6 @@ namespace shapetool {
 namespace {
 
 constexpr char version_text[] = "shapetool " SUPERSHAPE_VERSION;
-constexpr const char* commands[] = {"info", "export", "render", "gallery"};
 constexpr double max_turn = 1e6;
 constexpr double max_fit = 1e6;
 constexpr int max_columns = 1000;
@@ -99,9 +101,9 @@ std::optional<std::array<std::uint8_t, 4>> colour_value(const std::string& text)
 std::vector<int> flag_fields()
 {
     std::vector<int> fields;
-    for (const record::Kind kind : {record::Kind::number, record::Kind::count, record::Kind::colour})
-        for (int i = 0; i < record::saved_field_count; ++i)
-            if (record::saved_fields[i].kind == kind)
+    for (const params::Kind kind : {params::Kind::number, params::Kind::count, params::Kind::colour})
+        for (int i = 0; i < params::saved_field_count; ++i)
+            if (params::saved_fields[i].kind == kind)
                 fields.push_back(i);
     return fields;
 }
@@ -110,13 +112,13 @@ std::string parameters_help()
 {
     std::string flags;
     for (const int i : flag_fields())
-        flags += std::string(flags.empty() ? "" : " ") + "--" + record::saved_fields[i].name;
+        flags += std::string(flags.empty() ? "" : " ") + "--" + params::saved_fields[i].name;
     return "Parameters may be given as flags instead of, or on top of, a snippet: " + flags +
            "; missing ones keep the snippet's values or the editor's start values.\n" + statuses_help;
 }
 
 // What a count needs beyond its limits, for the closed mesh.
-std::string closed_minimum(const record::Field& field)
+std::string closed_minimum(const params::Field& field)
 {
     if (field.count == &Tparams::slices)
         return "; export and --solid need " + std::to_string(mesh::closed_min_slices) + " or more";
@@ -128,12 +130,12 @@ std::string closed_minimum(const record::Field& field)
 // The flag of saved field `index`, which fills its place in `flags`.
 void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
 {
-    const record::Field& field = record::saved_fields[index];
+    const params::Field& field = params::saved_fields[index];
     const std::string flag = std::string("--") + field.name;
     const auto given = [&flags, index] { flags.given.set(index); };
     CLI::Option* option = nullptr;
     switch (field.kind) {
-    case record::Kind::number:
+    case params::Kind::number:
         option = add_value_flag(command, flag, std::string(field.description) + ", any finite number", "NUMBER",
                                 [&flags, &field, flag, given](const std::string& text) {
                                     const std::optional<float> value = number_in<float>(text);
@@ -143,7 +145,7 @@ void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
                                     given();
                                 });
         break;
-    case record::Kind::count: {
+    case params::Kind::count: {
         const int least = static_cast<int>(field.min), most = static_cast<int>(field.max);
         const std::string range = std::to_string(least) + ".." + std::to_string(most);
         option = add_value_flag(command, flag, std::string(field.description) + ", " + range + closed_minimum(field),
@@ -153,7 +155,7 @@ void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
                                 });
         break;
     }
-    case record::Kind::colour:
+    case params::Kind::colour:
         option = add_value_flag(command, flag,
                                 std::string(field.description) + ", each byte 0 to 255; alpha 255 when left out",
                                 "R,G,B[,A]", [&flags, &field, flag, given](const std::string& text) {
@@ -164,15 +166,16 @@ void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
                                     given();
                                 });
         break;
-    case record::Kind::text:
+    case params::Kind::text:
         return;
     }
     option->group("Parameters");
 }
 
-void add_shape_inputs(CLI::App& command, Shape_inputs& inputs, const std::string& positional_help)
+void add_shape_inputs(CLI::App& command, Shape_inputs& inputs)
 {
-    command.add_option("FILE", inputs.files, positional_help);
+    command.add_option("FILE", inputs.files,
+                       "snippet files saved by the editor, folders of them, or - for standard input");
     for (const int index : flag_fields())
         add_parameter_flag(command, inputs.flags, index);
     command.add_flag("-q,--quiet", inputs.quiet, "leave out the line per file; errors still show");
@@ -218,105 +221,173 @@ std::string usage_line(const CLI::ParseError& error, const CLI::App& app)
     return (command.empty() ? "" : command + ": ") + error.what() + " (" + help + " lists what it takes)";
 }
 
+// The flags of each command, bound to its options in `line`.
+void add_info_flags(CLI::App& command, Command_line& line)
+{
+    Info_options& options = line.info;
+    add_shape_inputs(command, options.inputs);
+    command.add_flag("--json", options.json, "print one JSON document for scripts");
+    command.add_flag("--raw", options.raw, "measure the editor's own grid instead of the closed mesh");
+}
+
+void add_export_flags(CLI::App& command, Command_line& line)
+{
+    Export_options& options = line.export_options;
+    add_shape_inputs(command, options.inputs);
+    CLI::Option* output =
+        command
+            .add_option("-o,--output", options.output,
+                        "the output file, for one shape; its extension gives the format; - for standard output with "
+                        "--format (an OBJ there has no material file)")
+            ->type_name("FILE");
+    CLI::Option* outdir =
+        command.add_option("--outdir", options.outdir, "the folder, made when missing, for one file per shape")
+            ->type_name("DIR");
+    command.add_option("--format", options.format, "the format, with --outdir or -o -")
+        ->type_name(mesh::format_choices());
+    output->excludes(outdir);
+    add_value_flag(command, "--fit", "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6 "
+                                     "(glb: MM / 1000 metres)",
+                   "MM", [&options](const std::string& text) {
+                       options.fit = finite_number("--fit", text, 0, max_fit,
+                                                   "a size in millimetres above 0 and at most 1e6");
+                       if (!(options.fit > 0))
+                           refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
+                   });
+    add_value_flag(command, "--up", "the axis that is up in the file, y or z (default: the format's)", "y|z",
+                   [&options](const std::string& text) {
+                       if (text != "y" && text != "z")
+                           refuse("--up", "y or z", text);
+                       options.up = text == "y" ? mesh::Up::y : mesh::Up::z;
+                   });
+    command.add_flag("--raw", options.raw,
+                     "write the editor's own grid and triangle list as they are, not the closed mesh");
+}
+
+void add_render_flags(CLI::App& command, Command_line& line)
+{
+    Render_options& options = line.render;
+    add_shape_inputs(command, options.inputs);
+    CLI::Option* picture =
+        command.add_option("-o,--output", options.output, "the PNG file, for one shape, or - for standard output")
+            ->type_name("FILE");
+    CLI::Option* pictures =
+        command.add_option("--outdir", options.outdir, "the folder, made when missing, for one PNG file per shape")
+            ->type_name("DIR");
+    picture->excludes(pictures);
+    add_size_flag(command, "size", options.width, options.height, 1, offscreen::Picture_options::max_side,
+                  "the picture's size in pixels (default 640x480)");
+    command.add_flag("--solid", options.solid, "draw the closed mesh as a lit surface");
+    add_turn_flag(command, options.turn);
+}
+
+void add_gallery_flags(CLI::App& command, Command_line& line)
+{
+    Gallery_options& options = line.gallery;
+    add_shape_inputs(command, options.inputs);
+    command.add_option("-o,--output", options.output, "the PNG file, or - for standard output")
+        ->type_name("FILE")
+        ->required();
+    add_value_flag(command, "--columns", "thumbnails a row, 1..1000 (default: about as many as rows)", "N",
+                   [&options](const std::string& text) {
+                       options.columns = whole_number("--columns", text, 1, max_columns);
+                   });
+    add_size_flag(command, "thumb", options.thumb_width, options.thumb_height, offscreen::Sheet_layout::min_thumb_side,
+                  offscreen::Sheet_layout::max_thumb_side, "each thumbnail's size in pixels (default 160x120)");
+    command.add_flag("--solid", options.solid, "draw closed meshes as lit surfaces");
+    add_turn_flag(command, options.turn);
+}
+
+// What export's help says of the formats, from their table.
+std::string export_summary()
+{
+    std::vector<std::string> formats;
+    for (const mesh::Format_row& row : mesh::formats)
+        formats.push_back(row.extension + std::string(*row.note ? " (" + std::string(row.note) + ")" : ""));
+    std::vector<std::string> units;
+    for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.unit.millimetres; }))
+        units.push_back(std::string("a ") + row->unit.name + " in " + titles);
+    // "STL, PLY and 3MF stand on Z, OBJ and glb on Y"
+    std::string ups;
+    for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.up; }))
+        ups += (ups.empty() ? "" : ", ") + titles + (ups.empty() ? " stand on " : " on ") +
+               (row->up == mesh::Up::z ? "Z" : "Y");
+    return "Write each shape as a closed, printable mesh: " + runtime::listed(formats, "or") + ". One unit is " +
+           runtime::listed(units, "and") + "; the editor's shapes are about 2 units across. " + ups + ".";
+}
+
+struct Command_row {
+    const char* name;
+    std::string (*summary)();
+    // Shown after the flags, before the exit statuses.
+    const char* examples;
+    void (*add_flags)(CLI::App& command, Command_line& line);
+    int (*run)(const Command_line& line, Console& console);
+};
+
+// Every command, in the order --help lists them.
+const Command_row command_table[] = {
+    {"info",
+     [] {
+         return std::string("Print each shape's parameters and its mesh: counts, bounding box, extent, closedness, "
+                            "area and volume.");
+     },
+     "Example: shapetool info shapes --json\n", add_info_flags,
+     [](const Command_line& line, Console& console) { return info(line.info, console); }},
+    {"export", export_summary,
+     "Examples:\n  shapetool export shapes/star.bas -o star.stl --fit 40\n"
+     "  shapetool export shapes --outdir meshes --format glb\n"
+     "  shapetool export --m 6 --n1 0.5 --slices 200 --bands 200 -o flower.3mf\n"
+     "  shapetool export - --format stl -o - < star.bas > star.stl\n",
+     add_export_flags, [](const Command_line& line, Console& console) { return export_meshes(line.export_options, console); }},
+    {"render",
+     [] { return std::string("Draw each shape as the editor does, in its colour on black, into a PNG file."); },
+     "Examples:\n  shapetool render shapes/star.bas -o star.png --size 1280x960\n"
+     "  shapetool render shapes --outdir pictures --solid --turn 30\n",
+     add_render_flags, [](const Command_line& line, Console& console) { return render(line.render, console); }},
+    {"gallery",
+     [] { return std::string("Draw one contact sheet: a thumbnail per snippet, each with its file name under it."); },
+     "Example: shapetool gallery shapes -o gallery.png --columns 4 --solid\n", add_gallery_flags,
+     [](const Command_line& line, Console& console) { return gallery(line.gallery, console); }},
+};
+
+const Command_row* command_named(std::string_view name)
+{
+    for (const Command_row& row : command_table)
+        if (name == row.name)
+            return &row;
+    return nullptr;
+}
+
+// The commands' names as a list ending in `last`.
+std::string command_list(const char* last)
+{
+    std::vector<std::string> names;
+    for (const Command_row& row : command_table)
+        names.push_back(row.name);
+    return runtime::listed(names, last);
+}
+
 } // namespace
 
 std::optional<int> parse_command_line(int argc, const char* const argv[], Command_line& line, Console& console)
 {
     if (argc < 2)
-        return usage_error(console, "name a command: info, export, render or gallery (shapetool --help says what "
-                                    "each does)");
+        return usage_error(console, "name a command: " + command_list("or") + " (shapetool --help says what each does)");
     const std::string first = argv[1];
-    if (first.empty() || (first[0] != '-' && std::find(std::begin(commands), std::end(commands), first) ==
-                                                 std::end(commands)))
-        return usage_error(console, "\"" + first + "\" is no command; the commands are info, export, render and "
-                                    "gallery");
+    if (first.empty() || (first[0] != '-' && !command_named(first)))
+        return usage_error(console, "\"" + first + "\" is no command; the commands are " + command_list("and"));
 
     CLI::App app("Turns snippets saved by the supershape editor into meshes and pictures, without a display.",
                  "shapetool");
     app.set_version_flag("--version", version_text);
     app.require_subcommand(1);
     app.footer(parameters_help());
-    const std::string inputs_help = "snippet files saved by the editor, folders of them, or - for standard input";
-
-    Info_options& info_options = line.info;
-    CLI::App* info_command = app.add_subcommand("info", "Print each shape's parameters and its mesh: counts, "
-                                                        "bounding box, extent, closedness, area and volume.");
-    add_shape_inputs(*info_command, info_options.inputs, inputs_help);
-    info_command->add_flag("--json", info_options.json, "print one JSON document for scripts");
-    info_command->add_flag("--raw", info_options.raw, "measure the editor's own grid instead of the closed mesh");
-    info_command->footer(std::string("Example: shapetool info shapes --json\n") + statuses_help);
-
-    Export_options& export_options = line.export_options;
-    CLI::App* export_command = app.add_subcommand(
-        "export", "Write each shape as a closed, printable mesh: stl (binary), obj (with a .mtl file for its colour), "
-                  "ply (binary), glb or 3mf. One unit is a millimetre in STL, OBJ, PLY and 3MF and a metre in glb; "
-                  "the editor's shapes are about 2 units across. STL, 3MF and PLY stand on Z, glb and OBJ on Y.");
-    add_shape_inputs(*export_command, export_options.inputs, inputs_help);
-    CLI::Option* output = export_command->add_option(
-        "-o,--output", export_options.output,
-        "the output file, for one shape; its extension gives the format; - for standard output with --format "
-        "(an OBJ there has no material file)");
-    CLI::Option* outdir = export_command->add_option("--outdir", export_options.outdir,
-                                                     "the folder, made when missing, for one file per shape");
-    export_command->add_option("--format", export_options.format,
-                               "stl, obj, ply, glb or 3mf, with --outdir or -o -");
-    output->excludes(outdir);
-    add_value_flag(*export_command, "--fit", "scale evenly so that the largest side is MM millimetres, above 0 and "
-                                             "at most 1e6 (glb: MM / 1000 metres)",
-                   "MM", [&export_options](const std::string& text) {
-                       export_options.fit = finite_number("--fit", text, 0, max_fit,
-                                                          "a size in millimetres above 0 and at most 1e6");
-                       if (!(export_options.fit > 0))
-                           refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
-                   });
-    add_value_flag(*export_command, "--up", "the axis that is up in the file, y or z (default: the format's)",
-                   "y|z", [&export_options](const std::string& text) {
-                       if (text != "y" && text != "z")
-                           refuse("--up", "y or z", text);
-                       export_options.up = text == "y" ? mesh::Up::y : mesh::Up::z;
-                   });
-    export_command->add_flag("--raw", export_options.raw,
-                             "write the editor's own grid and triangle list as they are, not the closed mesh");
-    export_command->footer(std::string("Examples:\n  shapetool export shapes/star.bas -o star.stl --fit 40\n"
-                           "  shapetool export shapes --outdir meshes --format glb\n"
-                           "  shapetool export --m 6 --n1 0.5 --slices 200 --bands 200 -o flower.3mf\n"
-                           "  shapetool export - --format stl -o - < star.bas > star.stl\n") +
-                           statuses_help);
-
-    Render_options& render_options = line.render;
-    CLI::App* render_command = app.add_subcommand(
-        "render", "Draw each shape as the editor does, in its colour on black, into a PNG file.");
-    add_shape_inputs(*render_command, render_options.inputs, inputs_help);
-    CLI::Option* picture = render_command->add_option("-o,--output", render_options.output,
-                                                      "the PNG file, for one shape, or - for standard output");
-    CLI::Option* pictures = render_command->add_option("--outdir", render_options.outdir,
-                                                       "the folder, made when missing, for one PNG file per shape");
-    picture->excludes(pictures);
-    add_size_flag(*render_command, "size", render_options.width, render_options.height, 1,
-                  offscreen::Picture_options::max_side, "the picture's size in pixels (default 640x480)");
-    render_command->add_flag("--solid", render_options.solid, "draw the closed mesh as a lit surface");
-    add_turn_flag(*render_command, render_options.turn);
-    render_command->footer(std::string("Examples:\n  shapetool render shapes/star.bas -o star.png --size 1280x960\n"
-                           "  shapetool render shapes --outdir pictures --solid --turn 30\n") +
-                           statuses_help);
-
-    Gallery_options& gallery_options = line.gallery;
-    CLI::App* gallery_command = app.add_subcommand(
-        "gallery", "Draw one contact sheet: a thumbnail per snippet, each with its file name under it.");
-    add_shape_inputs(*gallery_command, gallery_options.inputs, inputs_help);
-    gallery_command->add_option("-o,--output", gallery_options.output, "the PNG file, or - for standard output")
-        ->required();
-    add_value_flag(*gallery_command, "--columns", "thumbnails a row, 1..1000 (default: about as many as rows)", "N",
-                   [&gallery_options](const std::string& text) {
-                       gallery_options.columns = whole_number("--columns", text, 1, max_columns);
-                   });
-    add_size_flag(*gallery_command, "thumb", gallery_options.thumb_width, gallery_options.thumb_height,
-                  offscreen::Sheet_layout::min_thumb_side, offscreen::Sheet_layout::max_thumb_side,
-                  "each thumbnail's size in pixels (default 160x120)");
-    gallery_command->add_flag("--solid", gallery_options.solid, "draw closed meshes as lit surfaces");
-    add_turn_flag(*gallery_command, gallery_options.turn);
-    gallery_command->footer(std::string("Example: shapetool gallery shapes -o gallery.png --columns 4 --solid\n") +
-                            statuses_help);
+    for (const Command_row& row : command_table) {
+        CLI::App* command = app.add_subcommand(row.name, row.summary());
+        row.add_flags(*command, line);
+        command->footer(row.examples + std::string(statuses_help));
+    }
 
     try {
         app.parse(argc, argv);
@@ -326,22 +397,15 @@ std::optional<int> parse_command_line(int argc, const char* const argv[], Comman
     } catch (const CLI::ParseError& error) {
         return usage_error(console, usage_line(error, app));
     }
-    line.command = info_command->parsed()      ? Command_line::Command::info
-                   : render_command->parsed()  ? Command_line::Command::render
-                   : gallery_command->parsed() ? Command_line::Command::gallery
-                                               : Command_line::Command::export_meshes;
+    for (const CLI::App* parsed : app.get_subcommands())
+        line.command = parsed->get_name();
     return std::nullopt;
 }
 
 int run(const Command_line& line, Console& console)
 {
-    switch (line.command) {
-    case Command_line::Command::info: return info(line.info, console);
-    case Command_line::Command::export_meshes: return export_meshes(line.export_options, console);
-    case Command_line::Command::render: return render(line.render, console);
-    case Command_line::Command::gallery: return gallery(line.gallery, console);
-    }
-    return exit_usage;
+    const Command_row* row = command_named(line.command);
+    return row ? row->run(line, console) : exit_usage;
 }
 
 int run(int argc, const char* const argv[], Console& console)

@@ -6,6 +6,7 @@
 #include "mesh/metadata.h"
 #include "mesh/statistics.h"
 #include "output/atomic_file.h"
+#include "runtime/text.h"
 #include "tool/shapes.h"
 
 #include <nlohmann/json.hpp>
@@ -16,9 +17,9 @@ namespace shapetool {
 
 void Parameter_flags::apply(Tparams& params) const
 {
-    for (int i = 0; i < record::saved_field_count; ++i)
+    for (int i = 0; i < params::saved_field_count; ++i)
         if (given[i])
-            record::copy_field(record::saved_fields[i], values, params);
+            params::copy_field(params::saved_fields[i], values, params);
 }
 
 namespace {
@@ -30,12 +31,21 @@ nlohmann::json json_vector(const Nsupershape::Tvector3& v)
 
 std::string range_text(float low, float high)
 {
-    return record::shortest_text(low) + " to " + record::shortest_text(high);
+    return params::shortest_text(low) + " to " + params::shortest_text(high);
 }
 
 Nsupershape::Tvector3 extent(const mesh::Box& box)
 {
     return {box.max.x - box.min.x, box.max.y - box.min.y, box.max.z - box.min.z};
+}
+
+// "1 is 1 mm in STL, OBJ, PLY and 3MF, 1 m in glb"
+std::string units_text()
+{
+    std::string text = "1 is";
+    for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.unit.millimetres; }))
+        text += (text.size() > 4 ? ", 1 " : " 1 ") + std::string(row->unit.symbol) + " in " + titles;
+    return text;
 }
 
 void print_statistics(std::ostream& out, const std::string& name, const Tparams& params,
@@ -48,46 +58,69 @@ void print_statistics(std::ostream& out, const std::string& name, const Tparams&
         << " triangles, " << (s.closed ? "closed" : "not closed") << '\n'
         << "  bounds      x " << range_text(s.box.min.x, s.box.max.x) << ", y " << range_text(s.box.min.y, s.box.max.y)
         << ", z " << range_text(s.box.min.z, s.box.max.z) << '\n'
-        << "  extent      " << record::shortest_text(size.x) << " x " << record::shortest_text(size.y) << " x "
-        << record::shortest_text(size.z) << " (1 is 1 mm in STL, OBJ, PLY and 3MF, 1 m in glb)\n"
+        << "  extent      " << params::shortest_text(size.x) << " x " << params::shortest_text(size.y) << " x "
+        << params::shortest_text(size.z) << " (" << units_text() << ")\n"
         << "  area        " << s.integrals.area << '\n'
         << "  volume      " << s.integrals.volume << '\n';
 }
 
-// The OBJ file and its material file beside it, each written whole; the
-// material is published first, so that the OBJ never names a missing one.
-Status write_obj_with_material(const std::string& target, mesh::Export_mesh& file)
+// The file and its companion beside it, each written whole; the companion
+// is published first, so that the file never names a missing one.
+Status write_with_companion(const std::string& target, const mesh::Format_row& format, mesh::Export_mesh& file)
 {
     const std::filesystem::path path(target);
-    // mtllib takes file names apart at blanks.
-    std::string material = path.stem().string() + ".mtl";
-    std::replace(material.begin(), material.end(), ' ', '_');
-    file.material_file = material;
-    output::Atomic_file material_out((path.parent_path() / material).string());
-    if (material_out.status().ok())
-        if (const Status written = mesh::write_obj_material(material_out.stream(), file); !written.ok())
-            return runtime::failure(written.kind, material_out.target() + ": cannot write: " + written.message);
-    output::Atomic_file mesh_out(target);
-    if (mesh_out.status().ok())
-        if (const Status written = mesh::write_obj(mesh_out.stream(), file); !written.ok())
-            return runtime::failure(written.kind, target + ": cannot write: " + written.message);
-    if (!mesh_out.status().ok())
-        return mesh_out.status();
-    const Status material_done = material_out.commit();
-    return material_done.ok() ? mesh_out.commit() : material_done;
+    // OBJ's mtllib takes file names apart at blanks.
+    std::string companion = path.stem().string() + "." + format.companion.extension;
+    std::replace(companion.begin(), companion.end(), ' ', '_');
+    file.companion_file = companion;
+    output::Atomic_file companion_out((path.parent_path() / companion).string());
+    if (companion_out.status().ok())
+        if (const Status written = format.companion.write(companion_out.stream(), file); !written.ok())
+            return runtime::failure(written.kind, companion_out.target(), written.message);
+    output::Atomic_file main_out(target);
+    if (main_out.status().ok())
+        if (const Status written = format.write(main_out.stream(), file); !written.ok())
+            return runtime::failure(written.kind, target, written.message);
+    if (!main_out.status().ok())
+        return main_out.status();
+    const Status companion_done = companion_out.commit();
+    return companion_done.ok() ? main_out.commit() : companion_done;
+}
+
+// Why export cannot write `options` as asked, as a usage error; empty when
+// it can, with the format in `format`.
+std::string refused_format(const Export_options& options, const Console& console, const mesh::Format_row*& format)
+{
+    const bool to_standard_output = options.output == standard_stream;
+    if (!options.format.empty() && !options.output.empty() && !to_standard_output)
+        return "-o FILE takes the format from its extension; leave out --format";
+    format = options.format.empty() ? mesh::format_for_path(options.output) : mesh::format_named(options.format);
+    if (!format) {
+        std::string others;
+        for (const mesh::Format_row& row : mesh::formats)
+            if (&row != mesh::formats)
+                others += (others.empty() ? "(or ." : ", .") + std::string(row.extension);
+        return "say the format with -o NAME." + std::string(mesh::formats[0].extension) + " " + others +
+               "), or --format " + mesh::format_choices() + " with --outdir or -o -";
+    }
+    if (to_standard_output && format->binary && console.out_is_terminal)
+        return std::string(format->extension) +
+               " is binary; redirect standard output to a file or a pipe, or give -o FILE";
+    if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
+        return std::string(format->extension) + " holds no mesh; leave out --raw, --fit and --up";
+    return "";
 }
 
 } // namespace
 
 int info(const Info_options& options, Console& console)
 {
-    if (options.inputs.files.empty() && !options.inputs.flags.any())
-        return usage_error(console, "info: name snippet files or folders, or give parameter flags");
-    std::vector<Named_shape> shapes = find_shapes(options.inputs);
-    read_shapes(shapes, options.inputs.flags);
+    Batch batch;
+    if (const std::optional<int> stopped = start_batch("info", options.inputs, {}, console, batch))
+        return *stopped;
     int status = exit_success;
     nlohmann::json report_json = nlohmann::json::array();
-    for (const Named_shape& shape : shapes) {
+    for (const Named_shape& shape : batch.shapes) {
         Status failed = shape.status;
         Meshed_shape meshed;
         if (shape.params) {
@@ -126,37 +159,24 @@ int info(const Info_options& options, Console& console)
 
 int export_meshes(const Export_options& options, Console& console)
 {
-    if (options.inputs.files.empty() && !options.inputs.flags.any())
-        return usage_error(console, "export: name snippet files or folders, or give parameter flags");
-    const bool to_standard_output = options.output == standard_stream;
-    if (!options.format.empty() && !options.output.empty() && !to_standard_output)
-        return usage_error(console, "export: -o FILE takes the format from its extension; leave out --format");
-    const std::optional<mesh::Format> format = options.format.empty() ? mesh::format_for_path(options.output)
-                                                                      : mesh::format_named(options.format);
-    if (!format)
-        return usage_error(console, "export: say the format with -o NAME.stl (or .obj, .ply, .glb, .3mf), or "
-                                    "--format stl|obj|ply|glb|3mf with --outdir or -o -");
-    if (to_standard_output && mesh::is_binary(*format) && console.out_is_terminal)
-        return usage_error(console, std::string("export: ") + mesh::extension_of(*format) +
-                                        " is binary; redirect standard output to a file or a pipe, or give -o FILE");
-    std::vector<Named_shape> shapes = find_shapes(options.inputs);
-    std::string problem;
-    const std::vector<std::string> outputs =
-        plan_outputs(shapes, options.output, options.outdir, mesh::extension_of(*format), problem);
-    if (!problem.empty())
-        return usage_error(console, "export: " + problem);
-    read_shapes(shapes, options.inputs.flags);
-    if (!options.outdir.empty())
-        if (const Status made = make_folder(options.outdir); !made.ok()) {
-            report(console, made.message);
-            return exit_output_failed;
-        }
+    const mesh::Format_row* format = nullptr;
+    Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, "", {}};
+    request.refused = [&] {
+        const std::string problem = refused_format(options, console, format);
+        if (format)
+            request.extension = format->extension;
+        return problem;
+    };
+    Batch batch;
+    if (const std::optional<int> stopped = start_batch("export", options.inputs, request, console, batch))
+        return *stopped;
 
-    const mesh::Placement placement{options.up.value_or(mesh::default_up(*format)), options.fit};
+    const bool to_standard_output = options.output == standard_stream;
+    const mesh::Placement placement{options.up.value_or(format->up), options.fit};
     const auto kind = options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed;
-    return write_each(shapes, kind, outputs, options.inputs.quiet, console,
+    return write_each(batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
                       [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, std::string& summary) {
-                          mesh::place(meshed.mesh(), placement, mesh::millimetres_per_unit(*format));
+                          mesh::place(meshed.mesh(), placement, format->unit.millimetres);
                           // A shape without a file of its own is named after its output.
                           const bool unnamed = shape.path.empty() || shape.path == standard_stream;
                           const std::string name = unnamed && output != standard_stream
@@ -164,9 +184,9 @@ int export_meshes(const Export_options& options, Console& console)
                                                        : shape.stem;
                           mesh::Export_mesh file{meshed.view(), name, *shape.params, ""};
                           summary = grouped(file.mesh.triangle_count) + " triangles";
-                          if (*format == mesh::Format::obj && !to_standard_output)
-                              return write_obj_with_material(output, file);
-                          return write_output(output, [&](std::FILE* out) { return mesh::write_mesh(*format, out, file); });
+                          if (format->companion.extension && !to_standard_output)
+                              return write_with_companion(output, *format, file);
+                          return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
                       });
 }
 

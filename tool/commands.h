@@ -28,7 +28,7 @@ struct Parameter_flags {
     // The values given, in their fields.
     Tparams values;
     // Which of the saved fields (params/fields.h) were given, in its order.
-    std::bitset<record::saved_field_count> given;
+    std::bitset<params::saved_field_count> given;
 
     bool any() const { return given.any(); }
     void apply(Tparams& params) const;
@@ -105,10 +105,9 @@ int export_meshes(const Export_options& options, Console& console);
 int render(const Render_options& options, Console& console);
 int gallery(const Gallery_options& options, Console& console);
 
-// A command line, read.
+// A command line, read: the command's name and its options.
 struct Command_line {
-    enum class Command { info, export_meshes, render, gallery };
-    Command command = Command::info;
+    std::string command;
     Info_options info;
     Export_options export_options;
     Render_options render;
@@ -121,7 +120,7 @@ struct Command_line {
 // command whose every value is within the limits --help gives.
 std::optional<int> parse_command_line(int argc, const char* const argv[], Command_line& line, Console& console);
 
-// Runs the command `line` holds.
+// Runs the command `line` names.
 int run(const Command_line& line, Console& console);
 
 // Parses `argv` and runs the command it names.

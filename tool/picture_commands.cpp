@@ -8,7 +8,6 @@
 #include "tool/shapes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +17,8 @@ namespace shapetool {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr char png_extension[] = "png";
 
 // The wire strip of the editor's own grid, or the closed mesh as a surface.
 Meshed_shape::Kind mesh_kind(bool solid)
@@ -47,25 +48,13 @@ Status write_png(const std::string& target, const offscreen::Image& image)
     });
 }
 
-// Why `output` cannot take a picture, as a usage error; empty when it can.
-std::string refused_output(const std::string& output, const Console& console)
-{
-    if (output == standard_stream)
-        return console.out_is_terminal
-                   ? "a PNG file is binary; redirect standard output to a file or a pipe, or give -o FILE.png"
-                   : "";
-    std::string extension = fs::path(output).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".png" ? "" : "-o must name a .png file, or - for standard output";
-}
-
 // Starts the renderer; false after saying why it cannot.
 bool open_renderer(offscreen::Renderer& renderer, Console& console)
 {
+    offscreen::keep_freed_memory();
     const Status opened = renderer.open();
     if (!opened.ok())
-        report(console, "cannot draw: " + opened.message);
+        report(console, runtime::describe(opened.kind, opened.message));
     return opened.ok();
 }
 
@@ -81,26 +70,15 @@ const char* cell_text(const Named_shape& shape)
 
 int render(const Render_options& options, Console& console)
 {
-    if (options.inputs.files.empty() && !options.inputs.flags.any())
-        return usage_error(console, "render: name snippet files or folders, or give parameter flags");
-    if (const std::string problem = options.output.empty() ? "" : refused_output(options.output, console);
-        !problem.empty())
-        return usage_error(console, "render: " + problem);
-    std::vector<Named_shape> shapes = find_shapes(options.inputs);
-    std::string problem;
-    const std::vector<std::string> outputs = plan_outputs(shapes, options.output, options.outdir, "png", problem);
-    if (!problem.empty())
-        return usage_error(console, "render: " + problem);
-    read_shapes(shapes, options.inputs.flags);
-    if (!options.outdir.empty())
-        if (const Status made = make_folder(options.outdir); !made.ok()) {
-            report(console, made.message);
-            return exit_output_failed;
-        }
+    const Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, png_extension,
+                                 [&] { return refused_png(options.output, console); }};
+    Batch batch;
+    if (const std::optional<int> stopped = start_batch("render", options.inputs, request, console, batch))
+        return *stopped;
     offscreen::Renderer renderer;
     if (!open_renderer(renderer, console))
         return exit_output_failed;
-    return write_each(shapes, mesh_kind(options.solid), outputs, options.inputs.quiet, console,
+    return write_each(batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
                       [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, std::string& summary) {
                           offscreen::Image picture;
                           const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid),
@@ -113,18 +91,18 @@ int render(const Render_options& options, Console& console)
 
 int gallery(const Gallery_options& options, Console& console)
 {
-    if (const std::string problem = refused_output(options.output, console); !problem.empty())
-        return usage_error(console, "gallery: " + problem);
-    if (options.inputs.files.empty() && !options.inputs.flags.any())
-        return usage_error(console, "gallery: name snippet files or folders");
-    std::vector<Named_shape> shapes = find_shapes(options.inputs);
+    const Output_request request{Output_request::Kind::one_for_all, options.output, "", png_extension,
+                                 [&] { return refused_png(options.output, console); }};
+    Batch batch;
+    if (const std::optional<int> stopped = start_batch("gallery", options.inputs, request, console, batch))
+        return *stopped;
+    std::vector<Named_shape>& shapes = batch.shapes;
     offscreen::Sheet_layout layout;
     const offscreen::Gallery_options sheet_options{options.columns, options.thumb_width, options.thumb_height,
                                                    options.turn};
     if (const Status laid = offscreen::layout_sheet(static_cast<int>(shapes.size()), sheet_options, layout);
         !laid.ok())
         return usage_error(console, "gallery: " + laid.message + "; give fewer shapes, more --columns or a smaller --thumb");
-    read_shapes(shapes, options.inputs.flags);
     int status = exit_success;
     if (std::none_of(shapes.begin(), shapes.end(), [](const Named_shape& shape) { return shape.params.has_value(); })) {
         for (const Named_shape& shape : shapes)
@@ -161,7 +139,7 @@ int gallery(const Gallery_options& options, Console& console)
     offscreen::Image sheet;
     const Status drawn = renderer.gallery(static_cast<int>(shapes.size()), source, sheet_options, sheet);
     const Status written = drawn.ok() ? write_png(options.output, sheet)
-                                      : runtime::cannot_draw("cannot draw the sheet: " + drawn.message);
+                                      : runtime::failure(Status::Kind::cannot_draw, options.output, drawn.message);
     if (!written.ok()) {
         report(console, written.message);
         return exit_output_failed;

@@ -1,5 +1,7 @@
 #include "tool/progress.h"
 
+#include "runtime/text.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -9,22 +11,6 @@ namespace {
 constexpr int bar_cells = 30;
 
 } // namespace
-
-std::string one_line(std::string_view text)
-{
-    std::string line;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            line += escaped;
-        } else {
-            line += c;
-        }
-    }
-    return line;
-}
 
 std::string minutes_and_seconds(double seconds)
 {
@@ -55,9 +41,9 @@ void Progress::done(const std::string& line, bool failed)
     if (bar_)
         clear_bar();
     if (failed)
-        stream_ << "shapetool: " << one_line(line) << '\n';
+        stream_ << "shapetool: " << runtime::one_line(line) << '\n';
     else if (!bar_ && !quiet_)
-        stream_ << one_line(line) << '\n';
+        stream_ << runtime::one_line(line) << '\n';
     if (bar_)
         draw_bar();
     stream_ << std::flush;

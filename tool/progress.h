@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <ostream>
 #include <string>
-#include <string_view>
 
 namespace shapetool {
 
@@ -38,10 +37,6 @@ private:
     std::size_t finished_ = 0;
     Clock::time_point start_ = Clock::now();
 };
-
-// `text` as one line: control characters, a name's newline among them, as
-// \xHH.
-std::string one_line(std::string_view text);
 
 // "1:05" for 65 seconds; "--:--" while nothing is known.
 std::string minutes_and_seconds(double seconds);

@@ -1,11 +1,11 @@
 #include "tool/shapes.h"
 
 #include "output/atomic_file.h"
+#include "runtime/text.h"
 #include "snippet/snippet.h"
 #include "tool/progress.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -25,13 +25,7 @@ constexpr char flags_only_name[] = "(parameters)";
 // ... and their outputs' name in a folder.
 constexpr char default_stem[] = "supershape";
 
-bool names_snippet(const fs::path& path)
-{
-    std::string extension = path.extension().string();
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".bas";
-}
+constexpr char snippet_extension[] = "bas";
 
 // Why the outputs cannot all be written: two that share a name, or one that
 // would replace an input. Empty when they can.
@@ -49,8 +43,6 @@ std::string clashing_output(const std::vector<Named_shape>& shapes, const std::v
     return "";
 }
 
-} // namespace
-
 std::vector<Named_shape> find_shapes(const Shape_inputs& inputs)
 {
     std::vector<Named_shape> shapes;
@@ -63,7 +55,7 @@ std::vector<Named_shape> find_shapes(const Shape_inputs& inputs)
         } else if (fs::is_directory(input, error)) {
             std::vector<std::string> found;
             for (const fs::directory_entry& entry : fs::directory_iterator(input, error))
-                if (names_snippet(entry.path()) && entry.is_regular_file(error))
+                if (runtime::extension_of(entry.path().string()) == snippet_extension && entry.is_regular_file(error))
                     found.push_back(entry.path().string());
             std::sort(found.begin(), found.end());
             if (found.empty())
@@ -100,6 +92,63 @@ void read_shapes(std::vector<Named_shape>& shapes, const Parameter_flags& flags)
     }
 }
 
+std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, const Output_request& request,
+                                      std::string& problem)
+{
+    std::vector<std::string> outputs;
+    if (request.kind == Output_request::Kind::none)
+        return outputs;
+    if (request.kind == Output_request::Kind::one_for_all || !request.output.empty()) {
+        if (request.kind == Output_request::Kind::each_shape && shapes.size() > 1)
+            problem = "-o names one output, and " + std::to_string(shapes.size()) +
+                      " shapes are given; give --outdir DIR for one output each";
+        outputs.push_back(request.output);
+    } else if (!request.outdir.empty()) {
+        // A shape refused already gets no output, so that it clashes with none.
+        for (const Named_shape& shape : shapes)
+            outputs.push_back(shape.status.ok()
+                                  ? (fs::path(request.outdir) / (shape.stem + "." + request.extension)).string()
+                                  : "");
+    } else {
+        problem = "say where to write: -o FILE for one shape, or --outdir DIR for one file each";
+    }
+    if (problem.empty())
+        problem = clashing_output(shapes, outputs);
+    return problem.empty() ? outputs : std::vector<std::string>{};
+}
+
+Status make_folder(const std::string& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    return error ? runtime::failure(Status::Kind::cannot_create, folder, error.message()) : Status{};
+}
+
+} // namespace
+
+std::optional<int> start_batch(const char* command, const Shape_inputs& inputs, const Output_request& request,
+                               Console& console, Batch& batch)
+{
+    const std::string named = std::string(command) + ": ";
+    if (inputs.files.empty() && !inputs.flags.any())
+        return usage_error(console, named + "name snippet files or folders, or give parameter flags");
+    if (request.refused)
+        if (const std::string problem = request.refused(); !problem.empty())
+            return usage_error(console, named + problem);
+    batch.shapes = find_shapes(inputs);
+    std::string problem;
+    batch.outputs = plan_outputs(batch.shapes, request, problem);
+    if (!problem.empty())
+        return usage_error(console, named + problem);
+    read_shapes(batch.shapes, inputs.flags);
+    if (!request.outdir.empty())
+        if (const Status made = make_folder(request.outdir); !made.ok()) {
+            report(console, made.message);
+            return exit_output_failed;
+        }
+    return std::nullopt;
+}
+
 Status Meshed_shape::make(const Tparams& params, Kind kind)
 {
     Status status;
@@ -120,22 +169,18 @@ Status Meshed_shape::make(const Tparams& params, Kind kind)
 
 Status write_output(const std::string& target, const std::function<Status(std::FILE*)>& write)
 {
-    const auto failed = [&target](const Status& status) {
-        const char* what = status.kind == Status::Kind::refused ? ": " : ": cannot write: ";
-        return runtime::failure(status.kind, target + what + status.message);
-    };
     if (target == standard_stream) {
         const Status written = write(stdout);
         if (written.ok())
             return written;
         // Reported here, and not again when the program ends.
         std::clearerr(stdout);
-        return runtime::failure(written.kind, std::string(standard_output_name) + ": cannot write: " + written.message);
+        return runtime::failure(written.kind, standard_output_name, written.message);
     }
     output::Atomic_file file(target);
     if (file.status().ok())
         if (const Status written = write(file.stream()); !written.ok())
-            return failed(written);
+            return runtime::failure(written.kind, target, written.message);
     return file.commit();
 }
 
@@ -176,46 +221,26 @@ int write_each(std::vector<Named_shape>& shapes, Meshed_shape::Kind kind, const 
     return status;
 }
 
+std::string refused_png(const std::string& output, const Console& console)
+{
+    if (output == standard_stream)
+        return console.out_is_terminal
+                   ? "a PNG file is binary; redirect standard output to a file or a pipe, or give -o FILE.png"
+                   : "";
+    return output.empty() || runtime::extension_of(output) == "png"
+               ? ""
+               : "-o must name a .png file, or - for standard output";
+}
+
 void report(Console& console, const std::string& line)
 {
-    console.err << "shapetool: " << one_line(line) << '\n' << std::flush;
+    console.err << "shapetool: " << runtime::one_line(line) << '\n' << std::flush;
 }
 
 int usage_error(Console& console, const std::string& line)
 {
     report(console, line);
     return exit_usage;
-}
-
-std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, const std::string& output,
-                                      const std::string& outdir, const std::string& extension,
-                                      std::string& problem)
-{
-    std::vector<std::string> outputs;
-    if (!output.empty()) {
-        if (shapes.size() > 1)
-            problem = "-o names one output, and " + std::to_string(shapes.size()) +
-                      " shapes are given; give --outdir DIR for one output each";
-        outputs.push_back(output);
-    } else if (!outdir.empty()) {
-        // A shape refused already gets no output, so that it clashes with none.
-        for (const Named_shape& shape : shapes)
-            outputs.push_back(shape.status.ok() ? (fs::path(outdir) / (shape.stem + "." + extension)).string() : "");
-    } else {
-        problem = "say where to write: -o FILE for one shape, or --outdir DIR for one file each";
-    }
-    if (problem.empty())
-        problem = clashing_output(shapes, outputs);
-    return problem.empty() ? outputs : std::vector<std::string>{};
-}
-
-Status make_folder(const std::string& folder)
-{
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        return runtime::failure(Status::Kind::cannot_create, folder + ": cannot create: " + error.message());
-    return {};
 }
 
 std::string grouped(std::size_t number)

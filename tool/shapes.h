@@ -1,6 +1,8 @@
-// What every shapetool command does with its inputs: find the snippets,
-// read them, apply the parameter flags, mesh each shape as the editor's
-// Reset builds it, and write an output whole or not at all.
+// What every shapetool command does with its inputs: one start (check the
+// command line names shapes, find the snippets, plan the outputs, read the
+// shapes and apply the parameter flags, make the output folder), then mesh
+// each shape as the editor's Reset builds it and write its output whole or
+// not at all.
 #pragma once
 
 #include "mesh/closed_mesh.h"
@@ -32,14 +34,47 @@ struct Named_shape {
     Status status;
 };
 
-// The shapes of `inputs` in order, not yet read: each folder stands for its
-// .bas files (any case of the extension) in name order, and one without any
-// is a refused input; with no files, one shape from the flags alone.
-std::vector<Named_shape> find_shapes(const Shape_inputs& inputs);
+// What a command asks to write.
+struct Output_request {
+    enum class Kind {
+        // Nothing: the command prints.
+        none,
+        // One file for each shape: `output` for a single shape ("-" for
+        // standard output), or one named after each shape in `outdir`.
+        each_shape,
+        // `output` alone, for all the shapes.
+        one_for_all,
+    };
+    Kind kind = Kind::none;
+    std::string output;
+    std::string outdir;
+    // The extension, without its dot, of the files in `outdir`.
+    std::string extension;
+    // Why `output` cannot be written as asked, as a usage error that says
+    // what to type instead; empty when it can. Asked once the command line
+    // is known to name shapes.
+    std::function<std::string()> refused;
+};
 
-// Reads each shape found and applies the flags; a shape from the flags alone
-// starts from the editor's start values.
-void read_shapes(std::vector<Named_shape>& shapes, const Parameter_flags& flags);
+// The shapes of a batch, each with its output (when the command writes one
+// a shape); for Kind::one_for_all, the one output.
+struct Batch {
+    std::vector<Named_shape> shapes;
+    std::vector<std::string> outputs;
+};
+
+// The start every command shares, in this order: a command line that names
+// no snippet and gives no parameter flag is a usage error; then the outputs'
+// own refusal; the shapes are found (each folder stands for its .bas files,
+// any case of the extension, in name order, and one without any is a refused
+// input; with no files, one shape from the flags alone); their outputs are
+// planned, and two that would write the same file, or replace an input, are
+// a usage error; each shape is read and the flags applied (a shape from the
+// flags alone starts from the editor's start values); and `outdir` is made
+// with its parents. Fills `batch` and returns nothing when the command may
+// go on; otherwise says why on the console and returns the exit status.
+std::optional<int> start_batch(const char* command, const Shape_inputs& inputs, const Output_request& request,
+                               Console& console, Batch& batch);
 
 // The mesh of a shape as the editor's Reset builds it.
 class Meshed_shape {
@@ -63,9 +98,8 @@ private:
 };
 
 // Writes `target` through `write`: a file beside the target, renamed over it
-// once whole, or standard output for "-". A failure reads "TARGET: cannot
-// write: ...", "TARGET: cannot create: ..." or, for what a format refuses
-// to hold, "TARGET: ...".
+// once whole, or standard output for "-". A failure names the target, or
+// "standard output", as runtime::failure words it.
 Status write_output(const std::string& target, const std::function<Status(std::FILE*)>& write);
 
 // The exit status a failure gives: refused input 2, anything else 3.
@@ -85,20 +119,13 @@ using Write_output = std::function<Status(Named_shape& shape, Meshed_shape& mesh
 int write_each(std::vector<Named_shape>& shapes, Meshed_shape::Kind kind, const std::vector<std::string>& outputs,
                bool quiet, Console& console, const Write_output& write);
 
+// Why `output` cannot take a PNG picture, as a usage error; empty when it can.
+std::string refused_png(const std::string& output, const Console& console);
+
 // Writes "shapetool: LINE" to standard error.
 void report(Console& console, const std::string& line);
 // Reports a usage error, which says what to type instead; returns exit_usage.
 int usage_error(Console& console, const std::string& line);
-
-// The outputs for `shapes` with `extension`: `output` for one shape (which
-// may be "-"), or one per shape in `outdir`. Empty, with the usage error in
-// `problem`, when they cannot be.
-std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, const std::string& output,
-                                      const std::string& outdir, const std::string& extension,
-                                      std::string& problem);
-
-// Makes `folder` and its parents, for outputs there.
-Status make_folder(const std::string& folder);
 
 // 1234567 as "1,234,567".
 std::string grouped(std::size_t number);

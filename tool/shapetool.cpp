@@ -1,6 +1,7 @@
 // shapetool: reads snippets saved by the editor and turns them into meshes
 // and pictures, without a display.
 #include "output/atomic_file.h"
+#include "runtime/status.h"
 #include "tool/commands.h"
 
 #include <cerrno>
@@ -50,7 +51,11 @@ int main(int argc, char** argv)
     std::cout.flush();
     const int error = errno;
     if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout) {
-        std::cerr << "shapetool: standard output: cannot write: " << std::strerror(error != 0 ? error : EIO) << '\n';
+        std::cerr << "shapetool: "
+                  << runtime::failure(runtime::Status::Kind::cannot_write, "standard output",
+                                      std::strerror(error != 0 ? error : EIO))
+                         .message
+                  << '\n';
         status = shapetool::exit_output_failed;
     }
     return status;

@@ -63,8 +63,8 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
         EXPECT_EQ(entries[i].client_data, callback ? &p : nullptr) << text;
     }
     // The snippet, the flags and the reports take their limits from the saved fields; the panel agrees.
-    for (const record::Field& field : record::saved_fields)
-        if (field.kind == record::Kind::number || field.kind == record::Kind::count) {
+    for (const params::Field& field : params::saved_fields)
+        if (field.kind == params::Kind::number || field.kind == params::Kind::count) {
             const auto named = [&](const panel::Entry& e) { return e.name == field.name; };
             const auto entry = std::find_if(entries.begin(), entries.end(), named);
             ASSERT_NE(entry, entries.end()) << field.name;

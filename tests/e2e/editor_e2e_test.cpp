@@ -1,6 +1,7 @@
 // The real editor driven with xdotool, seen through import; as starts are slow, one session makes many checks.
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
+#include "runtime/version.h"
 #include "tests/support/child_process.h"
 
 #include <gtest/gtest.h>

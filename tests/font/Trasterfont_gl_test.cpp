@@ -35,9 +35,9 @@ protected:
     {
         std::vector<Rgba> pixels(static_cast<std::size_t>(width) * height, Rgba{0, 0, 0, 255});
         for (std::size_t k = 0; k < shown.size(); ++k)
-            for (int row = 0; row < font_glyphs::height; ++row)
+            for (int row = 0; row < font::height; ++row)
                 for (int column = 0; column < 8; ++column)
-                    if (font_glyphs::bitmaps[shown[k] - 32][row] & (0x80 >> column))
+                    if (font::bitmaps[shown[k] - 32][row] & (0x80 >> column))
                         pixels[std::size_t(text_y - 2 + row) * width + text_x + 10 * k + column] = ink;
         return pixels;
     }

@@ -16,8 +16,8 @@ using Bitmap = std::vector<int>;
 TEST(GlyphTable, FixedGlyphsAndRows)
 {
     const auto glyph = [](char c) {
-        const std::uint8_t* rows = font_glyphs::bitmaps[c - font_glyphs::first_code];
-        return Bitmap(rows, rows + font_glyphs::height);
+        const std::uint8_t* rows = font::bitmaps[c - font::first_code];
+        return Bitmap(rows, rows + font::height);
     };
     EXPECT_EQ(glyph(' '), Bitmap(13));
     EXPECT_EQ(glyph('A'), (Bitmap{0x00, 0x00, 0xc3, 0xc3, 0xc3, 0xc3, 0xff, 0xc3, 0xc3, 0xc3, 0x66, 0x3c, 0x18}));

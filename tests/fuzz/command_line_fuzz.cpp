@@ -21,13 +21,13 @@ fs::path scratch;
 
 void check_inputs(const shapetool::Shape_inputs& inputs)
 {
-    for (int i = 0; i < record::saved_field_count; ++i) {
-        const record::Field& field = record::saved_fields[i];
+    for (int i = 0; i < params::saved_field_count; ++i) {
+        const params::Field& field = params::saved_fields[i];
         if (!inputs.flags.given[std::size_t(i)])
             continue;
-        if (field.kind == record::Kind::number)
+        if (field.kind == params::Kind::number)
             FUZZ_REQUIRE(std::isfinite(inputs.flags.values.*field.number));
-        if (field.kind == record::Kind::count)
+        if (field.kind == params::Kind::count)
             FUZZ_REQUIRE(inputs.flags.values.*field.count >= field.min && inputs.flags.values.*field.count <= field.max);
     }
 }

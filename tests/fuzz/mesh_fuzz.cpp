@@ -29,7 +29,7 @@ std::string written(mesh::Format format, const mesh::Export_mesh& file, runtime:
     char* bytes = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&bytes, &size);
-    status = mesh::write_mesh(format, out, file);
+    status = mesh::row_of(format).write(out, file);
     std::fclose(out);
     std::string text(bytes, size);
     std::free(bytes);
@@ -141,8 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(text.find_first_of("\r\n") == std::string::npos && text.back() == '"' &&
                  rot_str_read_back(text) == params.rot_str);
     const mesh::Export_mesh file{view, "fuzz", params, "fuzz.mtl"};
-    for (const mesh::Format format : {mesh::Format::stl, mesh::Format::obj, mesh::Format::ply, mesh::Format::glb,
-                                      mesh::Format::threemf}) {
+    for (const mesh::Format_row& row : mesh::formats) {
+        const mesh::Format format = row.format;
         runtime::Status wrote;
         const std::string bytes = written(format, file, wrote);
         // 3MF refuses what its six decimals cannot hold; nothing else may fail.

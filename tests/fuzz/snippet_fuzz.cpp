@@ -15,12 +15,12 @@ namespace {
 // The twelve saved fields alike, floats bit for bit.
 bool same_saved_fields(const Tparams& p, const Tparams& q)
 {
-    return std::all_of(std::begin(record::saved_fields), std::end(record::saved_fields), [&](const record::Field& f) {
+    return std::all_of(std::begin(params::saved_fields), std::end(params::saved_fields), [&](const params::Field& f) {
         switch (f.kind) {
-        case record::Kind::number: return std::memcmp(&(p.*f.number), &(q.*f.number), sizeof(float)) == 0;
-        case record::Kind::count: return p.*f.count == q.*f.count;
-        case record::Kind::colour: return std::equal(p.*f.colour, p.*f.colour + 4, q.*f.colour);
-        case record::Kind::text: return p.*f.text == q.*f.text;
+        case params::Kind::number: return std::memcmp(&(p.*f.number), &(q.*f.number), sizeof(float)) == 0;
+        case params::Kind::count: return p.*f.count == q.*f.count;
+        case params::Kind::colour: return std::equal(p.*f.colour, p.*f.colour + 4, q.*f.colour);
+        case params::Kind::text: return p.*f.text == q.*f.text;
         }
         return false;
     });

@@ -84,14 +84,12 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
                     R"(VWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~")");
     mesh::Triangle_mesh closed, raw_grid;
     ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok() && mesh::build_raw_grid(params, raw_grid).ok());
-    const std::pair<Format, std::string> parameters_embedded[] = {
-        {Format::stl, ""}, {Format::obj, "# supershape " + line + "\n"}, {Format::ply, "\ncomment supershape " + line + "\n"},
-        {Format::glb, line}, {Format::threemf, line}};
-    for (const auto& [format, embedded] : parameters_embedded) {
-        const std::string extension = mesh::extension_of(format), path = testing::TempDir() + "mesh." + extension;
-        EXPECT_EQ(mesh::format_for_path("out/X." + extension), format);
+    for (const mesh::Format_row& row : mesh::formats) {
+        const Format format = row.format;
+        const std::string extension = row.extension, path = testing::TempDir() + "mesh." + extension;
+        EXPECT_EQ(mesh::format_for_path("out/X." + extension), &row);
         std::FILE* full = std::fopen("/dev/full", "wb");
-        EXPECT_EQ(mesh::write_mesh(format, full, {closed.view(), "x", params, ""}).message, "No space left on device");
+        EXPECT_EQ(row.write(full, {closed.view(), "x", params, ""}).message, "No space left on device");
         std::fclose(full);
         // lib3mf keeps six decimals, Assimp's OBJ reader may miss a float's last bit; the others are exact.
         const float absolute = format == Format::threemf ? 1e-6f : 0, relative = format == Format::obj ? 1e-6f : 0;
@@ -100,13 +98,21 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
             SCOPED_TRACE(extension + (view.positions == closed.positions.data() ? " closed" : " raw"));
             const mesh::Export_mesh file{view, "star & <x>", params, "mesh.mtl"};
             std::FILE* out = std::fopen(path.c_str(), "wb");
-            ASSERT_EQ((std::pair{mesh::write_mesh(format, out, file).ok(), std::fclose(out)}), std::pair(true, 0));
-            std::FILE* material = std::fopen((testing::TempDir() + "mesh.mtl").c_str(), "wb");
-            ASSERT_TRUE(mesh::write_obj_material(material, file).ok() && std::fclose(material) == 0);
+            ASSERT_EQ((std::pair{row.write(out, file).ok(), std::fclose(out)}), std::pair(true, 0));
+            if (row.companion.write) {
+                std::FILE* companion = std::fopen((testing::TempDir() + "mesh." + row.companion.extension).c_str(), "wb");
+                ASSERT_TRUE(row.companion.write(companion, file).ok() && std::fclose(companion) == 0);
+            }
             const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-            const Read_back found = format == Format::threemf ? test_support::read_3mf(bytes)
-                                    : format == Format::glb   ? test_support::read_glb(bytes)
-                                                              : read_with_assimp(path);
+            Read_back found;
+            std::string embedded;
+            switch (format) {
+            case Format::stl: found = read_with_assimp(path); break;
+            case Format::obj: found = read_with_assimp(path), embedded = "# supershape " + line + "\n"; break;
+            case Format::ply: found = read_with_assimp(path), embedded = "\ncomment supershape " + line + "\n"; break;
+            case Format::glb: found = test_support::read_glb(bytes), embedded = line; break;
+            case Format::threemf: found = test_support::read_3mf(bytes), embedded = line; break;
+            }
             // Assimp gives every corner of an STL or OBJ file a vertex of its own.
             const bool indexed = format != Format::stl && format != Format::obj;
             EXPECT_EQ(found.positions.size(), indexed ? view.vertex_count : 3 * view.triangle_count);
@@ -129,7 +135,7 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
         }
     }
     for (const char* path : {"x", ".stl", "x.stl/y", "x.stp", "x."})
-        EXPECT_EQ(mesh::format_for_path(path), std::nullopt) << path;
+        EXPECT_EQ(mesh::format_for_path(path), nullptr) << path;
 }
 
 // 3MF holds six decimals: a tiny shape goes in microns and a huge one in metres, keeping every corner apart and

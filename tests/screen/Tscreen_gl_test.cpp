@@ -117,9 +117,9 @@ TEST(Screen, ModeConstructors)
         for (const std::uint32_t* buffer : {s.bloom_pixels.get(), s.bloom_scratch.get()})
             EXPECT_TRUE(buffer && std::all_of(buffer, buffer + 64 * 64, [](std::uint32_t p) { return p == 0; }));
         int width = 0, height = 0;
-        glfwGetFramebufferSize(glfw_layer::window(), &width, &height);
+        glfwGetFramebufferSize(screen::window(), &width, &height);
         EXPECT_EQ((Ints{s.bloom_width, s.bloom_height, s.depth_bits, s.stencil_bits, s.window_mode, s.owns_glfw,
-                        s.gl_version != nullptr, width, height, glfwGetWindowMonitor(glfw_layer::window()) != nullptr,
+                        s.gl_version != nullptr, width, height, glfwGetWindowMonitor(screen::window()) != nullptr,
                         gl({GL_DEPTH_BITS})[0], gl({GL_TEXTURE_BINDING_2D})[0] == s.bloom_texture}),
                   (Ints{64, 64, 24, 24, 0, 0, 1, s.width, s.height, 0, 24, 1}));
         EXPECT_EQ((Ints{s.width, s.height, s.render_width, s.render_height, s.red_bits, s.green_bits, s.blue_bits,
@@ -127,11 +127,11 @@ TEST(Screen, ModeConstructors)
                         gl({GL_SAMPLES})[0] > 0, glIsEnabled(GL_TEXTURE_2D), flags}),
                   expected);
     }
-    EXPECT_TRUE(glfw_layer::window() && glfwGetCurrentContext() == glfw_layer::window()) << "window kept";
+    EXPECT_TRUE(screen::window() && glfwGetCurrentContext() == screen::window()) << "window kept";
     std::int32_t flags = gl_flag | Tscreen::mode_full_screen;
     const Tscreen screen(640, 480, 32, 1, 0, flags);
-    EXPECT_NE(glfwGetWindowMonitor(glfw_layer::window()), nullptr);
-    glfw_layer::terminate();
+    EXPECT_NE(glfwGetWindowMonitor(screen::window()), nullptr);
+    screen::terminate();
 }
 
 TEST(Screen, GlowAndBloom)
@@ -207,7 +207,7 @@ TEST(Screen, GlowAndBloom)
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     screen.reset();
-    glfw_layer::terminate();
+    screen::terminate();
 }
 
 // Each runs in a child that has not started the window library before; errors 1 and 4 end with their report.

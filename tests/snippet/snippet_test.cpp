@@ -97,7 +97,7 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         fields += "\t\tparams." + std::string(name) + std::string(19 - std::strlen(name), ' ') + "=              " +
                   value + "\r\n";
     EXPECT_EQ(text,
-              rule + "'' SuperShape\r\n'' Made by Morvane\r\n'' Tarnock\r\n'' " + maker::web_address + "\r\n" + rule +
+              rule + "'' SuperShape\r\n'' Made by Morvane\r\n'' Tarnock\r\n'' " + params::web_address + "\r\n" + rule +
                   "sub load_shape(byref shape as Nsupershape.Tsupershape ptr, byref params as Tparams)\r\n\r\n" +
                   fields + "\r\n\t\tdelete shape\r\n\t\tshape = null\r\n\t\tshape = new Nsupershape.Tsupershape\r\n"
                   "\t\tshape->reload(params.radius,params.slices,params.bands,_\r\n"

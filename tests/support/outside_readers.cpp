@@ -55,16 +55,16 @@ std::vector<T> accessor_data(const tinygltf::Model& model, int index)
 Tparams extras_record(const tinygltf::Value& extras)
 {
     Tparams read;
-    for (const record::Field& field : record::saved_fields) {
+    for (const params::Field& field : params::saved_fields) {
         const tinygltf::Value& value = extras.Get(field.name);
         switch (field.kind) {
-        case record::Kind::number: read.*field.number = static_cast<float>(value.GetNumberAsDouble()); break;
-        case record::Kind::count: read.*field.count = value.GetNumberAsInt(); break;
-        case record::Kind::colour:
+        case params::Kind::number: read.*field.number = static_cast<float>(value.GetNumberAsDouble()); break;
+        case params::Kind::count: read.*field.count = value.GetNumberAsInt(); break;
+        case params::Kind::colour:
             for (int k = 0; k < 4; ++k)
                 (read.*field.colour)[k] = static_cast<std::uint8_t>(value.Get(k).GetNumberAsInt());
             break;
-        case record::Kind::text:
+        case params::Kind::text:
             for (const char32_t c :
                  std::wstring_convert<std::codecvt_utf8<char32_t>, char32_t>().from_bytes(value.Get<std::string>()))
                 read.*field.text += static_cast<char>(c);

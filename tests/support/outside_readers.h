@@ -2,7 +2,7 @@
 // 3MF, tinygltf for glb.
 #pragma once
 
-#include "mesh/mesh_view.h"
+#include "mesh/triangle_mesh.h"
 
 #include <array>
 #include <string>
