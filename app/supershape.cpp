@@ -4,6 +4,7 @@
 #include "app/scene.h"
 #include "app/shapebar.h"
 #include "font/Trasterfont.h"
+#include "output/atomic_file.h"
 #include "panel/tweak_bar.h"
 #include "params/Tparams.h"
 #include "params/maker.h"
@@ -136,7 +137,8 @@ constexpr char help_text[] =
 
 int main(int argc, char** argv)
 {
-    runtime::install_signal_reports("supershape");
+    // A signal during Save leaves no half-written snippet behind.
+    runtime::install_signal_reports("supershape", output::remove_temporaries);
     // Asked before any window opens.
     if (argc == 2 && std::string_view(argv[1]) == "--help") {
         std::fputs(help_text, stdout);

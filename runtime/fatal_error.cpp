@@ -60,8 +60,12 @@ Signal_report signal_reports[] = {
 // A handler for a stack overflow needs a stack of its own.
 alignas(16) char signal_stack[64 * 1024];
 
+void (*cleanup_before_exit)() = nullptr;
+
 void report_signal(int signal)
 {
+    if (cleanup_before_exit)
+        cleanup_before_exit();
     for (const Signal_report& report : signal_reports) {
         if (report.signal == signal) {
             ssize_t written = write(STDERR_FILENO, report.text, report.length);
@@ -70,6 +74,14 @@ void report_signal(int signal)
         }
     }
     _exit(abnormal_termination_signal);
+}
+
+// A hang-up ends the process as it did before, after the cleanup.
+void clean_up_and_hang_up(int signal)
+{
+    cleanup_before_exit();
+    std::signal(signal, SIG_DFL);
+    raise(signal);
 }
 
 } // namespace
@@ -104,8 +116,9 @@ void fatal_error(int error, const Error_site& site)
     std::_Exit(error);
 }
 
-void install_signal_reports(const char* module)
+void install_signal_reports(const char* module, void (*before_exit)())
 {
+    cleanup_before_exit = before_exit;
     for (Signal_report& report : signal_reports) {
         const std::string text = fatal_error_report(report.error, Error_site{module});
         report.length = std::min(text.size(), sizeof report.text);
@@ -123,6 +136,10 @@ void install_signal_reports(const char* module)
     sigemptyset(&action.sa_mask);
     for (const Signal_report& report : signal_reports)
         sigaction(report.signal, &action, nullptr);
+    if (before_exit) {
+        action.sa_handler = clean_up_and_hang_up;
+        sigaction(SIGHUP, &action, nullptr);
+    }
 }
 
 } // namespace runtime

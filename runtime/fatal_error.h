@@ -56,8 +56,11 @@ std::string fatal_error_report(int error, const Error_site& site);
 // Turns interrupt, illegal instruction, floating-point error, segmentation
 // violation, termination request and abort into the report (errors 9 to 14),
 // naming `module`. The reports are prepared here, so the handler only writes
-// and exits.
-void install_signal_reports(const char* module);
+// and exits. `before_exit`, when not null, runs first in the handler, and on
+// a hang-up, which then ends the process as it would have without a handler:
+// a program's cleanup that must be async-signal-safe, such as removing the
+// files it was writing.
+void install_signal_reports(const char* module, void (*before_exit)() = nullptr);
 
 // An element of a fixed table at a computed index; error 6 when out of range.
 template <class T, std::size_t N>
