@@ -1,21 +1,35 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the editor need,
-# when any is missing. Safe to run again: it does nothing when all are there.
+# Installs the Debian packages that are missing, and does nothing when all
+# are there.
+#
+#   scripts/deps.sh             what the build, the tests and the editor need
+#   scripts/deps.sh --programs  only what the two programs and their Debian
+#                               package need to build (README)
 set -euo pipefail
 
-packages=(
+# The programs: compilers, their libraries, and the package's own tools
+# (manual pages from --help, icons drawn off screen with Mesa's EGL and cut
+# out with ImageMagick, dpkg-shlibdeps for the dependencies).
+programs=(
     g++ cmake make pkg-config
-    libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-    libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
-    libtinygltf-dev lib3mf-dev libassimp-dev
-    libegl-dev libegl-mesa0 libstb-dev
-    xvfb xauth xdotool imagemagick
-    unzip help2man dpkg-dev lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
+    libcli11-dev nlohmann-json3-dev libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
+    libtinygltf-dev lib3mf-dev libegl-dev libstb-dev libegl-mesa0 libgl1-mesa-dri
+    help2man imagemagick dpkg-dev
+)
+# The tests, benchmarks, fuzz targets and the judges of what they write.
+tests=(
+    libgtest-dev libbenchmark-dev libassimp-dev
+    xvfb xauth xdotool unzip clang-format-14
+    lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
     clang libclang-rt-14-dev
 )
 
-# The glTF validator runs on Node.js; a machine may have its own.
-command -v npm >/dev/null || packages+=(nodejs npm)
+packages=("${programs[@]}")
+if [ "${1:-}" != --programs ]; then
+    packages+=("${tests[@]}")
+    # The glTF validator runs on Node.js; a machine may have its own.
+    command -v npm >/dev/null || packages+=(nodejs npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
