@@ -3,6 +3,7 @@
 #include "app/shapebar.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +31,8 @@ TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGivenAndAPanelThatCannotSta
 // Saves within one second share a name: later ones are numbered; a file size limit fails the write like a full disk.
 TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWhenItCannotWrite)
 {
-    std::string folder = testing::TempDir() + "save_XXXXXX";
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const test_support::Scratch_folder scratch("save");
+    const std::string folder = scratch.path();
     const auto contents = [&](const std::string& name) {
         return std::string(std::istreambuf_iterator<char>(std::ifstream(folder + name).rdbuf()), {});
     };
@@ -51,5 +52,4 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
     });
     EXPECT_EQ(save.exit_status, 3);
     EXPECT_EQ(save.standard_error, "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
-    std::filesystem::remove_all(folder);
 }

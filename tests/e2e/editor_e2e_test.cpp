@@ -3,6 +3,7 @@
 #include "snippet/snippet.h"
 #include "runtime/version.h"
 #include "tests/support/child_process.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -163,9 +164,8 @@ int ticks(const Picture& p, Point box) { return count(p, check_mark, {box.x - 10
 // Each test works in a scratch folder of its own.
 class EditorE2E : public ::testing::Test {
 protected:
-    void TearDown() override { fs::remove_all(folder); }
-    std::string pattern = "/tmp/supershape-test-XXXXXX";
-    const std::string folder = mkdtemp(pattern.data()) ? pattern : "";
+    const test_support::Scratch_folder scratch{"supershape_e2e"};
+    const std::string folder = scratch.path();
 };
 
 } // namespace

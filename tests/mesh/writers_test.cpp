@@ -5,6 +5,7 @@
 #include "mesh/metadata.h"
 #include "params/Tparams.h"
 #include "tests/support/outside_readers.h"
+#include "tests/support/scratch_folder.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
@@ -84,9 +85,10 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
                     R"(VWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~")");
     mesh::Triangle_mesh closed, raw_grid;
     ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok() && mesh::build_raw_grid(params, raw_grid).ok());
+    const test_support::Scratch_folder folder("writers_test");
     for (const mesh::Format_row& row : mesh::formats) {
         const Format format = row.format;
-        const std::string extension = row.extension, path = testing::TempDir() + "mesh." + extension;
+        const std::string extension = row.extension, path = folder / ("mesh." + extension);
         EXPECT_EQ(mesh::format_for_path("out/X." + extension), &row);
         std::FILE* full = std::fopen("/dev/full", "wb");
         EXPECT_EQ(row.write(full, {closed.view(), "x", params, ""}).message, "No space left on device");
@@ -100,7 +102,7 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
             std::FILE* out = std::fopen(path.c_str(), "wb");
             ASSERT_EQ((std::pair{row.write(out, file).ok(), std::fclose(out)}), std::pair(true, 0));
             if (row.companion.write) {
-                std::FILE* companion = std::fopen((testing::TempDir() + "mesh." + row.companion.extension).c_str(), "wb");
+                std::FILE* companion = std::fopen((folder / "mesh." + row.companion.extension).c_str(), "wb");
                 ASSERT_TRUE(row.companion.write(companion, file).ok() && std::fclose(companion) == 0);
             }
             const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
@@ -145,11 +147,12 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
     Tparams params;
     set_start_values(params);
     params.slices = params.bands = 200;
+    const test_support::Scratch_folder folder("writers_test");
     for (const float scale : {1e-3f, 1e-6f, 1e5f, 1e12f}) {
         params.scale = scale;
         mesh::Triangle_mesh closed;
         ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok());
-        const std::string path = testing::TempDir() + "extreme.3mf";
+        const std::string path = folder / "extreme.3mf";
         std::FILE* out = std::fopen(path.c_str(), "wb");
         const runtime::Status written = mesh::write_3mf(out, {closed.view(), "x", params, ""});
         std::fclose(out);

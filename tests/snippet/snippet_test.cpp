@@ -1,5 +1,6 @@
 #include "params/maker.h"
 #include "snippet/snippet.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -151,7 +152,8 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         EXPECT_EQ(parse(contents, "shapes/x.bas").status.message, message.empty() ? "" : "shapes/x.bas:" + message);
 
     // Blank lines are allowed, but not megabytes of them.
-    const std::string folder = testing::TempDir(), big_file = folder + "snippet_big." + std::to_string(getpid());
+    const test_support::Scratch_folder scratch("snippet_test");
+    const std::string folder = scratch.path(), big_file = scratch / "big.bas";
     const std::string big = text + std::string(4 << 20, '\n');
     std::ofstream(big_file, std::ios::binary) << big;
     const std::string cut_line = std::to_string(std::count(big.begin(), big.begin() + snippet::max_file_size, '\n'));
@@ -159,7 +161,6 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
     EXPECT_EQ(read_file_message("/dev/zero"), "/dev/zero: expected a snippet file, found a device");
     EXPECT_EQ(read_file_message(big_file),
               big_file + ":" + cut_line + ": expected a snippet of at most 65536 bytes, found a larger file");
-    std::remove(big_file.c_str());
 }
 
 // What Save wrote, however laid out, reads back bit for bit.

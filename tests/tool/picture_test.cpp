@@ -2,6 +2,7 @@
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -41,8 +42,8 @@ struct Png {
 
 TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurnedAndNamed)
 {
-    const fs::path folder = fs::temp_directory_path() / ("shapetool_pictures." + std::to_string(getpid()));
-    const std::shared_ptr<void> removed_at_exit(nullptr, [&](void*) { fs::remove_all(folder); });
+    const test_support::Scratch_folder scratch("shapetool_pictures");
+    const fs::path folder = scratch.path();
     const auto shapetool = [&](const std::vector<std::string>& arguments) {
         return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder).exit_status;
     };

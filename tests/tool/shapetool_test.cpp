@@ -3,6 +3,7 @@
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
+#include "tests/support/scratch_folder.h"
 #include "tool/progress.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +27,9 @@ namespace {
 
 class Shapetool : public ::testing::Test {
 protected:
-    const fs::path folder = fs::temp_directory_path() / ("shapetool_test." + std::to_string(getpid()));
+    const test_support::Scratch_folder scratch{"shapetool_test"};
+    const fs::path folder = scratch.path();
     void SetUp() override { fs::create_directories(folder / "out"); }
-    void TearDown() override { fs::remove_all(folder); }
 
     auto run(const Names& arguments) const { return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder); }
     // A shell command line in which "shapetool" is the program under test; a hang fails after 20 seconds.
