@@ -4,11 +4,16 @@
 #include "params/fields.h"
 
 #include <Model/COM/NMR_DLLInterfaces.h>
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/scene.h>
 #include <tiny_gltf.h>
 
 #include <cmath>
 #include <codecvt>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <locale>
 #include <regex>
 #include <string_view>
@@ -140,6 +145,48 @@ Read_back read_glb(const std::string& bytes)
     found.name = model.nodes.at(0).name + (material.alphaMode == "BLEND" ? " blended" : "");
     found.parameters = mesh::parameter_text(extras_record(model.nodes[0].extras.Get("supershape")));
     return found;
+}
+
+Read_back read_mesh_file(mesh::Format format, const std::string& path)
+{
+    const auto bytes = [&] { return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}); };
+    switch (format) {
+    case mesh::Format::glb: return read_glb(bytes());
+    case mesh::Format::threemf: return read_3mf(bytes());
+    case mesh::Format::stl:
+    case mesh::Format::obj:
+    case mesh::Format::ply: break;
+    }
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, 0);
+    Read_back found;
+    if (!scene || scene->mNumMeshes != 1)
+        return found;
+    const aiMesh& read = *scene->mMeshes[0];
+    const aiMaterial& material = *scene->mMaterials[read.mMaterialIndex];
+    for (const aiVector3D& p : std::vector<aiVector3D>(read.mVertices, read.mVertices + read.mNumVertices))
+        found.positions.push_back({p.x, p.y, p.z});
+    for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces))
+        found.triangles.push_back({int(face.mIndices[0]), int(face.mIndices[1]), int(face.mIndices[2])});
+    aiColor4D c;
+    if (read.mColors[0])
+        c = read.mColors[0][read.mNumVertices - 1];
+    else if (material.Get(AI_MATKEY_COLOR_DIFFUSE, c) != aiReturn_SUCCESS || material.Get(AI_MATKEY_OPACITY, c.a) != aiReturn_SUCCESS)
+        return found;
+    found.colour = {byte(c.r), byte(c.g), byte(c.b), byte(c.a)};
+    return found;
+}
+
+double six_volume(const Read_back& found)
+{
+    double sum = 0;
+    for (const mesh::Ttriangle& t : found.triangles) {
+        const mesh::Tvector3 &p = found.positions.at(std::size_t(t.i0)), &q = found.positions.at(std::size_t(t.i1)),
+                             &r = found.positions.at(std::size_t(t.i2));
+        sum += double(p.x) * (double(q.y) * r.z - double(q.z) * r.y) + double(p.y) * (double(q.z) * r.x - double(q.x) * r.z) +
+               double(p.z) * (double(q.x) * r.y - double(q.y) * r.x);
+    }
+    return sum;
 }
 
 } // namespace test_support

@@ -1,7 +1,8 @@
-// A written mesh file's bytes as the outside libraries read them: lib3mf for
-// 3MF, tinygltf for glb.
+// A written mesh file as the outside libraries read it: lib3mf for 3MF,
+// tinygltf for glb, Assimp for the others.
 #pragma once
 
+#include "mesh/formats.h"
 #include "mesh/triangle_mesh.h"
 
 #include <array>
@@ -24,5 +25,11 @@ struct Read_back {
 // Empty when the library refuses the bytes.
 Read_back read_3mf(const std::string& bytes);
 Read_back read_glb(const std::string& bytes);
+// The file at `path` in `format` as the library for it reads it; Assimp
+// gives every corner of an STL or OBJ file a vertex of its own.
+Read_back read_mesh_file(mesh::Format format, const std::string& path);
+
+// Six times the signed volume of what was read: positive when it faces out.
+double six_volume(const Read_back& found);
 
 } // namespace test_support

@@ -1,8 +1,10 @@
 // shapetool as a user runs it, without a display: exit statuses, one-line messages, files present or absent and
 // what they hold, pipes, and signals in the middle of a write.
+#include "mesh/formats.h"
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
+#include "tests/support/outside_readers.h"
 #include "tests/support/scratch_folder.h"
 #include "tool/progress.h"
 
@@ -41,21 +43,6 @@ protected:
     void save(const std::string& name, const Tparams& params) const { std::ofstream(folder / name) << snippet::text(params); }
     std::size_t files(const std::string& in) const { return std::size_t(std::distance(fs::directory_iterator(folder / in), {})); }
 };
-
-// The extents of a binary STL file's corners.
-std::array<float, 3> stl_extent(const fs::path& path)
-{
-    const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-    std::array<float, 3> low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
-    for (std::size_t at = 84 + 12; at + 36 <= bytes.size(); at += 50)
-        for (int corner = 0; corner < 9; ++corner) {
-            float value;
-            std::memcpy(&value, &bytes[at + 4 * std::size_t(corner)], 4);
-            low[corner % 3] = std::min(low[corner % 3], value);
-            high[corner % 3] = std::max(high[corner % 3], value);
-        }
-    return {high[0] - low[0], high[1] - low[1], high[2] - low[2]};
-}
 
 } // namespace
 
@@ -135,18 +122,54 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     // Two poles, the other rows with their seam welded.
     EXPECT_TRUE(report.size() == 1 && flower["closed"] && flower["volume"] > 0.0 && flower["vertices"] == 2 + 19 * 40)
         << report;
-    // Sized for a slicer and standing on Z there: the editor's Y extent is the file's Z extent.
-    ASSERT_EQ(run({"export", "flower.bas", "--m", "5", "--slices", "20", "--fit", "40", "-o", "out/f.stl"}).exit_status, 0);
+    ASSERT_EQ(run({"export", "flower.bas", "--m", "5", "--slices", "20", "-o", "out/f.stl"}).exit_status, 0);
     EXPECT_EQ(fs::file_size(folder / "out/f.stl"), 84 + 50 * flower["triangles"].get<std::size_t>());
-    const std::array<float, 3> size = stl_extent(folder / "out/f.stl");
-    const std::vector<double> extent = flower["extent"];
-    EXPECT_NEAR(std::max({size[0], size[1], size[2]}), 40, 1e-4);
-    EXPECT_NEAR(size[2] / size[0], extent[1] / extent[0], 1e-5);
 
     // Standard input and output; a failed write to standard output is an output failure.
     EXPECT_EQ(shell("shapetool export - -q --format stl -o - < flower.bas > out/piped.stl").exit_status, 0);
     EXPECT_EQ(fs::file_size(folder / "out/piped.stl"), 84 + 50 * 2320u);
     EXPECT_EQ(shell("shapetool info flower.bas > /dev/full").exit_status, 3);
+}
+
+// Each format as its readers take it, by default and with the other --up: the editor's +Y on the file's up axis,
+// facing outwards (a mirror turns a solid inside out), --fit millimetres on the largest side in the format's own
+// unit, and a colour given without alpha opaque.
+TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsOpaque)
+{
+    // Readers take Y or Z for up, millimetres or metres.
+    const auto expected = [](mesh::Format format) {
+        switch (format) {
+        case mesh::Format::stl: return std::pair('z', 1.0);
+        case mesh::Format::obj: return std::pair('y', 1.0);
+        case mesh::Format::ply: return std::pair('z', 1.0);
+        case mesh::Format::glb: return std::pair('y', 1000.0);
+        case mesh::Format::threemf: return std::pair('z', 1.0);
+        }
+        return std::pair('?', 0.0);
+    };
+    // 2 x 1.73 x 1.54 in the editor: its y is the up axis' extent.
+    const Names flower = {"export", "--m", "6", "--n1", "0.5", "--slices", "30", "--bands", "40", "--color", "10,200,30",
+                          "--fit", "40"};
+    for (const mesh::Format_row& row : mesh::formats)
+        for (const bool other : {false, true}) {
+            const auto [default_up, millimetres] = expected(row.format);
+            const char up = other ? 'y' + 'z' - default_up : default_up;
+            const std::string output = "out/f." + std::string(row.extension);
+            Names arguments = flower;
+            arguments.insert(arguments.end(), {"-o", output, "--up", std::string(1, up)});
+            ASSERT_EQ(run(Names(arguments.begin(), arguments.end() - (other ? 0 : 2))).exit_status, 0);
+            const auto found = test_support::read_mesh_file(row.format, (folder / output).string());
+            SCOPED_TRACE(output + " up " + up);
+            std::array<float, 3> low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
+            for (const mesh::Tvector3& p : found.positions)
+                for (int axis = 0; axis < 3; ++axis)
+                    low[axis] = std::min(low[axis], (&p.x)[axis]), high[axis] = std::max(high[axis], (&p.x)[axis]);
+            const double x = high[0] - low[0], height = up == 'y' ? high[1] - low[1] : high[2] - low[2];
+            EXPECT_NEAR(x * found.millimetres_per_unit * millimetres, 40, 1e-3);
+            EXPECT_NEAR(height / x, 1.7320508 / 1.9999931, 1e-5);
+            EXPECT_GT(test_support::six_volume(found), 0);
+            EXPECT_EQ(found.colour[3], row.format == mesh::Format::stl ? -1 : 255);
+        }
 }
 
 // The Khronos glTF validator (the test command installs it) finds no error or warning in any kind of glb written.
