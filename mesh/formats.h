@@ -31,6 +31,8 @@ struct Unit {
 inline constexpr Unit millimetre{"millimetre", "mm", 1};
 inline constexpr Unit metre{"metre", "m", 1000};
 
+enum class Encoding { text, binary };
+
 using Mesh_writer = Status (*)(std::FILE* out, const Export_mesh& file);
 
 // A second file beside the main one, which the main one names, published
@@ -40,6 +42,7 @@ struct Companion {
     const char* extension;
     Mesh_writer write;
 };
+inline constexpr Companion no_companion{nullptr, nullptr};
 
 struct Format_row {
     Format format;
@@ -50,7 +53,7 @@ struct Format_row {
     const char* title;
     // A few words for the help beside the extension, or "".
     const char* note;
-    bool binary;
+    Encoding encoding;
     // Whether the file holds a mesh, which --fit, --up and --raw shape.
     bool holds_mesh;
     // The axis its readers take for up.
@@ -64,14 +67,17 @@ struct Format_row {
 // tools); Y up for glb (the glTF rule) and OBJ (modellers' importers).
 // glTF counts in metres; slicers read STL, OBJ and 3MF as millimetres, and
 // PLY goes with them.
+// clang-format off
 inline constexpr Format_row formats[] = {
-    {Format::stl, "stl", "STL", "binary", true, true, Up::z, millimetre, write_stl, {nullptr, nullptr}},
-    {Format::obj, "obj", "OBJ", "with a .mtl file for its colour", false, true, Up::y, millimetre, write_obj,
-     {"mtl", write_obj_material}},
-    {Format::ply, "ply", "PLY", "binary", true, true, Up::z, millimetre, write_ply, {nullptr, nullptr}},
-    {Format::glb, "glb", "glb", "", true, true, Up::y, metre, write_glb, {nullptr, nullptr}},
-    {Format::threemf, "3mf", "3MF", "", true, true, Up::z, millimetre, write_3mf, {nullptr, nullptr}},
+    // format, extension, title, note, encoding, holds a mesh, up, unit, writer, companion
+    {Format::stl, "stl", "STL", "binary", Encoding::binary, true, Up::z, millimetre, write_stl, no_companion},
+    {Format::obj, "obj", "OBJ", "with a .mtl file for its colour", Encoding::text, true, Up::y, millimetre, write_obj,
+        {"mtl", write_obj_material}},
+    {Format::ply, "ply", "PLY", "binary", Encoding::binary, true, Up::z, millimetre, write_ply, no_companion},
+    {Format::glb, "glb", "glb", "", Encoding::binary, true, Up::y, metre, write_glb, no_companion},
+    {Format::threemf, "3mf", "3MF", "", Encoding::binary, true, Up::z, millimetre, write_3mf, no_companion},
 };
+// clang-format on
 
 constexpr bool rows_in_order()
 {

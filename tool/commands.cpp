@@ -103,7 +103,7 @@ std::string refused_format(const Export_options& options, const Console& console
         return "say the format with -o NAME." + std::string(mesh::formats[0].extension) + " " + others +
                "), or --format " + mesh::format_choices() + " with --outdir or -o -";
     }
-    if (to_standard_output && format->binary && console.out_is_terminal)
+    if (to_standard_output && format->encoding == mesh::Encoding::binary && console.out_is_terminal)
         return std::string(format->extension) +
                " is binary; redirect standard output to a file or a pipe, or give -o FILE";
     if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
