@@ -44,8 +44,7 @@ std::string fps_text(float fps)
     // Fixed notation at precision 0 never gives an exponent or a point; the
     // largest float takes 39 digits.
     char digits[48];
-    const auto written =
-        std::to_chars(digits, digits + sizeof digits, std::floor(fps), std::chars_format::fixed, 0);
+    const auto written = std::to_chars(digits, digits + sizeof digits, std::floor(fps), std::chars_format::fixed, 0);
     return "FPS:" + std::string(digits, written.ptr);
 }
 
@@ -67,8 +66,8 @@ void carry_out_requests(Tparams& params, std::unique_ptr<Nsupershape::Tsupershap
         params.do_reset = request_idle;
         shape.reset();
         shape = std::make_unique<Nsupershape::Tsupershape>();
-        shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
-                      params.n2, params.n3);
+        shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1, params.n2,
+                      params.n3);
         shape->scale(s, s, s);
         shape->set_color(1.0f, 1.0f, 1.0f, 1.0f);
     }

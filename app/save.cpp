@@ -46,14 +46,13 @@ void save_me(const std::string& filename, const Tparams& params)
     }
     if (!status.ok())
         runtime::fatal_error(status.kind == runtime::Status::Kind::cannot_create ? runtime::file_not_found
-                                                                                  : runtime::file_io_error,
+                                                                                 : runtime::file_io_error,
                              {"supershape", "save_me"});
 }
 
 void savecb(void* client_data)
 {
-    const Tparams& params =
-        runtime::checked_deref(static_cast<const Tparams*>(client_data), {"supershape", "savecb"});
+    const Tparams& params = runtime::checked_deref(static_cast<const Tparams*>(client_data), {"supershape", "savecb"});
     // Time first, then the date, in two reads: a save across midnight pairs
     // the old time with the new date.
     const std::tm time = local_now();

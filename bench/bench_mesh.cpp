@@ -53,9 +53,11 @@ struct Fixture {
                 new unsigned[3]{unsigned(triangle.i0), unsigned(triangle.i1), unsigned(triangle.i2)};
         }
         scene.mNumMeshes = 1;
-        scene.mMeshes = new aiMesh*[1]{shape_mesh};
+        scene.mMeshes = new aiMesh*[1];
+        scene.mMeshes[0] = shape_mesh;
         scene.mNumMaterials = 1;
-        scene.mMaterials = new aiMaterial*[1]{new aiMaterial};
+        scene.mMaterials = new aiMaterial*[1];
+        scene.mMaterials[0] = new aiMaterial;
         scene.mRootNode = new aiNode;
         scene.mRootNode->mNumMeshes = 1;
         scene.mRootNode->mMeshes = new unsigned[1]{0};
@@ -68,7 +70,10 @@ Fixture& fixture()
     return built;
 }
 
-std::string scratch(const char* extension) { return std::string("/tmp/bench_mesh.") + extension; }
+std::string scratch(const char* extension)
+{
+    return std::string("/tmp/bench_mesh.") + extension;
+}
 
 // The editor's grid and triangle list as Reset builds them.
 void editor_shape(benchmark::State& state)

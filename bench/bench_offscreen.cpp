@@ -45,7 +45,8 @@ struct Phases {
 std::unique_ptr<mesh::Triangle_mesh> build_mesh(const Tparams& params, bool solid)
 {
     auto built = std::make_unique<mesh::Triangle_mesh>();
-    const runtime::Status status = solid ? mesh::build_closed_mesh(params, *built) : mesh::build_raw_grid(params, *built);
+    const runtime::Status status = solid ? mesh::build_closed_mesh(params, *built)
+                                         : mesh::build_raw_grid(params, *built);
     return status.ok() ? std::move(built) : nullptr;
 }
 

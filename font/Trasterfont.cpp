@@ -34,8 +34,8 @@ Trasterfont::Trasterfont()
     const runtime::Error_site site{"Trasterfont", "Trasterfont"};
     for (int code = font::first_code; code <= font::last_code; ++code) {
         glNewList(list_base + static_cast<GLuint>(code), GL_COMPILE);
-        glBitmap(font::width, font::height, glyph_x_origin, glyph_y_origin, static_cast<GLfloat>(advance),
-                 0.0f, runtime::checked_at(font::bitmaps, code - font::first_code, site));
+        glBitmap(font::width, font::height, glyph_x_origin, glyph_y_origin, static_cast<GLfloat>(advance), 0.0f,
+                 runtime::checked_at(font::bitmaps, code - font::first_code, site));
         glEndList();
     }
 }

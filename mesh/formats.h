@@ -117,7 +117,8 @@ std::vector<std::pair<const Format_row*, std::string>> titles_by(Key key)
         for (const Format_row& other : formats)
             if (key(other) == key(row))
                 titles.push_back(other.title);
-        if (std::none_of(groups.begin(), groups.end(), [&](const auto& group) { return key(*group.first) == key(row); }))
+        if (std::none_of(groups.begin(), groups.end(),
+                         [&](const auto& group) { return key(*group.first) == key(row); }))
             groups.emplace_back(&row, runtime::listed(titles, "and"));
     }
     return groups;

@@ -141,15 +141,14 @@ tinygltf::Model make_model(const Export_mesh& file)
                          view_of_bytes(position_bytes, position_bytes, TINYGLTF_TARGET_ARRAY_BUFFER),
                          view_of_bytes(2 * position_bytes, index_bytes, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER)};
 
-    tinygltf::Accessor positions =
-        accessor(0, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3);
+    tinygltf::Accessor positions = accessor(0, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3);
     // glTF requires the positions' bounds.
     const Box box = bounding_box(mesh);
     positions.minValues = {box.min.x, box.min.y, box.min.z};
     positions.maxValues = {box.max.x, box.max.y, box.max.z};
-    model.accessors = {positions, accessor(1, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3),
-                       accessor(2, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, 3 * mesh.triangle_count,
-                                TINYGLTF_TYPE_SCALAR)};
+    model.accessors = {
+        positions, accessor(1, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3),
+        accessor(2, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, 3 * mesh.triangle_count, TINYGLTF_TYPE_SCALAR)};
     model.materials.push_back(material_of(file.params));
 
     tinygltf::Primitive primitive;

@@ -48,7 +48,12 @@ bool is_utf8(std::string_view text)
 {
     for (std::size_t k = 0; k < text.size();) {
         const auto byte = static_cast<unsigned char>(text[k]);
-        const std::size_t length = byte < 0x80 ? 1 : byte < 0xc2 ? 0 : byte < 0xe0 ? 2 : byte < 0xf0 ? 3 : byte < 0xf5 ? 4 : 0;
+        const std::size_t length = byte < 0x80   ? 1
+                                   : byte < 0xc2 ? 0
+                                   : byte < 0xe0 ? 2
+                                   : byte < 0xf0 ? 3
+                                   : byte < 0xf5 ? 4
+                                                 : 0;
         if (length == 0 || k + length > text.size())
             return false;
         char32_t code = length == 1 ? byte : byte & (0x7f >> length);

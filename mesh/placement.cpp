@@ -14,8 +14,8 @@ void place(Triangle_mesh& mesh, const Placement& placement, double millimetres_p
     if (placement.fit_millimetres <= 0)
         return;
     const Box box = bounding_box(mesh.view());
-    const double largest = std::max({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y,
-                                     double(box.max.z) - box.min.z});
+    const double largest =
+        std::max({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
     if (!(largest > 0))
         return;
     const auto factor = static_cast<float>(placement.fit_millimetres / millimetres_per_unit / largest);

@@ -12,8 +12,14 @@ namespace {
 
 using Vec = Nsupershape::Vector3<double>;
 
-Vec to_double(const Tvector3& p) { return {p.x, p.y, p.z}; }
-double dot(const Vec& p, const Vec& q) { return p.x * q.x + p.y * q.y + p.z * q.z; }
+Vec to_double(const Tvector3& p)
+{
+    return {p.x, p.y, p.z};
+}
+double dot(const Vec& p, const Vec& q)
+{
+    return p.x * q.x + p.y * q.y + p.z * q.z;
+}
 // Six times the volume of the tetrahedron of the origin and a triangle.
 double triple_product(const Vec& p, const Vec& q, const Vec& r)
 {
@@ -57,8 +63,7 @@ bool is_closed(const Mesh_view& mesh)
     for (std::size_t v = 0; v < n; ++v) {
         for (std::size_t e = first[v]; e < first[v + 1]; ++e) {
             const std::int32_t w = targets[e];
-            if (!std::binary_search(targets.begin() + first[w], targets.begin() + first[w + 1],
-                                    std::int32_t(v)))
+            if (!std::binary_search(targets.begin() + first[w], targets.begin() + first[w + 1], std::int32_t(v)))
                 return false;
         }
     }
@@ -96,8 +101,7 @@ Surface_integrals surface_integrals(const Mesh_view& mesh)
 
 Mesh_statistics measure(const Mesh_view& mesh)
 {
-    return {mesh.vertex_count, mesh.triangle_count, bounding_box(mesh), is_closed(mesh),
-            surface_integrals(mesh)};
+    return {mesh.vertex_count, mesh.triangle_count, bounding_box(mesh), is_closed(mesh), surface_integrals(mesh)};
 }
 
 } // namespace mesh

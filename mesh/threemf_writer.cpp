@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <string_view>
 #include <new>
+#include <string_view>
 #include <vector>
 
 namespace mesh {
@@ -70,7 +70,10 @@ NMR::nfUint32 seek_callback(NMR::nfUint64 position, void* user)
     return 0;
 }
 
-bool failed(LIB3MFRESULT result) { return result != LIB3MF_OK; }
+bool failed(LIB3MFRESULT result)
+{
+    return result != LIB3MF_OK;
+}
 
 using Vec = Nsupershape::Vector3<double>;
 
@@ -81,8 +84,10 @@ struct Unit {
 
 // Millimetres, as slicers expect, unless the shape needs another: the finer
 // micron for a tiny one, then the coarser ones for a huge one.
-constexpr Unit units[] = {{NMR::MODELUNIT_MILLIMETER, 1}, {NMR::MODELUNIT_MICROMETER, 0.001},
-                          {NMR::MODELUNIT_CENTIMETER, 10}, {NMR::MODELUNIT_METER, 1000}};
+constexpr Unit units[] = {{NMR::MODELUNIT_MILLIMETER, 1},
+                          {NMR::MODELUNIT_MICROMETER, 0.001},
+                          {NMR::MODELUNIT_CENTIMETER, 10},
+                          {NMR::MODELUNIT_METER, 1000}};
 // lib3mf refuses larger coordinates.
 constexpr double largest_coordinate = 1e9;
 
@@ -117,7 +122,8 @@ bool written_intact(const Mesh_view& mesh, const std::vector<Tvector3>& scaled)
     };
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const Ttriangle& tri = mesh.triangles[t];
-        const Tvector3 &p = scaled[std::size_t(tri.i0)], &q = scaled[std::size_t(tri.i1)], &r = scaled[std::size_t(tri.i2)];
+        const Tvector3 &p = scaled[std::size_t(tri.i0)], &q = scaled[std::size_t(tri.i1)],
+                       &r = scaled[std::size_t(tri.i2)];
         const Vec before = Nsupershape::area_normal(p, q, r);
         const double longest = std::max({distance(p, q), distance(q, r), distance(r, p)});
         if (!(length(before) > noise * longest))
@@ -196,8 +202,8 @@ Status write_3mf(std::FILE* out, const Export_mesh& export_mesh)
             failed(NMR::lib3mf_meshobject_setgeometry(object.get(), vertices.data(), DWORD(vertices.size()),
                                                       triangles.data(), DWORD(triangles.size()))) ||
             failed(NMR::lib3mf_object_createdefaultpropertyhandler(object.get(), colouring.out())) ||
-            failed(NMR::lib3mf_defaultpropertyhandler_setcolorrgba(colouring.get(), colour[0], colour[1],
-                                                                   colour[2], colour[3])) ||
+            failed(NMR::lib3mf_defaultpropertyhandler_setcolorrgba(colouring.get(), colour[0], colour[1], colour[2],
+                                                                   colour[3])) ||
             failed(NMR::lib3mf_model_addbuilditem(model.get(), object.get(), nullptr, item.out())) ||
             failed(NMR::lib3mf_model_addmetadatautf8(model.get(), "Description",
                                                      xml_text(parameter_text(export_mesh.params)).c_str())) ||

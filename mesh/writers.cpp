@@ -82,7 +82,6 @@ char* put_binary(char* at, T value)
     return at + sizeof value;
 }
 
-
 constexpr char material_name[] = "shape";
 
 } // namespace
@@ -101,8 +100,7 @@ Status write_stl(std::FILE* out, const Export_mesh& file)
     sink.put(&count, sizeof count);
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const Ttriangle& tri = mesh.triangles[t];
-        const Tvector3 &p = mesh.positions[tri.i0], &q = mesh.positions[tri.i1],
-                       &r = mesh.positions[tri.i2];
+        const Tvector3 &p = mesh.positions[tri.i0], &q = mesh.positions[tri.i1], &r = mesh.positions[tri.i2];
         const Nsupershape::Vector3<double> n = Nsupershape::area_normal(p, q, r);
         const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
         const double inverse = length > 0 ? 1 / length : 0;

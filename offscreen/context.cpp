@@ -77,8 +77,7 @@ Status Context::open()
     if (is_open())
         return {};
     if (!has_extension(eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS), "EGL_MESA_platform_surfaceless"))
-        return runtime::cannot_draw(
-            "EGL offers no surfaceless platform (Mesa's EGL, libegl-mesa0, is needed)");
+        return runtime::cannot_draw("EGL offers no surfaceless platform (Mesa's EGL, libegl-mesa0, is needed)");
     const auto get_platform_display =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (get_platform_display == nullptr)
@@ -94,9 +93,17 @@ Status Context::open()
             return runtime::cannot_draw("EGL cannot make a context current without a surface");
         if (!eglBindAPI(EGL_OPENGL_API))
             return runtime::cannot_draw(egl_failure("EGL offers no desktop OpenGL"));
-        const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                 EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
-                                 EGL_BLUE_SIZE,    8,               EGL_NONE};
+        const EGLint wanted[] = {EGL_SURFACE_TYPE,
+                                 EGL_PBUFFER_BIT,
+                                 EGL_RENDERABLE_TYPE,
+                                 EGL_OPENGL_BIT,
+                                 EGL_RED_SIZE,
+                                 8,
+                                 EGL_GREEN_SIZE,
+                                 8,
+                                 EGL_BLUE_SIZE,
+                                 8,
+                                 EGL_NONE};
         EGLConfig config = nullptr;
         EGLint found = 0;
         if (!eglChooseConfig(egl_display, wanted, &config, 1, &found) || found < 1)
@@ -139,9 +146,8 @@ Status Context::use_framebuffer(int new_width, int new_height)
     if (Status current = make_current(); !current.ok())
         return current;
     if (new_width < 1 || new_height < 1 || new_width > side_limit || new_height > side_limit)
-        return runtime::refused("a framebuffer of " + std::to_string(new_width) + " x " +
-                                std::to_string(new_height) + " pixels is not possible here (1 to " +
-                                std::to_string(side_limit) + " a side)");
+        return runtime::refused("a framebuffer of " + std::to_string(new_width) + " x " + std::to_string(new_height) +
+                                " pixels is not possible here (1 to " + std::to_string(side_limit) + " a side)");
     if (framebuffer != 0 && new_width == width && new_height == height) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         return {};

@@ -103,8 +103,8 @@ Status Renderer::gallery(int count, const Gallery_source& source, const Gallery_
     return {};
 }
 
-Status Renderer::draw_cell(const Sheet_layout& layout, const Gallery_entry& entry, int index, float turn,
-                           int band_top, int band_height)
+Status Renderer::draw_cell(const Sheet_layout& layout, const Gallery_entry& entry, int index, float turn, int band_top,
+                           int band_height)
 {
     // Sheet rows run down from the top, GL's up from the bottom.
     const int x = layout.thumb_x(index);

@@ -23,8 +23,7 @@ Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& lay
     if (count < 1)
         return runtime::refused("a gallery needs at least one entry");
     if (options.columns < 0 || options.columns > max_columns)
-        return runtime::refused("columns must be from 1 to " + std::to_string(max_columns) +
-                                ", or 0 to choose");
+        return runtime::refused("columns must be from 1 to " + std::to_string(max_columns) + ", or 0 to choose");
     for (const int side : {options.thumb_width, options.thumb_height})
         if (side < Sheet_layout::min_thumb_side || side > Sheet_layout::max_thumb_side)
             return runtime::refused("thumbnail sides must be from " + side_range() + " pixels");
@@ -55,8 +54,7 @@ std::string fit_label(std::string_view name, int width)
 {
     // The last character needs its glyph, not the spacing after it.
     const int spacing = font::advance - font::width;
-    const std::size_t fits =
-        width < font::width ? 0 : static_cast<std::size_t>((width + spacing) / font::advance);
+    const std::size_t fits = width < font::width ? 0 : static_cast<std::size_t>((width + spacing) / font::advance);
     std::string label(name);
     for (char& c : label) {
         const auto code = static_cast<unsigned char>(c);

@@ -106,8 +106,8 @@ bool apply(Definition& definition, const std::string& name, const std::string& v
             error = "unknown key '" + value + "'";
         return definition.key.has_value();
     }
-    std::optional<double>* number = name == "min" ? &definition.min
-                                    : name == "max" ? &definition.max
+    std::optional<double>* number = name == "min"    ? &definition.min
+                                    : name == "max"  ? &definition.max
                                     : name == "step" ? &definition.step
                                                      : nullptr;
     if (!number) {

@@ -21,7 +21,8 @@ Registry registry;
 std::string misplaced_attribute(const Entry& entry)
 {
     const panel::Definition& d = entry.definition;
-    const bool numeric = entry.kind == Entry::Kind::value && (entry.type == TW_TYPE_INT32 || entry.type == TW_TYPE_FLOAT);
+    const bool numeric = entry.kind == Entry::Kind::value &&
+                         (entry.type == TW_TYPE_INT32 || entry.type == TW_TYPE_FLOAT);
     if (d.key && entry.kind != Entry::Kind::button)
         return "key";
     if (d.alpha && !(entry.kind == Entry::Kind::value && entry.type == TW_TYPE_COLOR32))
@@ -146,4 +147,3 @@ int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const
     entry.variable = variable;
     return add_entry(bar, std::move(entry), definition);
 }
-

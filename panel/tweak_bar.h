@@ -28,8 +28,7 @@ const char* TwGetLastError();
 TwBar* TwNewBar(const char* name);
 // `definition` holds attributes such as label='...', help='...', min=, max=,
 // step=, key=SPACE and alpha; one that cannot be parsed leaves the entry out.
-int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data,
-                const char* definition);
+int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data, const char* definition);
 int TwAddSeparator(TwBar* bar, const char* name, const char* definition);
 int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const char* definition);
 

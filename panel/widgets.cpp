@@ -120,9 +120,7 @@ void run_bar(const TwBar& bar)
                     entry.callback(entry.client_data);
                 show_help(entry);
                 break;
-            case Entry::Kind::separator:
-                ImGui::Separator();
-                break;
+            case Entry::Kind::separator: ImGui::Separator(); break;
             case Entry::Kind::value:
                 if (entry.type == TW_TYPE_COLOR32) {
                     // Four channels need the bar's whole width, under the label.

@@ -37,8 +37,7 @@ struct Field {
     const char* description;
 };
 
-constexpr Field number_field(const char* name, float Tparams::*member, double min, double max,
-                             const char* description)
+constexpr Field number_field(const char* name, float Tparams::*member, double min, double max, const char* description)
 {
     return {name, Kind::number, member, nullptr, nullptr, nullptr, min, max, description};
 }

@@ -49,12 +49,9 @@ struct Signal_report {
 };
 
 Signal_report signal_reports[] = {
-    {SIGINT, interrupted_signal, {}, 0},
-    {SIGILL, illegal_instruction_signal, {}, 0},
-    {SIGFPE, floating_point_error_signal, {}, 0},
-    {SIGSEGV, segmentation_violation_signal, {}, 0},
-    {SIGTERM, termination_request_signal, {}, 0},
-    {SIGABRT, abnormal_termination_signal, {}, 0},
+    {SIGINT, interrupted_signal, {}, 0},          {SIGILL, illegal_instruction_signal, {}, 0},
+    {SIGFPE, floating_point_error_signal, {}, 0}, {SIGSEGV, segmentation_violation_signal, {}, 0},
+    {SIGTERM, termination_request_signal, {}, 0}, {SIGABRT, abnormal_termination_signal, {}, 0},
 };
 
 // A handler for a stack overflow needs a stack of its own.
@@ -130,7 +127,7 @@ void install_signal_reports(const char* module, void (*before_exit)())
     stack.ss_size = sizeof signal_stack;
     sigaltstack(&stack, nullptr);
 
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = report_signal;
     action.sa_flags = SA_ONSTACK;
     sigemptyset(&action.sa_mask);

@@ -121,7 +121,8 @@ void set_view(int x, int y, int width, int height)
 
 void draw_frame(const Frame& frame, const Nsupershape::Tsupershape& shape, const Overlay& overlay)
 {
-    draw(frame, [&shape] { shape.render(1); }, overlay);
+    draw(
+        frame, [&shape] { shape.render(1); }, overlay);
 }
 
 void draw_frame(const Frame& frame, const Mesh_view& wire)

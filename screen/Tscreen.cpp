@@ -40,8 +40,8 @@ Tscreen::Tscreen(std::int32_t width, std::int32_t height, std::int32_t full_scre
     red_bits = green_bits = blue_bits = alpha_bits = depth_bits = stencil_bits = requested_bits;
     window_mode = full_screen == 0 ? screen::window_mode_window : screen::window_mode_fullscreen;
 
-    if (!screen::open_window(width, height, red_bits, green_bits, blue_bits, alpha_bits, depth_bits,
-                                 stencil_bits, window_mode)) {
+    if (!screen::open_window(width, height, red_bits, green_bits, blue_bits, alpha_bits, depth_bits, stencil_bits,
+                             window_mode)) {
         screen::terminate();
         std::exit(0);
     }
@@ -80,8 +80,8 @@ Tscreen::Tscreen(std::int32_t width, std::int32_t height, std::int32_t colour_de
     glEnable(GL_TEXTURE_2D);
     glGenTextures(1, &bloom_texture);
     glBindTexture(GL_TEXTURE_2D, bloom_texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, static_cast<GLsizei>(bloom_width), static_cast<GLsizei>(bloom_height), 0,
-                 GL_RGBA, GL_UNSIGNED_BYTE, bloom_pixels.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, static_cast<GLsizei>(bloom_width), static_cast<GLsizei>(bloom_height), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, bloom_pixels.get());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
@@ -93,15 +93,14 @@ Tscreen::Tscreen(std::int32_t width, std::int32_t height, std::int32_t colour_de
 // (starting it again does nothing) and, unlike the GLFW constructor, never
 // ends it: these screens leave that to whoever ends the program. A new mode
 // replaces the current screen, as a mode change does.
-void Tscreen::open_screen_mode(std::int32_t width, std::int32_t height, std::int32_t channel_bits,
-                               std::int32_t samples, std::int32_t flags)
+void Tscreen::open_screen_mode(std::int32_t width, std::int32_t height, std::int32_t channel_bits, std::int32_t samples,
+                               std::int32_t flags)
 {
-    const int mode = (flags & mode_full_screen) != 0 ? screen::window_mode_fullscreen
-                                                     : screen::window_mode_window;
+    const int mode = (flags & mode_full_screen) != 0 ? screen::window_mode_fullscreen : screen::window_mode_window;
     screen::close_window();
     const bool opened = screen::init() &&
                         screen::open_window(width, height, channel_bits, channel_bits, channel_bits, channel_bits,
-                                                mode_depth_bits, screen::bits_dont_care, mode, samples);
+                                            mode_depth_bits, screen::bits_dont_care, mode, samples);
     if (!opened)
         runtime::fatal_error(runtime::illegal_function_call, constructor_site);
 

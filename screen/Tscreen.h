@@ -89,7 +89,7 @@ public:
     void do_bloom(std::int32_t passes);
 
 private:
-    void open_screen_mode(std::int32_t width, std::int32_t height, std::int32_t channel_bits,
-                          std::int32_t samples, std::int32_t flags);
+    void open_screen_mode(std::int32_t width, std::int32_t height, std::int32_t channel_bits, std::int32_t samples,
+                          std::int32_t flags);
     void allocate_bloom_buffers();
 };

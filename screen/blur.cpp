@@ -37,8 +37,8 @@ struct Colour_sums {
 
 } // namespace
 
-void blur_h(const std::uint32_t* source, std::uint32_t* destination, std::uint32_t width,
-            std::uint32_t height, std::int32_t radius)
+void blur_h(const std::uint32_t* source, std::uint32_t* destination, std::uint32_t width, std::uint32_t height,
+            std::int32_t radius)
 {
     const std::size_t count = std::size_t{width} * height;
     if (count == 0)
@@ -68,8 +68,8 @@ void blur_h(const std::uint32_t* source, std::uint32_t* destination, std::uint32
     }
 }
 
-void blur_v(const std::uint32_t* source, std::uint32_t* destination, std::uint32_t width,
-            std::uint32_t height, std::int32_t radius)
+void blur_v(const std::uint32_t* source, std::uint32_t* destination, std::uint32_t width, std::uint32_t height,
+            std::int32_t radius)
 {
     if (radius < 0 || width == 0)
         return;

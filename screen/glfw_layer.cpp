@@ -2,8 +2,7 @@
 
 #include <GLFW/glfw3.h>
 
-static_assert(screen::key_escape == GLFW_KEY_ESCAPE && screen::key_space == GLFW_KEY_SPACE,
-              "key codes are GLFW's");
+static_assert(screen::key_escape == GLFW_KEY_ESCAPE && screen::key_space == GLFW_KEY_SPACE, "key codes are GLFW's");
 static_assert(screen::bits_dont_care == GLFW_DONT_CARE, "the library's own \"don't care\"");
 
 namespace screen {
@@ -76,8 +75,8 @@ bool init()
     return glfwInit() == GLFW_TRUE;
 }
 
-bool open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits,
-                 int depth_bits, int stencil_bits, int mode, int samples)
+bool open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits, int depth_bits,
+                 int stencil_bits, int mode, int samples)
 {
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_RED_BITS, red_bits);

@@ -34,8 +34,8 @@ bool init();
 // Opens the window with a context that has the fixed-function pipeline and
 // makes it current; `samples` above 0 asks for multisampling. Returns false
 // when that fails.
-bool open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits,
-                 int depth_bits, int stencil_bits, int mode, int samples = 0);
+bool open_window(int width, int height, int red_bits, int green_bits, int blue_bits, int alpha_bits, int depth_bits,
+                 int stencil_bits, int mode, int samples = 0);
 // Closes the window and ends the library.
 void terminate();
 void swap_interval(int interval);

@@ -34,8 +34,8 @@ Tsupershape::Tsupershape()
     full_build();
 }
 
-Tsupershape::Tsupershape(float radius, std::int32_t slices, std::int32_t bands, float a, float b,
-                         float m, float n1, float n2, float n3)
+Tsupershape::Tsupershape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
+                         float n2, float n3)
 {
     store_parameters(radius, a, b, m, n1, n2, n3);
     this->slices = slices;
@@ -75,8 +75,7 @@ void Tsupershape::set_defaults()
     store_parameters(1.0f, 1.0f, 1.0f, 4.0f, 0.3f, 1.0f, 1.0f);
 }
 
-void Tsupershape::store_parameters(float radius, float a, float b, float m, float n1, float n2,
-                                   float n3)
+void Tsupershape::store_parameters(float radius, float a, float b, float m, float n1, float n2, float n3)
 {
     this->radius = radius;
     this->a = a;
@@ -152,8 +151,8 @@ void Tsupershape::fill_color_pattern()
         colors[i] = pattern[i % 6];
 }
 
-void Tsupershape::reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b,
-                         float m, float n1, float n2, float n3)
+void Tsupershape::reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
+                         float n2, float n3)
 {
     model_destroy();
     delete_list();
@@ -163,8 +162,8 @@ void Tsupershape::reload(float radius, std::int32_t slices, std::int32_t bands, 
     full_build();
 }
 
-void Tsupershape::reset_shape(float radius, std::int32_t, std::int32_t, float a, float b, float m,
-                              float n1, float n2, float n3)
+void Tsupershape::reset_shape(float radius, std::int32_t, std::int32_t, float a, float b, float m, float n1, float n2,
+                              float n3)
 {
     store_parameters(radius, a, b, m, n1, n2, n3);
     set_shape();
@@ -175,9 +174,18 @@ void Tsupershape::swap_axis(std::int32_t axis)
     float Tvector3::*first;
     float Tvector3::*second;
     switch (axis) {
-    case 0: first = &Tvector3::x; second = &Tvector3::y; break;
-    case 1: first = &Tvector3::x; second = &Tvector3::z; break;
-    case 2: first = &Tvector3::y; second = &Tvector3::z; break;
+    case 0:
+        first = &Tvector3::x;
+        second = &Tvector3::y;
+        break;
+    case 1:
+        first = &Tvector3::x;
+        second = &Tvector3::z;
+        break;
+    case 2:
+        first = &Tvector3::y;
+        second = &Tvector3::z;
+        break;
     default: return;
     }
     for (std::int32_t i = 0; i < vertex_count; ++i)

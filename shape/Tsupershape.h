@@ -34,8 +34,8 @@ public:
 
     // The 8 x 8 default shape.
     Tsupershape();
-    Tsupershape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m,
-                float n1, float n2, float n3);
+    Tsupershape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1, float n2,
+                float n3);
     // Deletes the display list, so it needs the GL context when one exists.
     ~Tsupershape();
 
@@ -60,12 +60,12 @@ public:
 
     // Full rebuild for new parameters: new arrays, triangles, positions,
     // the colour pattern, and no display list. Throws as model_init does.
-    void reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m,
-                float n1, float n2, float n3);
+    void reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1, float n2,
+                float n3);
     // Re-evaluates positions and normals in place; `slices` and `bands` are
     // not applied (only `reload` changes the grid).
-    void reset_shape(float radius, std::int32_t slices, std::int32_t bands, float a, float b,
-                     float m, float n1, float n2, float n3);
+    void reset_shape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
+                     float n2, float n3);
 
     // Draws the wire strip in the current GL state. With `single_color` 0
     // each corner's colour is sent too.

@@ -161,8 +161,7 @@ private:
                 return false;
         }
         if (cut)
-            return refuse(number, "a snippet of at most " + std::to_string(max_file_size) + " bytes",
-                          "a larger file");
+            return refuse(number, "a snippet of at most " + std::to_string(max_file_size) + " bytes", "a larger file");
         if (next_ == 0)
             return refuse(1, "a snippet", "only comments and blank lines");
         if (next_ < fixed_.size())

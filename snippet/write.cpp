@@ -51,7 +51,8 @@ std::string single_text(float value)
 {
     char digits[32];
     const auto end = std::to_chars(std::begin(digits), std::end(digits), static_cast<double>(value),
-                                   std::chars_format::general, significant_digits).ptr;
+                                   std::chars_format::general, significant_digits)
+                         .ptr;
     const std::string text(digits, end);
     return text.front() == '-' ? text : " " + text;
 }
@@ -83,12 +84,8 @@ std::string text(const Tparams& params)
     for (const params::Field& field : params::saved_fields) {
         assignment(out, field.name);
         switch (field.kind) {
-        case params::Kind::number:
-            out.line(single_text(params.*field.number));
-            break;
-        case params::Kind::count:
-            out.line(integer_text(params.*field.count));
-            break;
+        case params::Kind::number: out.line(single_text(params.*field.number)); break;
+        case params::Kind::count: out.line(integer_text(params.*field.count)); break;
         case params::Kind::colour:
             out.item(" type(");
             for (int i = 0; i < 4; ++i) {
@@ -114,8 +111,8 @@ std::string text(const Tparams& params)
 std::string file_name(const Local_time& time, const Local_date& date)
 {
     char name[96];
-    std::snprintf(name, sizeof name, "shapes/shape_%02d-%02d-%04d_%02d_%02d_%02d.bas", date.month, date.day,
-                  date.year, time.hours, time.minutes, time.seconds);
+    std::snprintf(name, sizeof name, "shapes/shape_%02d-%02d-%04d_%02d_%02d_%02d.bas", date.month, date.day, date.year,
+                  time.hours, time.minutes, time.seconds);
     return name;
 }
 

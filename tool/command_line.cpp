@@ -166,8 +166,7 @@ void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
                                     given();
                                 });
         break;
-    case params::Kind::text:
-        return;
+    case params::Kind::text: return;
     }
     option->group("Parameters");
 }
@@ -194,8 +193,9 @@ void add_size_flag(CLI::App& command, const std::string& name, int& width, int& 
                        const std::optional<int> h = by == std::string::npos ? std::nullopt
                                                                             : number_in<int>(text.substr(by + 1));
                        if (!w || !h || std::min(*w, *h) < smallest || std::max(*w, *h) > largest)
-                           refuse(flag, "WIDTHxHEIGHT, each a whole number from " + std::to_string(smallest) +
-                                            " to " + std::to_string(largest),
+                           refuse(flag,
+                                  "WIDTHxHEIGHT, each a whole number from " + std::to_string(smallest) + " to " +
+                                      std::to_string(largest),
                                   text);
                        width = *w;
                        height = *h;
@@ -246,11 +246,12 @@ void add_export_flags(CLI::App& command, Command_line& line)
     command.add_option("--format", options.format, "the format, with --outdir or -o -")
         ->type_name(mesh::format_choices());
     output->excludes(outdir);
-    add_value_flag(command, "--fit", "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6 "
-                                     "(glb: MM / 1000 metres)",
+    add_value_flag(command, "--fit",
+                   "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6 "
+                   "(glb: MM / 1000 metres)",
                    "MM", [&options](const std::string& text) {
-                       options.fit = finite_number("--fit", text, 0, max_fit,
-                                                   "a size in millimetres above 0 and at most 1e6");
+                       options.fit =
+                           finite_number("--fit", text, 0, max_fit, "a size in millimetres above 0 and at most 1e6");
                        if (!(options.fit > 0))
                            refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
                    });
@@ -288,10 +289,9 @@ void add_gallery_flags(CLI::App& command, Command_line& line)
     command.add_option("-o,--output", options.output, "the PNG file, or - for standard output")
         ->type_name("FILE")
         ->required();
-    add_value_flag(command, "--columns", "thumbnails a row, 1..1000 (default: about as many as rows)", "N",
-                   [&options](const std::string& text) {
-                       options.columns = whole_number("--columns", text, 1, max_columns);
-                   });
+    add_value_flag(
+        command, "--columns", "thumbnails a row, 1..1000 (default: about as many as rows)", "N",
+        [&options](const std::string& text) { options.columns = whole_number("--columns", text, 1, max_columns); });
     add_size_flag(command, "thumb", options.thumb_width, options.thumb_height, offscreen::Sheet_layout::min_thumb_side,
                   offscreen::Sheet_layout::max_thumb_side, "each thumbnail's size in pixels (default 160x120)");
     command.add_flag("--solid", options.solid, "draw closed meshes as lit surfaces");
@@ -339,7 +339,8 @@ const Command_row command_table[] = {
      "  shapetool export shapes --outdir meshes --format glb\n"
      "  shapetool export --m 6 --n1 0.5 --slices 200 --bands 200 -o flower.3mf\n"
      "  shapetool export - --format stl -o - < star.bas > star.stl\n",
-     add_export_flags, [](const Command_line& line, Console& console) { return export_meshes(line.export_options, console); }},
+     add_export_flags,
+     [](const Command_line& line, Console& console) { return export_meshes(line.export_options, console); }},
     {"render",
      [] { return std::string("Draw each shape as the editor does, in its colour on black, into a PNG file."); },
      "Examples:\n  shapetool render shapes/star.bas -o star.png --size 1280x960\n"
@@ -373,7 +374,8 @@ std::string command_list(const char* last)
 std::optional<int> parse_command_line(int argc, const char* const argv[], Command_line& line, Console& console)
 {
     if (argc < 2)
-        return usage_error(console, "name a command: " + command_list("or") + " (shapetool --help says what each does)");
+        return usage_error(console,
+                           "name a command: " + command_list("or") + " (shapetool --help says what each does)");
     const std::string first = argv[1];
     if (first.empty() || (first[0] != '-' && !command_named(first)))
         return usage_error(console, "\"" + first + "\" is no command; the commands are " + command_list("and"));

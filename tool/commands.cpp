@@ -48,14 +48,13 @@ std::string units_text()
     return text;
 }
 
-void print_statistics(std::ostream& out, const std::string& name, const Tparams& params,
-                      const mesh::Mesh_statistics& s)
+void print_statistics(std::ostream& out, const std::string& name, const Tparams& params, const mesh::Mesh_statistics& s)
 {
     const Nsupershape::Tvector3 size = extent(s.box);
     out << name << '\n'
         << "  parameters  " << mesh::parameter_text(params) << '\n'
-        << "  mesh        " << grouped(s.vertex_count) << " vertices, " << grouped(s.triangle_count)
-        << " triangles, " << (s.closed ? "closed" : "not closed") << '\n'
+        << "  mesh        " << grouped(s.vertex_count) << " vertices, " << grouped(s.triangle_count) << " triangles, "
+        << (s.closed ? "closed" : "not closed") << '\n'
         << "  bounds      x " << range_text(s.box.min.x, s.box.max.x) << ", y " << range_text(s.box.min.y, s.box.max.y)
         << ", z " << range_text(s.box.min.z, s.box.max.z) << '\n'
         << "  extent      " << params::shortest_text(size.x) << " x " << params::shortest_text(size.y) << " x "

@@ -100,9 +100,9 @@ int gallery(const Gallery_options& options, Console& console)
     offscreen::Sheet_layout layout;
     const offscreen::Gallery_options sheet_options{options.columns, options.thumb_width, options.thumb_height,
                                                    options.turn};
-    if (const Status laid = offscreen::layout_sheet(static_cast<int>(shapes.size()), sheet_options, layout);
-        !laid.ok())
-        return usage_error(console, "gallery: " + laid.message + "; give fewer shapes, more --columns or a smaller --thumb");
+    if (const Status laid = offscreen::layout_sheet(static_cast<int>(shapes.size()), sheet_options, layout); !laid.ok())
+        return usage_error(console,
+                           "gallery: " + laid.message + "; give fewer shapes, more --columns or a smaller --thumb");
     int status = exit_success;
     if (std::none_of(shapes.begin(), shapes.end(), [](const Named_shape& shape) { return shape.params.has_value(); })) {
         for (const Named_shape& shape : shapes)

@@ -106,9 +106,8 @@ std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, co
     } else if (!request.outdir.empty()) {
         // A shape refused already gets no output, so that it clashes with none.
         for (const Named_shape& shape : shapes)
-            outputs.push_back(shape.status.ok()
-                                  ? (fs::path(request.outdir) / (shape.stem + "." + request.extension)).string()
-                                  : "");
+            outputs.push_back(
+                shape.status.ok() ? (fs::path(request.outdir) / (shape.stem + "." + request.extension)).string() : "");
     } else {
         problem = "say where to write: -o FILE for one shape, or --outdir DIR for one file each";
     }

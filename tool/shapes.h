@@ -109,8 +109,8 @@ int worse(int first, int second);
 
 // Writes one shape's output and says what it wrote, such as "8,064
 // triangles", in `summary`.
-using Write_output = std::function<Status(Named_shape& shape, Meshed_shape& meshed, const std::string& output,
-                                          std::string& summary)>;
+using Write_output =
+    std::function<Status(Named_shape& shape, Meshed_shape& meshed, const std::string& output, std::string& summary)>;
 
 // Meshes each shape as `kind` and writes it to its output in `outputs`,
 // going on past a shape that cannot be read, meshed or written. Each file is

@@ -24,7 +24,7 @@ void interrupted(int signal)
 
 void remove_temporaries_on_signals()
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = interrupted;
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})

@@ -30,11 +30,11 @@ TEST(FrameClock, FirstSecondSteadyRateAndAFrameCountNotARate)
     Frame_clock clock, steady, slow;
     float fps = 60.0f;
     EXPECT_EQ(advance_frame_clock(clock, 0.25f, fps), 0.25f) << "the first call counts from the clock's start";
-    EXPECT_EQ(run_clock(clock, fps, 0.25f, 0.0075f, 99), 60.0f);  // just under one second
-    const float frame = 0.01666f;  // just under 1/60 s, so exact ties cannot decide
+    EXPECT_EQ(run_clock(clock, fps, 0.25f, 0.0075f, 99), 60.0f); // just under one second
+    const float frame = 0.01666f;                                // just under 1/60 s, so exact ties cannot decide
     EXPECT_EQ(run_clock(steady, fps, 0.0f, frame, 61), 61.0f);
     EXPECT_EQ(run_clock(steady, fps, 61 * frame, frame, 61), 61.0f);
-    run_clock(slow, fps, 0.0f, 0.5f, 3);  // an update at 1.5 s
+    run_clock(slow, fps, 0.0f, 0.5f, 3); // an update at 1.5 s
     run_clock(slow, fps, 1.5f, 0.01f, 71);
     EXPECT_EQ(run_clock(slow, fps, 2.7f, 0.0f, 1), 72.0f) << "72 frames in 1.2 s";
     EXPECT_EQ(fps_text(60.9f), "FPS:60");
@@ -51,9 +51,9 @@ TEST(Rotation, WholeDegreesHalfToEvenFromThePanelOrSpinningWithinOneTurn)
     params.auto_rotate = truth_on;
     Rotation_angles spinning;
     for (int frame = 0; frame < 100; ++frame)
-        spinning = rotate(spinning, params, 0.009f);  // 0.45 degrees a frame, above 100 frames per second
+        spinning = rotate(spinning, params, 0.009f); // 0.45 degrees a frame, above 100 frames per second
     EXPECT_EQ(spinning.x, 0);
-    const Rotation_angles half = rotate({3, 4, 359}, params, 0.01f);  // exactly 0.5 degrees
+    const Rotation_angles half = rotate({3, 4, 359}, params, 0.01f); // exactly 0.5 degrees
     EXPECT_TRUE(half.x == 4 && half.y == 4 && half.z == 0);
 
     // Off snaps back to the panel's angles; on again (any non-zero) goes on from them.

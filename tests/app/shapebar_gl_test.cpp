@@ -39,21 +39,36 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
         const char* text;
         void* variable = nullptr;
         TwButtonCallback callback = nullptr;
-    } expected[] = {
-        {"b Reset 'Reset Behavior' key=32", nullptr, resetcb}, {"b Save 'Save to file'", nullptr, savecb},
-        {"b Quit 'Exit'", nullptr, quitcb}, {"s sep1"}, {"v Auto Edit 4 'Auto Edit'", &p.auto_edit},
-        {"v Show Axes 4 'Show Axes'", &p.show_axes}, {"v Auto Rotate 4 'Auto Rotate'", &p.auto_rotate},
-        {"v Smooth Lines 4 'Smooth Lines'", &p.smooth_lines}, {"v Color 14 'Shape color' alpha", p.color}, {"s sep2"},
-        {"b Swap_xy 'Swap X and Y axes'", nullptr, switch_xycb}, {"b Swap_xz 'Swap X and Z axes'", nullptr, switch_xzcb},
-        {"b Swap_yz 'Swap Y and Z axes'", nullptr, switch_yzcb}, {"s sep3"},
-        {"v a 12 'a' -999..999 step 0.001", &p.a}, {"v b 12 'b' -999..999 step 0.001", &p.b},
-        {"v m 12 'm' -999..999 step 0.001", &p.m}, {"v n1 12 'n1' -999..999 step 0.001", &p.n1},
-        {"v n2 12 'n2' -999..999 step 0.001", &p.n2}, {"v n3 12 'n3' -999..999 step 0.001", &p.n3},
-        {"v radius 12 'Radius' -999..999 step 0.001", &p.radius}, {"v slices 10 'slices' 1..999 step 1", &p.slices},
-        {"v bands 10 'bands' 1..999 step 1", &p.bands}, {"v scale 12 'Scale' 0.01..99 step 0.001", &p.scale},
-        {"v xrot 12 'Xrot' -3600..3600 step 1", &p.xrot}, {"v yrot 12 'Yrot' -3600..3600 step 1", &p.yrot},
-        {"v zrot 12 'Zrot' -3600..3600 step 1", &p.zrot}, {"v tx 12 'Xtranslate' -100..100 step 0.05", &p.tx},
-        {"v ty 12 'Ytranslate' -100..100 step 0.05", &p.ty}, {"v tz 12 'Ztranslate' -100..100 step 0.05", &p.tz}};
+    } expected[] = {{"b Reset 'Reset Behavior' key=32", nullptr, resetcb},
+                    {"b Save 'Save to file'", nullptr, savecb},
+                    {"b Quit 'Exit'", nullptr, quitcb},
+                    {"s sep1"},
+                    {"v Auto Edit 4 'Auto Edit'", &p.auto_edit},
+                    {"v Show Axes 4 'Show Axes'", &p.show_axes},
+                    {"v Auto Rotate 4 'Auto Rotate'", &p.auto_rotate},
+                    {"v Smooth Lines 4 'Smooth Lines'", &p.smooth_lines},
+                    {"v Color 14 'Shape color' alpha", p.color},
+                    {"s sep2"},
+                    {"b Swap_xy 'Swap X and Y axes'", nullptr, switch_xycb},
+                    {"b Swap_xz 'Swap X and Z axes'", nullptr, switch_xzcb},
+                    {"b Swap_yz 'Swap Y and Z axes'", nullptr, switch_yzcb},
+                    {"s sep3"},
+                    {"v a 12 'a' -999..999 step 0.001", &p.a},
+                    {"v b 12 'b' -999..999 step 0.001", &p.b},
+                    {"v m 12 'm' -999..999 step 0.001", &p.m},
+                    {"v n1 12 'n1' -999..999 step 0.001", &p.n1},
+                    {"v n2 12 'n2' -999..999 step 0.001", &p.n2},
+                    {"v n3 12 'n3' -999..999 step 0.001", &p.n3},
+                    {"v radius 12 'Radius' -999..999 step 0.001", &p.radius},
+                    {"v slices 10 'slices' 1..999 step 1", &p.slices},
+                    {"v bands 10 'bands' 1..999 step 1", &p.bands},
+                    {"v scale 12 'Scale' 0.01..99 step 0.001", &p.scale},
+                    {"v xrot 12 'Xrot' -3600..3600 step 1", &p.xrot},
+                    {"v yrot 12 'Yrot' -3600..3600 step 1", &p.yrot},
+                    {"v zrot 12 'Zrot' -3600..3600 step 1", &p.zrot},
+                    {"v tx 12 'Xtranslate' -100..100 step 0.05", &p.tx},
+                    {"v ty 12 'Ytranslate' -100..100 step 0.05", &p.ty},
+                    {"v tz 12 'Ztranslate' -100..100 step 0.05", &p.tz}};
     const std::vector<panel::Entry>& entries = panel::entries(*bar);
     ASSERT_EQ(entries.size(), std::size(expected)) << TwGetLastError();
     for (std::size_t i = 0; i < entries.size(); ++i) {

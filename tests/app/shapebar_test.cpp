@@ -18,14 +18,16 @@ TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGivenAndAPanelThatCannotSta
     Tparams params;
     for (const auto button : {resetcb, quitcb, switch_xycb, switch_xzcb, switch_yzcb})
         button(&params);
-    for (const std::int32_t flag : {params.do_reset, params.do_quit, params.do_swap_xy, params.do_swap_xz, params.do_swap_yz})
+    for (const std::int32_t flag :
+         {params.do_reset, params.do_quit, params.do_swap_xy, params.do_swap_xz, params.do_swap_yz})
         EXPECT_EQ(flag, request_pending);
     EXPECT_EQ(params.auto_edit, 0);
 
-    const auto panel = test_support::run_in_child([&] { start_panel(params); });  // there is no GL context here
+    const auto panel = test_support::run_in_child([&] { start_panel(params); }); // there is no GL context here
     EXPECT_EQ(panel.exit_status, 1);
     EXPECT_EQ(panel.standard_output, "AntTweakBar initialization failed: no current OpenGL context\n");
-    EXPECT_EQ(panel.standard_error, "\r\nAborting due to runtime error 1 (illegal function call) in SUPERSHAPE()\r\n\r\n");
+    EXPECT_EQ(panel.standard_error,
+              "\r\nAborting due to runtime error 1 (illegal function call) in SUPERSHAPE()\r\n\r\n");
 }
 
 // Saves within one second share a name: later ones are numbered; a file size limit fails the write like a full disk.
@@ -51,5 +53,6 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
         save_me(folder + "/small.bas", params);
     });
     EXPECT_EQ(save.exit_status, 3);
-    EXPECT_EQ(save.standard_error, "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
+    EXPECT_EQ(save.standard_error,
+              "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
 }

@@ -1,7 +1,7 @@
 // The real editor driven with xdotool, seen through import; as starts are slow, one session makes many checks.
 #include "params/Tparams.h"
-#include "snippet/snippet.h"
 #include "runtime/version.h"
+#include "snippet/snippet.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scratch_folder.h"
 
@@ -29,8 +29,12 @@ namespace {
 
 using Rgb = std::array<unsigned char, 3>;
 // From (left, top) to (right, bottom), exclusive, in window pixels.
-struct Box { int left, top, right, bottom; };
-struct Point { int x, y; };
+struct Box {
+    int left, top, right, bottom;
+};
+struct Point {
+    int x, y;
+};
 // 640 x 480 RGB pixels from the top row; empty when the window has another size.
 using Picture = std::string;
 
@@ -43,7 +47,10 @@ int count(const Picture& picture, const Rgb& colour, Box box = {0, 0, 640, 480})
     return total;
 }
 
-void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void pause(int milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 std::string run(const std::string& command)
 {
@@ -56,15 +63,19 @@ std::string run(const std::string& command)
     return output;
 }
 
-std::string read_file(const fs::path& p) { return std::string(std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}); }
+std::string read_file(const fs::path& p)
+{
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {});
+}
 
 // The editor started in `folder`, its output written there, killed at the end.
 class Editor {
 public:
     explicit Editor(const std::string& folder, const std::string& arguments = "") : folder_(folder)
     {
-        run("xdotool mousemove 1279 1023");  // away from where the window opens
-        const std::string command = "cd " + folder + " && exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
+        run("xdotool mousemove 1279 1023"); // away from where the window opens
+        const std::string command =
+            "cd " + folder + " && exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
         if ((pid_ = fork()) == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
@@ -98,16 +109,22 @@ public:
         xdo("mousemove --window " + window + " " + std::to_string(point.x) + " " + std::to_string(point.y) +
             " sleep 0.1 " + then);
     }
-    void click(Point point, int count = 1) const { at(point, "click --repeat " + std::to_string(count) + " --delay 80 1"); }
+    void click(Point point, int count = 1) const
+    {
+        at(point, "click --repeat " + std::to_string(count) + " --delay 80 1");
+    }
     // Types `text` into the field at `point` and ends it with Enter.
-    void enter(Point point, const std::string& text, int clicks = 1) const { click(point, clicks), type(text), key("Return"); }
+    void enter(Point point, const std::string& text, int clicks = 1) const
+    {
+        click(point, clicks), type(text), key("Return");
+    }
     // What the window system sends for the close button of the window's frame.
     void request_close() const
     {
         Display* display = XOpenDisplay(nullptr);
         XEvent event{};
-        event.xclient = {ClientMessage, 0, False, display, std::stoul(window),
-                         XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
+        event.xclient = {
+            ClientMessage, 0, False, display, std::stoul(window), XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
         event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
         XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
         XCloseDisplay(display);
@@ -123,11 +140,15 @@ public:
     }
     std::string output(const char* stream) const { return read_file(folder_ + "/" + stream); }
 
-    std::string window;  // empty when none appeared
+    std::string window; // empty when none appeared
 
 private:
     // Everything after "type" is typed, so the pause is not xdotool's.
-    static void xdo(const std::string& commands) { run("xdotool " + commands); pause(200); }
+    static void xdo(const std::string& commands)
+    {
+        run("xdotool " + commands);
+        pause(200);
+    }
 
     std::string folder_;
     pid_t pid_ = -1;
@@ -145,7 +166,7 @@ std::string saved_as(const std::string& folder, const std::string& text)
 }
 
 constexpr Rgb yellow{255, 255, 64}, red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255}, cyan{0, 255, 255};
-constexpr Rgb black{0, 0, 0}, white{255, 255, 255}, check_mark{66, 150, 250};  // ImGui's tick in a box
+constexpr Rgb black{0, 0, 0}, white{255, 255, 255}, check_mark{66, 150, 250}; // ImGui's tick in a box
 
 // Rows of the bar as it opens at the top-left, and of the bar scrolled to its end.
 constexpr Point save_button{120, 75}, exit_button{120, 98}, auto_edit_box{133, 126}, show_axes_box{133, 149};
@@ -159,7 +180,10 @@ constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{
 constexpr Box caption{449, 8, 521, 23}, fps{449, 28, 551, 43};
 constexpr Box history{19, 408, 131, 423}, history_swapped{19, 408, 161, 423};
 
-int ticks(const Picture& p, Point box) { return count(p, check_mark, {box.x - 10, box.y - 10, box.x + 10, box.y + 10}); }
+int ticks(const Picture& p, Point box)
+{
+    return count(p, check_mark, {box.x - 10, box.y - 10, box.x + 10, box.y + 10});
+}
 
 // Each test works in a scratch folder of its own.
 class EditorE2E : public ::testing::Test {
@@ -234,7 +258,7 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
 
     // On the largest grid a quick tap's press and release arrive in one frame, Ctrl's too.
     const int before = count(editor.capture(), recoloured);
-    editor.at(bar_middle, "click --repeat 20 --delay 30 5");  // the wheel, towards the user
+    editor.at(bar_middle, "click --repeat 20 --delay 30 5"); // the wheel, towards the user
     for (const Point field : {slices_scrolled, bands_scrolled})
         editor.enter(field, "999");
     editor.enter(n1_scrolled, " ");
@@ -263,7 +287,8 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     fs::create_directory(folder + "/shapes");
     Tparams opened;
     set_start_values(opened);
-    opened.m = 6, opened.slices = opened.bands = 40, opened.color[0] = 0, opened.color[2] = 255, opened.rot_str += " xy xz";
+    opened.m = 6, opened.slices = opened.bands = 40, opened.color[0] = 0, opened.color[2] = 255,
+    opened.rot_str += " xy xz";
     const std::string text = snippet::text(opened);
     std::ofstream(folder + "/shapes/opened.bas", std::ios::binary) << text;
 
@@ -282,7 +307,8 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     fs::rename(folder + "/shapes", folder + "/kept");
     editor.click(save_button);
     EXPECT_EQ(editor.wait_for_exit(), 2);
-    EXPECT_EQ(editor.output("stderr"), "\r\nAborting due to runtime error 2 (file not found) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
+    EXPECT_EQ(editor.output("stderr"),
+              "\r\nAborting due to runtime error 2 (file not found) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
 }
 
 TEST_F(EditorE2E, CloseAndExitEndWith0AndWhatCannotStartIsRefusedWithOneLine)

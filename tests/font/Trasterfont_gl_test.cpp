@@ -18,7 +18,11 @@ constexpr int text_x = 20, text_y = 10;
 class RasterFont : public test_support::Gl_test {
 protected:
     // Powers of two keep the pixel view's raster positions exact.
-    RasterFont() { width = 256; height = 32; }
+    RasterFont()
+    {
+        width = 256;
+        height = 32;
+    }
 
     // `text` printed in ink on black, raster positions in pixels.
     std::vector<Rgba> printed(const Trasterfont& font, std::string_view text) const
@@ -55,7 +59,7 @@ TEST_F(RasterFont, PrintDrawsExactlyTheGlyphBitmapsTenPixelsApart)
     // Bytes without a glyph draw nothing and take no room; underscores fill their cells.
     const std::string mixed = std::string("A0g\x80_|\t\nW") + '\0' + "@\x7f\x1f~\xc1\xff_____";
     for (auto [text, shown] : {std::pair<std::string_view, std::string_view>{mixed, "A0g_|W@~_____"}, {"", ""}}) {
-        const std::vector<float> end{text_x + 10.0f * shown.size(), text_y};  // the raster position after the text
+        const std::vector<float> end{text_x + 10.0f * shown.size(), text_y}; // the raster position after the text
         EXPECT_TRUE(printed(font, text) == expected(shown) && gl<float>({GL_CURRENT_RASTER_POSITION}, 2) == end)
             << shown;
     }

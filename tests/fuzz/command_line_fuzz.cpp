@@ -28,7 +28,8 @@ void check_inputs(const shapetool::Shape_inputs& inputs)
         if (field.kind == params::Kind::number)
             FUZZ_REQUIRE(std::isfinite(inputs.flags.values.*field.number));
         if (field.kind == params::Kind::count)
-            FUZZ_REQUIRE(inputs.flags.values.*field.count >= field.min && inputs.flags.values.*field.count <= field.max);
+            FUZZ_REQUIRE(inputs.flags.values.*field.count >= field.min &&
+                         inputs.flags.values.*field.count <= field.max);
     }
 }
 

@@ -67,8 +67,8 @@ void check_stl(const std::string& bytes, const mesh::Mesh_view& mesh)
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const mesh::Ttriangle& tri = mesh.triangles[t];
         for (int c = 0; c < 3; ++c)
-            FUZZ_REQUIRE(std::memcmp(&bytes[84 + 50 * t + 12 * std::size_t(c + 1)],
-                                     &mesh.positions[(&tri.i0)[c]], sizeof(mesh::Tvector3)) == 0);
+            FUZZ_REQUIRE(std::memcmp(&bytes[84 + 50 * t + 12 * std::size_t(c + 1)], &mesh.positions[(&tri.i0)[c]],
+                                     sizeof(mesh::Tvector3)) == 0);
     }
 }
 
@@ -118,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const float value : values)
         if (!std::isfinite(value))
             return 0;
-    float* fields[] = {&params.a, &params.b, &params.m, &params.n1, &params.n2, &params.n3, &params.radius, &params.scale};
+    float* fields[] = {&params.a,  &params.b,  &params.m,      &params.n1,
+                       &params.n2, &params.n3, &params.radius, &params.scale};
     for (int k = 0; k < 8; ++k)
         *fields[k] = values[k];
     params.slices = 1 + data[32] % 16;

@@ -25,13 +25,15 @@ std::pair<std::string, std::string> check_views(const Tparams& params, mesh::Tri
     mesh::Triangle_mesh raw;
     const runtime::Status raw_status = mesh::build_raw_grid(params, raw);
     // The raw grid is the editor's own after Reset, bit for bit.
-    Nsupershape::Tsupershape editor(params.radius, params.slices, params.bands, params.a, params.b, params.m,
-                                    params.n1, params.n2, params.n3);
+    Nsupershape::Tsupershape editor(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                                    params.n2, params.n3);
     editor.scale(params.scale, params.scale, params.scale);
-    const auto same = [](const auto& stored, const auto* held) { return !std::memcmp(stored.data(), held, stored.size() * 12); };
-    EXPECT_TRUE(!raw_status.ok() || (raw.positions.size() == std::size_t(editor.vertex_count) &&
-                                     same(raw.positions, editor.vertices.get()) &&
-                                     same(raw.triangles, editor.triangles.get())));
+    const auto same = [](const auto& stored, const auto* held) {
+        return !std::memcmp(stored.data(), held, stored.size() * 12);
+    };
+    EXPECT_TRUE(!raw_status.ok() ||
+                (raw.positions.size() == std::size_t(editor.vertex_count) &&
+                 same(raw.positions, editor.vertices.get()) && same(raw.triangles, editor.triangles.get())));
     const runtime::Status status = mesh::build_closed_mesh(params, closed);
     if (!status.ok())
         return {status.message, raw_status.message};
@@ -42,7 +44,8 @@ std::pair<std::string, std::string> check_views(const Tparams& params, mesh::Tri
     for (int row = 0; row + 1 < slices; ++row)
         EXPECT_EQ(0, std::memcmp(&closed.positions[1 + row * bands], &editor.vertices[row * columns],
                                  bands * sizeof(mesh::Tvector3)));
-    EXPECT_EQ(0, std::memcmp(&closed.positions.back(), &editor.vertices[(slices - 1) * columns], sizeof(mesh::Tvector3)));
+    EXPECT_EQ(0,
+              std::memcmp(&closed.positions.back(), &editor.vertices[(slices - 1) * columns], sizeof(mesh::Tvector3)));
     EXPECT_TRUE(closed.positions[0].x == 0 && closed.positions[0].z == 0);
     return {"", raw_status.message};
 }
@@ -55,14 +58,17 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
         Tparams params;
         const char* reason; // part of the closed mesh's reason; empty when accepted
         const char* raw;    // part of the raw view's; empty when accepted
-    } cases[] = {
-        // The start values, a negative radius and scale, a thin waist, the smallest grid; then the refusals.
-        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "", ""}, {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, -2, 20, 25, 1), "", ""},
-        {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, 1, 20, 25, -0.5f), "", ""}, {shape(1, 1, 7, 0.02f, 1.7f, 1.7f, 1, 40, 40, 1), "", ""},
-        {shape(1, 1, 4, 0.3f, 1, 1, 1, 2, 3, 1), "", ""}, {shape(1, 1, 4, 0.3f, 1, 1, 1, 1, 8, 1), "one row", "one row"},
-        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 2, 1), "3 bands", ""}, {shape(0, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "no area", "no area"},
-        {shape(2, 2, 4, 0, 1, 1, 1, 8, 8, 1), "not a finite number", "not a finite number"},
-        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 0), "no area", "no area"}};
+    } cases[] = {// The start values, a negative radius and scale, a thin waist, the smallest grid; then the refusals.
+                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "", ""},
+                 {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, -2, 20, 25, 1), "", ""},
+                 {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, 1, 20, 25, -0.5f), "", ""},
+                 {shape(1, 1, 7, 0.02f, 1.7f, 1.7f, 1, 40, 40, 1), "", ""},
+                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 2, 3, 1), "", ""},
+                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 1, 8, 1), "one row", "one row"},
+                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 2, 1), "3 bands", ""},
+                 {shape(0, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "no area", "no area"},
+                 {shape(2, 2, 4, 0, 1, 1, 1, 8, 8, 1), "not a finite number", "not a finite number"},
+                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 0), "no area", "no area"}};
     for (const auto& c : cases) {
         mesh::Triangle_mesh closed;
         const auto [reason, raw] = check_views(c.params, closed);
@@ -83,8 +89,9 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
     const Nsupershape::Tsupershape grid;
     mesh::Mesh_size written;
     const auto fill = [&](std::size_t vertices, std::size_t triangles) {
-        return mesh::fill_closed_mesh(grid.vertices.get(), 8, 8, {0, 1, 0}, std::vector<mesh::Tvector3>(vertices).data(),
-                                      vertices, std::vector<mesh::Ttriangle>(triangles).data(), triangles, &written)
+        return mesh::fill_closed_mesh(grid.vertices.get(), 8, 8, {0, 1, 0},
+                                      std::vector<mesh::Tvector3>(vertices).data(), vertices,
+                                      std::vector<mesh::Ttriangle>(triangles).data(), triangles, &written)
             .ok();
     };
     EXPECT_TRUE(fill(58, 112) && written.vertex_count * 1000 + written.triangle_count == 58112);
@@ -94,7 +101,9 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
 TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)
 {
     const mesh::Tvector3 corners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    const auto measure = [&](std::vector<mesh::Ttriangle> t) { return mesh::measure({corners, 4, t.data(), t.size()}); };
+    const auto measure = [&](std::vector<mesh::Ttriangle> t) {
+        return mesh::measure({corners, 4, t.data(), t.size()});
+    };
     const mesh::Mesh_statistics outward = measure({{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}});
     EXPECT_TRUE(outward.closed && outward.box.max.z == 1.0f && outward.integrals.volume > 0);
     EXPECT_FALSE(measure({{0, 2, 1}, {0, 1, 3}, {0, 3, 2}}).closed) << "open";

@@ -31,7 +31,8 @@ bool stl_normals_follow_the_winding(const std::string& bytes)
         std::memcpy(f, bytes.data() + 84 + 50 * std::size_t(t), sizeof f);
         const double u[3] = {f[6] - f[3], f[7] - f[4], f[8] - f[5]}, v[3] = {f[9] - f[3], f[10] - f[4], f[11] - f[5]};
         const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-        if (std::fabs((n[0] * f[0] + n[1] * f[1] + n[2] * f[2]) / std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) - 1) > 1e-5)
+        if (std::fabs((n[0] * f[0] + n[1] * f[1] + n[2] * f[2]) / std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) -
+                      1) > 1e-5)
             return false;
     }
     return count > 0;
@@ -98,15 +99,21 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
                 ASSERT_TRUE(near(got.x, want.x) && near(got.y, want.y) && near(got.z, want.z)) << c / 3;
             }
             EXPECT_TRUE(format == Format::glb || format == Format::threemf ? found.parameters == embedded
-                                                                            : bytes.find(embedded) != std::string::npos);
-            EXPECT_EQ(found.colour, (format == Format::stl ? std::array{-1, -1, -1, -1} : std::array{200, 100, 50, 128}));
+                                                                           : bytes.find(embedded) != std::string::npos);
+            EXPECT_EQ(found.colour,
+                      (format == Format::stl ? std::array{-1, -1, -1, -1} : std::array{200, 100, 50, 128}));
             // A binary STL whose header starts with "solid" is read as text.
-            EXPECT_TRUE(format != Format::stl || (stl_normals_follow_the_winding(bytes) && bytes.rfind("solid", 0) != 0));
-            EXPECT_EQ(found.name, format == Format::glb ? "star & <x> blended" : format == Format::threemf ? "star & <x>" : "");
+            EXPECT_TRUE(format != Format::stl ||
+                        (stl_normals_follow_the_winding(bytes) && bytes.rfind("solid", 0) != 0));
+            EXPECT_EQ(found.name, format == Format::glb       ? "star & <x> blended"
+                                  : format == Format::threemf ? "star & <x>"
+                                                              : "");
             // Smooth normals: unit length, and outwards wherever the surface is.
             for (std::size_t k = 0; k < found.normals.size() && view.positions == closed.positions.data(); ++k) {
                 const Tvector3 &n = found.normals[k], &p = found.positions[k];
-                ASSERT_TRUE(std::fabs(n.x * n.x + n.y * n.y + n.z * n.z - 1) < 1e-5f && n.x * p.x + n.y * p.y + n.z * p.z > 0) << k;
+                ASSERT_TRUE(std::fabs(n.x * n.x + n.y * n.y + n.z * n.z - 1) < 1e-5f &&
+                            n.x * p.x + n.y * p.y + n.z * p.z > 0)
+                    << k;
             }
         }
     }
@@ -139,7 +146,8 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
         for (const mesh::Ttriangle& t : found.triangles) {
             const Tvector3 &p = found.positions[t.i0], &q = found.positions[t.i1], &r = found.positions[t.i2];
             const double ux = q.x - p.x, uy = q.y - p.y, uz = q.z - p.z, vx = r.x - p.x, vy = r.y - p.y, vz = r.z - p.z;
-            ASSERT_NE(std::fabs(uy * vz - uz * vy) + std::fabs(uz * vx - ux * vz) + std::fabs(ux * vy - uy * vx), 0) << scale;
+            ASSERT_NE(std::fabs(uy * vz - uz * vy) + std::fabs(uz * vx - ux * vz) + std::fabs(ux * vy - uy * vx), 0)
+                << scale;
         }
         const double pole = found.positions[0].y * found.millimetres_per_unit;
         EXPECT_NEAR(pole / closed.positions[0].y, 1, 1e-3) << scale << " kept its size";
@@ -158,7 +166,8 @@ TEST(Formats, TheReadmeTheAppStreamTextAndThePackageNameEveryFormat)
             text += word + " ";
         EXPECT_NE(text.find(titles), std::string::npos) << document << " does not name " << titles;
         for (const mesh::Format_row& row : mesh::formats)
-            EXPECT_TRUE(document != "README.md" || text.find(std::string(" | ") + row.title + " | ") != std::string::npos)
+            EXPECT_TRUE(document != "README.md" ||
+                        text.find(std::string(" | ") + row.title + " | ") != std::string::npos)
                 << row.title;
     }
 }

@@ -24,8 +24,11 @@ TEST(Offscreen, NeedsNoXServerAndBadRequestsAreRefusedAndLeaveTheImage)
     const offscreen::Model grey{grid, offscreen::Model::Style::wire, {1, 1, 1, 255}};
     const auto wire = offscreen::Model::Style::wire, solid = offscreen::Model::Style::solid;
     const std::pair<offscreen::Model, offscreen::Picture_options> pictures[] = {
-        {grey, {0, 480, 0}}, {grey, {9000, 10, 0}}, {grey, {640, 480, std::numeric_limits<float>::quiet_NaN()}},
-        {{broken, wire, {}}, {64, 64, 0}}, {{broken, solid, {}}, {64, 64, 0}},
+        {grey, {0, 480, 0}},
+        {grey, {9000, 10, 0}},
+        {grey, {640, 480, std::numeric_limits<float>::quiet_NaN()}},
+        {{broken, wire, {}}, {64, 64, 0}},
+        {{broken, solid, {}}, {64, 64, 0}},
         {{{nullptr, 3, nullptr, 1}, solid, {}}, {64, 64, 0}}};
     const offscreen::Image before{1, 1, {9, 9, 9}};
     offscreen::Image image;
@@ -35,7 +38,10 @@ TEST(Offscreen, NeedsNoXServerAndBadRequestsAreRefusedAndLeaveTheImage)
     }
     const std::vector<offscreen::Gallery_entry> one = {{"a", "", grey}};
     const std::pair<std::vector<offscreen::Gallery_entry>, offscreen::Gallery_options> sheets[] = {
-        {{}, {}}, {one, {-1, 160, 120, 0}}, {one, {0, 8, 8, 0}}, {{200, one[0]}, {200, 2048, 64, 0}},
+        {{}, {}},
+        {one, {-1, 160, 120, 0}},
+        {one, {0, 8, 8, 0}},
+        {{200, one[0]}, {200, 2048, 64, 0}},
         {{{"b", "", {broken, solid, {}}}}, {}}};
     for (const auto& [entries, options] : sheets) {
         image = before;

@@ -14,12 +14,16 @@ TEST(Definition, EitherQuotesSpacedEqualsAnyCaseOfKeyNamesAndMalformedTextsSayWh
     EXPECT_TRUE(d.min == 2.5 && d.max == 2.5 && d.step == 0.25 && d.step_decimals == 3);
     EXPECT_EQ(parse_definition("key=r").definition.key, 'R');
 
-    const std::pair<const char*, const char*> malformed[] = {
-        {" label='Reset", "missing closing quote for label"}, {" min=", "missing value for min"},
-        {" min=abc", "'abc' is not a number for min"}, {" max=1e999", "'1e999' is not a number for max"},
-        {" colour='red'", "unknown attribute 'colour'"}, {" key=F13", "unknown key 'F13'"},
-        {" label", "'label' needs a value"}, {" =3", "unexpected '='"}, {" min=5 max=1", "min is above max"},
-        {" step=0", "step must be above 0"}};
+    const std::pair<const char*, const char*> malformed[] = {{" label='Reset", "missing closing quote for label"},
+                                                             {" min=", "missing value for min"},
+                                                             {" min=abc", "'abc' is not a number for min"},
+                                                             {" max=1e999", "'1e999' is not a number for max"},
+                                                             {" colour='red'", "unknown attribute 'colour'"},
+                                                             {" key=F13", "unknown key 'F13'"},
+                                                             {" label", "'label' needs a value"},
+                                                             {" =3", "unexpected '='"},
+                                                             {" min=5 max=1", "min is above max"},
+                                                             {" step=0", "step must be above 0"}};
     for (const auto& [text, reason] : malformed)
         EXPECT_EQ(parse_definition(text).error, reason) << text;
 }

@@ -14,10 +14,17 @@ constexpr int first_row_y = 52, row_pitch = 23;
 constexpr int label_x = 40, check_box_x = 133, field_x = 150;
 
 int presses = 0;
-void count_press(void* client_data) { ++*static_cast<int*>(client_data); }  // given &presses
+void count_press(void* client_data)
+{
+    ++*static_cast<int*>(client_data);
+} // given &presses
 
 // ImGui learns that typing ended two frames after it did.
-void frames() { for (int i = 0; i < 3; ++i) TwDraw(); }
+void frames()
+{
+    for (int i = 0; i < 3; ++i)
+        TwDraw();
+}
 void click(int x, int y)
 {
     TwMouseMotion(x, y);
@@ -57,13 +64,15 @@ TEST_F(PanelTest, RefusedEntriesClicksTypedValuesTheShortcutAndTheStateLeft)
     float factor = 1.0f;
     const auto why = [](int result) { return std::string(result ? "accepted" : TwGetLastError()); };
     EXPECT_EQ(why(TwAddVarRW(bar, "v", TW_TYPE_FLOAT, &factor, " label='open ")), "v: missing closing quote for label");
-    EXPECT_EQ(why(TwAddVarRW(bar, "v", TW_TYPE_FLOAT, &factor, " key=SPACE ")), "v: 'key' does not apply to this entry");
+    EXPECT_EQ(why(TwAddVarRW(bar, "v", TW_TYPE_FLOAT, &factor, " key=SPACE ")),
+              "v: 'key' does not apply to this entry");
     EXPECT_EQ(why(TwAddVarRW(bar, "f", TW_TYPE_BOOL32, &flag, " min=0 ")), "f: 'min' does not apply to this entry");
     EXPECT_EQ(why(TwAddVarRW(bar, "f", TW_TYPE_FLOAT, &flag, " alpha ")), "f: 'alpha' does not apply to this entry");
     EXPECT_EQ(why(TwAddVarRW(bar, "t", static_cast<ETwType>(99), &flag, "")), "t: unknown type 99");
     EXPECT_EQ(why(TwAddVarRW(bar, "n", TW_TYPE_INT32, nullptr, "")), "n: no variable to edit");
     EXPECT_EQ(why(TwAddButton(bar, "Press", count_press, &presses, " key = SPACE ")), "accepted");
-    EXPECT_EQ(why(TwAddButton(bar, "Press", count_press, &presses, "")), "Press: the bar already has an entry of that name");
+    EXPECT_EQ(why(TwAddButton(bar, "Press", count_press, &presses, "")),
+              "Press: the bar already has an entry of that name");
     TwAddVarRW(bar, "flag", TW_TYPE_BOOL32, &flag, " label='Twelve chars' ");
     TwAddVarRW(bar, "count", TW_TYPE_INT32, &count, " min=1 max=999 step=1 ");
     TwAddVarRW(bar, "factor", TW_TYPE_FLOAT, &factor, " min=0.01 max=99 step=0.001 ");
@@ -76,9 +85,9 @@ TEST_F(PanelTest, RefusedEntriesClicksTypedValuesTheShortcutAndTheStateLeft)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
 
-    TwDraw();  // the bar takes clicks once a frame has laid it out
+    TwDraw(); // the bar takes clicks once a frame has laid it out
     click(label_x, first_row_y);
-    click(label_x, first_row_y + 10 * row_pitch);  // below the entries
+    click(label_x, first_row_y + 10 * row_pitch); // below the entries
     EXPECT_EQ(presses, 1);
     click(check_box_x, box_y);
     EXPECT_EQ(flag, 0);
@@ -106,8 +115,8 @@ TEST_F(PanelTest, RefusedEntriesClicksTypedValuesTheShortcutAndTheStateLeft)
     press(GLFW_KEY_ENTER);
 
     // What the test set is kept; what the panel switches on for its drawing is off again.
-    EXPECT_EQ(test_support::gl({GL_MATRIX_MODE, GL_TEXTURE_BINDING_2D, GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST, GL_BLEND,
-                                GL_TEXTURE_2D, GL_SCISSOR_TEST, GL_VERTEX_ARRAY}),
+    EXPECT_EQ(test_support::gl({GL_MATRIX_MODE, GL_TEXTURE_BINDING_2D, GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST,
+                                GL_BLEND, GL_TEXTURE_2D, GL_SCISSOR_TEST, GL_VERTEX_ARRAY}),
               (test_support::Ints{GL_PROJECTION, texture, GL_SRC_ALPHA, GL_ONE, 1, 0, 0, 0, 0}));
     EXPECT_EQ(test_support::gl<float>({GL_CURRENT_COLOR}, 4), (std::vector<float>{0.25f, 0.5f, 0.75f, 1.0f}));
     glDeleteTextures(1, &texture);

@@ -7,7 +7,10 @@
 #include <csignal>
 #include <unistd.h>
 
-static std::string report(const std::string& middle) { return "\r\nAborting due to runtime error " + middle + "()\r\n\r\n"; }
+static std::string report(const std::string& middle)
+{
+    return "\r\nAborting due to runtime error " + middle + "()\r\n\r\n";
+}
 
 // Its forms; then each way of raising it, in a child, which must end with the report's number as its status.
 TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
@@ -15,8 +18,11 @@ TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
     for (const auto& [site, expected] : std::initializer_list<std::pair<runtime::Error_site, std::string>>{
              {{"supershape"}, "1 (illegal function call) in SUPERSHAPE"},
              {{"Trasterfont", "print", 42}, "6 (out of bounds array access) at line 42 of TRASTERFONT::PRINT"},
-             {{"m", nullptr, 7}, "8 (no priviledges) at line 7 of M"}, {{"m"}, "15 (\"quit request\" signal) in M"},
-             {{"m"}, "17 (end of file) in M"}, {{"m"}, "0 in M"}, {{"m", "r"}, "18 in M::R"}})
+             {{"m", nullptr, 7}, "8 (no priviledges) at line 7 of M"},
+             {{"m"}, "15 (\"quit request\" signal) in M"},
+             {{"m"}, "17 (end of file) in M"},
+             {{"m"}, "0 in M"},
+             {{"m", "r"}, "18 in M::R"}})
         EXPECT_EQ(runtime::fatal_error_report(std::stoi(expected), site), report(expected));
 
     int table[3] = {1, 2, 3};
@@ -26,11 +32,18 @@ TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
         return [signal] { runtime::install_signal_reports("supershape", cleanup), std::raise(signal); };
     };
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[] { runtime::fatal_error(2, {"supershape", "SAVE_ME"}); }, "2 (file not found) in SUPERSHAPE::SAVE_ME"},
-        {[&] { runtime::checked_at(table, 3, {"Trasterfont", "print"}); },
+        {[] {
+             runtime::fatal_error(2, {"supershape", "SAVE_ME"});
+         },
+         "2 (file not found) in SUPERSHAPE::SAVE_ME"},
+        {[&] {
+             runtime::checked_at(table, 3, {"Trasterfont", "print"});
+         },
          "6 (out of bounds array access) in TRASTERFONT::PRINT"},
         {[&] { runtime::checked_at(table, -1, {"m"}); }, "6 (out of bounds array access) in M"},
-        {[] { runtime::checked_deref(static_cast<int*>(nullptr), {"supershape", "main"}); },
+        {[] {
+             runtime::checked_deref(static_cast<int*>(nullptr), {"supershape", "main"});
+         },
          "7 (null pointer access) in SUPERSHAPE::MAIN"},
         {raising(SIGINT), "9 (\"interrupted\" signal) in SUPERSHAPE"},
         {raising(SIGILL), "10 (\"illegal instruction\" signal) in SUPERSHAPE"},
@@ -42,8 +55,8 @@ TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
     for (const auto& [body, expected] : cases) {
         const auto [status, output, error] = test_support::run_in_child(body);
         const bool signal = std::stoi(expected) < 0 || std::stoi(expected) >= 9;
-        EXPECT_EQ(std::tuple(status, output, error), std::tuple(std::stoi(expected), signal ? "cleaned" : "",
-                                                                status < 0 ? "" : report(expected)));
+        EXPECT_EQ(std::tuple(status, output, error),
+                  std::tuple(std::stoi(expected), signal ? "cleaned" : "", status < 0 ? "" : report(expected)));
     }
     EXPECT_EQ(&runtime::checked_at(table, 2, {"m"}), &table[2]);
 }

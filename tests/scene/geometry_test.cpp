@@ -18,6 +18,7 @@ TEST(Framing, OnlyFinitePositionsCountAndDegenerateSetsKeepZoomOne)
     EXPECT_LT(scene::fit_to_view(box, 4, 480, 640).zoom, framed.zoom);
 
     const Tvector3 point[] = {{2, 3, 4}, {2, 3, 4}, {NAN, NAN, NAN}};
-    const scene::Framing single = scene::fit_to_view(point, 3, 640, 480), none = scene::fit_to_view(point + 2, 1, 640, 480);
+    const scene::Framing single = scene::fit_to_view(point, 3, 640, 480),
+                         none = scene::fit_to_view(point + 2, 1, 640, 480);
     EXPECT_TRUE(single.zoom == 1 && single.centre[2] == 4 && none.zoom == 1 && none.centre[0] == 0);
 }

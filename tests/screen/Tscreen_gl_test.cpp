@@ -18,7 +18,7 @@ using test_support::gl, test_support::Ints, test_support::Rgba;
 namespace {
 
 constexpr int texture_size = 64, quarter = texture_size / 4;
-bool refuse_nothrow_arrays = false;  // While set, every nothrow array allocation fails.
+bool refuse_nothrow_arrays = false; // While set, every nothrow array allocation fails.
 
 // Texel (i, j), row j from the bottom: quadrants show a flipped or swapped axis, a frame a wrong inset.
 Rgba pattern(int i, int j)
@@ -111,8 +111,8 @@ TEST(Screen, ModeConstructors)
           {32, 0, Ints{96, 80, 64, 64, 8, 8, 8, 8, 1, 1, 1, 0, 1, gl_flag}},
           {24, 4, Ints{96, 80, 64, 64, 6, 6, 6, 6, 1, 1, 1, 1, 1, gl_flag | ms}}}) {
         std::int32_t flags = gl_flag;
-        const auto screen =
-            depth ? std::make_unique<Tscreen>(96, 80, depth, 1, samples, flags) : std::make_unique<Tscreen>();
+        const auto screen = depth ? std::make_unique<Tscreen>(96, 80, depth, 1, samples, flags)
+                                  : std::make_unique<Tscreen>();
         const Tscreen& s = *screen;
         for (const std::uint32_t* buffer : {s.bloom_pixels.get(), s.bloom_scratch.get()})
             EXPECT_TRUE(buffer && std::all_of(buffer, buffer + 64 * 64, [](std::uint32_t p) { return p == 0; }));
@@ -215,13 +215,25 @@ TEST(Screen, FailuresEndTheProgram)
 {
     std::int32_t flags = Tscreen::mode_opengl;
     using Case = std::tuple<std::function<void()>, int, std::string>;
-    for (const auto& [body, status, output] : {
-             Case{[] { Tscreen(0, 0, 0); std::abort(); }, 0, ""},
-             // Any non-zero flag asks for full screen.
-             Case{[] { std::_Exit(Tscreen(640, 480, 7).window_mode == 0x00010002 ? 0 : 1); }, 0, ""},
-             Case{[&] { Tscreen(0, 0, 32, 1, 0, flags); }, 1, ""},
-             Case{[] { refuse_nothrow_arrays = true; Tscreen(); }, 4, ""},
-             Case{[&] { refuse_nothrow_arrays = true; Tscreen(64, 64, 32, 1, 0, flags); }, 4, ""}}) {
+    for (const auto& [body, status, output] :
+         {Case{[] {
+                   Tscreen(0, 0, 0);
+                   std::abort();
+               },
+               0, ""},
+          // Any non-zero flag asks for full screen.
+          Case{[] { std::_Exit(Tscreen(640, 480, 7).window_mode == 0x00010002 ? 0 : 1); }, 0, ""},
+          Case{[&] { Tscreen(0, 0, 32, 1, 0, flags); }, 1, ""},
+          Case{[] {
+                   refuse_nothrow_arrays = true;
+                   Tscreen();
+               },
+               4, ""},
+          Case{[&] {
+                   refuse_nothrow_arrays = true;
+                   Tscreen(64, 64, 32, 1, 0, flags);
+               },
+               4, ""}}) {
         const auto [exited, printed, reported] = test_support::run_in_child(body);
         const std::string error = status == 1 ? "1 (illegal function call)" : "4 (out of memory)";
         const std::string report = "\r\nAborting due to runtime error " + error + " in TSCREEN::TSCREEN()\r\n\r\n";

@@ -44,8 +44,17 @@ Pixels run(decltype(&blur_h) blur, const Pixels& source, std::uint32_t width, st
 TEST(Blur, RandomBuffersMatchTheReferenceAndGuardedCases)
 {
     std::mt19937 random(7);
-    for (auto [width, height, radius] : {std::tuple{64u, 64u, 2}, {3u, 5u, 2}, {7u, 5u, 1}, {3u, 9u, 3}, {4u, 4u, 2},
-                                         {1u, 1u, 2}, {4u, 1u, 2}, {0u, 4u, 2}, {4u, 0u, 2}, {4u, 4u, -1}, {5u, 2u, 0},
+    for (auto [width, height, radius] : {std::tuple{64u, 64u, 2},
+                                         {3u, 5u, 2},
+                                         {7u, 5u, 1},
+                                         {3u, 9u, 3},
+                                         {4u, 4u, 2},
+                                         {1u, 1u, 2},
+                                         {4u, 1u, 2},
+                                         {0u, 4u, 2},
+                                         {4u, 0u, 2},
+                                         {4u, 4u, -1},
+                                         {5u, 2u, 0},
                                          {3u, 2u, 40}}) {
         SCOPED_TRACE(testing::Message() << width << " x " << height << ", radius " << radius);
         Pixels source(std::size_t{width} * height), horizontal(source.size()), vertical(source.size(), untouched);

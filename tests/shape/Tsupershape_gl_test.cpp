@@ -44,7 +44,8 @@ TEST_F(SupershapeDrawing, StripMatchesCornerByCornerEmissionAndListsKeepIt)
     }
     // Fewer than six triangles draw nothing; six leave one, on the pole's row, so it is spread by hand.
     const Tsupershape four_triangles(1.0f, 1, 1, 1, 1, 4, 0.3f, 1, 1);
-    EXPECT_TRUE(draw([&] { four_triangles.render(1); }) == nothing && draw([&] { four_triangles.render(0); }) == nothing);
+    EXPECT_TRUE(draw([&] { four_triangles.render(1); }) == nothing &&
+                draw([&] { four_triangles.render(0); }) == nothing);
     Tsupershape six_triangles(1.0f, 1, 2, 1, 1, 0, 2, 2, 2);
     const Nsupershape::Tvector3 corners[] = {{-1, -1, 0}, {1, -1, 0}, {0, 1, 0}};
     std::copy(corners, corners + 3, six_triangles.vertices.get());
@@ -60,7 +61,7 @@ TEST_F(SupershapeDrawing, StripMatchesCornerByCornerEmissionAndListsKeepIt)
     EXPECT_TRUE(draw([&] { shape->render_dl(); }) == nothing) << "no list yet";
     shape->build_list();
     const GLuint first = shape->display_list;
-    shape->set_color(0, 0, 1, 1);  // a compiled list keeps its colours
+    shape->set_color(0, 0, 1, 1); // a compiled list keeps its colours
     EXPECT_TRUE(draw([&] { shape->render_dl(); }) == coloured);
     shape->build_list();
     const GLuint second = shape->display_list;

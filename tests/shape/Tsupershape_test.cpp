@@ -20,7 +20,10 @@ using Nsupershape::Tvector3;
 static_assert(!std::is_copy_constructible_v<Tsupershape> && !std::is_copy_assignable_v<Tsupershape>,
               "a supershape owns its arrays and GL list and must not be copied");
 
-static bool same_bits(const std::vector<Tvector3>& p, const Tvector3* q) { return !std::memcmp(p.data(), q, p.size() * 12); }
+static bool same_bits(const std::vector<Tvector3>& p, const Tvector3* q)
+{
+    return !std::memcmp(p.data(), q, p.size() * 12);
+}
 
 static bool near(const Tvector3& v, float x, float y, float z, float tolerance = 0)
 {
@@ -40,16 +43,22 @@ TEST(SupershapeMesh, DefaultsGridsTriangleListAndCallerBuffersOfTheSizeAskedOrSh
     }
     // Radius, slices, bands, a, b, m, n1, n2, n3: shapes, a sphere; one row, at the pole below; two columns; wider
     // than a strip of columns; a = 0: all at the origin, NaN normals; n1 = 0: infinite radii, normals (0, 0, 1).
-    for (const auto& c : {std::array<float, 9>{1.0f, 8, 8, 1, 1, 4, 0.3f, 1, 1}, {2.5f, 12, 20, 1, 1, 0, 2, 2, 2},
-                          {1.7f, 37, 53, 0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f}, {-2.0f, 5, 9, 1, 1, 5, 1, 1, 1},
-                          {2.0f, 1, 8, 1, 1, 4, 0.3f, 1, 1}, {1.0f, 3, 1, 1, 1, 0, 2, 2, 2},
-                          {1.0f, 3, 2500, 1, 1, 6, 0.5f, 0.5f, 0.5f}, {1.0f, 4, 4, 0, 1, 4, 0.3f, 1, 1},
-                          {1.0f, 8, 8, 1, 1, 4, 0, 2, 2}, {1.0f, 4, 4, 1, 1, 4, 0, 1, 1},
+    for (const auto& c : {std::array<float, 9>{1.0f, 8, 8, 1, 1, 4, 0.3f, 1, 1},
+                          {2.5f, 12, 20, 1, 1, 0, 2, 2, 2},
+                          {1.7f, 37, 53, 0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f},
+                          {-2.0f, 5, 9, 1, 1, 5, 1, 1, 1},
+                          {2.0f, 1, 8, 1, 1, 4, 0.3f, 1, 1},
+                          {1.0f, 3, 1, 1, 1, 0, 2, 2, 2},
+                          {1.0f, 3, 2500, 1, 1, 6, 0.5f, 0.5f, 0.5f},
+                          {1.0f, 4, 4, 0, 1, 4, 0.3f, 1, 1},
+                          {1.0f, 8, 8, 1, 1, 4, 0, 2, 2},
+                          {1.0f, 4, 4, 1, 1, 4, 0, 1, 1},
                           {3.0f, 999, 4, -999, 999, -999, 0.001f, 999, -999}}) {
         const Tsupershape shape(c[0], int(c[1]), int(c[2]), c[3], c[4], c[5], c[6], c[7], c[8]);
         const auto [positions, normals] = test_support::literal_shape(shape);
         EXPECT_TRUE(positions.size() == std::size_t(shape.vertex_count) && same_bits(positions, shape.vertices.get()) &&
-                    same_bits(normals, shape.normals.get())) << c[1] << "x" << c[2];
+                    same_bits(normals, shape.normals.get()))
+            << c[1] << "x" << c[2];
     }
     // The row stride is `bands`, not the grid's `bands` + 1, and indices wrap.
     const Tsupershape small(1.0f, 2, 3, 1, 1, 4, 0.3f, 1, 1);
@@ -80,7 +89,7 @@ TEST(SupershapeEdits, SwapScaleResetSetColorReloadAndEmptyGrids)
 {
     Tsupershape shape(1.0f, 5, 7, 1, 1, 5, 0.4f, 1.2f, 1.5f);
     const auto [before, normals] = test_support::literal_shape(shape);
-    for (int axis : {0, 1, 2, 1, 3, -1})  // x and y, x and z, y and z, x and z again, then nothing: unswapped
+    for (int axis : {0, 1, 2, 1, 3, -1}) // x and y, x and z, y and z, x and z again, then nothing: unswapped
         shape.swap_axis(axis);
     EXPECT_TRUE(same_bits(before, shape.vertices.get()));
     shape.scale(2, 3, 0.5f);
@@ -91,7 +100,8 @@ TEST(SupershapeEdits, SwapScaleResetSetColorReloadAndEmptyGrids)
 
     // A new evaluation on the old grid, which discards the edits.
     shape.reset_shape(2.0f, 20, 30, 1, 1, 6, 0.5f, 1, 1);
-    EXPECT_EQ((std::vector<int>{shape.slices, shape.vertex_count, shape.triangle_count}), (std::vector<int>{5, 40, 80}));
+    EXPECT_EQ((std::vector<int>{shape.slices, shape.vertex_count, shape.triangle_count}),
+              (std::vector<int>{5, 40, 80}));
     EXPECT_TRUE(same_bits(test_support::literal_shape(shape).positions, shape.vertices.get()));
 
     shape.set_color(0.25f, 0.5f, 0.75f, 0.125f);
@@ -125,13 +135,14 @@ TEST(SupershapeStorage, OutOfMemory)
         }
     };
     EXPECT_TRUE(out_of_memory([] { Tsupershape shape(1.0f, 46000, 46000, 1, 1, 4, 0.3f, 1, 1); }));
-#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's allocator reports a failed allocation itself
+#if !defined(__SANITIZE_ADDRESS__) // the sanitizer's allocator reports a failed allocation itself
     EXPECT_EQ(test_support::run_in_child([&] {
-        const rlimit limit{512u << 20, 512u << 20};
-        setrlimit(RLIMIT_AS, &limit);
-        Tsupershape shape;
-        if (out_of_memory([&] { shape.reload(1.0f, 9000, 9000, 1, 1, 4, 0.3f, 1, 1); }))  // 5 GB
-            std::exit(shape.vertex_count == 0 && !shape.vertices && !shape.triangles ? 4 : 1);
-    }).exit_status, 4);
+                  const rlimit limit{512u << 20, 512u << 20};
+                  setrlimit(RLIMIT_AS, &limit);
+                  Tsupershape shape;
+                  if (out_of_memory([&] { shape.reload(1.0f, 9000, 9000, 1, 1, 4, 0.3f, 1, 1); })) // 5 GB
+                      std::exit(shape.vertex_count == 0 && !shape.vertices && !shape.triangles ? 4 : 1);
+              }).exit_status,
+              4);
 #endif
 }

@@ -13,7 +13,8 @@ TEST(MeshView, SmoothNormalsFollowTheWindingAndIgnoreFlatTriangles)
 {
     // An octahedron's corners lie on the axes: each normal is its corner's direction, reversed with the winding.
     const std::vector<Tvector3> corners = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-    std::vector<Ttriangle> faces = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4}, {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+    std::vector<Ttriangle> faces = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
+                                    {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
     const auto mesh = [&](const std::vector<Ttriangle>& triangles) {
         return Nsupershape::Mesh_view{corners.data(), corners.size(), triangles.data(), triangles.size()};
     };
@@ -21,8 +22,10 @@ TEST(MeshView, SmoothNormalsFollowTheWindingAndIgnoreFlatTriangles)
     for (const float sign : {1, -1}) {
         ASSERT_TRUE(Nsupershape::vertex_normals(mesh(faces), normals.data()));
         for (std::size_t i = 0; i < normals.size(); ++i)
-            EXPECT_TRUE(std::fabs(normals[i].x - sign * corners[i].x) < 1e-6f && std::fabs(normals[i].y - sign * corners[i].y) < 1e-6f &&
-                        std::fabs(normals[i].z - sign * corners[i].z) < 1e-6f) << i;
+            EXPECT_TRUE(std::fabs(normals[i].x - sign * corners[i].x) < 1e-6f &&
+                        std::fabs(normals[i].y - sign * corners[i].y) < 1e-6f &&
+                        std::fabs(normals[i].z - sign * corners[i].z) < 1e-6f)
+                << i;
         for (Ttriangle& face : faces)
             std::swap(face.i1, face.i2);
     }

@@ -17,7 +17,11 @@
 
 namespace {
 
-const Tparams start = [] { Tparams params; set_start_values(params); return params; }();
+const Tparams start = [] {
+    Tparams params;
+    set_start_values(params);
+    return params;
+}();
 
 // Finite bit patterns and extremes rounded to the seven digits Save writes; counts at their ends; any bytes and text.
 Tparams random_record(std::mt19937& random)
@@ -70,7 +74,10 @@ std::string relaid(const std::string& text, std::mt19937& random)
 }
 
 // A read's outcome and the record it left.
-struct Read { runtime::Status status; Tparams params; };
+struct Read {
+    runtime::Status status;
+    Tparams params;
+};
 
 Read parse(std::string_view contents, std::string_view name = "x.bas")
 {
@@ -79,7 +86,11 @@ Read parse(std::string_view contents, std::string_view name = "x.bas")
     return read;
 }
 
-std::string read_file_message(const std::string& path) { Tparams ignored; return snippet::read_file(path, ignored).message; }
+std::string read_file_message(const std::string& path)
+{
+    Tparams ignored;
+    return snippet::read_file(path, ignored).message;
+}
 
 } // namespace
 
@@ -92,31 +103,44 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
     const std::string rule = "'' ================================================================\r\n";
     // Each name padded to the column of "=", each value in the print zone after it.
     std::string fields;
-    for (const auto& [name, value] : {std::pair{"a", "1"}, {"b", "1"}, {"m", "4"}, {"n1", "0.3"}, {"n2", "1"},
-                                      {"n3", "1"}, {"radius", "1"}, {"slices", "8"}, {"bands", "8"}, {"scale", "1"},
-                                      {"color", "type(255,255,64,255)"}, {"rot_str", "\"rotations: \""}})
+    for (const auto& [name, value] : {std::pair{"a", "1"},
+                                      {"b", "1"},
+                                      {"m", "4"},
+                                      {"n1", "0.3"},
+                                      {"n2", "1"},
+                                      {"n3", "1"},
+                                      {"radius", "1"},
+                                      {"slices", "8"},
+                                      {"bands", "8"},
+                                      {"scale", "1"},
+                                      {"color", "type(255,255,64,255)"},
+                                      {"rot_str", "\"rotations: \""}})
         fields += "\t\tparams." + std::string(name) + std::string(19 - std::strlen(name), ' ') + "=              " +
                   value + "\r\n";
-    EXPECT_EQ(text,
-              rule + "'' SuperShape\r\n'' Made by Morvane\r\n'' Tarnock\r\n'' " + params::web_address + "\r\n" + rule +
-                  "sub load_shape(byref shape as Nsupershape.Tsupershape ptr, byref params as Tparams)\r\n\r\n" +
-                  fields + "\r\n\t\tdelete shape\r\n\t\tshape = null\r\n\t\tshape = new Nsupershape.Tsupershape\r\n"
-                  "\t\tshape->reload(params.radius,params.slices,params.bands,_\r\n"
-                  "\t\t       \t\t  params.a,params.b,params.m,_\r\n"
-                  "\t\t       \t\t  params.n1,params.n2,params.n3)\r\n"
-                  "\t\tshape->scale(params.scale,params.scale,params.scale)\r\n"
-                  "\t\tshape->set_color(params.color(0),params.color(1),params.color(2),params.color(3))\r\n"
-                  "\r\nend sub\r\n");
+    EXPECT_EQ(text, rule + "'' SuperShape\r\n'' Made by Morvane\r\n'' Tarnock\r\n'' " + params::web_address + "\r\n" +
+                        rule +
+                        "sub load_shape(byref shape as Nsupershape.Tsupershape ptr, byref params as Tparams)\r\n\r\n" +
+                        fields +
+                        "\r\n\t\tdelete shape\r\n\t\tshape = null\r\n\t\tshape = new Nsupershape.Tsupershape\r\n"
+                        "\t\tshape->reload(params.radius,params.slices,params.bands,_\r\n"
+                        "\t\t       \t\t  params.a,params.b,params.m,_\r\n"
+                        "\t\t       \t\t  params.n1,params.n2,params.n3)\r\n"
+                        "\t\tshape->scale(params.scale,params.scale,params.scale)\r\n"
+                        "\t\tshape->set_color(params.color(0),params.color(1),params.color(2),params.color(3))\r\n"
+                        "\r\nend sub\r\n");
 
     // 7 significant digits as C's %g writes them, with a sign space for values >= 0; counts alike.
     const std::pair<float, std::string> numbers[] = {
-        {0.0f, " 0"}, {1.0f / 3, " 0.3333333"}, {4.0f / 3, " 1.333333"}, {-2.25f, "-2.25"}, {1e-5f, " 1e-05"},
-        {12345678.0f, " 1.234568e+07"}, {NAN, " nan"}, {INFINITY, " inf"}, {-INFINITY, "-inf"}};
+        {0.0f, " 0"},      {1.0f / 3, " 0.3333333"}, {4.0f / 3, " 1.333333"},
+        {-2.25f, "-2.25"}, {1e-5f, " 1e-05"},        {12345678.0f, " 1.234568e+07"},
+        {NAN, " nan"},     {INFINITY, " inf"},       {-INFINITY, "-inf"}};
     for (const auto& [value, written] : numbers) {
         Tparams params = start;
         params.scale = value, params.bands = -3;
-        EXPECT_NE(snippet::text(params).find("=             -3\r\n\t\tparams.scale              =             " + written +
-                                             "\r\n"), std::string::npos) << written;
+        EXPECT_NE(snippet::text(params).find(
+                      "=             -3\r\n\t\tparams.scale              =             " + written + "\r\n"),
+                  std::string::npos)
+            << written;
     }
     EXPECT_EQ(snippet::file_name({9, 5, 7}, {12, 5, 2026}), "shapes/shape_12-05-2026_09_05_07.bas");
 
@@ -129,21 +153,23 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
          "15: expected a number within single precision after \"params.radius =\", found \"-1e39\""},
         {edit("8\r\n", "1000\r\n"), "16: expected a count from 1 to 999 after \"params.slices =\", found \"1000\""},
         {edit("64,255", "64,256"), "19: expected type(red,green,blue,alpha) with bytes from 0 to 255 after "
-                                             "\"params.color =\", found \"type(255,255,64,256)\""},
+                                   "\"params.color =\", found \"type(255,255,64,256)\""},
         {edit(": \"", ": "), "20: expected a text in double quotes after \"params.rot_str =\", found \"\"rotations:\""},
         {edit("params.b ", "params.a "), "10: expected each field once, found \"params.a\" again (first on line 9)"},
         {edit("params.b ", "params.q "), "10: expected " + names + ", found \"params.q\""},
         {edit("\t\tparams.n3                 =              1\r\n", ""),
          "21: expected an assignment to params.n3, found \"delete shape\""},
         {edit("a                  =", "a                  :"), "9: expected \"=\" after \"params.a\", found \": 1\""},
-        {edit("SuperShape", "Supershape"), ""}, {"\xEF\xBB\xBF" + text, ""},
+        {edit("SuperShape", "Supershape"), ""},
+        {"\xEF\xBB\xBF" + text, ""},
         {edit("'' SuperShape", "' SuperShape"),
          "2: expected \"sub load_shape(byref shape as Nsupershap...\", found \"' SuperShape\""},
         {rule + "  ''\r\n\r\n", "1: expected a snippet, found only comments and blank lines"},
         {"\xEF\xBB\xBF", "1: expected a snippet, found an empty file"},
         {edit("delete shape", "delete  shapes"), "22: expected \"delete shape\", found \"delete shapes\""},
         {text + "end sub\r\n", "32: expected the end of the file after \"end sub\", found \"end sub\""},
-        {text.substr(0, text.find("\r\n\r\n\t\tdelete") + 2), "21: expected \"delete shape\", found the end of the file"},
+        {text.substr(0, text.find("\r\n\r\n\t\tdelete") + 2),
+         "21: expected \"delete shape\", found the end of the file"},
         {edit("Super", std::string("Super\0", 6)), "2: expected text, found the control byte 0x00"},
         {edit("SuperShape\r\n", "SuperShape\r\r\n"), "2: expected text, found the control byte 0x0D"},
         {edit("Shape", std::string(20000, 'x')), "2: expected a line of at most 16384 characters, found one of 20008"},

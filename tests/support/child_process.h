@@ -8,7 +8,7 @@
 namespace test_support {
 
 struct Child_result {
-    int exit_status = -1;  // -1 when the child was killed by a signal
+    int exit_status = -1; // -1 when the child was killed by a signal
     std::string standard_output;
     std::string standard_error;
 };

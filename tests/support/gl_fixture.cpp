@@ -27,7 +27,7 @@ void Gl_test::TearDown()
     if (window) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
-    glfwTerminate();  // destroys the window too
+    glfwTerminate(); // destroys the window too
 }
 
 void Gl_test::clear_to_black() const

@@ -36,11 +36,11 @@ std::vector<Rgba> read_pixels(int width, int height);
 
 class Gl_test : public ::testing::Test {
 protected:
-    int width = 128, height = 128;  // tests may change the size before SetUp
+    int width = 128, height = 128; // tests may change the size before SetUp
     GLFWwindow* window = nullptr;
 
     void SetUp() override;
-    void TearDown() override;  // fails the test on a pending GL error
+    void TearDown() override; // fails the test on a pending GL error
     std::vector<Rgba> read_framebuffer() const { return read_pixels(width, height); }
     // Opaque black colour and cleared depth, identity matrices.
     void clear_to_black() const;

@@ -20,13 +20,19 @@
 #include <utility>
 
 // lib3mf's reader leaves zip entries open; libzip is the only frame the leak checker sees.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libzip.so\n";
+}
 
 namespace test_support {
 
 namespace {
 
-int byte(double fraction) { return int(std::lround(fraction * 255)); }
+int byte(double fraction)
+{
+    return int(std::lround(fraction * 255));
+}
 
 // XML's three entities, in one pass: "&amp;lt;" stands for "&lt;".
 std::string xml_decoded(std::string_view text)
@@ -102,14 +108,16 @@ Read_back read_3mf(const std::string& bytes)
         // Its vertices and triangles are laid out as ours; the writer relies on it too.
         found.positions.resize(vertices);
         found.triangles.resize(triangles);
-        lib3mf_meshobject_getvertices(object, reinterpret_cast<MODELMESHVERTEX*>(found.positions.data()), vertices, nullptr);
+        lib3mf_meshobject_getvertices(object, reinterpret_cast<MODELMESHVERTEX*>(found.positions.data()), vertices,
+                                      nullptr);
         lib3mf_meshobject_gettriangleindices(object, reinterpret_cast<MODELMESHTRIANGLE*>(found.triangles.data()),
                                              triangles, nullptr);
         lib3mf_model_getmetadatakeyutf8(model, 0, key.data(), ULONG(key.size()), &needed);
         lib3mf_model_getmetadatavalueutf8(model, 0, value.data(), ULONG(value.size()), &needed);
         // lib3mf hands the text over with its entities as they stand.
         const bool well_formed = !std::regex_search(value.data(), std::regex("[<>]|&(?!amp;|lt;|gt;)"));
-        found.parameters = std::string(key.data()) == "Description" && well_formed ? xml_decoded(value.data()) : "(raw)";
+        found.parameters = std::string(key.data()) == "Description" && well_formed ? xml_decoded(value.data())
+                                                                                   : "(raw)";
         lib3mf_object_getnameutf8(object, name.data(), ULONG(name.size()), &needed);
         found.name = name.data();
         lib3mf_object_createdefaultpropertyhandler(object, &colours);
@@ -129,9 +137,8 @@ Read_back read_glb(const std::string& bytes)
     tinygltf::Model model;
     std::string error, warning;
     Read_back found;
-    if (!tinygltf::TinyGLTF().LoadBinaryFromMemory(&model, &error, &warning,
-                                                   reinterpret_cast<const unsigned char*>(bytes.data()),
-                                                   unsigned(bytes.size())) ||
+    if (!tinygltf::TinyGLTF().LoadBinaryFromMemory(
+            &model, &error, &warning, reinterpret_cast<const unsigned char*>(bytes.data()), unsigned(bytes.size())) ||
         model.meshes.size() != 1)
         return found;
     const tinygltf::Primitive& primitive = model.meshes[0].primitives.at(0);
@@ -149,7 +156,9 @@ Read_back read_glb(const std::string& bytes)
 
 Read_back read_mesh_file(mesh::Format format, const std::string& path)
 {
-    const auto bytes = [&] { return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}); };
+    const auto bytes = [&] {
+        return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+    };
     switch (format) {
     case mesh::Format::glb: return read_glb(bytes());
     case mesh::Format::threemf: return read_3mf(bytes());
@@ -171,7 +180,8 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
     aiColor4D c;
     if (read.mColors[0])
         c = read.mColors[0][read.mNumVertices - 1];
-    else if (material.Get(AI_MATKEY_COLOR_DIFFUSE, c) != aiReturn_SUCCESS || material.Get(AI_MATKEY_OPACITY, c.a) != aiReturn_SUCCESS)
+    else if (material.Get(AI_MATKEY_COLOR_DIFFUSE, c) != aiReturn_SUCCESS ||
+             material.Get(AI_MATKEY_OPACITY, c.a) != aiReturn_SUCCESS)
         return found;
     found.colour = {byte(c.r), byte(c.g), byte(c.b), byte(c.a)};
     return found;
@@ -183,7 +193,8 @@ double six_volume(const Read_back& found)
     for (const mesh::Ttriangle& t : found.triangles) {
         const mesh::Tvector3 &p = found.positions.at(std::size_t(t.i0)), &q = found.positions.at(std::size_t(t.i1)),
                              &r = found.positions.at(std::size_t(t.i2));
-        sum += double(p.x) * (double(q.y) * r.z - double(q.z) * r.y) + double(p.y) * (double(q.z) * r.x - double(q.x) * r.z) +
+        sum += double(p.x) * (double(q.y) * r.z - double(q.z) * r.y) +
+               double(p.y) * (double(q.z) * r.x - double(q.x) * r.z) +
                double(p.z) * (double(q.x) * r.y - double(q.y) * r.x);
     }
     return sum;

@@ -21,7 +21,9 @@ using Wanted = std::function<bool(Pixel)>;
 const auto rgb = [](int r, int g, int b) { return [=](Pixel p) { return p[0] == r && p[1] == g && p[2] == b; }; };
 
 // Pixels found in a box, and their bounds.
-struct Found { int count = 0, left = 1 << 30, top = 1 << 30, right = -1, bottom = -1; };
+struct Found {
+    int count = 0, left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
 
 struct Png {
     int width = 0, height = 0;
@@ -35,7 +37,8 @@ struct Png {
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
                 if (wanted(pixels.get() + 3 * (y * width + x)))
-                    f = {f.count + 1, std::min(f.left, x), std::min(f.top, y), std::max(f.right, x), std::max(f.bottom, y)};
+                    f = {f.count + 1, std::min(f.left, x), std::min(f.top, y), std::max(f.right, x),
+                         std::max(f.bottom, y)};
         return f;
     }
 };
@@ -64,7 +67,8 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
         EXPECT_EQ(drawn.count + picture.find(0, 0, 640, 480, black).count, 640 * 480) << "only the colour on black";
         // Centred and fitted: clear of the edges, filling most of the height and the middle.
         EXPECT_TRUE(drawn.top > 0 && drawn.bottom < 479 && drawn.bottom - drawn.top > 240 &&
-                    std::abs(drawn.left + drawn.right - 640) < 96 && picture.find(240, 160, 400, 320, colour).count > 1000)
+                    std::abs(drawn.left + drawn.right - 640) < 96 &&
+                    picture.find(240, 160, 400, 320, colour).count > 1000)
             << file;
     }
     // Every lit pixel keeps the colour's order of channels, in many levels; no ground in the silhouette's middle.
@@ -80,7 +84,8 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
     EXPECT_EQ(solid.find(150, 110, 170, 130, [](Pixel p) { return p[1] > p[0] && p[2] > p[0]; }).count, 400);
     // Turned by 90 degrees, a shape long along x (135 x 52 pixels unturned) shows end on, about as wide as high.
     ASSERT_EQ(shapetool({"render", "--m", "2", "--n1", "2", "--n2", "2", "--n3", "2", "--b", "0.1", "--solid", "--turn",
-                         "90", "--size", "200x160", "-o", "turned.png"}), 0);
+                         "90", "--size", "200x160", "-o", "turned.png"}),
+              0);
     const Found end_on = Png(folder / "turned.png").find(0, 0, 200, 160, std::not_fn(black));
     EXPECT_LT(end_on.right - end_on.left, 1.3 * (end_on.bottom - end_on.top));
     // The wire picture draws any grid the editor draws, where the closed mesh needs 2 slices and 3 bands.
@@ -99,6 +104,7 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
         };
         const Found thumbnail = in_cell(own[cell]), name = in_cell(rgb(255, 255, 255));
         EXPECT_TRUE(std::min(thumbnail.count, name.count) > 20 && name.top > thumbnail.bottom &&
-                    in_cell(own[(cell + 1) % 3]).count + in_cell(own[(cell + 2) % 3]).count == 0) << cell;
+                    in_cell(own[(cell + 1) % 3]).count + in_cell(own[(cell + 2) % 3]).count == 0)
+            << cell;
     }
 }

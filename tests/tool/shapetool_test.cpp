@@ -33,15 +33,24 @@ protected:
     const fs::path folder = scratch.path();
     void SetUp() override { fs::create_directories(folder / "out"); }
 
-    auto run(const Names& arguments) const { return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder); }
+    auto run(const Names& arguments) const
+    {
+        return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder);
+    }
     // A shell command line in which "shapetool" is the program under test; a hang fails after 20 seconds.
     test_support::Child_result shell(const std::string& command) const
     {
         const std::string line = std::regex_replace(command, std::regex("shapetool"), SHAPETOOL_EXECUTABLE);
         return test_support::run_program("/usr/bin/timeout", {"20", "/bin/sh", "-c", line}, folder);
     }
-    void save(const std::string& name, const Tparams& params) const { std::ofstream(folder / name) << snippet::text(params); }
-    std::size_t files(const std::string& in) const { return std::size_t(std::distance(fs::directory_iterator(folder / in), {})); }
+    void save(const std::string& name, const Tparams& params) const
+    {
+        std::ofstream(folder / name) << snippet::text(params);
+    }
+    std::size_t files(const std::string& in) const
+    {
+        return std::size_t(std::distance(fs::directory_iterator(folder / in), {}));
+    }
 };
 
 } // namespace
@@ -61,16 +70,26 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
 
     Names too_large = {"gallery", "-o", "out/g.png", "--thumb", "2048x2048", "--columns", "1"};
     too_large.insert(too_large.end(), 17, "flower.bas");
-    const Names refused[] = {
-        {}, {"frobnicate"}, {"export", "flower.bas"}, {"export", "flower.bas", "-o", "out/x.xyz"},
-        {"export", "flower.bas", "empty.bas", "-o", "out/x.stl"}, {"export", "flower.bas", "--outdir", "out"},
-        {"export", "flower.bas", "--outdir", "out", "--format", "dwg"}, {"export", "-o", "out/x.stl"},
-        {"export", "flower.bas", "flower.bas", "--outdir", "out", "--format", "stl"},
-        {"export", "--slices", "0", "-o", "out/x.stl"}, {"export", "--bands", "ten", "-o", "out/x.stl"},
-        {"export", "--a", "nan", "-o", "out/x.stl"}, {"export", "--m", "1e39", "-o", "out/x.stl"},
-        {"export", "--a", "", "-o", "out/x.stl"}, {"export", "--color", "1,2,3,", "-o", "out/x.stl"},
-        {"export", "--color", "255,0,256", "-o", "out/x.stl"}, {"render", "flower.bas", "--turn", "0x1e", "-o", "out/x.png"},
-        {"export", "flower.bas", "--fit", "0", "-o", "out/x.stl"}, {"info", "--frobnicate", "flower.bas"}, too_large};
+    const Names refused[] = {{},
+                             {"frobnicate"},
+                             {"export", "flower.bas"},
+                             {"export", "flower.bas", "-o", "out/x.xyz"},
+                             {"export", "flower.bas", "empty.bas", "-o", "out/x.stl"},
+                             {"export", "flower.bas", "--outdir", "out"},
+                             {"export", "flower.bas", "--outdir", "out", "--format", "dwg"},
+                             {"export", "-o", "out/x.stl"},
+                             {"export", "flower.bas", "flower.bas", "--outdir", "out", "--format", "stl"},
+                             {"export", "--slices", "0", "-o", "out/x.stl"},
+                             {"export", "--bands", "ten", "-o", "out/x.stl"},
+                             {"export", "--a", "nan", "-o", "out/x.stl"},
+                             {"export", "--m", "1e39", "-o", "out/x.stl"},
+                             {"export", "--a", "", "-o", "out/x.stl"},
+                             {"export", "--color", "1,2,3,", "-o", "out/x.stl"},
+                             {"export", "--color", "255,0,256", "-o", "out/x.stl"},
+                             {"render", "flower.bas", "--turn", "0x1e", "-o", "out/x.png"},
+                             {"export", "flower.bas", "--fit", "0", "-o", "out/x.stl"},
+                             {"info", "--frobnicate", "flower.bas"},
+                             too_large};
     const std::regex one_usage_line("shapetool: [^\n]+\n");
     for (const Names& arguments : refused) {
         const auto result = run(arguments);
@@ -80,8 +99,9 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_EQ(files("out"), 0u);
     for (const Names& asked : {Names{"--version"}, {"--help"}, {"info", "--help"}, {"export", "--help"}}) {
         const auto result = run(asked);
-        EXPECT_TRUE(result.exit_status == 0 && result.standard_output.find(asked[0] == "--version" ? "shapetool 1." :
-                                                                           "Exit statuses") != std::string::npos)
+        EXPECT_TRUE(result.exit_status == 0 &&
+                    result.standard_output.find(asked[0] == "--version" ? "shapetool 1." : "Exit statuses") !=
+                        std::string::npos)
             << asked.back() << result.standard_output;
     }
 
@@ -108,7 +128,8 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     }
     EXPECT_EQ(files("out"), 3u) << "deep, older.stl and folder.stl";
     EXPECT_TRUE(run({"export", "flower.bas", "-o", "out/older.stl"}).exit_status == 0 &&
-                fs::file_size(folder / "out/older.stl") != 5u) << "a good export replaces the older file";
+                fs::file_size(folder / "out/older.stl") != 5u)
+        << "a good export replaces the older file";
     // A gallery of nothing readable keeps the sheet that was there.
     std::ofstream(folder / "out/g.png") << "good";
     EXPECT_EQ(run({"gallery", "empty.bas", "-o", "out/g.png"}).exit_status, 2);
@@ -148,8 +169,8 @@ TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsOpa
         return std::pair('?', 0.0);
     };
     // 2 x 1.73 x 1.54 in the editor: its y is the up axis' extent.
-    const Names flower = {"export", "--m", "6", "--n1", "0.5", "--slices", "30", "--bands", "40", "--color", "10,200,30",
-                          "--fit", "40"};
+    const Names flower = {"export",  "--m", "6",       "--n1",      "0.5",   "--slices", "30",
+                          "--bands", "40",  "--color", "10,200,30", "--fit", "40"};
     for (const mesh::Format_row& row : mesh::formats)
         for (const bool other : {false, true}) {
             const auto [default_up, millimetres] = expected(row.format);
@@ -178,10 +199,10 @@ TEST_F(Shapetool, EveryGlbPassesTheKhronosValidator)
     const fs::path modules = GLTF_VALIDATOR_MODULES;
     if (!fs::exists(modules / "gltf-validator"))
         GTEST_SKIP() << "no glTF validator in " << modules << " (scripts/test.sh installs it)";
-    const std::vector<Names> exports = {
-        {"--m", "6", "--n1", "0.5", "-o", "out/flower.glb"}, {"--raw", "--slices", "2", "-o", "out/raw.glb"},
-        {"--color", "10,200,30,100", "--up", "z", "--fit", "40", "-o", "out/clear.glb"},
-        {"--scale", "1e-6", "--slices", "99", "--bands", "3", "-o", "out/tiny.glb"}};
+    const std::vector<Names> exports = {{"--m", "6", "--n1", "0.5", "-o", "out/flower.glb"},
+                                        {"--raw", "--slices", "2", "-o", "out/raw.glb"},
+                                        {"--color", "10,200,30,100", "--up", "z", "--fit", "40", "-o", "out/clear.glb"},
+                                        {"--scale", "1e-6", "--slices", "99", "--bands", "3", "-o", "out/tiny.glb"}};
     Names files = {"GLTF_VALIDATOR_MODULES=" + modules.string(), "node", TESTS_SOURCE_DIR "/tool/validate_gltf.js"};
     for (Names arguments : exports) {
         arguments.insert(arguments.begin(), "export");
@@ -223,6 +244,7 @@ TEST(Progress, ATerminalGetsABarWithCountAndTimeLeftAndKeepsOnlyFailures)
     const std::string shown = terminal.str();
     EXPECT_TRUE(shown.find("] 1/2") != shown.npos && shown.find("left") != shown.npos &&
                 shown.find("a.bas") == shown.npos &&
-                shown.find("shapetool: b.bas:3: expected a number\n") != shown.npos) << shown;
+                shown.find("shapetool: b.bas:3: expected a number\n") != shown.npos)
+        << shown;
     EXPECT_EQ(shapetool::minutes_and_seconds(65.4), "1:05");
 }
