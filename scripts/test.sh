@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: unit tests, the unit tests again
+# Checks the include arrows and the code's form, builds everything and runs
+# every test: unit tests, the unit tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, the off-screen tests
 # with no display at all, the GL, end-to-end and package tests (the Debian
 # package built, judged and run unpacked) on a virtual display, and the fuzz
@@ -9,7 +10,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+scripts/deps.sh
 scripts/include_arrows.sh
+scripts/format.sh --check
 scripts/build.sh -DSUPERSHAPE_WERROR=ON
 # The Khronos glTF validator judges the glb files the tests write.
 validator=build-tools/gltf-validator

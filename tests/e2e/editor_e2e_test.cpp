@@ -93,7 +93,7 @@ public:
     Picture capture(const std::function<bool(const Picture&)>& wanted = {}, int tries = 200) const
     {
         for (Picture picture;; pause(100)) {
-            picture = run("import -window " + window + " -depth 8 rgb:-");
+            picture = run("timeout 10 import -window " + window + " -depth 8 rgb:-");
             picture.resize(picture.size() == 640 * 480 * 3 ? picture.size() : 0);
             if (!wanted || wanted(picture) || --tries <= 0)
                 return picture;
@@ -146,7 +146,7 @@ private:
     // Everything after "type" is typed, so the pause is not xdotool's.
     static void xdo(const std::string& commands)
     {
-        run("xdotool " + commands);
+        run("timeout 10 xdotool " + commands);
         pause(200);
     }
 
