@@ -156,15 +156,14 @@ Read_back read_glb(const std::string& bytes)
 
 Read_back read_mesh_file(mesh::Format format, const std::string& path)
 {
-    const auto bytes = [&] {
-        return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-    };
+    const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+    std::string comment;
     switch (format) {
-    case mesh::Format::glb: return read_glb(bytes());
-    case mesh::Format::threemf: return read_3mf(bytes());
-    case mesh::Format::stl:
-    case mesh::Format::obj:
-    case mesh::Format::ply: break;
+    case mesh::Format::glb: return read_glb(bytes);
+    case mesh::Format::threemf: return read_3mf(bytes);
+    case mesh::Format::stl: break;
+    case mesh::Format::obj: comment = "# supershape "; break;
+    case mesh::Format::ply: comment = "\ncomment supershape "; break;
     }
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, 0);
@@ -177,6 +176,9 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
         found.positions.push_back({p.x, p.y, p.z});
     for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces))
         found.triangles.push_back({int(face.mIndices[0]), int(face.mIndices[1]), int(face.mIndices[2])});
+    if (const std::size_t at = bytes.find(comment); !comment.empty() && at != std::string::npos)
+        found.parameters =
+            bytes.substr(at + comment.size(), bytes.find('\n', at + comment.size()) - at - comment.size());
     aiColor4D c;
     if (read.mColors[0])
         c = read.mColors[0][read.mNumVertices - 1];
@@ -185,6 +187,31 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
         return found;
     found.colour = {byte(c.r), byte(c.g), byte(c.b), byte(c.a)};
     return found;
+}
+
+std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, mesh::Format format)
+{
+    float absolute = 0, relative = 0;
+    bool indexed = true;
+    switch (format) {
+    case mesh::Format::stl: indexed = false; break;
+    case mesh::Format::obj: indexed = false, relative = 1e-6f; break;
+    case mesh::Format::ply:
+    case mesh::Format::glb: break;
+    case mesh::Format::threemf: absolute = 1e-6f; break;
+    }
+    if (found.positions.size() != (indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
+        found.triangles.size() != mesh.triangle_count)
+        return "read " + std::to_string(found.positions.size()) + " vertices and " +
+               std::to_string(found.triangles.size()) + " triangles";
+    const auto near = [=](float a, float b) { return std::fabs(a - b) <= absolute + relative * std::fabs(b); };
+    const std::int32_t *written = &mesh.triangles[0].i0, *read = &found.triangles[0].i0;
+    for (std::size_t c = 0; c < 3 * mesh.triangle_count; ++c) {
+        const mesh::Tvector3 &want = mesh.positions[written[c]], &got = found.positions.at(std::size_t(read[c]));
+        if (!(near(got.x, want.x) && near(got.y, want.y) && near(got.z, want.z)))
+            return "corner " + std::to_string(c) + " moved";
+    }
+    return "";
 }
 
 double six_volume(const Read_back& found)

@@ -16,8 +16,9 @@ struct Read_back {
     std::vector<mesh::Ttriangle> triangles;
     std::array<int, 4> colour{-1, -1, -1, -1};
     std::string name;
-    // The parameters carried, as mesh::parameter_text writes them; "(raw)"
-    // where 3MF's text is not well-formed XML.
+    // The parameters carried, as mesh::parameter_text writes them (OBJ's and
+    // PLY's from their comment); "(raw)" where 3MF's text is not well-formed
+    // XML.
     std::string parameters;
     double millimetres_per_unit = 1;
 };
@@ -28,6 +29,12 @@ Read_back read_glb(const std::string& bytes);
 // The file at `path` in `format` as the library for it reads it; Assimp
 // gives every corner of an STL or OBJ file a vertex of its own.
 Read_back read_mesh_file(mesh::Format format, const std::string& path);
+
+// Why what was read of a file in `format` is not `mesh`, such as "corner 7
+// moved", or empty when every triangle's corners are where `mesh` has them,
+// as closely as that format's reader gets: lib3mf keeps six decimals,
+// Assimp's OBJ reader may miss a float's last bit, the others are exact.
+std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, mesh::Format format);
 
 // Six times the signed volume of what was read: positive when it faces out.
 double six_volume(const Read_back& found);
