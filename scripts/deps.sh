@@ -9,12 +9,12 @@ set -euo pipefail
 
 # The programs: compilers, their libraries, and the package's own tools
 # (manual pages from --help, icons drawn off screen with Mesa's EGL and cut
-# out with ImageMagick, dpkg-shlibdeps for the dependencies).
+# out with ImageMagick, dpkg-shlibdeps and file for the dependencies).
 programs=(
     g++ cmake make pkg-config
     libcli11-dev nlohmann-json3-dev libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
     libtinygltf-dev lib3mf-dev libegl-dev libstb-dev libegl-mesa0 libgl1-mesa-dri
-    help2man imagemagick dpkg-dev
+    help2man imagemagick dpkg-dev file
 )
 # The tests, benchmarks, fuzz targets and the judges of what they write.
 tests=(

@@ -1,4 +1,3 @@
-#include "params/maker.h"
 #include "snippet/snippet.h"
 #include "tests/support/scratch_folder.h"
 
@@ -96,38 +95,15 @@ std::string read_file_message(const std::string& path)
 
 TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
 {
-    const std::string text = snippet::text(start);
+    // The examples are files Save wrote: the start values on a 64 x 64 grid are examples/star.bas, byte for byte.
+    Tparams star = start;
+    star.slices = star.bands = 64;
+    std::ifstream example(PROJECT_SOURCE_DIR "/examples/star.bas", std::ios::binary);
+    const std::string text(std::istreambuf_iterator<char>(example), {});
+    EXPECT_EQ(snippet::text(star), text);
     const auto edit = [&](const std::string& from, const std::string& to) {
         return std::string(text).replace(text.find(from), from.size(), to);
     };
-    const std::string rule = "'' ================================================================\r\n";
-    // Each name padded to the column of "=", each value in the print zone after it.
-    std::string fields;
-    for (const auto& [name, value] : {std::pair{"a", "1"},
-                                      {"b", "1"},
-                                      {"m", "4"},
-                                      {"n1", "0.3"},
-                                      {"n2", "1"},
-                                      {"n3", "1"},
-                                      {"radius", "1"},
-                                      {"slices", "8"},
-                                      {"bands", "8"},
-                                      {"scale", "1"},
-                                      {"color", "type(255,255,64,255)"},
-                                      {"rot_str", "\"rotations: \""}})
-        fields += "\t\tparams." + std::string(name) + std::string(19 - std::strlen(name), ' ') + "=              " +
-                  value + "\r\n";
-    EXPECT_EQ(text, rule + "'' SuperShape\r\n'' Made by Morvane\r\n'' Tarnock\r\n'' " + params::web_address + "\r\n" +
-                        rule +
-                        "sub load_shape(byref shape as Nsupershape.Tsupershape ptr, byref params as Tparams)\r\n\r\n" +
-                        fields +
-                        "\r\n\t\tdelete shape\r\n\t\tshape = null\r\n\t\tshape = new Nsupershape.Tsupershape\r\n"
-                        "\t\tshape->reload(params.radius,params.slices,params.bands,_\r\n"
-                        "\t\t       \t\t  params.a,params.b,params.m,_\r\n"
-                        "\t\t       \t\t  params.n1,params.n2,params.n3)\r\n"
-                        "\t\tshape->scale(params.scale,params.scale,params.scale)\r\n"
-                        "\t\tshape->set_color(params.color(0),params.color(1),params.color(2),params.color(3))\r\n"
-                        "\r\nend sub\r\n");
 
     // 7 significant digits as C's %g writes them, with a sign space for values >= 0; counts alike.
     const std::pair<float, std::string> numbers[] = {
@@ -151,7 +127,7 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         {edit("0.3", "inf"), "12: expected a finite number after \"params.n1 =\", found \"inf\""},
         {edit("1\r\n\t\tparams.slices", "-1e39\r\n\t\tparams.slices"),
          "15: expected a number within single precision after \"params.radius =\", found \"-1e39\""},
-        {edit("8\r\n", "1000\r\n"), "16: expected a count from 1 to 999 after \"params.slices =\", found \"1000\""},
+        {edit("64\r\n", "1000\r\n"), "16: expected a count from 1 to 999 after \"params.slices =\", found \"1000\""},
         {edit("64,255", "64,256"), "19: expected type(red,green,blue,alpha) with bytes from 0 to 255 after "
                                    "\"params.color =\", found \"type(255,255,64,256)\""},
         {edit(": \"", ": "), "20: expected a text in double quotes after \"params.rot_str =\", found \"\"rotations:\""},
@@ -164,7 +140,7 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         {"\xEF\xBB\xBF" + text, ""},
         {edit("'' SuperShape", "' SuperShape"),
          "2: expected \"sub load_shape(byref shape as Nsupershap...\", found \"' SuperShape\""},
-        {rule + "  ''\r\n\r\n", "1: expected a snippet, found only comments and blank lines"},
+        {"'' comment\r\n  ''\r\n\r\n", "1: expected a snippet, found only comments and blank lines"},
         {"\xEF\xBB\xBF", "1: expected a snippet, found an empty file"},
         {edit("delete shape", "delete  shapes"), "22: expected \"delete shape\", found \"delete shapes\""},
         {text + "end sub\r\n", "32: expected the end of the file after \"end sub\", found \"end sub\""},
