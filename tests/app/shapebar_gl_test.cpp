@@ -7,6 +7,7 @@
 #include "tests/support/gl_fixture.h"
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -35,47 +36,26 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
     Tparams p;
     TwBar* bar = TwNewBar("Supershape");
     init_shapebar(bar, p);
-    const struct {
-        const char* text;
-        void* variable = nullptr;
-        TwButtonCallback callback = nullptr;
-    } expected[] = {{"b Reset 'Reset Behavior' key=32", nullptr, resetcb},
-                    {"b Save 'Save to file'", nullptr, savecb},
-                    {"b Quit 'Exit'", nullptr, quitcb},
-                    {"s sep1"},
-                    {"v Auto Edit 4 'Auto Edit'", &p.auto_edit},
-                    {"v Show Axes 4 'Show Axes'", &p.show_axes},
-                    {"v Auto Rotate 4 'Auto Rotate'", &p.auto_rotate},
-                    {"v Smooth Lines 4 'Smooth Lines'", &p.smooth_lines},
-                    {"v Color 14 'Shape color' alpha", p.color},
-                    {"s sep2"},
-                    {"b Swap_xy 'Swap X and Y axes'", nullptr, switch_xycb},
-                    {"b Swap_xz 'Swap X and Z axes'", nullptr, switch_xzcb},
-                    {"b Swap_yz 'Swap Y and Z axes'", nullptr, switch_yzcb},
-                    {"s sep3"},
-                    {"v a 12 'a' -999..999 step 0.001", &p.a},
-                    {"v b 12 'b' -999..999 step 0.001", &p.b},
-                    {"v m 12 'm' -999..999 step 0.001", &p.m},
-                    {"v n1 12 'n1' -999..999 step 0.001", &p.n1},
-                    {"v n2 12 'n2' -999..999 step 0.001", &p.n2},
-                    {"v n3 12 'n3' -999..999 step 0.001", &p.n3},
-                    {"v radius 12 'Radius' -999..999 step 0.001", &p.radius},
-                    {"v slices 10 'slices' 1..999 step 1", &p.slices},
-                    {"v bands 10 'bands' 1..999 step 1", &p.bands},
-                    {"v scale 12 'Scale' 0.01..99 step 0.001", &p.scale},
-                    {"v xrot 12 'Xrot' -3600..3600 step 1", &p.xrot},
-                    {"v yrot 12 'Yrot' -3600..3600 step 1", &p.yrot},
-                    {"v zrot 12 'Zrot' -3600..3600 step 1", &p.zrot},
-                    {"v tx 12 'Xtranslate' -100..100 step 0.05", &p.tx},
-                    {"v ty 12 'Ytranslate' -100..100 step 0.05", &p.ty},
-                    {"v tz 12 'Ztranslate' -100..100 step 0.05", &p.tz}};
+    // Each entry's variable and button callback, in the order of tests/app/shapebar_entries.txt.
+    const void* const variables[] = {nullptr,        nullptr,         nullptr,   nullptr,   &p.auto_edit, &p.show_axes,
+                                     &p.auto_rotate, &p.smooth_lines, p.color,   nullptr,   nullptr,      nullptr,
+                                     nullptr,        nullptr,         &p.a,      &p.b,      &p.m,         &p.n1,
+                                     &p.n2,          &p.n3,           &p.radius, &p.slices, &p.bands,     &p.scale,
+                                     &p.xrot,        &p.yrot,         &p.zrot,   &p.tx,     &p.ty,        &p.tz};
+    const TwButtonCallback callbacks[] = {
+        resetcb,     savecb,      quitcb,      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        switch_xycb, switch_xzcb, switch_yzcb, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        nullptr,     nullptr,     nullptr,     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     const std::vector<panel::Entry>& entries = panel::entries(*bar);
-    ASSERT_EQ(entries.size(), std::size(expected)) << TwGetLastError();
+    ASSERT_EQ(entries.size(), std::size(variables)) << TwGetLastError();
+    std::ifstream expected(SOURCE_DIR "/tests/app/shapebar_entries.txt");
+    std::string text;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto& [text, variable, callback] = expected[i];
+        while (std::getline(expected, text) && text[0] == '#') {
+        }
         EXPECT_EQ(described(entries[i]), text);
-        EXPECT_TRUE(entries[i].variable == variable && entries[i].callback == callback) << text;
-        EXPECT_EQ(entries[i].client_data, callback ? &p : nullptr) << text;
+        EXPECT_TRUE(entries[i].variable == variables[i] && entries[i].callback == callbacks[i]) << text;
+        EXPECT_EQ(entries[i].client_data, callbacks[i] ? &p : nullptr) << text;
     }
     // The snippet, the flags and the reports take their limits from the saved fields; the panel agrees.
     for (const params::Field& field : params::saved_fields)

@@ -141,7 +141,7 @@ TEST(Formats, TheReadmeTheAppStreamTextAndThePackageNameEveryFormat)
 {
     const std::string titles = mesh::listed(&mesh::Format_row::title, "and");
     for (const std::string document : {"README.md", "package/supershape.metainfo.xml.in", "package/CMakeLists.txt"}) {
-        std::ifstream file(PROJECT_SOURCE_DIR "/" + document);
+        std::ifstream file(SOURCE_DIR "/" + document);
         std::string text, word;
         while (file >> word)
             text += word + " ";

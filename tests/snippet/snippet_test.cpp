@@ -98,7 +98,7 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
     // The examples are files Save wrote: the start values on a 64 x 64 grid are examples/star.bas, byte for byte.
     Tparams star = start;
     star.slices = star.bands = 64;
-    std::ifstream example(PROJECT_SOURCE_DIR "/examples/star.bas", std::ios::binary);
+    std::ifstream example(SOURCE_DIR "/examples/star.bas", std::ios::binary);
     const std::string text(std::istreambuf_iterator<char>(example), {});
     EXPECT_EQ(snippet::text(star), text);
     const auto edit = [&](const std::string& from, const std::string& to) {
