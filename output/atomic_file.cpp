@@ -92,18 +92,11 @@ mode_t published_mode(const std::string& target, Publish publish)
     return new_file_mode();
 }
 
-// Syncs and sets the mode by name, not through the stream: a library that
-// wrote by name may have replaced the file the stream was opened on.
-int finish_on_disk(const std::string& path, mode_t mode)
+// Sets the mode and syncs: 0, or the errno value of the failure.
+int finish_on_disk(std::FILE* stream, mode_t mode)
 {
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0)
-        return errno;
-    int error = 0;
-    if (fchmod(file, mode) != 0 || fsync(file) != 0)
-        error = errno;
-    close(file);
-    return error;
+    const int file = fileno(stream);
+    return fchmod(file, mode) == 0 && fsync(file) == 0 ? 0 : errno;
 }
 
 // Gives `from` the name `to`: 0, or the errno value of the failure.
@@ -186,7 +179,7 @@ Status Atomic_file::commit()
         fail(Status::Kind::cannot_write, errno != 0 ? errno : EIO);
         return status_;
     }
-    if (const int error = finish_on_disk(temporary_, published_mode(target_, publish_))) {
+    if (const int error = finish_on_disk(stream_, published_mode(target_, publish_))) {
         fail(Status::Kind::cannot_write, error);
         return status_;
     }

@@ -53,9 +53,6 @@ public:
     // test std::ferror to stop early).
     std::FILE* stream() const { return stream_; }
 
-    // The temporary file's path, for libraries that write by file name
-    // instead of writing to stream(). They may truncate or replace the file.
-    const std::string& temporary_path() const { return temporary_; }
     const std::string& target() const { return target_; }
 
     // Flushes the stream, syncs the file to disk, gives it the permission

@@ -85,16 +85,6 @@ TEST_F(AtomicFile, AReplacedFileKeepsItsPermissionsButNoSetUserIdAndANewOneFollo
     EXPECT_EQ(entries(), 2);
 }
 
-// A library that writes by name may replace the temporary file it was given.
-TEST_F(AtomicFile, ALibraryMayReplaceTheTemporaryByName)
-{
-    output::Atomic_file by_name(path);
-    fs::remove(by_name.temporary_path());
-    std::ofstream(by_name.temporary_path()) << "by name";
-    EXPECT_TRUE(by_name.commit().ok() && contents(path) == "by name");
-    EXPECT_EQ(entries(), 1);
-}
-
 // A name taken before the file is made, or while it is written, is left as it was.
 TEST_F(AtomicFile, OnlyIfFreeLeavesATakenNameAsItWas)
 {
