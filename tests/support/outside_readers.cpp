@@ -198,13 +198,18 @@ std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, 
     case mesh::Format::obj: indexed = false, relative = 1e-6f; break;
     case mesh::Format::ply:
     case mesh::Format::glb: break;
-    case mesh::Format::threemf: absolute = 1e-6f; break;
+    // Six decimals of its unit, and two roundings to single precision.
+    case mesh::Format::threemf: absolute = 1e-6f, relative = 2.5e-7f; break;
     }
     if (found.positions.size() != (indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
         found.triangles.size() != mesh.triangle_count)
         return "read " + std::to_string(found.positions.size()) + " vertices and " +
                std::to_string(found.triangles.size()) + " triangles";
-    const auto near = [=](float a, float b) { return std::fabs(a - b) <= absolute + relative * std::fabs(b); };
+    // 3MF may be in another unit than the mesh's millimetres.
+    const double unit = found.millimetres_per_unit;
+    const auto near = [=](float a, float b) {
+        return std::fabs(a * unit - b) <= absolute * unit + relative * std::fabs(b);
+    };
     const std::int32_t *written = &mesh.triangles[0].i0, *read = &found.triangles[0].i0;
     for (std::size_t c = 0; c < 3 * mesh.triangle_count; ++c) {
         const mesh::Tvector3 &want = mesh.positions[written[c]], &got = found.positions.at(std::size_t(read[c]));

@@ -32,8 +32,9 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path);
 
 // Why what was read of a file in `format` is not `mesh`, such as "corner 7
 // moved", or empty when every triangle's corners are where `mesh` has them,
-// as closely as that format's reader gets: lib3mf keeps six decimals,
-// Assimp's OBJ reader may miss a float's last bit, the others are exact.
+// as closely as that format's reader gets: 3MF keeps six decimals of its
+// unit, Assimp's OBJ reader may miss a float's last bit, the others are
+// exact.
 std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, mesh::Format format);
 
 // Six times the signed volume of what was read: positive when it faces out.
