@@ -35,9 +35,7 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
 {
     const test_support::Scratch_folder scratch("save");
     const std::string folder = scratch.path();
-    const auto contents = [&](const std::string& name) {
-        return std::string(std::istreambuf_iterator<char>(std::ifstream(folder + name).rdbuf()), {});
-    };
+    const auto contents = [&](const std::string& name) { return test_support::file_text(folder + name); };
     std::ofstream(folder + "/shape.bas") << "first";
     Tparams params;
     set_start_values(params);

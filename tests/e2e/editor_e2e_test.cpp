@@ -63,10 +63,7 @@ std::string run(const std::string& command)
     return output;
 }
 
-std::string read_file(const fs::path& p)
-{
-    return std::string(std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {});
-}
+using test_support::file_text;
 
 // The editor started in `folder`, its output written there, killed at the end.
 class Editor {
@@ -138,7 +135,7 @@ public:
                 status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         return status_;
     }
-    std::string output(const char* stream) const { return read_file(folder_ + "/" + stream); }
+    std::string output(const char* stream) const { return file_text(folder_ + "/" + stream); }
 
     std::string window; // empty when none appeared
 
@@ -160,7 +157,7 @@ std::string saved_as(const std::string& folder, const std::string& text)
 {
     for (int tries = 0; tries < 100; ++tries, pause(100))
         for (const auto& file : fs::directory_iterator(folder + "/shapes"))
-            if (file.path().filename().string().rfind("shape_", 0) == 0 && read_file(file.path()) == text)
+            if (file.path().filename().string().rfind("shape_", 0) == 0 && file_text(file.path()) == text)
                 return file.path().filename().string();
     return "";
 }

@@ -76,7 +76,7 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
                 std::FILE* companion = std::fopen((folder / "mesh." + row.companion.extension).c_str(), "wb");
                 ASSERT_TRUE(row.companion.write(companion, file).ok() && std::fclose(companion) == 0);
             }
-            const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+            const std::string bytes = test_support::file_text(path);
             const Read_back found = test_support::read_mesh_file(format, path);
             EXPECT_EQ(test_support::changed_corner(found, view, format), "");
             // STL has no place for them.
@@ -121,8 +121,7 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
         if (written.kind == runtime::Status::Kind::refused)
             continue;
         ASSERT_TRUE(written.ok()) << written.message;
-        const Read_back found = test_support::read_3mf(
-            std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}));
+        const Read_back found = test_support::read_mesh_file(Format::threemf, path);
         ASSERT_EQ(found.triangles.size(), closed.triangles.size());
         for (const mesh::Ttriangle& t : found.triangles) {
             const Tvector3 &p = found.positions[t.i0], &q = found.positions[t.i1], &r = found.positions[t.i2];

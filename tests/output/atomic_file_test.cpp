@@ -25,11 +25,8 @@ protected:
     const test_support::Scratch_folder folder{"atomic_file_test"};
     const std::string path = folder / "shape.bas";
 
-    std::ptrdiff_t entries() const { return std::distance(fs::directory_iterator(folder.path()), {}); }
-    static std::string contents(const std::string& file)
-    {
-        return std::string(std::istreambuf_iterator<char>(std::ifstream(file).rdbuf()), {});
-    }
+    std::ptrdiff_t entries() const { return test_support::entries(folder.path()); }
+    static std::string contents(const std::string& file) { return test_support::file_text(file); }
     static std::pair<Kind, std::string> outcome(const output::Status& status) { return {status.kind, status.message}; }
     // Runs `body` in a child, which ends with the status `body` returns; -1 when it did not end so.
     static int in_child(const std::function<int()>& body)

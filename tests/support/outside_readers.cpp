@@ -2,6 +2,7 @@
 
 #include "mesh/metadata.h"
 #include "params/fields.h"
+#include "tests/support/scratch_folder.h"
 
 #include <Model/COM/NMR_DLLInterfaces.h>
 #include <assimp/Importer.hpp>
@@ -84,8 +85,6 @@ Tparams extras_record(const tinygltf::Value& extras)
     return read;
 }
 
-} // namespace
-
 Read_back read_3mf(const std::string& bytes)
 {
     using namespace NMR;
@@ -154,9 +153,11 @@ Read_back read_glb(const std::string& bytes)
     return found;
 }
 
+} // namespace
+
 Read_back read_mesh_file(mesh::Format format, const std::string& path)
 {
-    const std::string bytes(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+    const std::string bytes = file_text(path);
     std::string comment;
     switch (format) {
     case mesh::Format::glb: return read_glb(bytes);

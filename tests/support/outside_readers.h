@@ -23,11 +23,9 @@ struct Read_back {
     double millimetres_per_unit = 1;
 };
 
-// Empty when the library refuses the bytes.
-Read_back read_3mf(const std::string& bytes);
-Read_back read_glb(const std::string& bytes);
-// The file at `path` in `format` as the library for it reads it; Assimp
-// gives every corner of an STL or OBJ file a vertex of its own.
+// The file at `path` in `format` as the library for it reads it, empty when
+// it refuses it; Assimp gives every corner of an STL or OBJ file a vertex of
+// its own.
 Read_back read_mesh_file(mesh::Format format, const std::string& path);
 
 // Why what was read of a file in `format` is not `mesh`, such as "corner 7

@@ -1,9 +1,11 @@
 // A folder of one test's own under the temporary folder, removed with all it
-// holds when the test ends, however it ends.
+// holds when the test ends, however it ends; and what tests ask of files.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace test_support {
@@ -33,5 +35,17 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline std::string file_text(const std::filesystem::path& path)
+{
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
+}
+
+// How many entries `folder` holds.
+inline std::ptrdiff_t entries(const std::filesystem::path& folder)
+{
+    return std::distance(std::filesystem::directory_iterator(folder), {});
+}
 
 } // namespace test_support

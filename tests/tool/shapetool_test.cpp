@@ -47,10 +47,7 @@ protected:
     {
         std::ofstream(folder / name) << snippet::text(params);
     }
-    std::size_t files(const std::string& in) const
-    {
-        return std::size_t(std::distance(fs::directory_iterator(folder / in), {}));
-    }
+    std::size_t files(const std::string& in) const { return std::size_t(test_support::entries(folder / in)); }
 };
 
 } // namespace
