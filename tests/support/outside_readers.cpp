@@ -123,7 +123,10 @@ Read_back read_3mf(const std::string& bytes)
         lib3mf_defaultpropertyhandler_getcolor(colours, 0, &colour);
         found.colour = {colour.m_Red, colour.m_Green, colour.m_Blue, colour.m_Alpha};
         lib3mf_model_getunit(model, &unit);
-        found.millimetres_per_unit = unit == MODELUNIT_MICROMETER ? 0.001 : unit == MODELUNIT_METER ? 1000 : 1;
+        found.millimetres_per_unit = unit == MODELUNIT_MICROMETER   ? 0.001
+                                     : unit == MODELUNIT_CENTIMETER ? 10
+                                     : unit == MODELUNIT_METER      ? 1000
+                                                                    : 1;
     }
     for (PLib3MFBase* held : {colours, object, objects, reader, model})
         if (held)
@@ -196,7 +199,8 @@ std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, 
     bool indexed = true;
     switch (format) {
     case mesh::Format::stl: indexed = false; break;
-    case mesh::Format::obj: indexed = false, relative = 1e-6f; break;
+    // Assimp's text reader misses a float's last bits, and more of a denormal's.
+    case mesh::Format::obj: indexed = false, absolute = 1e-38f, relative = 1e-6f; break;
     case mesh::Format::ply:
     case mesh::Format::glb: break;
     // Six decimals of its unit, and two roundings to single precision.

@@ -31,7 +31,7 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path);
 // Why what was read of a file in `format` is not `mesh`, such as "corner 7
 // moved", or empty when every triangle's corners are where `mesh` has them,
 // as closely as that format's reader gets: 3MF keeps six decimals of its
-// unit, Assimp's OBJ reader may miss a float's last bit, the others are
+// unit, Assimp's OBJ reader may miss a float's last bits, the others are
 // exact.
 std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, mesh::Format format);
 
