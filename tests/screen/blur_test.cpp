@@ -44,18 +44,11 @@ Pixels run(decltype(&blur_h) blur, const Pixels& source, std::uint32_t width, st
 TEST(Blur, RandomBuffersMatchTheReferenceAndGuardedCases)
 {
     std::mt19937 random(7);
-    for (auto [width, height, radius] : {std::tuple{64u, 64u, 2},
-                                         {3u, 5u, 2},
-                                         {7u, 5u, 1},
-                                         {3u, 9u, 3},
-                                         {4u, 4u, 2},
-                                         {1u, 1u, 2},
-                                         {4u, 1u, 2},
-                                         {0u, 4u, 2},
-                                         {4u, 0u, 2},
-                                         {4u, 4u, -1},
-                                         {5u, 2u, 0},
-                                         {3u, 2u, 40}}) {
+    // Width, height and radius.
+    constexpr int cases[][3] = {{64, 64, 2}, {3, 5, 2}, {7, 5, 1}, {3, 9, 3},  {4, 4, 2}, {1, 1, 2},
+                                {4, 1, 2},   {0, 4, 2}, {4, 0, 2}, {4, 4, -1}, {5, 2, 0}, {3, 2, 40}};
+    for (const auto& [w, h, radius] : cases) {
+        const std::uint32_t width = std::uint32_t(w), height = std::uint32_t(h);
         SCOPED_TRACE(testing::Message() << width << " x " << height << ", radius " << radius);
         Pixels source(std::size_t{width} * height), horizontal(source.size()), vertical(source.size(), untouched);
         std::generate(source.begin(), source.end(), random);

@@ -43,17 +43,18 @@ TEST(SupershapeMesh, DefaultsGridsTriangleListAndCallerBuffersOfTheSizeAskedOrSh
     }
     // Radius, slices, bands, a, b, m, n1, n2, n3: shapes, a sphere; one row, at the pole below; two columns; wider
     // than a strip of columns; a = 0: all at the origin, NaN normals; n1 = 0: infinite radii, normals (0, 0, 1).
-    for (const auto& c : {std::array<float, 9>{1.0f, 8, 8, 1, 1, 4, 0.3f, 1, 1},
-                          {2.5f, 12, 20, 1, 1, 0, 2, 2, 2},
-                          {1.7f, 37, 53, 0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f},
-                          {-2.0f, 5, 9, 1, 1, 5, 1, 1, 1},
-                          {2.0f, 1, 8, 1, 1, 4, 0.3f, 1, 1},
-                          {1.0f, 3, 1, 1, 1, 0, 2, 2, 2},
-                          {1.0f, 3, 2500, 1, 1, 6, 0.5f, 0.5f, 0.5f},
-                          {1.0f, 4, 4, 0, 1, 4, 0.3f, 1, 1},
-                          {1.0f, 8, 8, 1, 1, 4, 0, 2, 2},
-                          {1.0f, 4, 4, 1, 1, 4, 0, 1, 1},
-                          {3.0f, 999, 4, -999, 999, -999, 0.001f, 999, -999}}) {
+    constexpr float shapes[][9] = {{1.0f, 8, 8, 1, 1, 4, 0.3f, 1, 1},
+                                   {2.5f, 12, 20, 1, 1, 0, 2, 2, 2},
+                                   {1.7f, 37, 53, 0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f},
+                                   {-2.0f, 5, 9, 1, 1, 5, 1, 1, 1},
+                                   {2.0f, 1, 8, 1, 1, 4, 0.3f, 1, 1},
+                                   {1.0f, 3, 1, 1, 1, 0, 2, 2, 2},
+                                   {1.0f, 3, 2500, 1, 1, 6, 0.5f, 0.5f, 0.5f},
+                                   {1.0f, 4, 4, 0, 1, 4, 0.3f, 1, 1},
+                                   {1.0f, 8, 8, 1, 1, 4, 0, 2, 2},
+                                   {1.0f, 4, 4, 1, 1, 4, 0, 1, 1},
+                                   {3.0f, 999, 4, -999, 999, -999, 0.001f, 999, -999}};
+    for (const auto& c : shapes) {
         const Tsupershape shape(c[0], int(c[1]), int(c[2]), c[3], c[4], c[5], c[6], c[7], c[8]);
         const auto [positions, normals] = test_support::literal_shape(shape);
         EXPECT_TRUE(positions.size() == std::size_t(shape.vertex_count) && same_bits(positions, shape.vertices.get()) &&
