@@ -31,20 +31,17 @@ TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
     const auto raising = [](int signal) -> std::function<void()> {
         return [signal] { runtime::install_signal_reports("supershape", cleanup), std::raise(signal); };
     };
+    const std::function<void()> save_me = [] { runtime::fatal_error(2, {"supershape", "SAVE_ME"}); };
+    const std::function<void()> past_end = [&] { runtime::checked_at(table, 3, {"Trasterfont", "print"}); };
+    const std::function<void()> before_start = [&] { runtime::checked_at(table, -1, {"m"}); };
+    const std::function<void()> null = [] {
+        runtime::checked_deref(static_cast<int*>(nullptr), {"supershape", "main"});
+    };
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[] {
-             runtime::fatal_error(2, {"supershape", "SAVE_ME"});
-         },
-         "2 (file not found) in SUPERSHAPE::SAVE_ME"},
-        {[&] {
-             runtime::checked_at(table, 3, {"Trasterfont", "print"});
-         },
-         "6 (out of bounds array access) in TRASTERFONT::PRINT"},
-        {[&] { runtime::checked_at(table, -1, {"m"}); }, "6 (out of bounds array access) in M"},
-        {[] {
-             runtime::checked_deref(static_cast<int*>(nullptr), {"supershape", "main"});
-         },
-         "7 (null pointer access) in SUPERSHAPE::MAIN"},
+        {save_me, "2 (file not found) in SUPERSHAPE::SAVE_ME"},
+        {past_end, "6 (out of bounds array access) in TRASTERFONT::PRINT"},
+        {before_start, "6 (out of bounds array access) in M"},
+        {null, "7 (null pointer access) in SUPERSHAPE::MAIN"},
         {raising(SIGINT), "9 (\"interrupted\" signal) in SUPERSHAPE"},
         {raising(SIGILL), "10 (\"illegal instruction\" signal) in SUPERSHAPE"},
         {raising(SIGFPE), "11 (\"floating point error\" signal) in SUPERSHAPE"},
