@@ -217,13 +217,6 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
     EXPECT_TRUE(count(first, white, {450, 8, 451, 23}) > 0 && count(first, white, {517, 8, 518, 23}) > 0);
     EXPECT_GT(ticks(first, auto_edit_box), 5);
 
-    // The colour's help covers the red axis, and goes when the pointer leaves the window.
-    const auto axis_hidden = [](const Picture& p) { return count(p, red, {240, 236, 320, 244}) == 0; };
-    editor.at(red_channel);
-    EXPECT_TRUE(axis_hidden(editor.capture(axis_hidden)));
-    run("xdotool mousemove 1279 1023");
-    EXPECT_FALSE(axis_hidden(editor.capture([&](const Picture& p) { return !axis_hidden(p); })));
-
     // A swap adds " xy" to the history line.
     editor.click(swap_xy_button);
     const auto swapped = [&](const Picture& p) {

@@ -224,17 +224,4 @@ std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, 
     return "";
 }
 
-double six_volume(const Read_back& found)
-{
-    double sum = 0;
-    for (const mesh::Ttriangle& t : found.triangles) {
-        const mesh::Tvector3 &p = found.positions.at(std::size_t(t.i0)), &q = found.positions.at(std::size_t(t.i1)),
-                             &r = found.positions.at(std::size_t(t.i2));
-        sum += double(p.x) * (double(q.y) * r.z - double(q.z) * r.y) +
-               double(p.y) * (double(q.z) * r.x - double(q.x) * r.z) +
-               double(p.z) * (double(q.x) * r.y - double(q.y) * r.x);
-    }
-    return sum;
-}
-
 } // namespace test_support

@@ -35,7 +35,4 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path);
 // exact.
 std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, mesh::Format format);
 
-// Six times the signed volume of what was read: positive when it faces out.
-double six_volume(const Read_back& found);
-
 } // namespace test_support

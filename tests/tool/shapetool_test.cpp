@@ -1,6 +1,7 @@
 // shapetool as a user runs it, without a display: exit statuses, one-line messages, files present or absent and
 // what they hold, pipes, and signals in the middle of a write.
 #include "mesh/formats.h"
+#include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
@@ -151,14 +152,13 @@ TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsVal
                       0);
             const auto found = test_support::read_mesh_file(row.format, (folder / output).string());
             SCOPED_TRACE(output + " up " + up);
-            std::array<float, 3> low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
-            for (const mesh::Tvector3& p : found.positions)
-                for (int axis = 0; axis < 3; ++axis)
-                    low[axis] = std::min(low[axis], (&p.x)[axis]), high[axis] = std::max(high[axis], (&p.x)[axis]);
-            const double x = high[0] - low[0], height = up == 'y' ? high[1] - low[1] : high[2] - low[2];
+            const mesh::Mesh_statistics read = mesh::measure(
+                {found.positions.data(), found.positions.size(), found.triangles.data(), found.triangles.size()});
+            const double x = read.box.max.x - read.box.min.x,
+                         height = up == 'y' ? read.box.max.y - read.box.min.y : read.box.max.z - read.box.min.z;
             EXPECT_NEAR(x * found.millimetres_per_unit * millimetres, 40, 1e-3);
             EXPECT_NEAR(height / x, 1.7320508 / 1.9999931, 1e-5);
-            EXPECT_GT(test_support::six_volume(found), 0);
+            EXPECT_GT(read.integrals.volume, 0);
             EXPECT_EQ(found.colour[3], row.format == mesh::Format::stl ? -1 : other ? 100 : 255);
         }
     const fs::path modules = GLTF_VALIDATOR_MODULES;
