@@ -2,6 +2,7 @@
 // status 1 and one line, answered with help or the version, or read with
 // every value within the limits --help gives; reading touches no file.
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/scratch_folder.h"
 #include "tool/commands.h"
 
 #include <cmath>
@@ -17,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // An empty folder to run in: reading a command line must leave it empty.
-fs::path scratch;
+const test_support::Scratch_folder scratch("command_line_fuzz");
 
 void check_inputs(const shapetool::Shape_inputs& inputs)
 {
@@ -42,10 +43,7 @@ bool turn_within_limits(float turn)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char folder[] = "/tmp/command_line_fuzz.XXXXXX";
-    scratch = mkdtemp(folder);
-    fs::current_path(scratch);
-    std::atexit([] { fs::remove(scratch); });
+    fs::current_path(scratch.path());
     return 0;
 }
 
@@ -90,6 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(sheet.thumb_width >= 32 && sheet.thumb_width <= 2048 && sheet.thumb_height >= 32 &&
                      sheet.thumb_height <= 2048);
     }
-    FUZZ_REQUIRE(fs::is_empty(scratch));
+    FUZZ_REQUIRE(fs::is_empty(scratch.path()));
     return 0;
 }
