@@ -47,10 +47,7 @@ int count(const Picture& picture, const Rgb& colour, Box box = {0, 0, 640, 480})
     return total;
 }
 
-void pause(int milliseconds)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 std::string run(const std::string& command)
 {
@@ -322,7 +319,4 @@ TEST_F(EditorE2E, CloseAndExitEndWith0AndWhatCannotStartIsRefusedWithOneLine)
         const auto r = test_support::run_program(SUPERSHAPE_EXECUTABLE, arguments, folder);
         EXPECT_EQ(std::tie(r.exit_status, r.standard_output, r.standard_error), std::tie(status, output, error));
     }
-    // Asked for help without a display, it answers before any window would open.
-    const auto help = test_support::run_program(SUPERSHAPE_EXECUTABLE, {"--help"}, folder);
-    EXPECT_TRUE(help.exit_status == 0 && help.standard_output.rfind("Usage: supershape [SNIPPET.bas]\n", 0) == 0);
 }

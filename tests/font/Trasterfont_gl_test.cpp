@@ -5,7 +5,6 @@
 
 #include <GL/gl.h>
 
-#include <optional>
 #include <string>
 
 using test_support::gl, test_support::Ints, test_support::Rgba;
@@ -64,11 +63,4 @@ TEST_F(RasterFont, PrintDrawsExactlyTheGlyphBitmapsTenPixelsApart)
             << shown;
     }
     EXPECT_EQ(gl({GL_LIST_BASE, GL_TEXTURE_2D}), (Ints{77, 0})) << "print restores the list base, leaves texturing off";
-
-    std::optional<Trasterfont> unnamed(std::in_place);
-    glDeleteLists(unnamed->list_base, 128);
-    unnamed->list_base = 0;
-    EXPECT_TRUE(printed(*unnamed, "A") == expected("")) << "without list names nothing is drawn";
-    unnamed.reset();
-    EXPECT_TRUE(glIsList(font.list_base + 'A')) << "or deleted";
 }

@@ -34,10 +34,7 @@ void check_inputs(const shapetool::Shape_inputs& inputs)
     }
 }
 
-bool turn_within_limits(float turn)
-{
-    return std::isfinite(turn) && std::fabs(turn) <= 1e6f;
-}
+bool turn_within_limits(float turn) { return std::isfinite(turn) && std::fabs(turn) <= 1e6f; }
 
 } // namespace
 

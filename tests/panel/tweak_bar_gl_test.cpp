@@ -14,10 +14,7 @@ constexpr int first_row_y = 52, row_pitch = 23;
 constexpr int label_x = 40, check_box_x = 133, field_x = 150;
 
 int presses = 0;
-void count_press(void* client_data)
-{
-    ++*static_cast<int*>(client_data);
-} // given &presses
+void count_press(void* client_data) { ++*static_cast<int*>(client_data); } // given &presses
 
 // ImGui learns that typing ended two frames after it did.
 void frames()

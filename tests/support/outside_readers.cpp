@@ -21,19 +21,13 @@
 #include <utility>
 
 // lib3mf's reader leaves zip entries open; libzip is the only frame the leak checker sees.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libzip.so\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
 
 namespace test_support {
 
 namespace {
 
-int byte(double fraction)
-{
-    return int(std::lround(fraction * 255));
-}
+int byte(double fraction) { return int(std::lround(fraction * 255)); }
 
 // XML's three entities, in one pass: "&amp;lt;" stands for "&lt;".
 std::string xml_decoded(std::string_view text)

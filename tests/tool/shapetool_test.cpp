@@ -7,7 +7,6 @@
 #include "tests/support/child_process.h"
 #include "tests/support/outside_readers.h"
 #include "tests/support/scratch_folder.h"
-#include "tool/progress.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -17,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -193,19 +191,4 @@ TEST_F(Shapetool, AnInterruptedExportLeavesNoTemporary)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << signal;
         EXPECT_EQ(files("out"), 0u) << signal;
     }
-}
-
-// On a terminal only failures stay above a bar with the count and the time left.
-TEST(Progress, ATerminalGetsABarWithCountAndTimeLeftAndKeepsOnlyFailures)
-{
-    std::ostringstream terminal;
-    shapetool::Progress progress(terminal, true, 2);
-    progress.done("a.bas -> a.stl", false);
-    progress.done("b.bas:3: expected a number", true);
-    const std::string shown = terminal.str();
-    EXPECT_TRUE(shown.find("] 1/2") != shown.npos && shown.find("left") != shown.npos &&
-                shown.find("a.bas") == shown.npos &&
-                shown.find("shapetool: b.bas:3: expected a number\n") != shown.npos)
-        << shown;
-    EXPECT_EQ(shapetool::minutes_and_seconds(65.4), "1:05");
 }
