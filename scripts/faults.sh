@@ -18,10 +18,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 list=scripts/faults.txt
-build=build-faults
+build=$PWD/build-faults
 log=$build/faults.log
 
 scripts/deps.sh
+# The Khronos glTF validator judges glb files in the tests, as in the test command.
+validator=build-tools/gltf-validator
+[ -d "$validator/node_modules/gltf-validator" ] ||
+    npm install --silent --no-audit --no-fund --prefix "$validator" gltf-validator@2.0.0-dev.3.10
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 mkdir -p "$build"
