@@ -18,11 +18,13 @@ trap 'rm -rf "$results"' EXIT
 
 # The benchmarks and how each runs: on a virtual display or with none.
 run() {
-    local binary=$1 out=$2
+    local binary=$1 out=$2 csv=$results/run.csv
+    local arguments=(--benchmark_out="$csv" --benchmark_out_format=csv ${BENCHMARK_ARGS:-})
     case $(basename "$binary") in
-    bench_render | bench_frame) scripts/virtual_display.sh "$binary" --benchmark_format=csv ${BENCHMARK_ARGS:-} ;;
-    *) env -u DISPLAY "$binary" --benchmark_format=csv ${BENCHMARK_ARGS:-} ;;
-    esac 2>/dev/null | grep '^"' >>"$out" || true
+    bench_render | bench_frame) scripts/virtual_display.sh "$binary" "${arguments[@]}" ;;
+    *) env -u DISPLAY "$binary" "${arguments[@]}" ;;
+    esac >/dev/null 2>&1 || true
+    grep '^"' "$csv" >>"$out" || true
 }
 
 for bench in bench_shape bench_mesh bench_blur bench_render bench_frame bench_offscreen; do
