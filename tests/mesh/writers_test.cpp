@@ -81,6 +81,7 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
             EXPECT_EQ(test_support::changed_corner(found, view, format), "");
             // STL has no place for them.
             EXPECT_EQ(found.parameters, format == Format::stl ? "" : line);
+            EXPECT_EQ(found.millimetres_per_unit, 1) << "3MF in millimetres, as slicers expect, when they hold it";
             EXPECT_EQ(found.colour,
                       (format == Format::stl ? std::array{-1, -1, -1, -1} : std::array{200, 100, 50, 128}));
             // A binary STL whose header starts with "solid" is read as text.

@@ -99,6 +99,11 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_TRUE(run({"export", "flower.bas", "-o", "out/older.stl"}).exit_status == 0 &&
                 fs::file_size(folder / "out/older.stl") != 5u)
         << "a good export replaces the older file";
+    // What a format cannot hold is refused with the reason, not as a failed write.
+    const auto tiny = run({"export", "flower.bas", "--scale", "1e-9", "-o", "out/tiny.3mf"});
+    EXPECT_EQ(std::pair(tiny.exit_status, tiny.standard_error),
+              std::pair(2, std::string("shapetool: out/tiny.3mf: too small for 3MF: its six decimals would merge "
+                                       "corners even in microns\n")));
     // A gallery of nothing readable keeps the sheet that was there.
     std::ofstream(folder / "out/g.png") << "good";
     EXPECT_EQ(run({"gallery", "empty.bas", "-o", "out/g.png"}).exit_status, 2);
