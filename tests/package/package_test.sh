@@ -13,7 +13,8 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/supershape_*.deb)
-tags=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -E '^[EW]: ' || true)
+# lintian leaves a cache file in its temporary folder: the scratch one, which goes at the end.
+tags=$(TMPDIR=$scratch lintian --no-tag-display-limit "$deb" 2>&1 | grep -E '^[EW]: ' || true)
 [ -z "$tags" ] || fail "lintian: $tags"
 dpkg-deb -x "$deb" "$scratch/root"
 share=$scratch/root/usr/share
