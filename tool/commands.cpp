@@ -160,6 +160,8 @@ int export_meshes(const Export_options& options, Console& console)
 {
     const mesh::Format_row* format = nullptr;
     Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, "", {}};
+    // The format, and with it the outputs' extension, is known once the
+    // batch's start asks whether the output is refused.
     request.refused = [&] {
         const std::string problem = refused_format(options, console, format);
         if (format)
