@@ -16,6 +16,20 @@ Tvector3 as_tvector(const Vector3<float>& v)
     return {v.x, v.y, v.z};
 }
 
+// The power of two that brings the largest finite coordinate of `mesh` to
+// between 1 and 2, or 1 for a mesh without one. Scaling by it is exact, so
+// that a float's products neither underflow for a tiny shape nor overflow
+// for a huge one, and the normals come out as at the editor's size.
+double unit_scale(const Mesh_view& mesh)
+{
+    float largest = 0;
+    for (std::size_t k = 0; k < mesh.vertex_count; ++k)
+        for (const float c : {mesh.positions[k].x, mesh.positions[k].y, mesh.positions[k].z})
+            if (std::isfinite(c))
+                largest = std::max(largest, std::fabs(c));
+    return largest > 0 ? std::ldexp(1.0, -std::ilogb(largest)) : 1.0;
+}
+
 } // namespace
 
 bool indices_in_range(const Mesh_view& mesh)
@@ -36,9 +50,14 @@ bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
     if (!indices_in_range(mesh))
         return false;
     std::fill(normals, normals + mesh.vertex_count, Tvector3{0.0f, 0.0f, 0.0f});
+    const double scale = unit_scale(mesh);
+    const auto scaled = [&](std::int32_t k) {
+        const Tvector3& p = mesh.positions[k];
+        return Tvector3{float(p.x * scale), float(p.y * scale), float(p.z * scale)};
+    };
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const auto [i0, i1, i2] = mesh.triangles[t];
-        const Tvector3 n = as_tvector(area_normal<float>(mesh.positions[i0], mesh.positions[i1], mesh.positions[i2]));
+        const Tvector3 n = as_tvector(area_normal<float>(scaled(i0), scaled(i1), scaled(i2)));
         if (!finite_point(n))
             continue;
         for (const std::int32_t corner : {i0, i1, i2}) {
