@@ -9,7 +9,6 @@
 #include <tiny_gltf.h>
 
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -71,24 +70,14 @@ tinygltf::Value gltf_value(const nlohmann::json& json)
     }
 }
 
-// A vertex without a normal (its triangles have no area) still needs a unit
-// vector: glTF's normals must be unit length.
-constexpr Tvector3 upwards{0.0f, 1.0f, 0.0f};
-
-// Bytes of an sRGB colour channel as glTF's linear factor.
-double linear(std::uint8_t byte)
-{
-    const double c = byte / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-tinygltf::Material material_of(const Tparams& params)
+tinygltf::Material material_of(const Export_mesh& file)
 {
     tinygltf::Material material;
-    material.name = "shape";
-    const std::uint8_t* colour = params.color;
-    material.pbrMetallicRoughness.baseColorFactor = {linear(colour[0]), linear(colour[1]), linear(colour[2]),
-                                                     colour[3] / 255.0};
+    // Named after the shape, so that importers do not number the shapes' materials.
+    material.name = as_utf8(file.name);
+    const std::uint8_t* colour = file.params.color;
+    material.pbrMetallicRoughness.baseColorFactor = {detail::linear(colour[0]), detail::linear(colour[1]),
+                                                     detail::linear(colour[2]), colour[3] / 255.0};
     // Printed plastic, not metal.
     material.pbrMetallicRoughness.metallicFactor = 0.0;
     material.pbrMetallicRoughness.roughnessFactor = 0.6;
@@ -131,10 +120,7 @@ tinygltf::Model make_model(const Export_mesh& file)
     buffer.data.resize(2 * position_bytes + index_bytes);
     std::memcpy(buffer.data.data(), mesh.positions, position_bytes);
     auto* normals = reinterpret_cast<Tvector3*>(buffer.data.data() + position_bytes);
-    Nsupershape::vertex_normals(mesh, normals);
-    for (std::size_t k = 0; k < mesh.vertex_count; ++k)
-        if (normals[k].x == 0 && normals[k].y == 0 && normals[k].z == 0)
-            normals[k] = upwards;
+    detail::unit_vertex_normals(mesh, normals);
     std::memcpy(buffer.data.data() + 2 * position_bytes, mesh.triangles, index_bytes);
     model.buffers.push_back(std::move(buffer));
     model.bufferViews = {view_of_bytes(0, position_bytes, TINYGLTF_TARGET_ARRAY_BUFFER),
@@ -149,7 +135,7 @@ tinygltf::Model make_model(const Export_mesh& file)
     model.accessors = {
         positions, accessor(1, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3),
         accessor(2, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, 3 * mesh.triangle_count, TINYGLTF_TYPE_SCALAR)};
-    model.materials.push_back(material_of(file.params));
+    model.materials.push_back(material_of(file));
 
     tinygltf::Primitive primitive;
     primitive.attributes["POSITION"] = 0;

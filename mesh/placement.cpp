@@ -3,24 +3,44 @@
 #include "mesh/statistics.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
 
 namespace mesh {
+namespace {
 
-void place(Triangle_mesh& mesh, const Placement& placement, double millimetres_per_unit)
+// Whether each side of the box has an extent.
+std::array<bool, 3> sides_with_extent(const Box& box)
+{
+    return {box.max.x > box.min.x, box.max.y > box.min.y, box.max.z > box.min.z};
+}
+
+} // namespace
+
+Status place(Triangle_mesh& mesh, const Placement& placement, double millimetres_per_unit)
 {
     if (placement.up == Up::z)
         for (Tvector3& p : mesh.positions)
             p = {p.x, -p.z, p.y};
     if (placement.fit_millimetres <= 0)
-        return;
+        return {};
     const Box box = bounding_box(mesh.view());
     const double largest =
         std::max({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
     if (!(largest > 0))
-        return;
+        return {};
     const auto factor = static_cast<float>(placement.fit_millimetres / millimetres_per_unit / largest);
-    for (Tvector3& p : mesh.positions)
+    float largest_coordinate = 0;
+    for (Tvector3& p : mesh.positions) {
         p = {p.x * factor, p.y * factor, p.z * factor};
+        largest_coordinate = std::max({largest_coordinate, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+    }
+    // The fit is at most 1e6 millimetres, so nothing overflows.
+    if (largest_coordinate < std::numeric_limits<float>::min() ||
+        sides_with_extent(bounding_box(mesh.view())) != sides_with_extent(box))
+        return runtime::refused("too small for single precision floats at that fit: its corners would meet");
+    return {};
 }
 
 } // namespace mesh

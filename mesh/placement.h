@@ -19,6 +19,11 @@ struct Placement {
 // scales evenly so that the bounding box's largest side is that many
 // millimetres in a file whose unit is `millimetres_per_unit`. A mesh with
 // no extent keeps its size.
-void place(Triangle_mesh& mesh, const Placement& placement, double millimetres_per_unit);
+//
+// Refuses, with the reason, a fit that single precision cannot hold as the
+// shape it was: a side of the box that had an extent and lost it, or a
+// largest coordinate below the normal floats, where too few bits are left
+// to keep corners apart. The mesh is of no use then.
+Status place(Triangle_mesh& mesh, const Placement& placement, double millimetres_per_unit);
 
 } // namespace mesh

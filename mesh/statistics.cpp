@@ -26,6 +26,35 @@ double triple_product(const Vec& p, const Vec& q, const Vec& r)
     return dot(p, {q.y * r.z - q.z * r.y, q.z * r.x - q.x * r.z, q.x * r.y - q.y * r.x});
 }
 
+} // namespace
+
+Box bounding_box(const Mesh_view& mesh)
+{
+    if (mesh.vertex_count == 0)
+        return {};
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    Box box{{inf, inf, inf}, {-inf, -inf, -inf}};
+    for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
+        const Tvector3& p = mesh.positions[k];
+        box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
+        box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
+    }
+    return box;
+}
+
+Surface_integrals surface_integrals(const Mesh_view& mesh)
+{
+    double twice_area = 0, six_volume = 0;
+    for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
+        const Ttriangle& tri = mesh.triangles[t];
+        const Tvector3 &p = mesh.positions[tri.i0], &q = mesh.positions[tri.i1], &r = mesh.positions[tri.i2];
+        const Vec normal = Nsupershape::area_normal(p, q, r);
+        twice_area += std::sqrt(dot(normal, normal));
+        six_volume += triple_product(to_double(p), to_double(q), to_double(r));
+    }
+    return {twice_area / 2, six_volume / 6};
+}
+
 // Each directed edge at most once and its reverse present: then every
 // undirected edge lies in exactly two triangles, in opposite directions.
 // The edges leaving each vertex are gathered as in a compressed adjacency
@@ -68,35 +97,6 @@ bool is_closed(const Mesh_view& mesh)
         }
     }
     return true;
-}
-
-} // namespace
-
-Box bounding_box(const Mesh_view& mesh)
-{
-    if (mesh.vertex_count == 0)
-        return {};
-    constexpr float inf = std::numeric_limits<float>::infinity();
-    Box box{{inf, inf, inf}, {-inf, -inf, -inf}};
-    for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
-        const Tvector3& p = mesh.positions[k];
-        box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
-        box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
-    }
-    return box;
-}
-
-Surface_integrals surface_integrals(const Mesh_view& mesh)
-{
-    double twice_area = 0, six_volume = 0;
-    for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
-        const Ttriangle& tri = mesh.triangles[t];
-        const Tvector3 &p = mesh.positions[tri.i0], &q = mesh.positions[tri.i1], &r = mesh.positions[tri.i2];
-        const Vec normal = Nsupershape::area_normal(p, q, r);
-        twice_area += std::sqrt(dot(normal, normal));
-        six_volume += triple_product(to_double(p), to_double(q), to_double(r));
-    }
-    return {twice_area / 2, six_volume / 6};
 }
 
 Mesh_statistics measure(const Mesh_view& mesh)

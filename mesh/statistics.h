@@ -35,6 +35,9 @@ Box bounding_box(const Mesh_view& mesh);
 
 Surface_integrals surface_integrals(const Mesh_view& mesh);
 
+// Mesh_statistics::closed. Uses memory for three indices per triangle.
+bool is_closed(const Mesh_view& mesh);
+
 // Everything above. Uses memory for three indices per triangle.
 Mesh_statistics measure(const Mesh_view& mesh);
 

@@ -199,6 +199,9 @@ Status write_3mf(std::FILE* out, const Export_mesh& export_mesh)
             failed(NMR::lib3mf_model_setunit(model.get(), unit->code)) ||
             failed(NMR::lib3mf_model_addmeshobject(model.get(), object.out())) ||
             failed(NMR::lib3mf_object_setnameutf8(object.get(), as_utf8(export_mesh.name).c_str())) ||
+            // An open surface, such as the editor's grid, is no solid to print.
+            failed(NMR::lib3mf_object_settype(object.get(), is_closed(mesh) ? NMR::MODELOBJECTTYPE_MODEL
+                                                                            : NMR::MODELOBJECTTYPE_SURFACE)) ||
             failed(NMR::lib3mf_meshobject_setgeometry(object.get(), vertices.data(), DWORD(vertices.size()),
                                                       triangles.data(), DWORD(triangles.size()))) ||
             failed(NMR::lib3mf_object_createdefaultpropertyhandler(object.get(), colouring.out())) ||

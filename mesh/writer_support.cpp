@@ -1,6 +1,7 @@
 #include "mesh/writer_support.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 namespace mesh::detail {
@@ -26,6 +27,20 @@ runtime::Status write_status(int error)
     if (error == 0)
         return {};
     return runtime::failure(runtime::Status::Kind::cannot_write, std::strerror(error));
+}
+
+double linear(std::uint8_t byte)
+{
+    const double c = byte / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+void unit_vertex_normals(const Mesh_view& mesh, Tvector3* normals)
+{
+    Nsupershape::vertex_normals(mesh, normals);
+    for (std::size_t k = 0; k < mesh.vertex_count; ++k)
+        if (normals[k].x == 0 && normals[k].y == 0 && normals[k].z == 0)
+            normals[k] = {0.0f, 1.0f, 0.0f};
 }
 
 } // namespace mesh::detail

@@ -1,10 +1,12 @@
-// What the writers share: checked output to a C stream, and the one way a
-// writer reports how it went.
+// What the writers share: checked output to a C stream, the one way a
+// writer reports how it went, and smooth normals.
 #pragma once
 
+#include "mesh/triangle_mesh.h"
 #include "runtime/status.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 namespace mesh::detail {
@@ -17,5 +19,14 @@ int flush(std::FILE* out);
 // Success for 0; otherwise cannot_write with the error's text, such as "No
 // space left on device".
 runtime::Status write_status(int error);
+
+// An sRGB colour byte as a linear fraction, as glTF's colour factors and
+// Blender take colours.
+double linear(std::uint8_t byte);
+
+// One smooth unit normal per vertex of `mesh` into `normals`, as
+// Nsupershape::vertex_normals gives them, except that a vertex whose
+// triangles have no area gets +Y: readers need unit length.
+void unit_vertex_normals(const Mesh_view& mesh, Tvector3* normals);
 
 } // namespace mesh::detail

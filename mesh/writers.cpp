@@ -13,6 +13,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace mesh {
@@ -82,7 +84,68 @@ char* put_binary(char* at, T value)
     return at + sizeof value;
 }
 
-constexpr char material_name[] = "shape";
+// "v x y z" lines of the positions in their shortest text.
+void put_positions(Sink& sink, const Mesh_view& mesh)
+{
+    for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
+        const Tvector3& p = mesh.positions[k];
+        char* at = sink.reserve(3 * params::shortest_room + 4);
+        *at++ = 'v';
+        *at++ = ' ';
+        at = params::write_shortest(at, p.x);
+        *at++ = ' ';
+        at = params::write_shortest(at, p.y);
+        *at++ = ' ';
+        at = params::write_shortest(at, p.z);
+        *at++ = '\n';
+        sink.commit(at);
+    }
+}
+
+// "vn x y z" lines of unit normals with four decimals, as Blender writes
+// them: a ten-thousandth is far below what shading shows, and the file stays
+// small. Written by hand, as the library's fixed notation is several times
+// slower than the shortest.
+void put_normals(Sink& sink, const std::vector<Tvector3>& normals)
+{
+    for (const Tvector3& n : normals) {
+        char* at = sink.reserve(3 * 8 + 3);
+        *at++ = 'v';
+        *at++ = 'n';
+        for (const float component : {n.x, n.y, n.z}) {
+            const long ten_thousandths = std::lround(std::fabs(component) * 10000.0f);
+            *at++ = ' ';
+            if (component < 0 && ten_thousandths > 0)
+                *at++ = '-';
+            *at++ = char('0' + ten_thousandths / 10000);
+            *at++ = '.';
+            for (long digit = 1000; digit > 0; digit /= 10)
+                *at++ = char('0' + ten_thousandths / digit % 10);
+        }
+        *at++ = '\n';
+        sink.commit(at);
+    }
+}
+
+// The object's name as a material's: OBJ readers end a name at a blank, and
+// Blender keeps 63 bytes of it, so blanks and control bytes become "_" and
+// the name is cut, between characters, to what Blender shows.
+std::string material_name(const std::string& object)
+{
+    constexpr std::size_t blender_name_bytes = 63;
+    std::string name = as_utf8(object);
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) <= ' ' || c == '\x7f')
+            c = '_';
+    if (name.size() > blender_name_bytes) {
+        std::size_t end = blender_name_bytes;
+        // Back to the first byte of a character.
+        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xc0) == 0x80)
+            --end;
+        name.resize(end);
+    }
+    return name.empty() ? "shape" : name;
+}
 
 } // namespace
 
@@ -118,34 +181,34 @@ Status write_stl(std::FILE* out, const Export_mesh& file)
 Status write_obj(std::FILE* out, const Export_mesh& file)
 {
     const Mesh_view& mesh = file.mesh;
+    std::vector<Tvector3> normals;
+    if (file.vertex_normals) {
+        normals.resize(mesh.vertex_count);
+        detail::unit_vertex_normals(mesh, normals.data());
+    }
     Sink sink(out);
     sink.put("# supershape " + parameter_text(file.params) + "\n");
     if (!file.companion_file.empty())
         sink.put("mtllib " + runtime::one_line(file.companion_file) + "\n");
     sink.put("o " + runtime::one_line(file.name) + "\n");
-    for (std::size_t k = 0; k < mesh.vertex_count; ++k) {
-        const Tvector3& p = mesh.positions[k];
-        char* at = sink.reserve(3 * params::shortest_room + 4);
-        *at++ = 'v';
-        *at++ = ' ';
-        at = params::write_shortest(at, p.x);
-        *at++ = ' ';
-        at = params::write_shortest(at, p.y);
-        *at++ = ' ';
-        at = params::write_shortest(at, p.z);
-        *at++ = '\n';
-        sink.commit(at);
-    }
+    put_positions(sink, mesh);
+    put_normals(sink, normals);
     if (!file.companion_file.empty())
-        sink.put(std::string("usemtl ") + material_name + "\n");
+        sink.put("usemtl " + material_name(file.name) + "\n");
     sink.put("s 1\n");
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const Ttriangle& tri = mesh.triangles[t];
-        char* at = sink.reserve(3 * 12 + 4);
+        char* at = sink.reserve(3 * 26 + 2);
         *at++ = 'f';
         for (const std::int32_t index : {tri.i0, tri.i1, tri.i2}) {
             *at++ = ' ';
             at = std::to_chars(at, at + 12, std::int64_t(index) + 1).ptr;
+            // "i//i": the vertex and its normal, which share the index.
+            if (!normals.empty()) {
+                *at++ = '/';
+                *at++ = '/';
+                at = std::to_chars(at, at + 12, std::int64_t(index) + 1).ptr;
+            }
         }
         *at++ = '\n';
         sink.commit(at);
@@ -156,11 +219,18 @@ Status write_obj(std::FILE* out, const Export_mesh& file)
 Status write_obj_material(std::FILE* out, const Export_mesh& file)
 {
     const std::uint8_t* colour = file.params.color;
-    const auto fraction = [](std::uint8_t byte) { return params::shortest_text(byte / 255.0f); };
+    // Kd as Blender's own OBJ exporter writes it: the linear value of each
+    // sRGB byte, with six decimals; Blender's importer reads it back so.
+    std::string diffuse = "Kd";
+    for (int k = 0; k < 3; ++k) {
+        char text[16] = " ";
+        diffuse.append(
+            text,
+            std::to_chars(text + 1, text + sizeof text, detail::linear(colour[k]), std::chars_format::fixed, 6).ptr);
+    }
     Sink sink(out);
-    sink.put("# supershape " + parameter_text(file.params) + "\nnewmtl " + material_name + "\nKd " +
-             fraction(colour[0]) + " " + fraction(colour[1]) + " " + fraction(colour[2]) + "\nd " +
-             fraction(colour[3]) + "\n");
+    sink.put("# supershape " + parameter_text(file.params) + "\nnewmtl " + material_name(file.name) + "\n" + diffuse +
+             "\nd " + params::shortest_text(colour[3] / 255.0f) + "\n");
     return detail::write_status(sink.finish());
 }
 

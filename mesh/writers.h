@@ -24,6 +24,9 @@ struct Export_mesh {
     // The name of the companion file beside this one (formats.h), which the
     // file names; empty for none.
     std::string companion_file;
+    // Whether OBJ carries smooth vertex normals; without them readers shade
+    // it by its smoothing group, or flat.
+    bool vertex_normals = true;
 };
 
 // Every writer writes to `out` from its current position, flushes the
@@ -37,11 +40,15 @@ struct Export_mesh {
 // it has no area) and corners. No colour: the format has no agreed place.
 Status write_stl(std::FILE* out, const Export_mesh& file);
 // OBJ text, read as millimetres: "# supershape PARAMETERS", the material
-// file and the object's name, "v x y z" lines, one smoothing group so that
-// importers shade smoothly, and "f i j k" lines, indices from 1.
+// file and the object's name, "v x y z" lines, "vn x y z" lines of the
+// smooth unit normals (as glb's) unless left out, one smoothing group so
+// that importers shade smoothly, and "f i//i j//j k//k" lines, indices from
+// 1 ("f i j k" without normals).
 Status write_obj(std::FILE* out, const Export_mesh& file);
-// The OBJ's material file: one material named after the object, its
-// diffuse colour the shape's and its dissolve the colour's alpha.
+// The OBJ's material file: one material named after the object (blanks and
+// control bytes as "_", at most 63 bytes, as Blender keeps names), its
+// diffuse colour the shape's as linear values and its dissolve the colour's
+// alpha.
 Status write_obj_material(std::FILE* out, const Export_mesh& file);
 // Binary little-endian PLY with "comment supershape PARAMETERS" in its
 // header, float x, y, z and uchar red, green, blue, alpha per vertex, and a
@@ -54,7 +61,8 @@ Status write_ply(std::FILE* out, const Export_mesh& file);
 // {"supershape": PARAMETERS}.
 Status write_glb(std::FILE* out, const Export_mesh& file);
 // 3MF through lib3mf: one mesh object named after the object, in the shape's
-// colour, one build item, and the metadata "Description" = PARAMETERS.
+// colour, of type "model" when it is closed (statistics.h) and "surface"
+// otherwise, one build item, and the metadata "Description" = PARAMETERS.
 // lib3mf writes coordinates with six decimals, cut towards zero, and at most
 // 1e9: the unit is millimetres unless the shape is so small or so large
 // that some distinct vertices would meet or some triangle lose its area;

@@ -263,6 +263,8 @@ void add_export_flags(CLI::App& command, Command_line& line)
                    });
     command.add_flag("--raw", options.raw,
                      "write the editor's own grid and triangle list as they are, not the closed mesh");
+    command.add_flag("--no-normals", options.no_normals,
+                     "write OBJ without vertex normals: smaller, and shaded flat or by its smoothing group");
 }
 
 void add_render_flags(CLI::App& command, Command_line& line)

@@ -11,7 +11,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <limits>
 
 namespace shapetool {
 
@@ -24,6 +29,9 @@ void Parameter_flags::apply(Tparams& params) const
 
 namespace {
 
+// The --scale flag's place among the saved fields.
+const int scale_field = int(params::field_named("scale") - params::saved_fields);
+
 nlohmann::json json_vector(const Nsupershape::Tvector3& v)
 {
     return {mesh::json_number(v.x), mesh::json_number(v.y), mesh::json_number(v.z)};
@@ -34,9 +42,48 @@ std::string range_text(float low, float high)
     return params::shortest_text(low) + " to " + params::shortest_text(high);
 }
 
-Nsupershape::Tvector3 extent(const mesh::Box& box)
+using Extent = Nsupershape::Vector3<double>;
+
+// In double: the sides of a box of floats may pass the largest float.
+Extent extent(const mesh::Box& box)
 {
-    return {box.max.x - box.min.x, box.max.y - box.min.y, box.max.z - box.min.z};
+    return {double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z};
+}
+
+// A side as the float it rounds to, in its shortest text, or as the double
+// beyond the floats.
+float as_float(double side)
+{
+    return static_cast<float>(side);
+}
+bool fits_float(double side)
+{
+    return std::fabs(side) <= std::numeric_limits<float>::max();
+}
+std::string side_text(double side)
+{
+    if (fits_float(side))
+        return params::shortest_text(as_float(side));
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, side).ptr);
+}
+double side_json(double side)
+{
+    return fits_float(side) ? mesh::json_number(as_float(side)) : side;
+}
+
+// The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
+// millimetres to two digits.
+std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit)
+{
+    const Extent size = extent(mesh::bounding_box(mesh));
+    std::string text;
+    for (const double side : {size.x, size.y, size.z}) {
+        char rounded[32];
+        std::snprintf(rounded, sizeof rounded, "%.2g", side * millimetres_per_unit);
+        text += (text.empty() ? "" : " x ") + side_text(std::strtod(rounded, nullptr));
+    }
+    return text + " mm";
 }
 
 // "1 is 1 mm in STL, OBJ, PLY and 3MF, 1 m in glb"
@@ -48,17 +95,17 @@ std::string units_text()
     return text;
 }
 
-void print_statistics(std::ostream& out, const std::string& name, const Tparams& params, const mesh::Mesh_statistics& s)
+void print_statistics(std::ostream& out, const std::string& name, const Tparams& params, const mesh::Mesh_statistics& s,
+                      const Extent& size)
 {
-    const Nsupershape::Tvector3 size = extent(s.box);
     out << name << '\n'
         << "  parameters  " << mesh::parameter_text(params) << '\n'
         << "  mesh        " << grouped(s.vertex_count) << " vertices, " << grouped(s.triangle_count) << " triangles, "
         << (s.closed ? "closed" : "not closed") << '\n'
         << "  bounds      x " << range_text(s.box.min.x, s.box.max.x) << ", y " << range_text(s.box.min.y, s.box.max.y)
         << ", z " << range_text(s.box.min.z, s.box.max.z) << '\n'
-        << "  extent      " << params::shortest_text(size.x) << " x " << params::shortest_text(size.y) << " x "
-        << params::shortest_text(size.z) << " (" << units_text() << ")\n"
+        << "  extent      " << side_text(size.x) << " x " << side_text(size.y) << " x " << side_text(size.z) << " ("
+        << units_text() << ")\n"
         << "  area        " << s.integrals.area << '\n'
         << "  volume      " << s.integrals.volume << '\n';
 }
@@ -135,6 +182,7 @@ int info(const Info_options& options, Console& console)
             continue;
         }
         const mesh::Mesh_statistics statistics = mesh::measure(meshed.view());
+        const Extent size = extent(statistics.box);
         if (options.json) {
             report_json.push_back({
                 {"file", shape.name},
@@ -142,13 +190,13 @@ int info(const Info_options& options, Console& console)
                 {"vertices", statistics.vertex_count},
                 {"triangles", statistics.triangle_count},
                 {"bounds", {{"min", json_vector(statistics.box.min)}, {"max", json_vector(statistics.box.max)}}},
-                {"extent", json_vector(extent(statistics.box))},
+                {"extent", {side_json(size.x), side_json(size.y), side_json(size.z)}},
                 {"closed", statistics.closed},
                 {"area", statistics.integrals.area},
                 {"volume", statistics.integrals.volume},
             });
         } else {
-            print_statistics(console.out, shape.name, *shape.params, statistics);
+            print_statistics(console.out, shape.name, *shape.params, statistics, size);
         }
     }
     if (options.json)
@@ -175,20 +223,28 @@ int export_meshes(const Export_options& options, Console& console)
     const bool to_standard_output = options.output == standard_stream;
     const mesh::Placement placement{options.up.value_or(format->up), options.fit};
     const auto kind = options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed;
-    return write_each(batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
-                      [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, std::string& summary) {
-                          mesh::place(meshed.mesh(), placement, format->unit.millimetres);
-                          // A shape without a file of its own is named after its output.
-                          const bool unnamed = shape.path.empty() || shape.path == standard_stream;
-                          const std::string name = unnamed && output != standard_stream
-                                                       ? std::filesystem::path(output).stem().string()
-                                                       : shape.stem;
-                          mesh::Export_mesh file{meshed.view(), name, *shape.params, ""};
-                          summary = grouped(file.mesh.triangle_count) + " triangles";
-                          if (format->companion.extension && !to_standard_output)
-                              return write_with_companion(output, *format, file);
-                          return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
-                      });
+    // Slicers print what is read in millimetres at that size, which the
+    // editor's shapes make about 2 mm across: say so unless a size was asked.
+    const bool printed_as_is = format->unit.millimetres == mesh::millimetre.millimetres && options.fit == 0 &&
+                               !options.inputs.flags.given[scale_field];
+    return write_each(
+        batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
+        [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
+            if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
+                return runtime::failure(placed.kind, output, placed.message);
+            // A shape without a file of its own is named after its output.
+            const bool unnamed = shape.path.empty() || shape.path == standard_stream;
+            const std::string name =
+                unnamed && output != standard_stream ? std::filesystem::path(output).stem().string() : shape.stem;
+            mesh::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
+            written.summary = grouped(file.mesh.triangle_count) + " triangles";
+            if (printed_as_is)
+                written.notice = (to_standard_output ? "standard output" : output) + " prints " +
+                                 print_size(file.mesh, format->unit.millimetres) + "; --fit MM sets its largest side";
+            if (format->companion.extension && !to_standard_output)
+                return write_with_companion(output, *format, file);
+            return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
+        });
 }
 
 } // namespace shapetool

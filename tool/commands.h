@@ -76,6 +76,8 @@ struct Export_options {
     double fit = 0;
     // Which way is up in the file; empty for what the format's readers assume.
     std::optional<mesh::Up> up;
+    // OBJ without its vertex normals.
+    bool no_normals = false;
 };
 
 struct Render_options {

@@ -79,11 +79,12 @@ int render(const Render_options& options, Console& console)
     if (!open_renderer(renderer, console))
         return exit_output_failed;
     return write_each(batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
-                      [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, std::string& summary) {
+                      [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
                           offscreen::Image picture;
                           const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid),
                                                                 {options.width, options.height, options.turn}, picture);
-                          summary = std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
+                          written.summary =
+                              std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
                           return drawn.ok() ? write_png(output, picture)
                                             : runtime::failure(drawn.kind, shape.name + ": " + drawn.message);
                       });

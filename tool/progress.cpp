@@ -49,6 +49,18 @@ void Progress::done(const std::string& line, bool failed)
     stream_ << std::flush;
 }
 
+void Progress::notice(const std::string& line)
+{
+    if (quiet_)
+        return;
+    if (bar_)
+        clear_bar();
+    stream_ << runtime::one_line(line) << '\n';
+    if (bar_)
+        draw_bar();
+    stream_ << std::flush;
+}
+
 void Progress::draw_bar()
 {
     const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();

@@ -25,6 +25,9 @@ public:
     // A file is done; `line` says how it went. On a terminal with a bar only
     // failures are kept above the bar.
     void done(const std::string& line, bool failed);
+    // Advice about the file just done, such as the size it prints at: a
+    // line of its own, kept above a bar; none when quiet.
+    void notice(const std::string& line);
 
 private:
     void draw_bar();

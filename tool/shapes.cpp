@@ -205,17 +205,20 @@ int write_each(std::vector<Named_shape>& shapes, Meshed_shape::Kind kind, const 
         Named_shape& shape = shapes[i];
         Meshed_shape meshed;
         Status failed;
-        std::string summary;
+        Written written;
         if (!shape.params) {
             failed = shape.status;
         } else if (!(failed = meshed.make(*shape.params, kind)).ok()) {
             failed.message = shape.name + ": " + failed.message;
         } else {
-            failed = write(shape, meshed, outputs[i], summary);
+            failed = write(shape, meshed, outputs[i], written);
         }
         status = worse(status, exit_status_of(failed));
         const std::string& output = outputs[i] == standard_stream ? standard_output_name : outputs[i];
-        progress.done(failed.ok() ? shape.name + " -> " + output + ": " + summary : failed.message, !failed.ok());
+        progress.done(failed.ok() ? shape.name + " -> " + output + ": " + written.summary : failed.message,
+                      !failed.ok());
+        if (failed.ok() && !written.notice.empty())
+            progress.notice(written.notice);
     }
     return status;
 }

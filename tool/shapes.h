@@ -107,15 +107,21 @@ int exit_status_of(const Status& status);
 // The worse of two exit statuses: an output failure outranks bad input.
 int worse(int first, int second);
 
-// Writes one shape's output and says what it wrote, such as "8,064
-// triangles", in `summary`.
+// What a shape's output says once written: what it holds, such as "8,064
+// triangles", and advice on a line of its own, or empty.
+struct Written {
+    std::string summary;
+    std::string notice;
+};
+
+// Writes one shape's output and says what it wrote in `written`.
 using Write_output =
-    std::function<Status(Named_shape& shape, Meshed_shape& meshed, const std::string& output, std::string& summary)>;
+    std::function<Status(Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written)>;
 
 // Meshes each shape as `kind` and writes it to its output in `outputs`,
 // going on past a shape that cannot be read, meshed or written. Each file is
-// reported on standard error (only failures with `quiet`), with a progress
-// bar on a terminal. Returns the worst exit status.
+// reported on standard error, with its notice (only failures with `quiet`),
+// with a progress bar on a terminal. Returns the worst exit status.
 int write_each(std::vector<Named_shape>& shapes, Meshed_shape::Kind kind, const std::vector<std::string>& outputs,
                bool quiet, Console& console, const Write_output& write);
 

@@ -1,5 +1,5 @@
 // Every format read back by another library: the triangles, the colour, the name and the parameters, the normals
-// where the format has them; 3MF at extreme sizes; a full disk.
+// where the format has them, at any size; 3MF at extreme sizes; a full disk.
 #include "mesh/closed_mesh.h"
 #include "mesh/formats.h"
 #include "mesh/metadata.h"
@@ -87,15 +87,39 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
             // A binary STL whose header starts with "solid" is read as text.
             EXPECT_TRUE(format != Format::stl ||
                         (stl_normals_follow_the_winding(bytes) && bytes.rfind("solid", 0) != 0));
+            // OBJ's material: one word, so that every reader finds it, and named after the shape, so that
+            // importers do not number the materials of many shapes.
             EXPECT_EQ(found.name, format == Format::glb       ? "star & <x> blended"
                                   : format == Format::threemf ? "star & <x>"
+                                  : format == Format::obj     ? "star_&_<x>"
                                                               : "");
-            // Smooth normals: unit length, and outwards wherever the surface is.
-            for (std::size_t k = 0; k < found.normals.size() && view.positions == closed.positions.data(); ++k) {
+            // A slicer takes a 3MF "model" for a solid to print; the raw grid is an open surface.
+            EXPECT_EQ(found.object_type, format != Format::threemf                   ? ""
+                                         : view.positions == closed.positions.data() ? "model"
+                                                                                     : "surface");
+            // Smooth normals in glb and OBJ, one for each vertex (STL's are its facets'): unit length (OBJ's four
+            // decimals as Blender writes them), and outwards wherever the surface is.
+            const bool smooth = format == Format::glb || format == Format::obj;
+            EXPECT_EQ(found.normals.size(), smooth || format == Format::stl ? found.positions.size() : 0);
+            for (std::size_t k = 0; smooth && k < found.normals.size() && view.positions == closed.positions.data();
+                 ++k) {
                 const Tvector3 &n = found.normals[k], &p = found.positions[k];
-                ASSERT_TRUE(std::fabs(n.x * n.x + n.y * n.y + n.z * n.z - 1) < 1e-5f &&
+                ASSERT_TRUE(std::fabs(n.x * n.x + n.y * n.y + n.z * n.z - 1) < 1e-3f &&
                             n.x * p.x + n.y * p.y + n.z * p.z > 0)
                     << k;
+            }
+            if (format == Format::obj) {
+                const auto lines = [&](const std::string& start) {
+                    std::size_t count = 0;
+                    for (std::size_t at = bytes.find("\n" + start); at != std::string::npos;
+                         at = bytes.find("\n" + start, at + 1))
+                        ++count;
+                    return count;
+                };
+                EXPECT_EQ(std::pair(lines("v "), lines("vn ")), std::pair(view.vertex_count, view.vertex_count));
+                // Blender's own exporter writes the linear values with six decimals.
+                EXPECT_NE(test_support::file_text(folder / "mesh.mtl").find("\nKd 0.577580 0.127438 0.031896\n"),
+                          std::string::npos);
             }
         }
     }
@@ -132,6 +156,31 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
         }
         const double pole = found.positions[0].y * found.millimetres_per_unit;
         EXPECT_NEAR(pole / closed.positions[0].y, 1, 1e-3) << scale << " kept its size";
+    }
+}
+
+// glb's normals at sizes where a float's products underflow or overflow are those at the editor's size.
+TEST(MeshWriters, GlbNormalsDoNotDependOnTheSize)
+{
+    Tparams params;
+    set_start_values(params);
+    params.slices = params.bands = 40;
+    const test_support::Scratch_folder folder("writers_test");
+    std::vector<Tvector3> at_one;
+    for (const float scale : {1.0f, 1e-22f, 1e-21f, 1e20f}) {
+        params.scale = scale;
+        mesh::Triangle_mesh closed;
+        ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok());
+        const std::string path = folder / "scaled.glb";
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_TRUE(mesh::write_glb(out, {closed.view(), "x", params, ""}).ok() && std::fclose(out) == 0);
+        const std::vector<Tvector3> normals = test_support::read_mesh_file(Format::glb, path).normals;
+        if (at_one.empty())
+            at_one = normals;
+        ASSERT_EQ(normals.size(), at_one.size());
+        for (std::size_t k = 0; k < normals.size(); ++k)
+            ASSERT_NEAR(normals[k].x * at_one[k].x + normals[k].y * at_one[k].y + normals[k].z * at_one[k].z, 1, 1e-5)
+                << scale << " " << k;
     }
 }
 

@@ -28,6 +28,7 @@ namespace test_support {
 namespace {
 
 int byte(double fraction) { return int(std::lround(fraction * 255)); }
+double srgb(double linear) { return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055; }
 
 // XML's three entities, in one pass: "&amp;lt;" stands for "&lt;".
 std::string xml_decoded(std::string_view text)
@@ -84,7 +85,7 @@ Read_back read_3mf(const std::string& bytes)
     using namespace NMR;
     PLib3MFModel *model = nullptr, *reader = nullptr, *objects = nullptr, *object = nullptr, *colours = nullptr;
     BOOL more = false;
-    DWORD vertices = 0, triangles = 0, unit = 0;
+    DWORD vertices = 0, triangles = 0, unit = 0, type = 0;
     ULONG needed = 0;
     std::vector<char> key(64), value(64 * 1024), name(1024);
     MODELMESHCOLOR_SRGB colour{};
@@ -113,6 +114,10 @@ Read_back read_3mf(const std::string& bytes)
                                                                                    : "(raw)";
         lib3mf_object_getnameutf8(object, name.data(), ULONG(name.size()), &needed);
         found.name = name.data();
+        lib3mf_object_gettype(object, &type);
+        found.object_type = type == MODELOBJECTTYPE_MODEL     ? "model"
+                            : type == MODELOBJECTTYPE_SURFACE ? "surface"
+                                                              : "other";
         lib3mf_object_createdefaultpropertyhandler(object, &colours);
         lib3mf_defaultpropertyhandler_getcolor(colours, 0, &colour);
         found.colour = {colour.m_Red, colour.m_Green, colour.m_Blue, colour.m_Alpha};
@@ -143,7 +148,6 @@ Read_back read_glb(const std::string& bytes)
     found.triangles = accessor_data<mesh::Ttriangle>(model, primitive.indices);
     const tinygltf::Material& material = model.materials.at(std::size_t(primitive.material));
     const std::vector<double>& factor = material.pbrMetallicRoughness.baseColorFactor;
-    const auto srgb = [](double c) { return c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1 / 2.4) - 0.055; };
     found.colour = {byte(srgb(factor[0])), byte(srgb(factor[1])), byte(srgb(factor[2])), byte(factor[3])};
     found.name = model.nodes.at(0).name + (material.alphaMode == "BLEND" ? " blended" : "");
     found.parameters = mesh::parameter_text(extras_record(model.nodes[0].extras.Get("supershape")));
@@ -172,6 +176,8 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
     const aiMaterial& material = *scene->mMaterials[read.mMaterialIndex];
     for (const aiVector3D& p : std::vector<aiVector3D>(read.mVertices, read.mVertices + read.mNumVertices))
         found.positions.push_back({p.x, p.y, p.z});
+    for (unsigned k = 0; read.mNormals && k < read.mNumVertices; ++k)
+        found.normals.push_back({read.mNormals[k].x, read.mNormals[k].y, read.mNormals[k].z});
     for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces))
         found.triangles.push_back({int(face.mIndices[0]), int(face.mIndices[1]), int(face.mIndices[2])});
     if (const std::size_t at = bytes.find(comment); !comment.empty() && at != std::string::npos)
@@ -183,7 +189,12 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
     else if (material.Get(AI_MATKEY_COLOR_DIFFUSE, c) != aiReturn_SUCCESS ||
              material.Get(AI_MATKEY_OPACITY, c.a) != aiReturn_SUCCESS)
         return found;
+    // OBJ's Kd is linear, as Blender writes and reads it.
+    if (format == mesh::Format::obj)
+        c = {float(srgb(c.r)), float(srgb(c.g)), float(srgb(c.b)), c.a};
     found.colour = {byte(c.r), byte(c.g), byte(c.b), byte(c.a)};
+    if (aiString name; format == mesh::Format::obj && material.Get(AI_MATKEY_NAME, name) == aiReturn_SUCCESS)
+        found.name = name.C_Str();
     return found;
 }
 

@@ -78,7 +78,9 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     const auto batch = shell("shapetool export empty.bas flower.bas missing.bas one_row.bas fifo.bas --outdir "
                              "out/deep/er --format ply");
     EXPECT_TRUE(batch.exit_status == 2 && files("out/deep/er") == 1 && fs::exists(folder / "out/deep/er/flower.ply"));
+    // A file that slicers print at the shape's own size says how large that is, in the file's axes.
     const std::regex lines("shapetool: empty.bas:1: .*\nflower.bas -> out/deep/er/flower.ply: 2,320 triangles\n"
+                           "out/deep/er/flower.ply prints 2 x 1.5 x 1.7 mm; --fit MM sets its largest side\n"
                            "shapetool: missing.bas: cannot read: .*\nshapetool: one_row.bas: cannot mesh: .*\n"
                            "shapetool: fifo.bas: expected a snippet file, found a FIFO\n");
     EXPECT_TRUE(std::regex_match(batch.standard_error, lines)) << batch.standard_error;
@@ -104,6 +106,21 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_EQ(std::pair(tiny.exit_status, tiny.standard_error),
               std::pair(2, std::string("shapetool: out/tiny.3mf: too small for 3MF: its six decimals would merge "
                                        "corners even in microns\n")));
+    // So is a fit that single precision cannot hold, in every format, like a shape without area.
+    for (const mesh::Format_row& row : mesh::formats)
+        for (const char* fit : {"1e-45", "1e-300"}) {
+            const std::string output = "out/fit." + std::string(row.extension);
+            const auto result = run({"export", "flower.bas", "--fit", fit, "-o", output});
+            EXPECT_EQ(
+                std::pair(result.exit_status, result.standard_error),
+                std::pair(2, "shapetool: " + output +
+                                 ": too small for single precision floats at that fit: its corners would meet\n"));
+        }
+    // No notice for a size asked for, nor for glb, which is not printed, nor with -q; OBJ's normals on request.
+    for (const std::string asked :
+         {"-o out/n.stl --fit 40", "-o out/n.stl --scale 2", "-o out/n.glb", "-o out/n.obj -q --no-normals"})
+        EXPECT_EQ(shell("shapetool export flower.bas " + asked).standard_error.find(" prints "), std::string::npos);
+    EXPECT_EQ(test_support::file_text(folder / "out/n.obj").find("\nvn "), std::string::npos);
     // A gallery of nothing readable keeps the sheet that was there.
     std::ofstream(folder / "out/g.png") << "good";
     EXPECT_EQ(run({"gallery", "empty.bas", "-o", "out/g.png"}).exit_status, 2);
@@ -117,6 +134,12 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     // Two poles, the other rows with their seam welded.
     EXPECT_TRUE(report.size() == 1 && flower["closed"] && flower["volume"] > 0.0 && flower["vertices"] == 2 + 19 * 40)
         << report;
+    // Sides beyond the largest float, of a box within the floats, are still numbers.
+    const auto huge = run({"info", "flower.bas", "--radius", "3e38"}),
+               huge_json = run({"info", "flower.bas", "--radius", "3e38", "--json"});
+    EXPECT_EQ(huge.standard_output.find("inf"), std::string::npos) << huge.standard_output;
+    for (const nlohmann::json& side : nlohmann::json::parse(huge_json.standard_output).at(0).at("extent"))
+        EXPECT_TRUE(side.is_number() && side.get<double>() > 3e38) << side;
     ASSERT_EQ(run({"export", "flower.bas", "--m", "5", "--slices", "20", "-o", "out/f.stl"}).exit_status, 0);
     EXPECT_EQ(fs::file_size(folder / "out/f.stl"), 84 + 50 * flower["triangles"].get<std::size_t>());
 
