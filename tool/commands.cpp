@@ -13,8 +13,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <limits>
 
@@ -79,9 +77,15 @@ std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit)
     const Extent size = extent(mesh::bounding_box(mesh));
     std::string text;
     for (const double side : {size.x, size.y, size.z}) {
-        char rounded[32];
-        std::snprintf(rounded, sizeof rounded, "%.2g", side * millimetres_per_unit);
-        text += (text.empty() ? "" : " x ") + side_text(std::strtod(rounded, nullptr));
+        // Rounded through its text, which std::to_chars writes in any locale.
+        char digits[32];
+        double rounded = 0;
+        std::from_chars(
+            digits,
+            std::to_chars(digits, digits + sizeof digits, side * millimetres_per_unit, std::chars_format::general, 2)
+                .ptr,
+            rounded);
+        text += (text.empty() ? "" : " x ") + side_text(rounded);
     }
     return text + " mm";
 }

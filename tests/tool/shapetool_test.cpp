@@ -138,7 +138,8 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     const auto huge = run({"info", "flower.bas", "--radius", "3e38"}),
                huge_json = run({"info", "flower.bas", "--radius", "3e38", "--json"});
     EXPECT_EQ(huge.standard_output.find("inf"), std::string::npos) << huge.standard_output;
-    for (const nlohmann::json& side : nlohmann::json::parse(huge_json.standard_output).at(0).at("extent"))
+    const nlohmann::json huge_report = nlohmann::json::parse(huge_json.standard_output);
+    for (const nlohmann::json& side : huge_report.at(0).at("extent"))
         EXPECT_TRUE(side.is_number() && side.get<double>() > 3e38) << side;
     ASSERT_EQ(run({"export", "flower.bas", "--m", "5", "--slices", "20", "-o", "out/f.stl"}).exit_status, 0);
     EXPECT_EQ(fs::file_size(folder / "out/f.stl"), 84 + 50 * flower["triangles"].get<std::size_t>());
