@@ -201,13 +201,14 @@ Status write_obj(std::FILE* out, const Export_mesh& file)
         char* at = sink.reserve(3 * 26 + 2);
         *at++ = 'f';
         for (const std::int32_t index : {tri.i0, tri.i1, tri.i2}) {
+            const std::int64_t number = std::int64_t(index) + 1;
             *at++ = ' ';
-            at = std::to_chars(at, at + 12, std::int64_t(index) + 1).ptr;
-            // "i//i": the vertex and its normal, which share the index.
+            at = std::to_chars(at, at + 12, number).ptr;
+            // "i//i": the vertex and its normal, which share the number.
             if (!normals.empty()) {
                 *at++ = '/';
                 *at++ = '/';
-                at = std::to_chars(at, at + 12, std::int64_t(index) + 1).ptr;
+                at = std::to_chars(at, at + 12, number).ptr;
             }
         }
         *at++ = '\n';
