@@ -48,12 +48,8 @@ Extent extent(const mesh::Box& box)
     return {double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z};
 }
 
-// A side as the float it rounds to, in its shortest text, or as the double
-// beyond the floats.
-float as_float(double side)
-{
-    return static_cast<float>(side);
-}
+// A side as the float it rounds to, as the bounds are given, or as the
+// double beyond the floats.
 bool fits_float(double side)
 {
     return std::fabs(side) <= std::numeric_limits<float>::max();
@@ -61,13 +57,13 @@ bool fits_float(double side)
 std::string side_text(double side)
 {
     if (fits_float(side))
-        return params::shortest_text(as_float(side));
+        return params::shortest_text(static_cast<float>(side));
     char text[32];
     return std::string(text, std::to_chars(text, text + sizeof text, side).ptr);
 }
 double side_json(double side)
 {
-    return fits_float(side) ? mesh::json_number(as_float(side)) : side;
+    return fits_float(side) ? mesh::json_number(static_cast<float>(side)) : side;
 }
 
 // The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
