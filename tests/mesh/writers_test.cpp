@@ -123,6 +123,11 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
             }
         }
     }
+    // Blender keeps 63 bytes of a material's name: a longer one is cut there, between characters.
+    const std::string material = folder / "long.mtl", long_name = std::string(62, 'a') + "\xc3\xa9";
+    std::FILE* out = std::fopen(material.c_str(), "wb");
+    ASSERT_TRUE(mesh::write_obj_material(out, {closed.view(), long_name, params, ""}).ok() && std::fclose(out) == 0);
+    EXPECT_NE(test_support::file_text(material).find("\nnewmtl " + long_name.substr(0, 62) + "\n"), std::string::npos);
     for (const char* path : {"x", ".stl", "x.stl/y", "x.stp", "x."})
         EXPECT_EQ(mesh::format_for_path(path), nullptr) << path;
 }
