@@ -113,18 +113,39 @@ void put_normals(Sink& sink, const std::vector<Tvector3>& normals)
         *at++ = 'v';
         *at++ = 'n';
         for (const float component : {n.x, n.y, n.z}) {
-            const long ten_thousandths = std::lround(std::fabs(component) * 10000.0f);
+            // Unit normals: the rounding needs no library call.
+            const int ten_thousandths = int(std::fabs(component) * 10000.0f + 0.5f);
             *at++ = ' ';
             if (component < 0 && ten_thousandths > 0)
                 *at++ = '-';
             *at++ = char('0' + ten_thousandths / 10000);
             *at++ = '.';
-            for (long digit = 1000; digit > 0; digit /= 10)
+            for (int digit = 1000; digit > 0; digit /= 10)
                 *at++ = char('0' + ten_thousandths / digit % 10);
         }
         *at++ = '\n';
         sink.commit(at);
     }
+}
+
+// A face's corner, "i", or "i//i" for the vertex and its normal, which
+// share the number; returns its end. By hand, digit by digit into both
+// places: the library's calls and copies cost more than the digits.
+char* put_corner(char* at, std::uint32_t number, bool with_normal)
+{
+    int length = 1;
+    for (std::uint32_t rest = number; rest >= 10; rest /= 10)
+        ++length;
+    char* const normal = at + length + 2;
+    for (int k = length - 1; k >= 0; --k, number /= 10) {
+        at[k] = char('0' + number % 10);
+        if (with_normal)
+            normal[k] = at[k];
+    }
+    if (!with_normal)
+        return at + length;
+    at[length] = at[length + 1] = '/';
+    return normal + length;
 }
 
 // The object's name as a material's: OBJ readers end a name at a blank, and
@@ -201,15 +222,8 @@ Status write_obj(std::FILE* out, const Export_mesh& file)
         char* at = sink.reserve(3 * 26 + 2);
         *at++ = 'f';
         for (const std::int32_t index : {tri.i0, tri.i1, tri.i2}) {
-            const std::int64_t number = std::int64_t(index) + 1;
             *at++ = ' ';
-            at = std::to_chars(at, at + 12, number).ptr;
-            // "i//i": the vertex and its normal, which share the number.
-            if (!normals.empty()) {
-                *at++ = '/';
-                *at++ = '/';
-                at = std::to_chars(at, at + 12, number).ptr;
-            }
+            at = put_corner(at, std::uint32_t(index) + 1, !normals.empty());
         }
         *at++ = '\n';
         sink.commit(at);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Nsupershape {
 namespace {
@@ -17,17 +18,19 @@ Tvector3 as_tvector(const Vector3<float>& v)
 }
 
 // The power of two that brings the largest finite coordinate of `mesh` to
-// between 1 and 2, or 1 for a mesh without one. Scaling by it is exact, so
-// that a float's products neither underflow for a tiny shape nor overflow
-// for a huge one, and the normals come out as at the editor's size.
-double unit_scale(const Mesh_view& mesh)
+// between 1 and 2 (or as near as a float's exponent reaches), or 1 for a
+// mesh without one. Scaling by it is exact, so that a float's products
+// neither underflow for a tiny shape nor overflow for a huge one, and the
+// normals come out as at the editor's size.
+float unit_scale(const Mesh_view& mesh)
 {
     float largest = 0;
     for (std::size_t k = 0; k < mesh.vertex_count; ++k)
         for (const float c : {mesh.positions[k].x, mesh.positions[k].y, mesh.positions[k].z})
             if (std::isfinite(c))
                 largest = std::max(largest, std::fabs(c));
-    return largest > 0 ? std::ldexp(1.0, -std::ilogb(largest)) : 1.0;
+    constexpr int largest_exponent = std::numeric_limits<float>::max_exponent - 1;
+    return largest > 0 ? std::ldexp(1.0f, std::min(-std::ilogb(largest), largest_exponent)) : 1.0f;
 }
 
 } // namespace
@@ -50,10 +53,10 @@ bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
     if (!indices_in_range(mesh))
         return false;
     std::fill(normals, normals + mesh.vertex_count, Tvector3{0.0f, 0.0f, 0.0f});
-    const double scale = unit_scale(mesh);
+    const float scale = unit_scale(mesh);
     const auto scaled = [&](std::int32_t k) {
         const Tvector3& p = mesh.positions[k];
-        return Tvector3{float(p.x * scale), float(p.y * scale), float(p.z * scale)};
+        return Tvector3{p.x * scale, p.y * scale, p.z * scale};
     };
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const auto [i0, i1, i2] = mesh.triangles[t];
