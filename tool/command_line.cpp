@@ -211,6 +211,11 @@ void add_turn_flag(CLI::App& command, float& turn)
                    });
 }
 
+void add_transparent_flag(CLI::App& command, bool& transparent)
+{
+    command.add_flag("--transparent", transparent, "leave the ground transparent instead of black");
+}
+
 // One line for a parse error, with the help that says what to type.
 std::string usage_line(const CLI::ParseError& error, const CLI::App& app)
 {
@@ -280,6 +285,7 @@ void add_render_flags(CLI::App& command, Command_line& line)
                   "the picture's size in pixels (default 640x480)");
     command.add_flag("--solid", options.solid, "draw the closed mesh as a lit surface");
     add_turn_flag(command, options.turn);
+    add_transparent_flag(command, options.transparent);
 }
 
 void add_gallery_flags(CLI::App& command, Command_line& line)
