@@ -116,22 +116,29 @@ int run_editor(const std::optional<Tparams>& opened)
 
 namespace {
 
-constexpr char help_text[] =
-    "Usage: supershape [SNIPPET.bas]\n"
-    "Design three-dimensional superformula shapes (supershapes) and watch them change as you edit.\n"
-    "\n"
-    "A control panel edits the formula's a, b, m, n1, n2 and n3, the radius, the mesh's slices and bands,\n"
-    "scale, rotation, translation and colour; the shape, a wire strip, follows live. Named, a snippet\n"
-    "saved earlier opens with its values; one that cannot be read is refused with one line, status 2.\n"
-    "\n"
-    "Keys: Space rebuilds the shape (Reset) unless you are typing into a field; Esc quits. Typed values\n"
-    "take effect on Enter. Save writes the values as a snippet into the folder shapes/ of the folder the\n"
-    "editor starts in, named after the date and time, and never replaces one: a second Save within the\n"
-    "same second adds _2, _3, ... Without that folder Save ends the editor with an error report.\n"
-    "\n"
-    "Options:\n"
-    "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n";
+constexpr char help_text[] = "Usage: supershape [SNIPPET.bas]\n"
+                             "Design three-dimensional superformula shapes (supershapes) and watch them\n"
+                             "change as you edit.\n"
+                             "\n"
+                             "A control panel edits the formula's a, b, m, n1, n2 and n3, the radius, the\n"
+                             "mesh's slices and bands, scale, rotation, translation and colour; the shape, a\n"
+                             "wire strip, follows live. Named, a snippet saved earlier opens with its values;\n"
+                             "one that cannot be read is refused with one line, status 2.\n"
+                             "\n"
+                             "Keys: Space rebuilds the shape (Reset) unless you are typing into a field; Esc\n"
+                             "quits. Typed values take effect on Enter. Save writes the values as a snippet\n"
+                             "into the folder shapes/ of the folder the editor starts in, named after the\n"
+                             "date and time, and never replaces one: a second Save within the same second\n"
+                             "adds _2, _3, ... Without that folder Save ends the editor with an error report.\n"
+                             "\n"
+                             "Options:\n"
+                             "  --help     print this help and exit\n"
+                             "  --version  print the version and exit\n"
+                             "\n"
+                             "Exit statuses:\n"
+                             "  0  closed without an error\n"
+                             "  2  a snippet or an argument refused, in one line\n"
+                             "  N  ended by the report \"Aborting due to runtime error N\"\n";
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "offscreen/renderer.h"
 #include "runtime/text.h"
 #include "runtime/version.h"
+#include "tool/help_format.h"
 #include "tool/shapes.h"
 
 #include <CLI/CLI.hpp>
@@ -29,10 +30,16 @@ constexpr double max_turn = 1e6;
 constexpr double max_fit = 1e6;
 constexpr int max_columns = 1000;
 
-const char* const statuses_help =
-    "Exit statuses: 0 success; 1 a usage error; 2 an input refused (a snippet that cannot be read, a shape that "
-    "cannot be meshed or held by the format); 3 an output that could not be written; 128 + N after signal N. "
-    "Errors read \"shapetool: PATH: what is wrong\", one line each.";
+const char* const statuses_help = "Exit statuses:\n"
+                                  "  0  success\n"
+                                  "  1  a usage error\n"
+                                  "  2  an input refused: a snippet that cannot be read, a shape that cannot be "
+                                  "meshed or held by the format\n"
+                                  "  3  an output that could not be written\n"
+                                  "  128+N  ended by signal N\n"
+                                  "\n"
+                                  "Errors read \"shapetool: PATH: what is wrong\", one line each. Each command's "
+                                  "flags: shapetool COMMAND --help.";
 
 // The text of a value as a decimal number with an optional sign and
 // exponent and nothing around it, as snippets hold numbers.
@@ -114,7 +121,7 @@ std::string parameters_help()
     for (const int i : flag_fields())
         flags += std::string(flags.empty() ? "" : " ") + "--" + params::saved_fields[i].name;
     return "Parameters may be given as flags instead of, or on top of, a snippet: " + flags +
-           "; missing ones keep the snippet's values or the editor's start values.\n" + statuses_help;
+           "; missing ones keep the snippet's values or the editor's start values.\n\n" + statuses_help;
 }
 
 // What a count needs beyond its limits, for the closed mesh.
@@ -325,7 +332,7 @@ std::string export_summary()
 struct Command_row {
     const char* name;
     std::string (*summary)();
-    // Shown after the flags, before the exit statuses.
+    // Shown after the flags, and in the manual's EXAMPLES.
     const char* examples;
     void (*add_flags)(CLI::App& command, Command_line& line);
     int (*run)(const Command_line& line, Console& console);
@@ -338,7 +345,7 @@ const Command_row command_table[] = {
          return std::string("Print each shape's parameters and its mesh: counts, bounding box, extent, closedness, "
                             "area and volume.");
      },
-     "Example: shapetool info shapes --json\n", add_info_flags,
+     "Examples:\n  shapetool info shapes --json\n", add_info_flags,
      [](const Command_line& line, Console& console) { return info(line.info, console); }},
     {"export", export_summary,
      "Examples:\n  shapetool export shapes/star.bas -o star.stl --fit 40\n"
@@ -354,7 +361,7 @@ const Command_row command_table[] = {
      add_render_flags, [](const Command_line& line, Console& console) { return render(line.render, console); }},
     {"gallery",
      [] { return std::string("Draw one contact sheet: a thumbnail per snippet, each with its file name under it."); },
-     "Example: shapetool gallery shapes -o gallery.png --columns 4 --solid\n", add_gallery_flags,
+     "Examples:\n  shapetool gallery shapes -o gallery.png --columns 4 --solid\n", add_gallery_flags,
      [](const Command_line& line, Console& console) { return gallery(line.gallery, console); }},
 };
 
@@ -388,13 +395,15 @@ std::optional<int> parse_command_line(int argc, const char* const argv[], Comman
 
     CLI::App app("Turns snippets saved by the supershape editor into meshes and pictures, without a display.",
                  "shapetool");
-    app.set_version_flag("--version", version_text);
+    app.formatter(help_formatter());
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", version_text, "print the version and exit");
     app.require_subcommand(1);
     app.footer(parameters_help());
     for (const Command_row& row : command_table) {
         CLI::App* command = app.add_subcommand(row.name, row.summary());
         row.add_flags(*command, line);
-        command->footer(row.examples + std::string(statuses_help));
+        command->footer(row.examples);
     }
 
     try {
