@@ -8,8 +8,8 @@
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR (on an X display)
 set -euo pipefail
 build=$1 source=$2
-scratch=$(mktemp -d) editor=
-trap 'kill "$editor" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+scratch=$(mktemp -d) launcher= editor=
+trap 'kill $launcher $editor 2>/dev/null || true; rm -rf "$scratch"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -53,7 +53,8 @@ contrast() {
         END {
             for (c in count) if (count[c] > most) { most = count[c]; colour = c }
             a = luminance(colour) + 0.05; b = luminance(ground) + 0.05
-            print (a > b ? a / b : b / a) >= 3 ? "ok" : colour " at " (a > b ? a / b : b / a) ":1 on " ground
+            ratio = a > b ? a / b : b / a
+            if (ratio >= 3) print "ok"; else print colour " at " ratio ":1 on " ground
         }'
 }
 for ground in ffffff 2d2d2d; do
@@ -109,25 +110,27 @@ said="work/damaged.bas:1: expected"
     fail "a damaged snippet from the launcher ($status): $(cat launch.err)"
 
 # The launcher makes the documents folder's Supershape/shapes; Save writes there, and the next start opens it,
-# named relative to the folder it starts in. The window is the desktop entry's, with its icon.
+# named relative to the folder it starts in. The window is the desktop entry's, found by its class, with its icon.
+class=$(sed -n 's/^StartupWMClass=//p' "$share"/applications/*.desktop)
 launch() {
-    supershape-launch "$@" & editor=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$editor" | head -n 1)
+    supershape-launch "$@" & launcher=$!
+    window=$(timeout 30 xdotool search --sync --onlyvisible --classname "^$class\$" | head -n 1)
+    [ -n "$class" ] && [ -n "$window" ] || fail "no window of the desktop entry's StartupWMClass \"$class\""
+    editor=$(xdotool getwindowpid "$window")
     sleep 1
 }
 launch
-class=$(sed -n 's/^StartupWMClass=//p' "$share"/applications/*.desktop)
-[ -n "$class" ] && [ "$(xprop -id "$window" WM_CLASS)" = "WM_CLASS(STRING) = \"$class\", \"$class\"" ] ||
-    fail "the window's class is not the desktop entry's StartupWMClass \"$class\": $(xprop -id "$window" WM_CLASS)"
+[ "$(xprop -id "$window" WM_CLASS)" = "WM_CLASS(STRING) = \"$class\", \"$class\"" ] ||
+    fail "the window's class is not \"$class\": $(xprop -id "$window" WM_CLASS)"
 xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the window has no 16 px icon"
 xdotool mousemove --window "$window" 120 75 sleep 0.3 click 1 sleep 1
 saved=$(ls "$HOME"/Documents/Supershape/shapes/shape_*.bas) || fail "Save from the launcher"
 xdotool windowfocus "$window" key Escape
-wait "$editor"
+wait "$launcher"
 cp "$saved" work/mine.bas
 cd work
 launch mine.bas
 xdotool windowfocus "$window" key Escape
-wait "$editor" || fail "the launcher could not open work/mine.bas"
+wait "$launcher" || fail "the launcher could not open work/mine.bas"
 echo "package: lintian clean, desktop entry and metainfo valid; manual pages, icon, copyright, programs, file type," \
     "thumbnailer and launcher work"
