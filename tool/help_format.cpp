@@ -2,7 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 namespace shapetool {
 namespace {
@@ -37,28 +40,36 @@ std::string filled(const std::string& lead, const std::string& text, std::size_t
     return out + "\n";
 }
 
-std::string entry(const std::string& name, const std::string& description)
+std::string entry(const std::string& name, const std::string& description, std::size_t column = description_column)
 {
     std::string lead = "  " + name;
-    lead += lead.size() + 2 <= description_column ? std::string(description_column - lead.size(), ' ')
-                                                  : "\n" + std::string(description_column, ' ');
-    return filled(lead, description, description_column);
+    lead += lead.size() + 2 <= column ? std::string(column - lead.size(), ' ') : "\n" + std::string(column, ' ');
+    return filled(lead, description, column);
 }
 
 // A footer's text: each line a paragraph, filled, except indented ones:
 // "  NAME  what it is" is an entry, any other (an example) stays as it is.
+// Short names, such as exit statuses, put the descriptions nearer.
 std::string block(const std::string& text)
 {
+    std::vector<std::pair<std::string, std::size_t>> lines;
+    std::size_t widest = 0;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t gap = line.rfind("  ", 0) == 0 ? line.find("  ", 2) : std::string::npos;
+        if (gap != std::string::npos)
+            widest = std::max(widest, gap);
+        lines.emplace_back(line, gap);
+    }
+    const std::size_t column = std::min(widest + 2, description_column);
     std::string out;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t gap = line.find("  ", 2);
-        if (line.rfind("  ", 0) != 0)
-            out += line.empty() ? "\n" : filled("", line, 0);
-        else if (gap == std::string::npos)
+    for (const auto& [line, gap] : lines) {
+        if (gap != std::string::npos)
+            out += entry(line.substr(2, gap - 2), line.substr(line.find_first_not_of(' ', gap)), column);
+        else if (line.rfind("  ", 0) == 0)
             out += line + "\n";
         else
-            out += entry(line.substr(2, gap - 2), line.substr(line.find_first_not_of(' ', gap)));
+            out += line.empty() ? "\n" : filled("", line, 0);
     }
     return out;
 }

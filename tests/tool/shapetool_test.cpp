@@ -74,6 +74,15 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
             << line << ": " << result.standard_error;
     }
     EXPECT_EQ(std::pair(tried, files("out")), std::pair(20, std::size_t(0)));
+    // The help, which the manual page and the completion read back: within 79 columns, in its own words, the flags
+    // with their values' names, the exit statuses in the top help alone.
+    for (const Names& asked : {Names{"--help"}, {"info", "--help"}, {"export", "--help"}, {"render", "--help"}}) {
+        const std::string help = run(asked).standard_output;
+        EXPECT_TRUE(!std::regex_search(help, std::regex("[^\n]{80}|TEXT|REQUIRED|Excludes")) &&
+                    (help.find("\nExit statuses:\n") != std::string::npos) == (asked.size() == 1))
+            << help;
+    }
+    EXPECT_NE(run({"export", "--help"}).standard_output.find("\n  -o,--output FILE "), std::string::npos);
     // A batch goes on past each bad input, a FIFO too, and makes the folder it writes into.
     const auto batch = shell("shapetool export empty.bas flower.bas missing.bas one_row.bas fifo.bas --outdir "
                              "out/deep/er --format ply");
