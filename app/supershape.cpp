@@ -148,7 +148,8 @@ int main(int argc, char** argv)
         if (const int error = runtime::finish_standard_output()) {
             const std::string reason = std::strerror(error);
             runtime::error_line(
-                ("supershape: " + runtime::failure(runtime::Status::Kind::cannot_write, "standard output", reason).message)
+                ("supershape: " +
+                 runtime::failure(runtime::Status::Kind::cannot_write, "standard output", reason).message)
                     .c_str());
             constexpr int output_failed = 3;
             return output_failed;

@@ -34,8 +34,9 @@ protected:
     int_type overflow(int_type c) override
     {
         errno = 0;
-        const int_type put = traits_type::eq_int_type(c, traits_type::eof()) ? traits_type::not_eof(c)
-                                                                             : target_->sputc(traits_type::to_char_type(c));
+        const int_type put = traits_type::eq_int_type(c, traits_type::eof())
+                                 ? traits_type::not_eof(c)
+                                 : target_->sputc(traits_type::to_char_type(c));
         if (traits_type::eq_int_type(put, traits_type::eof()))
             note_failure();
         return put;

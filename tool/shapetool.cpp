@@ -50,10 +50,10 @@ int main(int argc, char** argv)
     }
     // What standard output could not take is lost: a failure, as for a file.
     if (const int error = runtime::finish_standard_output()) {
-        std::cerr << "shapetool: "
-                  << runtime::failure(runtime::Status::Kind::cannot_write, "standard output", std::strerror(error))
-                         .message
-                  << '\n';
+        std::cerr
+            << "shapetool: "
+            << runtime::failure(runtime::Status::Kind::cannot_write, "standard output", std::strerror(error)).message
+            << '\n';
         status = shapetool::exit_output_failed;
     }
     return status;

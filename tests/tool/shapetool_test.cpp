@@ -125,9 +125,9 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_EQ(fs::file_size(folder / "out/piped.stl"), 84 + 50 * 2320u);
     EXPECT_EQ(shell("shapetool info flower.bas > /dev/full").exit_status, 3);
     // The reason is the system's, even where the stream forgot it; an ignored SIGPIPE makes a closed pipe an error.
-    for (const auto& [command, reason] : {std::pair("shapetool --version > /dev/full", "No space left on device"),
-                                          {"(trap '' PIPE; sleep 1; exec shapetool info --json flower.bas) | true",
-                                           "Broken pipe"}})
+    for (const auto& [command, reason] :
+         {std::pair("shapetool --version > /dev/full", "No space left on device"),
+          {"(trap '' PIPE; sleep 1; exec shapetool info --json flower.bas) | true", "Broken pipe"}})
         EXPECT_EQ(shell(command).standard_error,
                   "shapetool: standard output: cannot write: " + std::string(reason) + "\n");
 }
