@@ -11,7 +11,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace shapetool {
@@ -65,14 +68,14 @@ void print_statistics(std::ostream& out, const std::string& name, const Tparams&
 }
 
 // `name` with each byte that OBJ's readers would take apart (blanks, line
-// ends, '#', '\\'), and '%' itself, written as %XX, so that no two names
-// give the same text.
+// ends, '#', '\\'), '%' itself and '~', which marks a shortened name, written
+// as %XX, so that no two names give the same text.
 std::string escaped(const std::string& name)
 {
     std::string text;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte <= ' ' || byte == 0x7f || c == '%' || c == '#' || c == '\\') {
+        if (byte <= ' ' || byte == 0x7f || c == '%' || c == '#' || c == '\\' || c == '~') {
             char code[4];
             std::snprintf(code, sizeof code, "%%%02X", byte);
             text += code;
@@ -83,10 +86,20 @@ std::string escaped(const std::string& name)
     return text;
 }
 
+// FNV-1a: the same on every build, unlike std::hash.
+std::uint64_t fingerprint(const std::string& text)
+{
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    return hash;
+}
+
 // The companion beside `target`, named after it so that no other name leads
 // to the same one: escaped, the format's extension left out and any other
 // kept with its dot as %2E ("star.obj" has "star.mtl", "a b.obj"
-// "a%20b.mtl", "a.OBJ" "a%2EOBJ.mtl").
+// "a%20b.mtl", "a.OBJ" "a%2EOBJ.mtl"). A name that escaping makes too long
+// for the file system is cut, and ends in '~' and a fingerprint of the whole.
 std::string companion_path(const std::string& target, const mesh::Format_row& format)
 {
     const std::filesystem::path path(target);
@@ -94,6 +107,13 @@ std::string companion_path(const std::string& target, const mesh::Format_row& fo
     std::string name = escaped(path.stem().string());
     if (extension != "." + std::string(format.extension))
         name += "%2E" + escaped(extension.substr(extension.empty() ? 0 : 1));
+    const std::size_t room = NAME_MAX - 1 - std::strlen(format.companion.extension);
+    if (name.size() > room) {
+        char mark[18];
+        std::snprintf(mark, sizeof mark, "~%016llx",
+                      static_cast<unsigned long long>(fingerprint(path.filename().string())));
+        name = name.substr(0, room - (sizeof mark - 1)) + mark;
+    }
     return (path.parent_path() / (name + "." + format.companion.extension)).string();
 }
 
