@@ -72,8 +72,10 @@ std::vector<Named_shape> find_shapes(const Shape_inputs& inputs)
             shapes.push_back({input, standard_input_name, default_stem, {}, {}});
         } else if (fs::is_directory(input, error)) {
             std::vector<std::string> found;
+            std::error_code unknown_type; // an entry of unknown type is left out, not the folder
             for (const fs::directory_entry& entry : fs::directory_iterator(input, error))
-                if (runtime::extension_of(entry.path().string()) == snippet_extension && entry.is_regular_file(error))
+                if (runtime::extension_of(entry.path().string()) == snippet_extension &&
+                    entry.is_regular_file(unknown_type))
                     found.push_back(entry.path().string());
             std::sort(found.begin(), found.end());
             if (error)

@@ -89,6 +89,10 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     fs::create_directory(folder / "upper");
     fs::copy_file(folder / "flower.bas", folder / "upper/A.BAS");
     EXPECT_EQ(run({"info", "upper"}).standard_output.rfind("upper/A.BAS\n", 0), 0u);
+    // A link that loops is no snippet; it does not make its folder unreadable.
+    fs::create_directory(folder / "loop");
+    fs::create_symlink("loop.bas", folder / "loop/loop.bas");
+    EXPECT_EQ(run({"info", "loop"}).standard_error, "shapetool: loop: no .bas files in this folder\n");
 
     std::ofstream(folder / "out/older.stl") << "older";
     fs::create_directory(folder / "out/folder.stl");
