@@ -35,8 +35,9 @@ const char* const statuses_help =
     "Errors read \"shapetool: PATH: what is wrong\", one line each.";
 
 // How -o treats what is already there, for each command that writes.
-const std::string output_rules = "; an existing file is replaced whole, a link by the file it points to, and a "
-                                 "dangling link or a file you may not write is refused";
+const std::string output_rules =
+    "; an existing file is replaced whole, a link's file is replaced and the link kept, and a dangling link or a "
+    "file you may not write is refused";
 
 // The text of a value as a decimal number with an optional sign and
 // exponent and nothing around it, as snippets hold numbers.
@@ -242,7 +243,8 @@ void add_export_flags(CLI::App& command, Command_line& line)
         command
             .add_option("-o,--output", options.output,
                         "the output file, for one shape; its extension gives the format; - for standard output with "
-                        "--format (an OBJ there has no material file)" +
+                        "--format (an OBJ there has no material file); an OBJ's material file is named after it, with "
+                        "blanks, control characters, #, \\ and % as %XX" +
                             output_rules)
             ->type_name("FILE");
     CLI::Option* outdir = command
