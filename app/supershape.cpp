@@ -10,6 +10,7 @@
 #include "params/maker.h"
 #include "runtime/console.h"
 #include "runtime/fatal_error.h"
+#include "runtime/status.h"
 #include "runtime/version.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
@@ -17,6 +18,7 @@
 #include "snippet/snippet.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -138,6 +140,7 @@ constexpr char help_text[] = "Usage: supershape [SNIPPET.bas]\n"
                              "Exit statuses:\n"
                              "  0  closed without an error\n"
                              "  2  a snippet or an argument refused, in one line\n"
+                             "  3  the help or the version could not be written\n"
                              "  N  ended by the report \"Aborting due to runtime error N\"\n";
 
 } // namespace
@@ -147,12 +150,18 @@ int main(int argc, char** argv)
     // A signal during Save leaves no half-written snippet behind.
     runtime::install_signal_reports("supershape", output::remove_temporaries);
     // Asked before any window opens.
-    if (argc == 2 && std::string_view(argv[1]) == "--help") {
-        std::fputs(help_text, stdout);
-        return 0;
-    }
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        std::puts("supershape " SUPERSHAPE_VERSION);
+    const bool help = argc == 2 && std::string_view(argv[1]) == "--help";
+    if (help || (argc == 2 && std::string_view(argv[1]) == "--version")) {
+        std::fputs(help ? help_text : "supershape " SUPERSHAPE_VERSION "\n", stdout);
+        if (const int error = runtime::finish_standard_output()) {
+            const std::string reason = std::strerror(error);
+            runtime::error_line(
+                ("supershape: " +
+                 runtime::failure(runtime::Status::Kind::cannot_write, "standard output", reason).message)
+                    .c_str());
+            constexpr int output_failed = 3;
+            return output_failed;
+        }
         return 0;
     }
     // One optional snippet to start from, refused before any window opens.

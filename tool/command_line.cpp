@@ -41,6 +41,11 @@ const char* const statuses_help = "Exit statuses:\n"
                                   "Errors read \"shapetool: PATH: what is wrong\", one line each. Each command's "
                                   "flags: shapetool COMMAND --help.";
 
+// How -o treats what is already there, for each command that writes.
+const std::string output_rules =
+    "; an existing file is replaced whole, a link's file is replaced and the link kept, and a dangling link or a "
+    "file you may not write is refused";
+
 // The text of a value as a decimal number with an optional sign and
 // exponent and nothing around it, as snippets hold numbers.
 template <class Number>
@@ -250,11 +255,14 @@ void add_export_flags(CLI::App& command, Command_line& line)
         command
             .add_option("-o,--output", options.output,
                         "the output file, for one shape; its extension gives the format; - for standard output with "
-                        "--format (an OBJ there has no material file)")
+                        "--format (an OBJ there has no material file); an OBJ's material file is named after it, with "
+                        "blanks, control characters, #, \\ and % as %XX" +
+                            output_rules)
             ->type_name("FILE");
-    CLI::Option* outdir =
-        command.add_option("--outdir", options.outdir, "the folder, made when missing, for one file per shape")
-            ->type_name("DIR");
+    CLI::Option* outdir = command
+                              .add_option("--outdir", options.outdir,
+                                          "the folder, made when missing, for one file per shape; not a dangling link")
+                              ->type_name("DIR");
     command.add_option("--format", options.format, "the format, with --outdir or -o -")
         ->type_name(mesh::format_choices());
     output->excludes(outdir);
@@ -281,11 +289,14 @@ void add_render_flags(CLI::App& command, Command_line& line)
 {
     Render_options& options = line.render;
     add_shape_inputs(command, options.inputs);
-    CLI::Option* picture =
-        command.add_option("-o,--output", options.output, "the PNG file, for one shape, or - for standard output")
-            ->type_name("FILE");
+    CLI::Option* picture = command
+                               .add_option("-o,--output", options.output,
+                                           "the PNG file, for one shape, or - for standard output" + output_rules)
+                               ->type_name("FILE");
     CLI::Option* pictures =
-        command.add_option("--outdir", options.outdir, "the folder, made when missing, for one PNG file per shape")
+        command
+            .add_option("--outdir", options.outdir,
+                        "the folder, made when missing, for one PNG file per shape; not a dangling link")
             ->type_name("DIR");
     picture->excludes(pictures);
     add_size_flag(command, "size", options.width, options.height, 1, offscreen::Picture_options::max_side,
@@ -299,7 +310,7 @@ void add_gallery_flags(CLI::App& command, Command_line& line)
 {
     Gallery_options& options = line.gallery;
     add_shape_inputs(command, options.inputs);
-    command.add_option("-o,--output", options.output, "the PNG file, or - for standard output")
+    command.add_option("-o,--output", options.output, "the PNG file, or - for standard output" + output_rules)
         ->type_name("FILE")
         ->required();
     add_value_flag(

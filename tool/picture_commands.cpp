@@ -70,8 +70,12 @@ const char* cell_text(const Named_shape& shape)
 
 int render(const Render_options& options, Console& console)
 {
-    const Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, png_extension,
-                                 [&] { return refused_png(options.output, console); }};
+    const Output_request request{Output_request::Kind::each_shape,
+                                 options.output,
+                                 options.outdir,
+                                 png_extension,
+                                 [&] { return refused_png(options.output, console); },
+                                 {}};
     Batch batch;
     if (const std::optional<int> stopped = start_batch("render", options.inputs, request, console, batch))
         return *stopped;
@@ -92,8 +96,12 @@ int render(const Render_options& options, Console& console)
 
 int gallery(const Gallery_options& options, Console& console)
 {
-    const Output_request request{Output_request::Kind::one_for_all, options.output, "", png_extension,
-                                 [&] { return refused_png(options.output, console); }};
+    const Output_request request{Output_request::Kind::one_for_all,
+                                 options.output,
+                                 "",
+                                 png_extension,
+                                 [&] { return refused_png(options.output, console); },
+                                 {}};
     Batch batch;
     if (const std::optional<int> stopped = start_batch("gallery", options.inputs, request, console, batch))
         return *stopped;
