@@ -52,21 +52,25 @@ fi
 if [ -t 2 ]; then
     exec "$editor" "$@"
 fi
-# The editor's standard error is kept to show with its status, and passed on;
-# its standard output goes through on descriptor 3.
-exec 3>&1
-result=$("$editor" "$@" 2>&1 1>&3 3>&- && echo 0 || echo $?)
-exec 3>&-
-status=${result##*
-}
-messages=${result%"$status"}
-if [ -n "$messages" ]; then
-    printf '%s' "$messages" >&2
+# Nobody reads standard error. What the editor says there, which is only ever
+# why it failed, is passed on and shown once it ends, by a watcher reading it
+# through a FIFO; the editor takes over this process, so that the desktop's
+# signals and its exit status stay its own. The FIFO's name is gone before
+# the editor starts.
+fifo=$(mktemp -u "${TMPDIR:-/tmp}/supershape-launch.XXXXXX")
+trap 'rm -f "$fifo"; exit 1' INT TERM HUP
+if ! mkfifo -m 600 "$fifo" 2>/dev/null; then
+    exec "$editor" "$@"
 fi
-if [ "$status" -ne 0 ]; then
-    if [ -z "$messages" ]; then
-        messages="the editor ended with status $status"
+(
+    trap - INT TERM HUP
+    messages=$(cat <"$fifo")
+    if [ -n "$messages" ]; then
+        printf '%s\n' "$messages" >&2
+        notify "$(printf '%s\n' "$messages" | tail -n 3)"
     fi
-    notify "$(printf '%s' "$messages" | tail -n 3)"
-fi
-exit "$status"
+) &
+exec 2>"$fifo"
+rm -f "$fifo"
+trap - INT TERM HUP
+exec "$editor" "$@"

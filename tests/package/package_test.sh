@@ -106,6 +106,8 @@ mkdir -p work fake && printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"$0.said"\n' >fak
 printf 'junk\n' >work/damaged.bas
 status=0 && (cd work && PATH="$scratch/fake:$PATH" supershape-launch damaged.bas 2>../launch.err) || status=$?
 said="work/damaged.bas:1: expected"
+# The launcher's watcher says it as the editor ends.
+for _ in $(seq 50); do [ -e fake/notify-send.said ] && break || sleep 0.1; done
 [ $status = 2 ] && grep -q "$said" launch.err && grep -q "$said" fake/notify-send.said ||
     fail "a damaged snippet from the launcher ($status): $(cat launch.err)"
 
