@@ -17,12 +17,8 @@ std::tm local_now()
     return parts;
 }
 
-// Two Saves within one second get the same name from the clock; the later
-// ones number theirs.
-constexpr int max_save_names = 100;
-
 // `filename` with "_`number`" before its ".bas", or at its end without one.
-std::string numbered(const std::string& filename, int number)
+std::string numbered(const std::string& filename, unsigned long number)
 {
     if (number == 1)
         return filename;
@@ -39,7 +35,10 @@ void save_me(const std::string& filename, const Tparams& params)
 {
     const std::string text = snippet::text(params);
     runtime::Status status;
-    for (int number = 1; number <= max_save_names; ++number) {
+    // Saves within one second get the same name from the clock; the later
+    // ones number theirs, with no limit: a folder holds finitely many names,
+    // and the shape being edited is never lost to one.
+    for (unsigned long number = 1;; ++number) {
         status = output::write_file(numbered(filename, number), text, output::Publish::only_if_free);
         if (status.kind != runtime::Status::Kind::name_taken)
             break;

@@ -9,9 +9,8 @@
 
 // Writes the snippet for `params` to `filename`, published only once the
 // whole text is safely written, and never over another file: when the name
-// is taken, to the first free of NAME_2.bas, NAME_3.bas ... NAME_100.bas.
-// Ends the program with error 2 when the file cannot be created, error 3
-// when writing fails or every one of those names is taken.
+// is taken, to the first free of NAME_2.bas, NAME_3.bas, ... Ends the program
+// with error 2 when the file cannot be created, error 3 when writing fails.
 void save_me(const std::string& filename, const Tparams& params);
 
 // The Save button's callback: `client_data` points to the Tparams to save

@@ -10,6 +10,7 @@
 #include "params/maker.h"
 #include "runtime/console.h"
 #include "runtime/fatal_error.h"
+#include "runtime/status.h"
 #include "runtime/version.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
@@ -17,6 +18,7 @@
 #include "snippet/snippet.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,22 +118,30 @@ int run_editor(const std::optional<Tparams>& opened)
 
 namespace {
 
-constexpr char help_text[] =
-    "Usage: supershape [SNIPPET.bas]\n"
-    "Design three-dimensional superformula shapes (supershapes) and watch them change as you edit.\n"
-    "\n"
-    "A control panel edits the formula's a, b, m, n1, n2 and n3, the radius, the mesh's slices and bands,\n"
-    "scale, rotation, translation and colour; the shape, a wire strip, follows live. Named, a snippet\n"
-    "saved earlier opens with its values; one that cannot be read is refused with one line, status 2.\n"
-    "\n"
-    "Keys: Space rebuilds the shape (Reset) unless you are typing into a field; Esc quits. Typed values\n"
-    "take effect on Enter. Save writes the values as a snippet into the folder shapes/ of the folder the\n"
-    "editor starts in, named after the date and time, and never replaces one: a second Save within the\n"
-    "same second adds _2, _3, ... Without that folder Save ends the editor with an error report.\n"
-    "\n"
-    "Options:\n"
-    "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n";
+constexpr char help_text[] = "Usage: supershape [SNIPPET.bas]\n"
+                             "Design three-dimensional superformula shapes (supershapes) and watch them\n"
+                             "change as you edit.\n"
+                             "\n"
+                             "A control panel edits the formula's a, b, m, n1, n2 and n3, the radius, the\n"
+                             "mesh's slices and bands, scale, rotation, translation and colour; the shape, a\n"
+                             "wire strip, follows live. Named, a snippet saved earlier opens with its values;\n"
+                             "one that cannot be read is refused with one line, status 2.\n"
+                             "\n"
+                             "Keys: Space rebuilds the shape (Reset) unless you are typing into a field; Esc\n"
+                             "quits. Typed values take effect on Enter. Save writes the values as a snippet\n"
+                             "into the folder shapes/ of the folder the editor starts in, named after the\n"
+                             "date and time, and never replaces one: a second Save within the same second\n"
+                             "adds _2, _3, ... Without that folder Save ends the editor with an error report.\n"
+                             "\n"
+                             "Options:\n"
+                             "  --help     print this help and exit\n"
+                             "  --version  print the version and exit\n"
+                             "\n"
+                             "Exit statuses:\n"
+                             "  0  closed without an error\n"
+                             "  2  a snippet or an argument refused, in one line\n"
+                             "  3  the help or the version could not be written\n"
+                             "  N  ended by the report \"Aborting due to runtime error N\"\n";
 
 } // namespace
 
@@ -140,12 +150,18 @@ int main(int argc, char** argv)
     // A signal during Save leaves no half-written snippet behind.
     runtime::install_signal_reports("supershape", output::remove_temporaries);
     // Asked before any window opens.
-    if (argc == 2 && std::string_view(argv[1]) == "--help") {
-        std::fputs(help_text, stdout);
-        return 0;
-    }
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        std::puts("supershape " SUPERSHAPE_VERSION);
+    const bool help = argc == 2 && std::string_view(argv[1]) == "--help";
+    if (help || (argc == 2 && std::string_view(argv[1]) == "--version")) {
+        std::fputs(help ? help_text : "supershape " SUPERSHAPE_VERSION "\n", stdout);
+        if (const int error = runtime::finish_standard_output()) {
+            const std::string reason = std::strerror(error);
+            runtime::error_line(
+                ("supershape: " +
+                 runtime::failure(runtime::Status::Kind::cannot_write, "standard output", reason).message)
+                    .c_str());
+            constexpr int output_failed = 3;
+            return output_failed;
+        }
         return 0;
     }
     // One optional snippet to start from, refused before any window opens.

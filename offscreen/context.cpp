@@ -179,16 +179,16 @@ Status Context::use_framebuffer(int new_width, int new_height)
     return {};
 }
 
-void Context::read_rgb(int first_row, int rows, std::uint8_t* rgb) const
+void Context::read(int first_row, int rows, Pixels pixels, std::uint8_t* bytes) const
 {
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, first_row, width, rows, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glReadPixels(0, first_row, width, rows, pixels == Pixels::rgb ? GL_RGB : GL_ALPHA, GL_UNSIGNED_BYTE, bytes);
     glPopClientAttrib();
     // GL counts rows from the bottom, files from the top.
-    const std::size_t row_bytes = static_cast<std::size_t>(width) * 3;
+    const std::size_t row_bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(pixels);
     for (int top = 0, bottom = rows - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(rgb + top * row_bytes, rgb + (top + 1) * row_bytes, rgb + bottom * row_bytes);
+        std::swap_ranges(bytes + top * row_bytes, bytes + (top + 1) * row_bytes, bytes + bottom * row_bytes);
 }
 
 void Context::release_framebuffer()

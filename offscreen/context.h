@@ -40,10 +40,12 @@ public:
     // for drawing and reading; made anew only when the size changes. The
     // viewport is left to the caller.
     Status use_framebuffer(int width, int height);
+    // What `read` copies: 3 bytes a pixel, red, green and blue, or 1, alpha.
+    enum class Pixels { rgb = 3, alpha = 1 };
     // Copies `rows` rows of the framebuffer, from `first_row` counted from
-    // its bottom, into `rgb` as 3 bytes a pixel, top row first, rows
-    // `framebuffer width` x 3 bytes long.
-    void read_rgb(int first_row, int rows, std::uint8_t* rgb) const;
+    // its bottom, into `bytes`, top row first, rows `framebuffer width` x
+    // the bytes a pixel long.
+    void read(int first_row, int rows, Pixels pixels, std::uint8_t* bytes) const;
 
     // Ends the context, and the display once no other context uses it. The
     // object can be opened again.

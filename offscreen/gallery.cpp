@@ -94,8 +94,8 @@ Status Renderer::gallery(int count, const Gallery_source& source, const Gallery_
         }
         glDisable(GL_SCISSOR_TEST);
         // The band lies at the framebuffer's top.
-        context.read_rgb(framebuffer_height - (bottom - top), bottom - top,
-                         made.rgb.data() + static_cast<std::size_t>(top) * row_bytes);
+        context.read(framebuffer_height - (bottom - top), bottom - top, Context::Pixels::rgb,
+                     made.rgb.data() + static_cast<std::size_t>(top) * row_bytes);
     }
     if (Status drawn = gl_status(); !drawn.ok())
         return drawn;

@@ -7,12 +7,15 @@
 
 namespace offscreen {
 
-// Rows from the top, 3 bytes a pixel: red, green, blue.
+// Rows from the top, 3 bytes a pixel: red, green, blue; and, for a picture
+// whose ground is transparent, 1 byte a pixel of alpha.
 struct Image {
     static constexpr int channels = 3;
 
     int width = 0, height = 0;
     std::vector<std::uint8_t> rgb;
+    // Empty for an opaque picture.
+    std::vector<std::uint8_t> alpha;
 
     // The pixel x columns from the left and y rows from the top.
     const std::uint8_t* at(int x, int y) const

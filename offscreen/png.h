@@ -8,7 +8,7 @@
 
 namespace offscreen {
 
-// The whole PNG file of `image`; empty when the image is empty or the
+// The whole PNG file of `image`, with its alpha when it has one; empty when the image is empty or the
 // encoder runs out of memory.
 std::vector<std::uint8_t> encode_png(const Image& image);
 

@@ -54,17 +54,32 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
         return bound;
 
     glDisable(GL_SCISSOR_TEST);
-    if (Status drawn = draw_model(model, 0, 0, width, height, options.turn); !drawn.ok())
+    Model drawn_model = model;
+    if (options.transparent) {
+        // The framebuffer's alpha is then what the picture's is: 0 where
+        // the clear leaves it, 1 where the shape is drawn.
+        glPushAttrib(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        drawn_model.color[3] = 255;
+    }
+    const Status drawn = draw_model(drawn_model, 0, 0, width, height, options.turn);
+    if (options.transparent)
+        glPopAttrib();
+    if (!drawn.ok())
         return drawn;
     Image made;
     made.width = width;
     made.height = height;
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     try {
-        made.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * Image::channels);
+        made.rgb.resize(pixels * Image::channels);
+        made.alpha.resize(options.transparent ? pixels : 0);
     } catch (const std::bad_alloc&) {
         return runtime::cannot_draw("out of memory for the picture");
     }
-    context.read_rgb(0, height, made.rgb.data());
+    context.read(0, height, Context::Pixels::rgb, made.rgb.data());
+    if (options.transparent)
+        context.read(0, height, Context::Pixels::alpha, made.alpha.data());
     if (Status drawn = gl_status(); !drawn.ok())
         return drawn;
     picture = std::move(made);

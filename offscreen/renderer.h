@@ -38,6 +38,9 @@ struct Picture_options {
     int width = 640, height = 480;
     // Degrees about the vertical axis.
     float turn = 0.0f;
+    // The ground transparent instead of black, and the shape opaque
+    // whatever its colour's alpha, as file managers show thumbnails.
+    bool transparent = false;
 };
 
 struct Gallery_entry {

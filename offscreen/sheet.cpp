@@ -55,11 +55,25 @@ std::string fit_label(std::string_view name, int width)
     // The last character needs its glyph, not the spacing after it.
     const int spacing = font::advance - font::width;
     const std::size_t fits = width < font::width ? 0 : static_cast<std::size_t>((width + spacing) / font::advance);
-    std::string label(name);
-    for (char& c : label) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code < font::first_code || code > font::last_code)
-            c = '?';
+    std::string label;
+    for (std::size_t at = 0; at < name.size(); ++at) {
+        const auto code = static_cast<unsigned char>(name[at]);
+        if (code >= font::first_code && code <= font::last_code) {
+            label += name[at];
+            continue;
+        }
+        // A character of UTF-8 is one '?', however many bytes it takes, and so
+        // is a sequence cut short.
+        const std::size_t continuation = code >= 0xc2 && code <= 0xdf   ? 1
+                                         : code >= 0xe0 && code <= 0xef ? 2
+                                         : code >= 0xf0 && code <= 0xf4 ? 3
+                                                                        : 0;
+        std::size_t taken = 0;
+        while (taken < continuation && at + taken + 1 < name.size() &&
+               (static_cast<unsigned char>(name[at + taken + 1]) & 0xc0) == 0x80)
+            ++taken;
+        at += taken;
+        label += '?';
     }
     if (label.size() <= fits)
         return label;

@@ -45,8 +45,8 @@ struct Sheet_layout {
 // options are out of range, or when the sheet would be too large.
 Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& layout);
 
-// `name` as it fits in `width` pixels of the raster font: bytes without a
-// glyph become '?', and a name too long loses its middle to "..".
+// `name` as it fits in `width` pixels of the raster font: characters without
+// a glyph become one '?' each (a byte that is not UTF-8 counts as one), and a name too long loses its middle to "..".
 std::string fit_label(std::string_view name, int width);
 
 } // namespace offscreen

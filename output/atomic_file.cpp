@@ -2,6 +2,7 @@
 // the record of temporary files that a signal handler removes.
 #include "output/atomic_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,23 +124,73 @@ bool is_folder(const std::string& path)
     return stat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode);
 }
 
+// "NAME.XXXXXX" beside `path`, NAME cut short to fit a file name's limit.
+std::string temporary_pattern(const std::string& path)
+{
+    constexpr char suffix[] = ".XXXXXX";
+    const std::size_t name_at = path.rfind('/') + 1; // 0 without a folder
+    const std::size_t kept = std::min(path.size() - name_at, std::size_t(NAME_MAX) - (sizeof suffix - 1));
+    return path.substr(0, name_at + kept) + suffix;
+}
+
+// Holds an exclusive lock on the folder of `file` while files are published
+// there: a lock on the folder itself leaves no lock file behind. Without a
+// folder that can be opened, nothing is locked.
+class Folder_lock {
+public:
+    explicit Folder_lock(const std::string& file)
+    {
+        const std::size_t name_at = file.rfind('/');
+        const std::string folder = name_at == std::string::npos ? "." : file.substr(0, name_at + 1);
+        descriptor_ = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        while (descriptor_ >= 0 && flock(descriptor_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~Folder_lock()
+    {
+        if (descriptor_ >= 0)
+            close(descriptor_);
+    }
+    Folder_lock(const Folder_lock&) = delete;
+    Folder_lock& operator=(const Folder_lock&) = delete;
+
+private:
+    int descriptor_ = -1;
+};
+
 } // namespace
 
-Atomic_file::Atomic_file(std::string target, Publish publish) : target_(std::move(target)), publish_(publish)
+Atomic_file::Atomic_file(std::string target, Publish publish)
+    : target_(std::move(target)), written_(target_), publish_(publish)
 {
     // Refused before anything is written rather than at the rename.
     if (is_folder(target_)) {
-        fail(Status::Kind::cannot_create, EISDIR);
+        fail(Status::Kind::cannot_create, std::strerror(EISDIR));
         return;
     }
     struct stat existing;
-    if (publish_ == Publish::only_if_free && lstat(target_.c_str(), &existing) == 0) {
-        fail(Status::Kind::name_taken, EEXIST);
+    const bool exists = lstat(target_.c_str(), &existing) == 0;
+    if (publish_ == Publish::only_if_free && exists) {
+        fail(Status::Kind::name_taken, std::strerror(EEXIST));
+        return;
+    }
+    if (exists && S_ISLNK(existing.st_mode)) {
+        const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(target_.c_str(), nullptr), &std::free);
+        if (!resolved) {
+            // Like cp, rather than making a file wherever the link points.
+            fail(Status::Kind::cannot_create, errno == ENOENT ? "a dangling symbolic link" : std::strerror(errno));
+            return;
+        }
+        written_ = resolved.get();
+    }
+    // The shell's > refuses a read-only file too; root may write any.
+    if (exists && access(written_.c_str(), W_OK) != 0) {
+        fail(Status::Kind::cannot_write, std::strerror(errno));
         return;
     }
     // Allocated first: a constructor that throws leaves nothing behind.
     buffer_ = std::make_unique<char[]>(stream_buffer_size);
-    std::string temporary = target_ + ".XXXXXX";
+    std::string temporary = temporary_pattern(written_);
     int file;
     int error;
     {
@@ -149,7 +201,7 @@ Atomic_file::Atomic_file(std::string target, Publish publish) : target_(std::mov
             tracked_slot_ = track(temporary);
     }
     if (file < 0) {
-        fail(Status::Kind::cannot_create, error);
+        fail(Status::Kind::cannot_create, std::strerror(error));
         return;
     }
     temporary_ = std::move(temporary);
@@ -157,7 +209,7 @@ Atomic_file::Atomic_file(std::string target, Publish publish) : target_(std::mov
     if (!stream_) {
         error = errno;
         close(file);
-        fail(Status::Kind::cannot_create, error);
+        fail(Status::Kind::cannot_create, std::strerror(error));
         return;
     }
     std::setvbuf(stream_, buffer_.get(), _IOFBF, stream_buffer_size);
@@ -172,41 +224,86 @@ Atomic_file::~Atomic_file()
 Status Atomic_file::commit()
 {
     assert(!committed_);
-    if (!status_.ok())
+    if (status_.ok() && finish(published_mode(written_, publish_))) {
+        const Signals_held held;
+        publish();
+    }
+    return status_;
+}
+
+Status Atomic_file::commit_with(Atomic_file& companion)
+{
+    assert(!committed_ && !companion.committed_ && companion.publish_ == Publish::replacing);
+    if (!status_.ok() || !companion.status_.ok())
+        return status_.ok() ? companion.status_ : status_;
+    const mode_t mode = published_mode(written_, publish_);
+    if (!finish(mode))
         return status_;
-    errno = 0;
-    if (std::fflush(stream_) != 0 || std::ferror(stream_)) {
-        fail(Status::Kind::cannot_write, errno != 0 ? errno : EIO);
+    if (!companion.finish(mode))
+        return companion.status_;
+    const Folder_lock lock(target_);
+    const Signals_held held;
+    // The companion goes first, trading names with an older one, which comes
+    // back if this file cannot follow.
+    const char* const fresh = companion.temporary_.c_str();
+    const char* const older = companion.written_.c_str();
+    const bool traded = renameat2(AT_FDCWD, fresh, AT_FDCWD, older, RENAME_EXCHANGE) == 0;
+    const bool was_new = !traded && errno == ENOENT;
+    if (!traded && !companion.publish())
+        return companion.status_;
+    if (!publish()) {
+        if (traded)
+            renameat2(AT_FDCWD, fresh, AT_FDCWD, older, RENAME_EXCHANGE);
+        else if (was_new)
+            unlink(older);
         return status_;
     }
-    if (const int error = finish_on_disk(stream_, published_mode(target_, publish_))) {
-        fail(Status::Kind::cannot_write, error);
-        return status_;
+    // The older companion, under the temporary's name since the trade.
+    companion.discard();
+    companion.committed_ = true;
+    return status_;
+}
+
+bool Atomic_file::finish(mode_t mode)
+{
+    errno = 0;
+    if (std::fflush(stream_) != 0 || std::ferror(stream_)) {
+        fail(Status::Kind::cannot_write, std::strerror(errno != 0 ? errno : EIO));
+        return false;
+    }
+    if (const int error = finish_on_disk(stream_, mode)) {
+        fail(Status::Kind::cannot_write, std::strerror(error));
+        return false;
     }
     const int closed = std::fclose(stream_);
     stream_ = nullptr;
     if (closed != 0) {
-        fail(Status::Kind::cannot_write, errno);
-        return status_;
+        fail(Status::Kind::cannot_write, std::strerror(errno));
+        return false;
     }
-    const Signals_held held;
-    if (const int error = publish_as(temporary_, target_, publish_)) {
+    return true;
+}
+
+bool Atomic_file::publish()
+{
+    if (const int error = publish_as(temporary_, written_, publish_)) {
         // A folder created in the target's place since the constructor.
-        if (is_folder(target_))
-            fail(Status::Kind::cannot_create, EISDIR);
+        if (is_folder(written_))
+            fail(Status::Kind::cannot_create, std::strerror(EISDIR));
         else
-            fail(error == EEXIST ? Status::Kind::name_taken : Status::Kind::cannot_write, error);
-        return status_;
+            fail(error == EEXIST ? Status::Kind::name_taken : Status::Kind::cannot_write, std::strerror(error));
+        return false;
     }
     untrack(tracked_slot_);
     tracked_slot_ = -1;
+    temporary_.clear();
     committed_ = true;
-    return status_;
+    return true;
 }
 
-void Atomic_file::fail(Status::Kind kind, int error_number)
+void Atomic_file::fail(Status::Kind kind, const std::string& reason)
 {
-    status_ = runtime::failure(kind, target_, std::strerror(error_number));
+    status_ = runtime::failure(kind, target_, reason);
     discard();
 }
 

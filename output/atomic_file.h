@@ -1,6 +1,7 @@
 // Outputs that appear whole or not at all: everything is written into a
 // private temporary file beside the target, which is renamed over the target
-// only once it is complete and on disk.
+// only once it is complete and on disk. A target that is a symbolic link is
+// written through: the file it points to is replaced, the link stays.
 #pragma once
 
 #include "runtime/status.h"
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace output {
 
@@ -29,15 +31,19 @@ enum class Publish {
 // the commit's rename, and for good when anything fails.
 //
 // Failures read "PATH: cannot create: REASON" (a missing or read-only
-// folder, a folder in the target's place, a taken name) or "PATH: cannot
-// write: REASON" (writing, syncing or renaming failed), where PATH is the
-// target and REASON the system's text, for example "shapes/x.bas: cannot
-// create: No such file or directory".
+// folder, a folder in the target's place, a taken name, a link that points
+// nowhere: "a dangling symbolic link") or "PATH: cannot write: REASON" (a
+// file the running user may not write, which root may; writing, syncing or
+// renaming failed), where PATH is the target as given and REASON the
+// system's text, for example "shapes/x.bas: cannot create: No such file or
+// directory".
 class Atomic_file {
 public:
-    // Creates "`target`.XXXXXX" beside `target`, readable by its owner only.
-    // Check status(): on failure there is no stream and nothing to remove.
-    // With Publish::only_if_free a name already taken fails here at once.
+    // Creates "NAME.XXXXXX" beside `target`, readable by its owner only, where
+    // NAME is the target's file name, cut short so that the temporary's name
+    // fits the file system's limit of 255 bytes. Check status(): on failure
+    // there is no stream and nothing to remove. With Publish::only_if_free a
+    // name already taken fails here at once.
     explicit Atomic_file(std::string target, Publish publish = Publish::replacing);
     ~Atomic_file();
 
@@ -63,11 +69,26 @@ public:
     // cannot_create. Call at most once.
     Status commit();
 
+    // Commits this file and `companion`, a file beside it that belongs to it,
+    // as one output: both are published or neither is, the companion with
+    // the permission bits this file gets. An older companion comes back when
+    // this file cannot be published (on a file system that cannot exchange
+    // two names, only a companion that was new is taken back). The two are
+    // published while holding a lock on the folder that other pairs take
+    // too, so that two runs never mix their pairs, and with the signals that
+    // remove temporary files held back, so that an interruption ends the
+    // run before both or after both. Call instead of either's commit().
+    Status commit_with(Atomic_file& companion);
+
 private:
-    void fail(Status::Kind kind, int error_number);
+    bool finish(mode_t mode);
+    bool publish();
+    void fail(Status::Kind kind, const std::string& reason);
     void discard();
 
     std::string target_;
+    // What is replaced: the target, or the file a link there points to.
+    std::string written_;
     Publish publish_;
     std::string temporary_;
     int tracked_slot_ = -1;

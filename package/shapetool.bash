@@ -6,7 +6,7 @@
 # The commands.
 _shapetool_commands()
 {
-    "$1" --help 2>/dev/null | sed -n '/^Subcommands:/,/^$/s/^  \([a-z][a-z0-9-]*\)  .*/\1/p'
+    "$1" --help 2>/dev/null | sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z0-9-]*\)  .*/\1/p'
 }
 
 # The flags of a command's help, one per line, each with the name of its
@@ -15,7 +15,6 @@ _shapetool_flags()
 {
     "$1" "$2" --help 2>/dev/null |
         sed -n 's/^  \(-[a-z],\)\{0,1\}\(--[a-z0-9-]*\)\( [^ ]*\)\{0,1\}.*/\1\2\3/p' |
-        sed 's/ REQUIRED$//; s/ Excludes:.*//' |
         while read -r names value; do
             for name in ${names//,/ }; do
                 echo "$name${value:+ $value}"

@@ -1,6 +1,11 @@
 #include "screen/glfw_layer.h"
 
+#include "runtime/version.h"
+#include "screen/window_icon.h"
+
 #include <GLFW/glfw3.h>
+
+#include <array>
 
 static_assert(screen::key_escape == GLFW_KEY_ESCAPE && screen::key_space == GLFW_KEY_SPACE, "key codes are GLFW's");
 static_assert(screen::bits_dont_care == GLFW_DONT_CARE, "the library's own \"don't care\"");
@@ -68,6 +73,18 @@ void on_char(GLFWwindow*, unsigned int codepoint)
         state.character(static_cast<int>(codepoint), action_press);
 }
 
+// The package's artwork at each size built in; the window manager picks one.
+void set_window_icon(GLFWwindow* window)
+{
+    std::array<GLFWimage, std::size(window_icon::rasters)> images{};
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const window_icon::Raster& raster = window_icon::rasters[i];
+        // GLFW copies the pixels and never writes them.
+        images[i] = {raster.side, raster.side, const_cast<unsigned char*>(raster.rgba)};
+    }
+    glfwSetWindowIcon(window, static_cast<int>(images.size()), images.data());
+}
+
 } // namespace
 
 bool init()
@@ -86,6 +103,10 @@ bool open_window(int width, int height, int red_bits, int green_bits, int blue_b
     glfwWindowHint(GLFW_DEPTH_BITS, depth_bits);
     glfwWindowHint(GLFW_STENCIL_BITS, stencil_bits);
     glfwWindowHint(GLFW_SAMPLES, samples > 0 ? samples : 0);
+    // The class ties the window to the desktop entry of the same id, so that
+    // docks show its icon and no second entry.
+    glfwWindowHintString(GLFW_X11_CLASS_NAME, SUPERSHAPE_APP_ID);
+    glfwWindowHintString(GLFW_X11_INSTANCE_NAME, SUPERSHAPE_APP_ID);
     // The default request (version 1.0, any profile) gets a compatibility
     // context, which keeps the fixed-function pipeline.
     GLFWmonitor* monitor = mode == window_mode_fullscreen ? glfwGetPrimaryMonitor() : nullptr;
@@ -93,6 +114,7 @@ bool open_window(int width, int height, int red_bits, int green_bits, int blue_b
     if (!state.window)
         return false;
     glfwMakeContextCurrent(state.window);
+    set_window_icon(state.window);
     // A key pressed and released within one slow frame still reads as down
     // at the next check.
     glfwSetInputMode(state.window, GLFW_STICKY_KEYS, GLFW_TRUE);

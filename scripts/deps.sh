@@ -8,19 +8,19 @@
 set -euo pipefail
 
 # The programs: compilers, their libraries, and the package's own tools
-# (manual pages from --help, icons drawn off screen with Mesa's EGL and cut
-# out with ImageMagick, dpkg-shlibdeps and file for the dependencies).
+# (the icon's rasters from its SVG with librsvg and
+# ImageMagick, dpkg-shlibdeps and file for the dependencies).
 programs=(
     g++ cmake make pkg-config
     libcli11-dev nlohmann-json3-dev libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
     libtinygltf-dev lib3mf-dev libegl-dev libstb-dev libegl-mesa0 libgl1-mesa-dri
-    help2man imagemagick dpkg-dev file
+    imagemagick librsvg2-bin dpkg-dev file
 )
 # The tests, benchmarks, fuzz targets and the judges of what they write.
 tests=(
     libgtest-dev libbenchmark-dev libassimp-dev
-    xvfb xauth xdotool unzip clang-format-14
-    lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin
+    xvfb xauth xdotool x11-utils unzip clang-format-14
+    lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin man-db
     clang libclang-rt-14-dev
 )
 

@@ -9,6 +9,7 @@
 #include "offscreen/renderer.h"
 #include "runtime/text.h"
 #include "runtime/version.h"
+#include "tool/help_format.h"
 #include "tool/shapes.h"
 
 #include <CLI/CLI.hpp>
@@ -29,10 +30,21 @@ constexpr double max_turn = 1e6;
 constexpr double max_fit = 1e6;
 constexpr int max_columns = 1000;
 
-const char* const statuses_help =
-    "Exit statuses: 0 success; 1 a usage error; 2 an input refused (a snippet that cannot be read, a shape that "
-    "cannot be meshed or held by the format); 3 an output that could not be written; 128 + N after signal N. "
-    "Errors read \"shapetool: PATH: what is wrong\", one line each.";
+const char* const statuses_help = "Exit statuses:\n"
+                                  "  0  success\n"
+                                  "  1  a usage error\n"
+                                  "  2  an input refused: a snippet that cannot be read, a shape that cannot be "
+                                  "meshed or held by the format\n"
+                                  "  3  an output that could not be written\n"
+                                  "  128+N  ended by signal N\n"
+                                  "\n"
+                                  "Errors read \"shapetool: PATH: what is wrong\", one line each. Each command's "
+                                  "flags: shapetool COMMAND --help.";
+
+// How -o treats what is already there, for each command that writes.
+const std::string output_rules =
+    "; an existing file is replaced whole, a link's file is replaced and the link kept, and a dangling link or a "
+    "file you may not write is refused";
 
 // The text of a value as a decimal number with an optional sign and
 // exponent and nothing around it, as snippets hold numbers.
@@ -114,7 +126,7 @@ std::string parameters_help()
     for (const int i : flag_fields())
         flags += std::string(flags.empty() ? "" : " ") + "--" + params::saved_fields[i].name;
     return "Parameters may be given as flags instead of, or on top of, a snippet: " + flags +
-           "; missing ones keep the snippet's values or the editor's start values.\n" + statuses_help;
+           "; missing ones keep the snippet's values or the editor's start values.\n\n" + statuses_help;
 }
 
 // What a count needs beyond its limits, for the closed mesh.
@@ -211,6 +223,11 @@ void add_turn_flag(CLI::App& command, float& turn)
                    });
 }
 
+void add_transparent_flag(CLI::App& command, bool& transparent)
+{
+    command.add_flag("--transparent", transparent, "leave the ground transparent instead of black");
+}
+
 // One line for a parse error, with the help that says what to type.
 std::string usage_line(const CLI::ParseError& error, const CLI::App& app)
 {
@@ -238,11 +255,14 @@ void add_export_flags(CLI::App& command, Command_line& line)
         command
             .add_option("-o,--output", options.output,
                         "the output file, for one shape; its extension gives the format; - for standard output with "
-                        "--format (an OBJ there has no material file)")
+                        "--format (an OBJ there has no material file); an OBJ's material file is named after it, with "
+                        "blanks, control characters, #, \\ and % as %XX" +
+                            output_rules)
             ->type_name("FILE");
-    CLI::Option* outdir =
-        command.add_option("--outdir", options.outdir, "the folder, made when missing, for one file per shape")
-            ->type_name("DIR");
+    CLI::Option* outdir = command
+                              .add_option("--outdir", options.outdir,
+                                          "the folder, made when missing, for one file per shape; not a dangling link")
+                              ->type_name("DIR");
     command.add_option("--format", options.format, "the format, with --outdir or -o -")
         ->type_name(mesh::format_choices());
     output->excludes(outdir);
@@ -271,24 +291,28 @@ void add_render_flags(CLI::App& command, Command_line& line)
 {
     Render_options& options = line.render;
     add_shape_inputs(command, options.inputs);
-    CLI::Option* picture =
-        command.add_option("-o,--output", options.output, "the PNG file, for one shape, or - for standard output")
-            ->type_name("FILE");
+    CLI::Option* picture = command
+                               .add_option("-o,--output", options.output,
+                                           "the PNG file, for one shape, or - for standard output" + output_rules)
+                               ->type_name("FILE");
     CLI::Option* pictures =
-        command.add_option("--outdir", options.outdir, "the folder, made when missing, for one PNG file per shape")
+        command
+            .add_option("--outdir", options.outdir,
+                        "the folder, made when missing, for one PNG file per shape; not a dangling link")
             ->type_name("DIR");
     picture->excludes(pictures);
     add_size_flag(command, "size", options.width, options.height, 1, offscreen::Picture_options::max_side,
                   "the picture's size in pixels (default 640x480)");
     command.add_flag("--solid", options.solid, "draw the closed mesh as a lit surface");
     add_turn_flag(command, options.turn);
+    add_transparent_flag(command, options.transparent);
 }
 
 void add_gallery_flags(CLI::App& command, Command_line& line)
 {
     Gallery_options& options = line.gallery;
     add_shape_inputs(command, options.inputs);
-    command.add_option("-o,--output", options.output, "the PNG file, or - for standard output")
+    command.add_option("-o,--output", options.output, "the PNG file, or - for standard output" + output_rules)
         ->type_name("FILE")
         ->required();
     add_value_flag(
@@ -321,7 +345,7 @@ std::string export_summary()
 struct Command_row {
     const char* name;
     std::string (*summary)();
-    // Shown after the flags, before the exit statuses.
+    // Shown after the flags, and in the manual's EXAMPLES.
     const char* examples;
     void (*add_flags)(CLI::App& command, Command_line& line);
     int (*run)(const Command_line& line, Console& console);
@@ -334,7 +358,7 @@ const Command_row command_table[] = {
          return std::string("Print each shape's parameters and its mesh: counts, bounding box, extent, closedness, "
                             "area and volume.");
      },
-     "Example: shapetool info shapes --json\n", add_info_flags,
+     "Examples:\n  shapetool info shapes --json\n", add_info_flags,
      [](const Command_line& line, Console& console) { return info(line.info, console); }},
     {"export", export_summary,
      "Examples:\n  shapetool export shapes/star.bas -o star.stl --fit 40\n"
@@ -350,7 +374,7 @@ const Command_row command_table[] = {
      add_render_flags, [](const Command_line& line, Console& console) { return render(line.render, console); }},
     {"gallery",
      [] { return std::string("Draw one contact sheet: a thumbnail per snippet, each with its file name under it."); },
-     "Example: shapetool gallery shapes -o gallery.png --columns 4 --solid\n", add_gallery_flags,
+     "Examples:\n  shapetool gallery shapes -o gallery.png --columns 4 --solid\n", add_gallery_flags,
      [](const Command_line& line, Console& console) { return gallery(line.gallery, console); }},
 };
 
@@ -384,13 +408,15 @@ std::optional<int> parse_command_line(int argc, const char* const argv[], Comman
 
     CLI::App app("Turns snippets saved by the supershape editor into meshes and pictures, without a display.",
                  "shapetool");
-    app.set_version_flag("--version", version_text);
+    app.formatter(help_formatter());
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", version_text, "print the version and exit");
     app.require_subcommand(1);
     app.footer(parameters_help());
     for (const Command_row& row : command_table) {
         CLI::App* command = app.add_subcommand(row.name, row.summary());
         row.add_flags(*command, line);
-        command->footer(row.examples + std::string(statuses_help));
+        command->footer(row.examples);
     }
 
     try {

@@ -12,7 +12,11 @@
 #include <nlohmann/json.hpp>
 
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 
@@ -110,27 +114,72 @@ void print_statistics(std::ostream& out, const std::string& name, const Tparams&
         << "  volume      " << s.integrals.volume << '\n';
 }
 
-// The file and its companion beside it, each written whole; the companion
-// is published first, so that the file never names a missing one.
-Status write_with_companion(const std::string& target, const mesh::Format_row& format, mesh::Export_mesh& file)
+// `name` with each byte that OBJ's readers would take apart (blanks, line
+// ends, '#', '\\'), '%' itself and '~', which marks a shortened name, written
+// as %XX, so that no two names give the same text.
+std::string escaped(const std::string& name)
+{
+    std::string text;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte == 0x7f || c == '%' || c == '#' || c == '\\' || c == '~') {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", byte);
+            text += code;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+// FNV-1a: the same on every build, unlike std::hash.
+std::uint64_t fingerprint(const std::string& text)
+{
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    return hash;
+}
+
+// The companion beside `target`, named after it so that no other name leads
+// to the same one: escaped, the format's extension left out and any other
+// kept with its dot as %2E ("star.obj" has "star.mtl", "a b.obj"
+// "a%20b.mtl", "a.OBJ" "a%2EOBJ.mtl"). A name that escaping makes too long
+// for the file system is cut, and ends in '~' and a fingerprint of the whole.
+std::string companion_path(const std::string& target, const mesh::Format_row& format)
 {
     const std::filesystem::path path(target);
-    // OBJ's mtllib takes file names apart at blanks.
-    std::string companion = path.stem().string() + "." + format.companion.extension;
-    std::replace(companion.begin(), companion.end(), ' ', '_');
-    file.companion_file = companion;
-    output::Atomic_file companion_out((path.parent_path() / companion).string());
+    const std::string extension = path.extension().string();
+    std::string name = escaped(path.stem().string());
+    if (extension != "." + std::string(format.extension))
+        name += "%2E" + escaped(extension.substr(extension.empty() ? 0 : 1));
+    const std::size_t room = NAME_MAX - 1 - std::strlen(format.companion.extension);
+    if (name.size() > room) {
+        char mark[18];
+        std::snprintf(mark, sizeof mark, "~%016llx",
+                      static_cast<unsigned long long>(fingerprint(path.filename().string())));
+        name = name.substr(0, room - (sizeof mark - 1)) + mark;
+    }
+    return (path.parent_path() / (name + "." + format.companion.extension)).string();
+}
+
+// The file and its companion beside it, published together.
+Status write_with_companion(const std::string& target, const mesh::Format_row& format, mesh::Export_mesh& file)
+{
+    const std::string companion = companion_path(target, format);
+    file.companion_file = std::filesystem::path(companion).filename().string();
+    output::Atomic_file companion_out(companion);
     if (companion_out.status().ok())
         if (const Status written = format.companion.write(companion_out.stream(), file); !written.ok())
-            return runtime::failure(written.kind, companion_out.target(), written.message);
+            return runtime::failure(written.kind, companion, written.message);
+    if (!companion_out.status().ok())
+        return companion_out.status();
     output::Atomic_file main_out(target);
     if (main_out.status().ok())
         if (const Status written = format.write(main_out.stream(), file); !written.ok())
             return runtime::failure(written.kind, target, written.message);
-    if (!main_out.status().ok())
-        return main_out.status();
-    const Status companion_done = companion_out.commit();
-    return companion_done.ok() ? main_out.commit() : companion_done;
+    return main_out.commit_with(companion_out);
 }
 
 // Why export cannot write `options` as asked, as a usage error; empty when
@@ -207,13 +256,15 @@ int info(const Info_options& options, Console& console)
 int export_meshes(const Export_options& options, Console& console)
 {
     const mesh::Format_row* format = nullptr;
-    Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, "", {}};
+    Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, "", {}, {}};
     // The format, and with it the outputs' extension, is known once the
     // batch's start asks whether the output is refused.
     request.refused = [&] {
         const std::string problem = refused_format(options, console, format);
         if (format)
             request.extension = format->extension;
+        if (format && format->companion.extension)
+            request.companion = [format](const std::string& output) { return companion_path(output, *format); };
         return problem;
     };
     Batch batch;

@@ -90,6 +90,8 @@ struct Render_options {
     bool solid = false;
     // Degrees about the vertical axis.
     float turn = 0.0f;
+    // A transparent ground instead of black.
+    bool transparent = false;
 };
 
 struct Gallery_options {

@@ -70,30 +70,39 @@ const char* cell_text(const Named_shape& shape)
 
 int render(const Render_options& options, Console& console)
 {
-    const Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, png_extension,
-                                 [&] { return refused_png(options.output, console); }};
+    const Output_request request{Output_request::Kind::each_shape,
+                                 options.output,
+                                 options.outdir,
+                                 png_extension,
+                                 [&] { return refused_png(options.output, console); },
+                                 {}};
     Batch batch;
     if (const std::optional<int> stopped = start_batch("render", options.inputs, request, console, batch))
         return *stopped;
     offscreen::Renderer renderer;
     if (!open_renderer(renderer, console))
         return exit_output_failed;
-    return write_each(batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
-                      [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
-                          offscreen::Image picture;
-                          const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid),
-                                                                {options.width, options.height, options.turn}, picture);
-                          written.summary =
-                              std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
-                          return drawn.ok() ? write_png(output, picture)
-                                            : runtime::failure(drawn.kind, shape.name + ": " + drawn.message);
-                      });
+    return write_each(
+        batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
+        [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
+            offscreen::Image picture;
+            const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid),
+                                                  {options.width, options.height, options.turn, options.transparent},
+                                                  picture);
+            written.summary = std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
+            return drawn.ok() ? write_png(output, picture)
+                              : runtime::failure(drawn.kind, shape.name + ": " + drawn.message);
+        });
 }
 
 int gallery(const Gallery_options& options, Console& console)
 {
-    const Output_request request{Output_request::Kind::one_for_all, options.output, "", png_extension,
-                                 [&] { return refused_png(options.output, console); }};
+    const Output_request request{Output_request::Kind::one_for_all,
+                                 options.output,
+                                 "",
+                                 png_extension,
+                                 [&] { return refused_png(options.output, console); },
+                                 {}};
     Batch batch;
     if (const std::optional<int> stopped = start_batch("gallery", options.inputs, request, console, batch))
         return *stopped;

@@ -11,6 +11,7 @@
 #include <new>
 #include <ostream>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace shapetool {
@@ -27,19 +28,36 @@ constexpr char default_stem[] = "supershape";
 
 constexpr char snippet_extension[] = "bas";
 
-// Why the outputs cannot all be written: two that share a name, or one that
-// would replace an input. Empty when they can.
-std::string clashing_output(const std::vector<Named_shape>& shapes, const std::vector<std::string>& outputs)
+// What names a file: its device and inode once it exists, so that a link or
+// another spelling of an input is that input; otherwise its path made whole.
+std::string identity(const std::string& path)
 {
+    struct stat existing;
+    if (stat(path.c_str(), &existing) == 0)
+        return std::to_string(existing.st_dev) + ":" + std::to_string(existing.st_ino);
     std::error_code ignored;
-    const auto same_file = [&](const std::string& path) { return fs::weakly_canonical(path, ignored); };
-    std::set<fs::path> seen;
+    return fs::weakly_canonical(path, ignored).string();
+}
+
+// Why the outputs cannot all be written: two that share a file, or one (or
+// its companion) that would replace an input. Empty when they can.
+std::string clashing_output(const std::vector<Named_shape>& shapes, const std::vector<std::string>& outputs,
+                            const Output_request& request)
+{
+    std::set<std::string> seen;
     for (const Named_shape& shape : shapes)
         if (!shape.path.empty() && shape.path != standard_stream)
-            seen.insert(same_file(shape.path));
-    for (const std::string& output : outputs)
-        if (!output.empty() && output != standard_stream && !seen.insert(same_file(output)).second)
-            return output + " would be written twice, or replace an input; give each output its own name";
+            seen.insert(identity(shape.path));
+    for (const std::string& output : outputs) {
+        if (output.empty() || output == standard_stream)
+            continue;
+        std::vector<std::string> written{output};
+        if (request.companion)
+            written.push_back(request.companion(output));
+        for (const std::string& file : written)
+            if (!seen.insert(identity(file)).second)
+                return file + " would be written twice, or replace an input; give each output its own name";
+    }
     return "";
 }
 
@@ -54,11 +72,16 @@ std::vector<Named_shape> find_shapes(const Shape_inputs& inputs)
             shapes.push_back({input, standard_input_name, default_stem, {}, {}});
         } else if (fs::is_directory(input, error)) {
             std::vector<std::string> found;
+            std::error_code unknown_type; // an entry of unknown type is left out, not the folder
             for (const fs::directory_entry& entry : fs::directory_iterator(input, error))
-                if (runtime::extension_of(entry.path().string()) == snippet_extension && entry.is_regular_file(error))
+                if (runtime::extension_of(entry.path().string()) == snippet_extension &&
+                    entry.is_regular_file(unknown_type))
                     found.push_back(entry.path().string());
             std::sort(found.begin(), found.end());
-            if (found.empty())
+            if (error)
+                shapes.push_back(
+                    {input, input, input, {}, runtime::failure(Status::Kind::unreadable, input, error.message())});
+            else if (found.empty())
                 shapes.push_back({input, input, input, {}, runtime::refused(input + ": no .bas files in this folder")});
             for (const std::string& file : found)
                 shapes.push_back({file, file, fs::path(file).stem().string(), {}, {}});
@@ -112,13 +135,15 @@ std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, co
         problem = "say where to write: -o FILE for one shape, or --outdir DIR for one file each";
     }
     if (problem.empty())
-        problem = clashing_output(shapes, outputs);
+        problem = clashing_output(shapes, outputs, request);
     return problem.empty() ? outputs : std::vector<std::string>{};
 }
 
 Status make_folder(const std::string& folder)
 {
     std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(folder, error)) && !fs::exists(folder, error))
+        return runtime::failure(Status::Kind::cannot_create, folder, "a dangling symbolic link");
     fs::create_directories(folder, error);
     return error ? runtime::failure(Status::Kind::cannot_create, folder, error.message()) : Status{};
 }

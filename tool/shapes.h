@@ -54,6 +54,9 @@ struct Output_request {
     // what to type instead; empty when it can. Asked once the command line
     // is known to name shapes.
     std::function<std::string()> refused;
+    // The file written with each output into a folder beside it, when there
+    // is one; may be set by `refused`.
+    std::function<std::string(const std::string& output)> companion;
 };
 
 // The shapes of a batch, each with its output (when the command writes one
@@ -68,11 +71,14 @@ struct Batch {
 // own refusal; the shapes are found (each folder stands for its .bas files,
 // any case of the extension, in name order, and one without any is a refused
 // input; with no files, one shape from the flags alone); their outputs are
-// planned, and two that would write the same file, or replace an input, are
-// a usage error; each shape is read and the flags applied (a shape from the
+// planned, and two that would write the same file, or one (a companion
+// included) that is an input by another name or through a link, are a usage
+// error; each shape is read and the flags applied (a shape from the
 // flags alone starts from the editor's start values); and `outdir` is made
 // with its parents. Fills `batch` and returns nothing when the command may
-// go on; otherwise says why on the console and returns the exit status.
+// go on; otherwise says why on the console and returns the exit status. A
+// folder named as input that cannot be read, and an `outdir` that cannot be
+// made (a dangling link there included), are said with their reasons.
 std::optional<int> start_batch(const char* command, const Shape_inputs& inputs, const Output_request& request,
                                Console& console, Batch& batch);
 

@@ -1,6 +1,7 @@
 // shapetool: reads snippets saved by the editor and turns them into meshes
 // and pictures, without a display.
 #include "output/atomic_file.h"
+#include "runtime/console.h"
 #include "runtime/status.h"
 #include "tool/commands.h"
 
@@ -38,6 +39,7 @@ void remove_temporaries_on_signals()
 int main(int argc, char** argv)
 {
     remove_temporaries_on_signals();
+    runtime::watch_standard_output();
     shapetool::Console console{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, isatty(STDOUT_FILENO) != 0};
     int status = shapetool::exit_success;
     try {
@@ -47,15 +49,11 @@ int main(int argc, char** argv)
         status = shapetool::exit_bad_input;
     }
     // What standard output could not take is lost: a failure, as for a file.
-    errno = 0;
-    std::cout.flush();
-    const int error = errno;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout) {
-        std::cerr << "shapetool: "
-                  << runtime::failure(runtime::Status::Kind::cannot_write, "standard output",
-                                      std::strerror(error != 0 ? error : EIO))
-                         .message
-                  << '\n';
+    if (const int error = runtime::finish_standard_output()) {
+        std::cerr
+            << "shapetool: "
+            << runtime::failure(runtime::Status::Kind::cannot_write, "standard output", std::strerror(error)).message
+            << '\n';
         status = shapetool::exit_output_failed;
     }
     return status;

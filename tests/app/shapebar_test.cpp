@@ -43,6 +43,11 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
     save_me(folder + "/shape.bas", params);
     EXPECT_EQ((std::tuple{contents("/shape.bas"), contents("/shape_2.bas"), contents("/shape_3.bas")}),
               std::tuple("first", snippet::text(params), snippet::text(params)));
+    // A hundred saves in one second are no reason to lose the shape.
+    for (int number = 4; number <= 101; ++number)
+        std::ofstream(folder + "/shape_" + std::to_string(number) + ".bas");
+    save_me(folder + "/shape.bas", params);
+    EXPECT_EQ(contents("/shape_102.bas"), snippet::text(params));
 
     const auto save = test_support::run_in_child([&] {
         std::signal(SIGXFSZ, SIG_IGN);

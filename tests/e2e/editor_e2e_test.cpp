@@ -319,4 +319,7 @@ TEST_F(EditorE2E, CloseAndExitEndWith0AndWhatCannotStartIsRefusedWithOneLine)
         const auto r = test_support::run_program(SUPERSHAPE_EXECUTABLE, arguments, folder);
         EXPECT_EQ(std::tie(r.exit_status, r.standard_output, r.standard_error), std::tie(status, output, error));
     }
+    const auto full = test_support::run_program("/bin/sh", {"-c", SUPERSHAPE_EXECUTABLE " --help > /dev/full"}, folder);
+    EXPECT_EQ(std::pair(full.exit_status, full.standard_error),
+              std::pair(3, std::string("supershape: standard output: cannot write: No space left on device\n")));
 }

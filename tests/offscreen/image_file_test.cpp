@@ -7,11 +7,13 @@
 // 10 pixels a character, the last needing only its 8; the end keeps more. An empty image gives no PNG.
 TEST(Sheet, LabelsFitTheirWidthAndAnEmptyImageGivesNoPng)
 {
-    const std::tuple<const char*, int, const char*> cases[] = {{"a.bas", 48, "a.bas"},
-                                                               {"shape_01-02-2024_10_11_12.bas", 98, "sh..12.bas"},
-                                                               {"tab\there\x80.bas", 200, "tab?here?.bas"},
-                                                               {"abcdef", 27, "ab"},
-                                                               {"abcdef", 7, ""}};
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"a.bas", 48, "a.bas"},
+        {"shape_01-02-2024_10_11_12.bas", 98, "sh..12.bas"},
+        {"tab\there\x80.bas", 200, "tab?here?.bas"},
+        {"\xc3\xbcn\xc3\xaf\xe2\x82\xac\xf0\x9f\x90\x9a\xe2\x82.bas", 200, "?n????.bas"},
+        {"abcdef", 27, "ab"},
+        {"abcdef", 7, ""}};
     for (const auto& [name, width, label] : cases)
         EXPECT_EQ(offscreen::fit_label(name, width), label) << name << " in " << width;
     EXPECT_TRUE(offscreen::encode_png(offscreen::Image{}).empty());

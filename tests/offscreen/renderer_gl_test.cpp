@@ -22,7 +22,7 @@ TEST(Offscreen, NeedsNoXServerAndARefusalLeavesTheImageAndTheRendererUsable)
     const offscreen::Model grey{Nsupershape::view_of(shape), offscreen::Model::Style::wire, {1, 1, 1, 255}};
     offscreen::Model broken = grey;
     broken.mesh.triangles = bad_indices.data();
-    const offscreen::Image before{1, 1, {9, 9, 9}};
+    const offscreen::Image before{1, 1, {9, 9, 9}, {}};
     offscreen::Image image = before;
     EXPECT_FALSE(renderer.picture(grey, {9000, 10, 0}, image).ok() || renderer.picture(broken, {}, image).ok());
     const auto refusing = [](int, offscreen::Gallery_entry&) { return runtime::refused("no such entry"); };

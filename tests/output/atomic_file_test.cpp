@@ -132,3 +132,65 @@ TEST_F(AtomicFile, ASignalHandlerRemovesTheTemporaryOfAnInterruptedWrite)
     });
     EXPECT_EQ((std::tuple{status, entries(), contents(path)}), std::tuple(0, 1, "committed"));
 }
+
+// A link is written through and stays a link; one that points nowhere is refused, as cp refuses it; a name of 255
+// bytes is written, its temporary cut to fit.
+TEST_F(AtomicFile, ALinkIsWrittenThroughADanglingOneRefusedAndALongNameFits)
+{
+    std::ofstream(folder / "real.bas") << "earlier";
+    fs::create_symlink("real.bas", folder / "link.bas");
+    fs::create_symlink("nowhere.bas", folder / "dangling.bas");
+    const std::string longest = folder / std::string(251, 'x') + ".bas";
+    EXPECT_EQ(
+        (std::tuple{output::write_file(folder / "link.bas", "new").ok(), contents(folder / "real.bas"),
+                    fs::is_symlink(folder / "link.bas"), outcome(output::write_file(folder / "dangling.bas", "x")),
+                    output::write_file(longest, "long").ok(), entries()}),
+        std::tuple(true, "new", true,
+                   std::pair(Kind::cannot_create, folder / "dangling.bas: cannot create: a dangling symbolic link"),
+                   true, 4));
+}
+
+// A file its owner may not write is refused, as the shell's > refuses it, and kept; run as an ordinary user.
+TEST_F(AtomicFile, AFileTheUserMayNotWriteIsRefused)
+{
+    std::ofstream(path) << "earlier";
+    fs::permissions(path, fs::perms(0444));
+    fs::permissions(folder.path(), fs::perms::all);
+    const int status = in_child([&] {
+        // Root may write any file; nobody may not.
+        const uid_t nobody = 65534;
+        if (geteuid() == 0 && (chown(path.c_str(), nobody, nobody) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+            return 2;
+        return outcome(output::write_file(path, "new")) ==
+                       std::pair(Kind::cannot_write, path + ": cannot write: Permission denied")
+                   ? 0
+                   : 1;
+    });
+    EXPECT_EQ((std::tuple{status, contents(path), entries()}), std::tuple(0, "earlier", 1));
+}
+
+// A file and its companion are published together, the companion with the file's permissions; when the file cannot
+// be published, an older companion comes back and a new one is taken away.
+TEST_F(AtomicFile, AFileAndItsCompanionArePublishedTogetherOrNotAtAll)
+{
+    const std::string main = folder / "shape.obj", companion = folder / "shape.mtl";
+    std::ofstream(main) << "older";
+    fs::permissions(main, fs::perms(0600));
+    // With a folder made in the file's place while it is written when `blocked`.
+    const auto pair = [&](const char* text, bool blocked) {
+        output::Atomic_file file(main), beside(companion);
+        std::fputs(text, file.stream());
+        std::fputs(text, beside.stream());
+        if (blocked)
+            fs::remove(main), fs::create_directory(main);
+        const Kind kind = file.commit_with(beside).kind;
+        fs::remove(main);
+        return std::tuple{kind, contents(companion),
+                          fs::exists(companion) ? fs::status(companion).permissions() : fs::perms::unknown};
+    };
+    EXPECT_EQ(pair("first", false), std::tuple(Kind::ok, "first", fs::perms(0600)));
+    EXPECT_EQ(pair("second", true), std::tuple(Kind::cannot_create, "first", fs::perms(0600)));
+    fs::remove(companion);
+    EXPECT_EQ(pair("third", true), std::tuple(Kind::cannot_create, "", fs::perms::unknown));
+    EXPECT_EQ(entries(), 0);
+}

@@ -82,6 +82,19 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
     });
     EXPECT_TRUE(solid.width == 321 && out_of_order.count == 0 && greens.size() > 21u) << greens.size() << " levels";
     EXPECT_EQ(solid.find(150, 110, 170, 130, [](Pixel p) { return p[1] > p[0] && p[2] > p[0]; }).count, 400);
+    // A transparent ground: alpha 0 around the shape, 255 on it, though the colour's own alpha is less.
+    ASSERT_EQ(shapetool({"render", "shapes/b.bas", "--solid", "--transparent", "--color", "0,128,128,100", "--size",
+                         "321x240", "-o", "clear.png"}),
+              0);
+    int width = 0, height = 0, channels = 0;
+    const std::unique_ptr<stbi_uc, void (*)(void*)> clear{
+        stbi_load((folder / "clear.png").c_str(), &width, &height, &channels, 4), stbi_image_free};
+    ASSERT_TRUE(clear && channels == 4);
+    std::set<int> alphas;
+    for (int i = 0; i < width * height; ++i)
+        alphas.insert(clear.get()[4 * i + 3]);
+    const stbi_uc* middle = clear.get() + 4 * (120 * width + 160);
+    EXPECT_TRUE(alphas == (std::set<int>{0, 255}) && clear.get()[3] == 0 && middle[3] == 255 && middle[2] > middle[0]);
     // The wire picture draws any grid the editor draws, where the closed mesh needs 2 slices and 3 bands.
     EXPECT_EQ(shapetool({"render", "--slices", "1", "-o", "row.png"}), 0);
     ASSERT_EQ(shapetool({"render", "--slices", "3", "--bands", "2", "-o", "flat.png"}), 0);

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -63,6 +64,8 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     save("one_row.bas", params);
     std::ofstream(folder / "empty.bas");
     ASSERT_EQ(mkfifo((folder / "fifo.bas").c_str(), 0600), 0);
+    fs::create_hard_link(folder / "flower.bas", folder / "same.png");
+    fs::create_symlink("flower.bas", folder / "same.mtl");
 
     std::ifstream usage_errors(SOURCE_DIR "/tests/tool/usage_errors.txt");
     const std::regex one_usage_line("shapetool: [^\n]+\n");
@@ -73,7 +76,16 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
                     (result.exit_status == 1 && std::regex_match(result.standard_error, one_usage_line)))
             << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(std::pair(tried, files("out")), std::pair(20, std::size_t(0)));
+    EXPECT_EQ(std::pair(tried, files("out")), std::pair(22, std::size_t(0)));
+    // The help, which the manual page and the completion read back: within 79 columns, in its own words, the flags
+    // with their values' names, the exit statuses in the top help alone.
+    for (const Names& asked : {Names{"--help"}, {"info", "--help"}, {"export", "--help"}, {"render", "--help"}}) {
+        const std::string help = run(asked).standard_output;
+        EXPECT_TRUE(!std::regex_search(help, std::regex("[^\n]{80}|TEXT|REQUIRED|Excludes")) &&
+                    (help.find("\nExit statuses:\n") != std::string::npos) == (asked.size() == 1))
+            << help;
+    }
+    EXPECT_NE(run({"export", "--help"}).standard_output.find("\n  -o,--output FILE "), std::string::npos);
     // A batch goes on past each bad input, a FIFO too, and makes the folder it writes into.
     const auto batch = shell("shapetool export empty.bas flower.bas missing.bas one_row.bas fifo.bas --outdir "
                              "out/deep/er --format ply");
@@ -88,6 +100,10 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     fs::create_directory(folder / "upper");
     fs::copy_file(folder / "flower.bas", folder / "upper/A.BAS");
     EXPECT_EQ(run({"info", "upper"}).standard_output.rfind("upper/A.BAS\n", 0), 0u);
+    // A link that loops is no snippet; it does not make its folder unreadable.
+    fs::create_directory(folder / "loop");
+    fs::create_symlink("loop.bas", folder / "loop/loop.bas");
+    EXPECT_EQ(run({"info", "loop"}).standard_error, "shapetool: loop: no .bas files in this folder\n");
 
     std::ofstream(folder / "out/older.stl") << "older";
     fs::create_directory(folder / "out/folder.stl");
@@ -97,6 +113,10 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
                     result.standard_error.rfind("shapetool: " + std::string(target) + ": cannot create: ", 0) == 0)
             << result.standard_error;
     }
+    fs::create_symlink("nowhere", folder / "out/dangling");
+    EXPECT_EQ(run({"export", "flower.bas", "--outdir", "out/dangling", "--format", "stl"}).standard_error,
+              "shapetool: out/dangling: cannot create: a dangling symbolic link\n");
+    fs::remove(folder / "out/dangling");
     EXPECT_EQ(files("out"), 3u) << "deep, older.stl and folder.stl";
     EXPECT_TRUE(run({"export", "flower.bas", "-o", "out/older.stl"}).exit_status == 0 &&
                 fs::file_size(folder / "out/older.stl") != 5u)
@@ -148,6 +168,12 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_EQ(shell("shapetool export - -q --format stl -o - < flower.bas > out/piped.stl").exit_status, 0);
     EXPECT_EQ(fs::file_size(folder / "out/piped.stl"), 84 + 50 * 2320u);
     EXPECT_EQ(shell("shapetool info flower.bas > /dev/full").exit_status, 3);
+    // The reason is the system's, even where the stream forgot it; an ignored SIGPIPE makes a closed pipe an error.
+    for (const auto& [command, reason] :
+         {std::pair("shapetool --version > /dev/full", "No space left on device"),
+          {"(trap '' PIPE; sleep 1; exec shapetool info --json flower.bas) | true", "Broken pipe"}})
+        EXPECT_EQ(shell(command).standard_error,
+                  "shapetool: standard output: cannot write: " + std::string(reason) + "\n");
 }
 
 // Each format as its readers take it, by default and with the other --up: the editor's +Y on the file's up axis,
@@ -220,4 +246,96 @@ TEST_F(Shapetool, AnInterruptedExportLeavesNoTemporary)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << signal;
         EXPECT_EQ(files("out"), 0u) << signal;
     }
+}
+
+// An OBJ and its material file are one output: every OBJ name has a material file of its own, which its mtllib line
+// names (long names included), and two runs writing one OBJ at once, or one interrupted, never leave a mismatched or
+// lone material file.
+TEST_F(Shapetool, EachObjHasAMaterialFileOfItsOwnPublishedWithIt)
+{
+    // Names of 255 bytes too, one whose material file's name must be cut.
+    const Names names{"star.obj",
+                      "a b.obj",
+                      "a_b.obj",
+                      "a.OBJ",
+                      "a%20b.obj",
+                      "tab\tname.obj",
+                      "line\nend.obj",
+                      "a~0000.obj",
+                      std::string(251, 'x') + ".obj",
+                      std::string(251, ' ') + ".OBJ"};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        ASSERT_EQ(run({"export", "--color", std::to_string(i) + ",0,0", "-q", "-o", "out/" + names[i]}).exit_status, 0);
+    std::set<std::string> materials;
+    for (const std::string& name : names) {
+        const std::string obj = test_support::file_text(folder / "out" / name);
+        std::smatch mtllib;
+        std::regex_search(obj, mtllib, std::regex("mtllib (.*)\n"));
+        materials.insert(test_support::file_text(folder / "out" / mtllib[1].str()));
+    }
+    EXPECT_EQ(std::pair(materials.size(), files("out")), std::pair(names.size(), 2 * names.size()));
+    // A new material file beside a private OBJ is as private.
+    fs::permissions(folder / "out/star.obj", fs::perms(0600));
+    fs::remove(folder / "out/star.mtl");
+    ASSERT_EQ(run({"export", "--m", "3", "-q", "-o", "out/star.obj"}).exit_status, 0);
+    EXPECT_EQ(fs::status(folder / "out/star.mtl").permissions(), fs::perms(0600));
+
+    // Each run's pair is its own: a material file that follows the OBJ's colour.
+    const std::string export_as = "shapetool export --slices 300 --bands 300 -q -o out/r.obj --color ";
+    const auto pair = [&] {
+        const std::string obj = test_support::file_text(folder / "out/r.obj");
+        return std::pair(obj.substr(obj.find("color="), 20), test_support::file_text(folder / "out/r.mtl"));
+    };
+    std::set<std::pair<std::string, std::string>> alone;
+    for (const char* colour : {"255,0,0", "0,0,255"}) {
+        ASSERT_EQ(shell(export_as + colour).exit_status, 0);
+        alone.insert(pair());
+    }
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_EQ(shell(export_as + "255,0,0 & " + export_as + "0,0,255; wait").exit_status, 0);
+        EXPECT_EQ(alone.count(pair()), 1u) << round;
+    }
+    // Interrupted as soon as the material file appears, the OBJ is there too.
+    fs::remove_all(folder / "out");
+    fs::create_directory(folder / "out");
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(SHAPETOOL_EXECUTABLE, SHAPETOOL_EXECUTABLE, "export", "--slices", "999", "--bands", "999", "-o",
+              (folder / "out/big.obj").c_str(), "-q", nullptr);
+        _exit(127);
+    }
+    bool ended = false;
+    while (!fs::exists(folder / "out/big.mtl") && !(ended = waitpid(child, nullptr, WNOHANG) == child))
+        std::this_thread::sleep_for(std::chrono::microseconds(20));
+    if (!ended && kill(child, SIGINT) == 0)
+        waitpid(child, nullptr, 0);
+    EXPECT_TRUE(files("out") == 2 && fs::exists(folder / "out/big.obj"));
+}
+
+// As an ordinary user (nobody, when the tests run as root): a read-only file of the user's is refused and kept, as
+// the shell's > keeps it, and a folder that cannot be read says why.
+TEST_F(Shapetool, AsAnOrdinaryUserAReadOnlyFileIsKeptAndAnUnreadableFolderSaysWhy)
+{
+    // A copy of the program that any user may run; the folder's own permissions let any user write there.
+    fs::copy_file(SHAPETOOL_EXECUTABLE, folder / "shapetool");
+    fs::permissions(folder, fs::perms::all);
+    fs::create_directory(folder / "locked");
+    std::ofstream(folder / "kept.stl") << "kept";
+    fs::permissions(folder / "kept.stl", fs::perms(0444));
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown((folder / "kept.stl").c_str(), 65534, 65534), 0);
+    }
+    fs::permissions(folder / "locked", fs::perms::none);
+    const std::string as_user = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups ./" : "./";
+    const auto refused = test_support::run_program(
+        "/bin/sh", {"-c", as_user + "shapetool export -q --m 3 -o kept.stl; " + as_user + "shapetool info locked"},
+        folder);
+    EXPECT_EQ(
+        std::tuple(refused.exit_status, refused.standard_error, test_support::file_text(folder / "kept.stl") == "kept"),
+        std::tuple(2,
+                   "shapetool: kept.stl: cannot write: Permission denied\n"
+                   "shapetool: locked: cannot read: Permission denied\n",
+                   true));
+    fs::permissions(folder / "locked", fs::perms::all);
 }
