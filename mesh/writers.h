@@ -56,9 +56,9 @@ Status write_obj_material(std::FILE* out, const Export_mesh& file);
 Status write_ply(std::FILE* out, const Export_mesh& file);
 // Binary glTF 2.0 through tinygltf, in metres: one scene, one node and one
 // mesh named after the object, float positions, smooth unit normals and
-// unsigned int indices, and a material whose base colour is the shape's
-// (blended when its alpha is below 255); the node's extras hold
-// {"supershape": PARAMETERS}.
+// unsigned int indices, and a material named after the object whose base
+// colour is the shape's (blended when its alpha is below 255); the node's
+// extras hold {"supershape": PARAMETERS}.
 Status write_glb(std::FILE* out, const Export_mesh& file);
 // 3MF through lib3mf: one mesh object named after the object, in the shape's
 // colour, of type "model" when it is closed (statistics.h) and "surface"
