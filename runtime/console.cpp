@@ -75,9 +75,9 @@ First_failure_buffer* watched = nullptr;
 
 void watch_standard_output()
 {
-    static First_failure_buffer buffer(std::cout.rdbuf());
-    std::cout.rdbuf(&buffer);
-    watched = &buffer;
+    // Never destroyed: std::cout is flushed once more after static objects go.
+    watched = new First_failure_buffer(std::cout.rdbuf());
+    std::cout.rdbuf(watched);
 }
 
 int finish_standard_output()
