@@ -66,16 +66,26 @@ void carry_out_requests(Tparams& params, std::unique_ptr<Nsupershape::Tsupershap
         params.do_reset = request_idle;
         shape.reset();
         shape = std::make_unique<Nsupershape::Tsupershape>();
-        shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1, params.n2,
-                      params.n3);
+        if (params.sets_linked != 0)
+            shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                          params.n2, params.n3);
+        else
+            shape->reload2(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                           params.n2, params.n3, params.a2, params.b2, params.m2, params.n1_2, params.n2_2,
+                           params.n3_2);
         shape->scale(s, s, s);
         shape->set_color(1.0f, 1.0f, 1.0f, 1.0f);
     }
 
     Nsupershape::Tsupershape& current = runtime::checked_deref(shape.get(), site);
     if (params.auto_edit != 0) {
-        current.reset_shape(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
-                            params.n2, params.n3);
+        if (params.sets_linked != 0)
+            current.reset_shape(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                                params.n2, params.n3);
+        else
+            current.reset_shape2(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                                 params.n2, params.n3, params.a2, params.b2, params.m2, params.n1_2, params.n2_2,
+                                 params.n3_2);
         current.scale(s, s, s);
     }
 
