@@ -1,9 +1,12 @@
 #include "app/frame.h"
 
+#include "params/fields.h"
+
 #include "runtime/fatal_error.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -56,6 +59,22 @@ void update_rotation(Rotation_angles& angles, const Tparams& params, float frame
     } else {
         angles = {whole_degrees(params.xrot), whole_degrees(params.yrot), whole_degrees(params.zrot)};
     }
+}
+
+void follow_linked_sets(Tparams& params, Second_set_seen& seen)
+{
+    float* const second[] = {&params.a2, &params.b2, &params.m2, &params.n1_2, &params.n2_2, &params.n3_2};
+    bool edited = false;
+    for (int i = 0; i < 6 && seen.known; ++i)
+        edited = edited || std::memcmp(second[i], &seen.values[i], sizeof(float)) != 0;
+    if (params.sets_linked != 0 && edited) {
+        params.sets_linked = 0;
+    } else if (params.sets_linked != 0) {
+        params::link_sets(params);
+    }
+    for (int i = 0; i < 6; ++i)
+        seen.values[i] = *second[i];
+    seen.known = true;
 }
 
 void carry_out_requests(Tparams& params, std::unique_ptr<Nsupershape::Tsupershape>& shape)
