@@ -13,9 +13,10 @@ constexpr std::int32_t request_idle = 0;
 struct Tparams {
     float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
     // The latitude's own set, used while `sets_linked` is off; linked, the
-    // first set serves both angles.
+    // first set serves both angles, so a record filled in without them has
+    // one set.
     float a2 = 0, b2 = 0, m2 = 0, n1_2 = 0, n2_2 = 0, n3_2 = 0;
-    std::int32_t sets_linked = 0;
+    std::int32_t sets_linked = truth_on;
     std::int32_t slices = 0, bands = 0;
     float scale = 0;
     // Degrees, used while auto-rotation is off.
