@@ -1,9 +1,12 @@
 #include "app/frame.h"
 
+#include "params/fields.h"
+
 #include "runtime/fatal_error.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -58,6 +61,22 @@ void update_rotation(Rotation_angles& angles, const Tparams& params, float frame
     }
 }
 
+void follow_linked_sets(Tparams& params, Second_set_seen& seen)
+{
+    float* const second[] = {&params.a2, &params.b2, &params.m2, &params.n1_2, &params.n2_2, &params.n3_2};
+    bool edited = false;
+    for (int i = 0; i < 6 && seen.known; ++i)
+        edited = edited || std::memcmp(second[i], &seen.values[i], sizeof(float)) != 0;
+    if (params.sets_linked != 0 && edited) {
+        params.sets_linked = 0;
+    } else if (params.sets_linked != 0) {
+        params::link_sets(params);
+    }
+    for (int i = 0; i < 6; ++i)
+        seen.values[i] = *second[i];
+    seen.known = true;
+}
+
 void carry_out_requests(Tparams& params, std::unique_ptr<Nsupershape::Tsupershape>& shape)
 {
     const runtime::Error_site site{"supershape", "main"};
@@ -66,16 +85,26 @@ void carry_out_requests(Tparams& params, std::unique_ptr<Nsupershape::Tsupershap
         params.do_reset = request_idle;
         shape.reset();
         shape = std::make_unique<Nsupershape::Tsupershape>();
-        shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1, params.n2,
-                      params.n3);
+        if (params.sets_linked != 0)
+            shape->reload(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                          params.n2, params.n3);
+        else
+            shape->reload2(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                           params.n2, params.n3, params.a2, params.b2, params.m2, params.n1_2, params.n2_2,
+                           params.n3_2);
         shape->scale(s, s, s);
         shape->set_color(1.0f, 1.0f, 1.0f, 1.0f);
     }
 
     Nsupershape::Tsupershape& current = runtime::checked_deref(shape.get(), site);
     if (params.auto_edit != 0) {
-        current.reset_shape(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
-                            params.n2, params.n3);
+        if (params.sets_linked != 0)
+            current.reset_shape(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                                params.n2, params.n3);
+        else
+            current.reset_shape2(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
+                                 params.n2, params.n3, params.a2, params.b2, params.m2, params.n1_2, params.n2_2,
+                                 params.n3_2);
         current.scale(s, s, s);
     }
 

@@ -1,5 +1,5 @@
 // The decisions of one frame, apart from the window and GL: the frame clock,
-// the rotation angles and the requests left by the panel.
+// the rotation angles, the linked sets and the requests left by the panel.
 #pragma once
 
 #include "params/Tparams.h"
@@ -33,6 +33,16 @@ struct Rotation_angles {
 // With auto-rotation each angle advances by frame time x speed, rounded half
 // to even; otherwise the angles are the panel's, rounded the same way.
 void update_rotation(Rotation_angles& angles, const Tparams& params, float frame_time, float speed);
+
+// The second set as the panel showed it last frame.
+struct Second_set_seen {
+    bool known = false;
+    float values[6] = {};
+};
+
+// While the sets are linked the second shows the first's values; an edit of
+// the second set itself separates them, keeping the edit.
+void follow_linked_sets(Tparams& params, Second_set_seen& seen);
 
 // Reset, automatic editing and the three swaps, in that order. `shape` is
 // replaced on Reset and never left empty.

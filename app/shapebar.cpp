@@ -2,10 +2,13 @@
 
 #include "app/save.h"
 #include "panel/tweak_bar.h"
+#include "params/fields.h"
 #include "runtime/console.h"
 #include "runtime/fatal_error.h"
 #include "screen/glfw_layer.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -27,7 +30,27 @@ TwBar* start_panel(Tparams& params)
     }
     TwBar* bar = TwNewBar("Supershape");
     init_shapebar(bar, params);
+    TwBar* profile = TwNewBar("Profile");
+    init_profilebar(profile, params);
+    TwSetBarStart(profile, TW_CORNER_BOTTOM_RIGHT, params.sets_linked != 0);
     return bar;
+}
+
+void init_profilebar(TwBar* bar, Tparams& params)
+{
+    TwAddVarRW(bar, "Linked", TW_TYPE_BOOL32, &params.sets_linked,
+               " label='same as the first set' help='One set of a, b, m, n1, n2 and n3 for both angles.' ");
+    for (const params::Field& field : params::saved_fields) {
+        if (field.group != params::Group::second_set)
+            continue;
+        const params::Field& twin =
+            *std::find_if(std::begin(params::saved_fields), std::end(params::saved_fields),
+                          [&](const params::Field& f) { return f.number == field.first_set_twin; });
+        const std::string definition = " label='" + std::string(twin.name) + "' min=" + std::to_string(int(field.min)) +
+                                       " max=" + std::to_string(int(field.max)) + " step=0.001 help=' " +
+                                       field.description + "' ";
+        TwAddVarRW(bar, field.name, TW_TYPE_FLOAT, &(params.*field.number), definition.c_str());
+    }
 }
 
 void init_shapebar(TwBar* bar, Tparams& params)

@@ -6,12 +6,18 @@
 
 struct TwBar;
 
-// Starts the panel library and fills the bar "Supershape" for `params`.
+// Starts the panel library and fills the bar "Supershape" for `params`,
+// and the bar "Profile", folded in the bottom-right corner unless the shape
+// has a second set of its own.
 // When the library cannot start the program ends with error 1.
 TwBar* start_panel(Tparams& params);
 
 // Fills `bar` with the 30 entries, bound to the fields of `params`.
 void init_shapebar(TwBar* bar, Tparams& params);
+
+// Fills `bar` with the switch that links the sets and the second set's six
+// numbers, with the first set's ranges and steps.
+void init_profilebar(TwBar* bar, Tparams& params);
 
 // Button callbacks: each takes the parameter record as its client data and
 // leaves a request for the frame loop.

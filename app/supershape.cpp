@@ -89,6 +89,7 @@ int run_editor(const std::optional<Tparams>& opened)
         carry_out_requests(params, shape);
     }
     Rotation_angles angles;
+    Second_set_seen second_set_seen;
 
     for (;;) {
         const float frame_time = get_deltatime(fps);
@@ -96,6 +97,7 @@ int run_editor(const std::optional<Tparams>& opened)
         scene::draw_frame(editor_frame(params, angles), runtime::checked_deref(shape.get(), main_site),
                           [&] { draw_text_overlay(screen, *font, fps, params.rot_str); });
 
+        follow_linked_sets(params, second_set_seen);
         carry_out_requests(params, shape);
 
         TwDraw();

@@ -45,6 +45,19 @@ void set_shape(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * shape.vertex_count);
 }
 
+// The same with a second set for the rows (the starfish's), which costs
+// only the rows' radii.
+void set_shape_two_sets(benchmark::State& state)
+{
+    Tsupershape shape;
+    shape.reload2(1.0f, int(state.range(0)), int(state.range(1)), 1, 1, 6, 0.6f, 1.2f, 1.7f, 1, 1, 1, 0.3f, 0.5f, 0.5f);
+    for (auto _ : state) {
+        shape.set_shape();
+        benchmark::DoNotOptimize(shape.vertices.get());
+    }
+    state.SetItemsProcessed(state.iterations() * shape.vertex_count);
+}
+
 void scale(benchmark::State& state)
 {
     Tsupershape shape = make_shape(state);
@@ -74,6 +87,7 @@ void grid_arguments(benchmark::internal::Benchmark* benchmark)
 
 BENCHMARK(literal_evaluation)->Apply(grid_arguments);
 BENCHMARK(set_shape)->Apply(grid_arguments);
+BENCHMARK(set_shape_two_sets)->Apply(grid_arguments);
 BENCHMARK(scale)->Apply(grid_arguments);
 BENCHMARK(set_color)->Apply(grid_arguments);
 

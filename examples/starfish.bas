@@ -12,6 +12,12 @@ sub load_shape(byref shape as Nsupershape.Tsupershape ptr, byref params as Tpara
 		params.n1                 =              0.1
 		params.n2                 =              1.7
 		params.n3                 =              1.7
+		params.a2                 =              1
+		params.b2                 =              1
+		params.m2                 =              1
+		params.n1_2               =              0.3
+		params.n2_2               =              0.5
+		params.n3_2               =              0.5
 		params.radius             =              1
 		params.slices             =              96
 		params.bands              =              96
@@ -22,9 +28,11 @@ sub load_shape(byref shape as Nsupershape.Tsupershape ptr, byref params as Tpara
 		delete shape
 		shape = null
 		shape = new Nsupershape.Tsupershape
-		shape->reload(params.radius,params.slices,params.bands,_
+		shape->reload2(params.radius,params.slices,params.bands,_
 		       		  params.a,params.b,params.m,_
-		       		  params.n1,params.n2,params.n3)
+		       		  params.n1,params.n2,params.n3,_
+		       		  params.a2,params.b2,params.m2,_
+		       		  params.n1_2,params.n2_2,params.n3_2)
 		shape->scale(params.scale,params.scale,params.scale)
 		shape->set_color(params.color(0),params.color(1),params.color(2),params.color(3))
 

@@ -82,6 +82,8 @@ std::string parameter_text(const Tparams& params)
 {
     std::string text;
     for (const params::Field& field : params::saved_fields) {
+        if (!params::is_saved(field, params))
+            continue;
         text += (text.empty() ? "" : " ") + std::string(field.name) + "=";
         switch (field.kind) {
         case params::Kind::number: text += params::shortest_text(params.*field.number); break;
@@ -108,6 +110,8 @@ nlohmann::json parameter_json(const Tparams& params)
 {
     nlohmann::json object = nlohmann::json::object();
     for (const params::Field& field : params::saved_fields) {
+        if (!params::is_saved(field, params))
+            continue;
         nlohmann::json& value = object[field.name];
         switch (field.kind) {
         case params::Kind::number: value = json_number(params.*field.number); break;

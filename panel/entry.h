@@ -33,4 +33,12 @@ struct TwBar {
     std::vector<panel::Entry> entries;
     // The bar's place among the bars, from 0.
     int index = 0;
+    ETwBarCorner corner = TW_CORNER_TOP_LEFT;
+    bool folded = false;
+    // How the bar was last drawn, so that one in the bottom-right corner
+    // keeps that corner when it folds or unfolds.
+    struct Drawn {
+        bool ever = false, folded = false, move_to_corner = false;
+        float corner_x = 0, corner_y = 0;
+    } drawn;
 };

@@ -120,6 +120,17 @@ TwBar* TwNewBar(const char* name)
     return registry.bars.back().get();
 }
 
+int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded)
+{
+    if (!bar)
+        return panel::fail("no bar to place");
+    if (corner != TW_CORNER_TOP_LEFT && corner != TW_CORNER_BOTTOM_RIGHT)
+        return panel::fail(bar->name + ": unknown corner " + std::to_string(static_cast<int>(corner)));
+    bar->corner = corner;
+    bar->folded = folded != 0;
+    return 1;
+}
+
 int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data, const char* definition)
 {
     if (!callback)

@@ -26,6 +26,13 @@ int TwTerminate();
 const char* TwGetLastError();
 
 TwBar* TwNewBar(const char* name);
+
+// Where a bar first shows: in the window's top-left corner (each later bar a
+// little lower and to the right) or its bottom-right one.
+enum ETwBarCorner { TW_CORNER_TOP_LEFT, TW_CORNER_BOTTOM_RIGHT };
+// Sets where `bar` shows and whether it starts folded to its title line;
+// both take effect when it is first drawn.
+int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded);
 // `definition` holds attributes such as label='...', help='...', min=, max=,
 // step=, key=SPACE and alpha; one that cannot be parsed leaves the entry out.
 int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data, const char* definition);

@@ -105,12 +105,36 @@ const Entry* button_with_shortcut(int key)
 }
 
 // Runs `bar` as an ImGui window for this frame.
-void run_bar(const TwBar& bar)
+void run_bar(TwBar& bar)
 {
-    ImGui::SetNextWindowPos(ImVec2(bar_margin + 24.0f * bar.index, bar_margin + 24.0f * bar.index),
-                            ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(bar_width, bar_height), ImGuiCond_FirstUseEver);
-    if (ImGui::Begin(bar.name.c_str())) {
+    TwBar::Drawn& drawn = bar.drawn;
+    if (bar.corner == TW_CORNER_BOTTOM_RIGHT) {
+        const ImVec2 window = ImGui::GetIO().DisplaySize;
+        ImGui::SetNextWindowPos(ImVec2(window.x - bar_margin, window.y - bar_margin), ImGuiCond_FirstUseEver,
+                                ImVec2(1.0f, 1.0f));
+        // Folded or unfolded last frame: it grows or shrinks towards the top.
+        if (drawn.move_to_corner)
+            ImGui::SetNextWindowPos(ImVec2(drawn.corner_x, drawn.corner_y), ImGuiCond_Always, ImVec2(1.0f, 1.0f));
+    } else {
+        ImGui::SetNextWindowPos(ImVec2(bar_margin + 24.0f * bar.index, bar_margin + 24.0f * bar.index),
+                                ImGuiCond_FirstUseEver);
+    }
+    // A short bar is no taller than its entries.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float entries_height = ImGui::GetFrameHeight() + 2.0f * style.WindowPadding.y +
+                                 static_cast<float>(bar.entries.size()) * ImGui::GetFrameHeightWithSpacing();
+    ImGui::SetNextWindowSize(ImVec2(bar_width, std::min(bar_height, entries_height)), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowCollapsed(bar.folded, ImGuiCond_FirstUseEver);
+    const bool open = ImGui::Begin(bar.name.c_str());
+    const bool folded = ImGui::IsWindowCollapsed();
+    drawn.move_to_corner = drawn.ever && folded != drawn.folded;
+    if (!drawn.move_to_corner) {
+        drawn.corner_x = ImGui::GetWindowPos().x + ImGui::GetWindowSize().x;
+        drawn.corner_y = ImGui::GetWindowPos().y + ImGui::GetWindowSize().y;
+    }
+    drawn.ever = true;
+    drawn.folded = folded;
+    if (open) {
         const float value_column = value_column_start(bar);
         for (const Entry& entry : bar.entries) {
             ImGui::PushID(entry.name.c_str());
@@ -134,7 +158,11 @@ void run_bar(const TwBar& bar)
                 ImGui::AlignTextToFramePadding();
                 ImGui::TextUnformatted(entry.label());
                 show_help(entry);
-                ImGui::SameLine(value_column);
+                // A switch whose label is wider than the labels' column has its box after the label.
+                ImGui::SameLine(entry.type == TW_TYPE_BOOL32
+                                    ? std::max(value_column, ImGui::GetItemRectMax().x - ImGui::GetWindowPos().x +
+                                                                 ImGui::GetStyle().ItemSpacing.x)
+                                    : value_column);
                 ImGui::SetNextItemWidth(-FLT_MIN);
                 edit_value(entry);
                 show_help(entry);

@@ -1,5 +1,7 @@
 #include "params/Tparams.h"
 
+#include "params/fields.h"
+
 void set_start_values(Tparams& params)
 {
     params = Tparams{};
@@ -20,4 +22,5 @@ void set_start_values(Tparams& params)
     params.auto_edit = truth_on;
     params.show_axes = truth_on;
     params.rot_str = "rotations: ";
+    params::link_sets(params);
 }

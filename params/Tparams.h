@@ -12,6 +12,11 @@ constexpr std::int32_t request_idle = 0;
 
 struct Tparams {
     float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
+    // The latitude's own set, used while `sets_linked` is off; linked, the
+    // first set serves both angles, so a record filled in without them has
+    // one set.
+    float a2 = 0, b2 = 0, m2 = 0, n1_2 = 0, n2_2 = 0, n3_2 = 0;
+    std::int32_t sets_linked = truth_on;
     std::int32_t slices = 0, bands = 0;
     float scale = 0;
     // Degrees, used while auto-rotation is off.
@@ -26,5 +31,5 @@ struct Tparams {
     std::string rot_str;
 };
 
-// The values the program starts with.
+// The values the program starts with: one set, linked.
 void set_start_values(Tparams& params);

@@ -2,9 +2,33 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <iterator>
 
 namespace params {
+
+bool has_second_set(const Tparams& params)
+{
+    if (params.sets_linked != 0)
+        return false;
+    return std::any_of(std::begin(saved_fields), std::end(saved_fields), [&params](const Field& field) {
+        return field.group == Group::second_set &&
+               std::memcmp(&(params.*field.number), &(params.*field.first_set_twin), sizeof(float)) != 0;
+    });
+}
+
+bool is_saved(const Field& field, const Tparams& params)
+{
+    return field.group == Group::always || has_second_set(params);
+}
+
+void link_sets(Tparams& params)
+{
+    for (const Field& field : saved_fields)
+        if (field.group == Group::second_set)
+            params.*field.number = params.*field.first_set_twin;
+    params.sets_linked = truth_on;
+}
 
 const Field* field_named(std::string_view name)
 {

@@ -1,4 +1,4 @@
-// The twelve fields a saved shape holds, written down once: name, kind,
+// The fields a saved shape holds, written down once: name, kind,
 // place in the record and limits. The snippet, the metadata of every mesh
 // file, shapetool's flags and its reports all go through this table.
 #pragma once
@@ -22,6 +22,14 @@ enum class Kind {
     text,
 };
 
+// Whether Save writes a field for every shape.
+enum class Group {
+    always,
+    // The latitude's own set, written only for a shape that has one: sets
+    // not linked, and different from the first set.
+    second_set,
+};
+
 struct Field {
     const char* name;
     Kind kind;
@@ -35,34 +43,70 @@ struct Field {
     double min, max;
     // What the field holds, in a few words.
     const char* description;
+    Group group;
+    // For a field of the second set, its counterpart in the first.
+    float Tparams::*first_set_twin;
 };
 
 constexpr Field number_field(const char* name, float Tparams::*member, double min, double max, const char* description)
 {
-    return {name, Kind::number, member, nullptr, nullptr, nullptr, min, max, description};
+    return {name, Kind::number, member, nullptr, nullptr, nullptr, min, max, description, Group::always, nullptr};
+}
+
+// The second set's field for `twin`, with its range.
+constexpr Field second_set_field(const char* name, float Tparams::*member, const Field& twin, const char* description)
+{
+    return {name,     Kind::number, member,      nullptr,           nullptr,    nullptr,
+            twin.min, twin.max,     description, Group::second_set, twin.number};
 }
 
 constexpr Field count_field(const char* name, std::int32_t Tparams::*member, const char* description)
 {
-    return {name, Kind::count, nullptr, member, nullptr, nullptr, 1, 999, description};
+    return {name, Kind::count, nullptr, member, nullptr, nullptr, 1, 999, description, Group::always, nullptr};
 }
 
-// In the order Save writes them.
-inline constexpr Field saved_fields[] = {
+inline constexpr Field first_set[] = {
     number_field("a", &Tparams::a, -999, 999, "superformula a"),
     number_field("b", &Tparams::b, -999, 999, "superformula b"),
     number_field("m", &Tparams::m, -999, 999, "symmetry m"),
     number_field("n1", &Tparams::n1, -999, 999, "exponent n1"),
     number_field("n2", &Tparams::n2, -999, 999, "exponent n2"),
     number_field("n3", &Tparams::n3, -999, 999, "exponent n3"),
+};
+
+// In the order Save writes them.
+inline constexpr Field saved_fields[] = {
+    first_set[0],
+    first_set[1],
+    first_set[2],
+    first_set[3],
+    first_set[4],
+    first_set[5],
+    second_set_field("a2", &Tparams::a2, first_set[0], "superformula a of the rows (latitude)"),
+    second_set_field("b2", &Tparams::b2, first_set[1], "superformula b of the rows (latitude)"),
+    second_set_field("m2", &Tparams::m2, first_set[2], "symmetry m of the rows (latitude)"),
+    second_set_field("n1_2", &Tparams::n1_2, first_set[3], "exponent n1 of the rows (latitude)"),
+    second_set_field("n2_2", &Tparams::n2_2, first_set[4], "exponent n2 of the rows (latitude)"),
+    second_set_field("n3_2", &Tparams::n3_2, first_set[5], "exponent n3 of the rows (latitude)"),
     number_field("radius", &Tparams::radius, -999, 999, "radius"),
     count_field("slices", &Tparams::slices, "rows of the grid"),
     count_field("bands", &Tparams::bands, "columns of the grid, less one"),
     number_field("scale", &Tparams::scale, 0.01, 99, "scale factor"),
-    {"color", Kind::colour, nullptr, nullptr, &Tparams::color, nullptr, 0, 255, "shape colour"},
-    {"rot_str", Kind::text, nullptr, nullptr, nullptr, &Tparams::rot_str, 0, 0, "the history of axis swaps"},
+    {"color", Kind::colour, nullptr, nullptr, &Tparams::color, nullptr, 0, 255, "shape colour", Group::always, nullptr},
+    {"rot_str", Kind::text, nullptr, nullptr, nullptr, &Tparams::rot_str, 0, 0, "the history of axis swaps",
+     Group::always, nullptr},
 };
 constexpr int saved_field_count = sizeof saved_fields / sizeof saved_fields[0];
+
+// Whether the shape has a second set of its own: not linked, and some
+// number of it not the same bits as its twin in the first set.
+bool has_second_set(const Tparams& params);
+
+// Makes the second set a copy of the first and links them.
+void link_sets(Tparams& params);
+
+// Whether Save writes `field` for `params`.
+bool is_saved(const Field& field, const Tparams& params);
 
 // The field called `name`, or null.
 const Field* field_named(std::string_view name);

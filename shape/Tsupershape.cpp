@@ -37,7 +37,7 @@ Tsupershape::Tsupershape()
 Tsupershape::Tsupershape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
                          float n2, float n3)
 {
-    store_parameters(radius, a, b, m, n1, n2, n3);
+    store_parameters(radius, {a, b, m, n1, n2, n3}, {a, b, m, n1, n2, n3});
     this->slices = slices;
     this->bands = bands;
     full_build();
@@ -60,30 +60,37 @@ void Tsupershape::delete_list()
 
 float Tsupershape::radius_at(float t) const
 {
-    return Nsupershape::radius_at(formula(), t);
+    return Nsupershape::radius_at(formula().longitude, t);
 }
 
 Formula Tsupershape::formula() const
 {
-    return {a, b, m, n1, n2, n3, radius};
+    return {{a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2}, radius};
 }
 
 void Tsupershape::set_defaults()
 {
     slices = 8;
     bands = 8;
-    store_parameters(1.0f, 1.0f, 1.0f, 4.0f, 0.3f, 1.0f, 1.0f);
+    const Superformula start{1.0f, 1.0f, 4.0f, 0.3f, 1.0f, 1.0f};
+    store_parameters(1.0f, start, start);
 }
 
-void Tsupershape::store_parameters(float radius, float a, float b, float m, float n1, float n2, float n3)
+void Tsupershape::store_parameters(float radius, const Superformula& first, const Superformula& second)
 {
     this->radius = radius;
-    this->a = a;
-    this->b = b;
-    this->m = m;
-    this->n1 = n1;
-    this->n2 = n2;
-    this->n3 = n3;
+    a = first.a;
+    b = first.b;
+    m = first.m;
+    n1 = first.n1;
+    n2 = first.n2;
+    n3 = first.n3;
+    a2 = second.a;
+    b2 = second.b;
+    m2 = second.m;
+    n1_2 = second.n1;
+    n2_2 = second.n2;
+    n3_2 = second.n3;
 }
 
 void Tsupershape::model_init()
@@ -154,18 +161,30 @@ void Tsupershape::fill_color_pattern()
 void Tsupershape::reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
                          float n2, float n3)
 {
+    reload2(radius, slices, bands, a, b, m, n1, n2, n3, a, b, m, n1, n2, n3);
+}
+
+void Tsupershape::reload2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
+                          float n2, float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2)
+{
     model_destroy();
     delete_list();
-    store_parameters(radius, a, b, m, n1, n2, n3);
+    store_parameters(radius, {a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2});
     this->slices = slices;
     this->bands = bands;
     full_build();
 }
 
-void Tsupershape::reset_shape(float radius, std::int32_t, std::int32_t, float a, float b, float m, float n1, float n2,
-                              float n3)
+void Tsupershape::reset_shape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m,
+                              float n1, float n2, float n3)
 {
-    store_parameters(radius, a, b, m, n1, n2, n3);
+    reset_shape2(radius, slices, bands, a, b, m, n1, n2, n3, a, b, m, n1, n2, n3);
+}
+
+void Tsupershape::reset_shape2(float radius, std::int32_t, std::int32_t, float a, float b, float m, float n1, float n2,
+                               float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2)
+{
+    store_parameters(radius, {a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2});
     set_shape();
 }
 

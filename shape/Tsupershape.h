@@ -22,6 +22,8 @@ class Tsupershape {
 public:
     // Shape parameters. `radius` scales every coordinate.
     float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
+    // The set of each row (latitude); the one-set calls make it the first.
+    float a2 = 0, b2 = 0, m2 = 0, n1_2 = 0, n2_2 = 0, n3_2 = 0;
     // The grid has `slices` rows of `bands` + 1 vertices.
     std::int32_t slices = 0, bands = 0;
     // GL display-list name; 0 when there is none.
@@ -54,18 +56,23 @@ public:
     void model_tesselate(std::int32_t slices, std::int32_t bands);
     // Evaluates the superformula into `vertices` and `normals`.
     void set_shape();
-    // The superformula's radius at angle `t` (radians) for the shape's
-    // parameters, exactly as each row and column is evaluated.
+    // The superformula's radius at angle `t` (radians) for the shape's first
+    // set, exactly as each column is evaluated.
     float radius_at(float t) const;
 
     // Full rebuild for new parameters: new arrays, triangles, positions,
     // the colour pattern, and no display list. Throws as model_init does.
     void reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1, float n2,
                 float n3);
+    // The same with a set of its own for the rows.
+    void reload2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1, float n2,
+                 float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2);
     // Re-evaluates positions and normals in place; `slices` and `bands` are
     // not applied (only `reload` changes the grid).
     void reset_shape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
                      float n2, float n3);
+    void reset_shape2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
+                      float n2, float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2);
 
     // Draws the wire strip in the current GL state. With `single_color` 0
     // each corner's colour is sent too.
@@ -81,7 +88,7 @@ public:
     void set_color(float r, float g, float b, float a);
 
 private:
-    void store_parameters(float radius, float a, float b, float m, float n1, float n2, float n3);
+    void store_parameters(float radius, const Superformula& first, const Superformula& second);
     Formula formula() const;
     void full_build();
     void fill_color_pattern();

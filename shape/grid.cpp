@@ -83,15 +83,17 @@ void evaluate_row(const Row_terms& row, int count, Tvector3* positions, Tvector3
 
 Formula formula_of(const Tparams& params)
 {
-    return {params.a, params.b, params.m, params.n1, params.n2, params.n3, params.radius};
+    const Superformula first{params.a, params.b, params.m, params.n1, params.n2, params.n3};
+    const Superformula second{params.a2, params.b2, params.m2, params.n1_2, params.n2_2, params.n3_2};
+    return {first, params.sets_linked != 0 ? first : second, params.radius};
 }
 
-float radius_at(const Formula& formula, float t)
+float radius_at(const Superformula& set, float t)
 {
-    const double u = static_cast<double>(t) * formula.m / 4.0;
-    const float t1 = static_cast<float>(std::pow(std::fabs(std::cos(u) / formula.a), double(formula.n2)));
-    const float t2 = static_cast<float>(std::pow(std::fabs(std::sin(u) / formula.b), double(formula.n3)));
-    return static_cast<float>(std::pow(double(t2) + double(t1), -1.0 / formula.n1));
+    const double u = static_cast<double>(t) * set.m / 4.0;
+    const float t1 = static_cast<float>(std::pow(std::fabs(std::cos(u) / set.a), double(set.n2)));
+    const float t2 = static_cast<float>(std::pow(std::fabs(std::sin(u) / set.b), double(set.n3)));
+    return static_cast<float>(std::pow(double(t2) + double(t1), -1.0 / set.n1));
 }
 
 Mesh_size grid_size(std::int32_t slices, std::int32_t bands)
@@ -124,7 +126,7 @@ void evaluate_grid(const Formula& formula, std::int32_t slices, std::int32_t ban
         float theta = strip_theta;
         for (int j = 0; j < count; ++j) {
             theta += d_theta;
-            const double r2 = radius_at(formula, theta);
+            const double r2 = radius_at(formula.longitude, theta);
             cos_r2[j] = std::cos(double(theta)) * r2;
             sin_r2[j] = std::sin(double(theta)) * r2;
         }
@@ -133,7 +135,7 @@ void evaluate_grid(const Formula& formula, std::int32_t slices, std::int32_t ban
         float phi = -pi_f / 2;
         for (std::size_t i = 0; i < rows; ++i) {
             phi += d_phi;
-            const double r1 = radius_at(formula, phi);
+            const double r1 = radius_at(formula.latitude, phi);
             const double cos_phi = std::cos(double(phi));
             const std::size_t at = i * columns + first;
             evaluate_row({cos_r2, sin_r2, r1, cos_phi, row_y(r1, phi, scale_radius), scale_radius}, count,
@@ -145,7 +147,7 @@ void evaluate_grid(const Formula& formula, std::int32_t slices, std::int32_t ban
 float first_pole_y(const Formula& formula)
 {
     const float phi = -pi_f / 2;
-    return row_y(radius_at(formula, phi), phi, formula.radius);
+    return row_y(radius_at(formula.latitude, phi), phi, formula.radius);
 }
 
 void tesselate_grid(std::int32_t slices, std::int32_t bands, std::size_t vertex_count, Ttriangle* triangles,

@@ -12,18 +12,26 @@
 
 namespace Nsupershape {
 
-// The superformula's exponents and divisors, and the radius that scales
-// every coordinate.
-struct Formula {
-    float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
+// One set of the superformula's divisors and exponents.
+struct Superformula {
+    float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0;
 };
 
+// The longitude's set gives each column's radius, the latitude's each row's
+// (the same set for a one-set shape); `radius` scales every coordinate.
+struct Formula {
+    Superformula longitude, latitude;
+    float radius = 0;
+};
+
+// The first set for the longitude; the second, unless linked, for the
+// latitude.
 Formula formula_of(const Tparams& params);
 
 // The superformula's radius at angle `t` (radians), exactly as every row and
 // column is evaluated. A zero divisor or exponent gives infinities or NaN,
 // which are kept.
-float radius_at(const Formula& formula, float t);
+float radius_at(const Superformula& set, float t);
 
 // A grid of `slices` rows of `bands` + 1 vertices needs slices x (bands + 1)
 // vertices and twice as many triangles; both are 0 when slices is below 1 or

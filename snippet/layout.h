@@ -10,8 +10,9 @@ namespace snippet::layout {
 
 constexpr char field_prefix[] = "params.";
 
-// The lines before the assignments and after them, without line ends.
+// The lines before the assignments and after them, without line ends;
+// after them, a shape with a second set is handed over with both.
 std::vector<std::string> head_lines();
-std::vector<std::string> tail_lines();
+std::vector<std::string> tail_lines(bool second_set);
 
 } // namespace snippet::layout

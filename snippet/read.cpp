@@ -115,8 +115,7 @@ public:
         set_start_values(params_);
         fixed_ = significant(layout::head_lines());
         fields_at_ = fixed_.size();
-        const std::vector<std::string> tail = significant(layout::tail_lines());
-        fixed_.insert(fixed_.end(), tail.begin(), tail.end());
+        follow_with_tail(false);
     }
 
     // `cut` says that `contents` is only the start of a larger file.
@@ -126,6 +125,10 @@ public:
             contents.remove_prefix(byte_order_mark.size());
         if (!read_lines(contents, cut))
             return runtime::failure(Status::Kind::refused, std::move(error_));
+        if (second_set_given())
+            params_.sets_linked = 0;
+        else
+            params::link_sets(params_);
         params = std::move(params_);
         return {};
     }
@@ -177,10 +180,31 @@ private:
         const std::string found = collapsed(content);
         if (next_ == fixed_.size())
             return refuse(number, "the end of the file after " + quoted(fixed_.back()), quoted(found));
-        if ((next_ == fields_at_ && first_missing()) || found != fixed_[next_])
+        if (next_ == fields_at_) {
+            if (first_missing())
+                return refuse(number, expectation(), quoted(found));
+            follow_with_tail(second_set_given());
+        }
+        if (found != fixed_[next_])
             return refuse(number, expectation(), quoted(found));
         ++next_;
         return true;
+    }
+
+    // The lines after the assignments, which hand the object one set or two.
+    void follow_with_tail(bool second_set)
+    {
+        const std::vector<std::string> tail = significant(layout::tail_lines(second_set));
+        fixed_.resize(fields_at_);
+        fixed_.insert(fixed_.end(), tail.begin(), tail.end());
+    }
+
+    bool second_set_given() const
+    {
+        for (int i = 0; i < params::saved_field_count; ++i)
+            if (params::saved_fields[i].group == params::Group::second_set && set_on_[i] != 0)
+                return true;
+        return false;
     }
 
     bool assignment(int number, std::string_view content)
@@ -255,10 +279,12 @@ private:
         return {};
     }
 
+    // The first field still to be set; the second set is all or nothing.
     const char* first_missing() const
     {
+        const bool second_set = second_set_given();
         for (int i = 0; i < params::saved_field_count; ++i)
-            if (set_on_[i] == 0)
+            if (set_on_[i] == 0 && (second_set || params::saved_fields[i].group == params::Group::always))
                 return params::saved_fields[i].name;
         return nullptr;
     }

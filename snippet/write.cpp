@@ -82,6 +82,8 @@ std::string text(const Tparams& params)
         out.line(line);
 
     for (const params::Field& field : params::saved_fields) {
+        if (!params::is_saved(field, params))
+            continue;
         assignment(out, field.name);
         switch (field.kind) {
         case params::Kind::number: out.line(single_text(params.*field.number)); break;
@@ -103,7 +105,7 @@ std::string text(const Tparams& params)
         }
     }
 
-    for (const std::string& line : layout::tail_lines())
+    for (const std::string& line : layout::tail_lines(params::has_second_set(params)))
         out.line(line);
     return out.text();
 }

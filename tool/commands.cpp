@@ -24,9 +24,15 @@ namespace shapetool {
 
 void Parameter_flags::apply(Tparams& params) const
 {
-    for (int i = 0; i < params::saved_field_count; ++i)
-        if (given[i])
-            params::copy_field(params::saved_fields[i], values, params);
+    for (int i = 0; i < params::saved_field_count; ++i) {
+        if (!given[i])
+            continue;
+        params::copy_field(params::saved_fields[i], values, params);
+        // The rest of the second set is the shape's own, or its first set's
+        // copy when it had one set.
+        if (params::saved_fields[i].group == params::Group::second_set)
+            params.sets_linked = 0;
+    }
 }
 
 namespace {

@@ -1,4 +1,4 @@
-// The frame's decisions: the clock, the rotation angles and the requests.
+// The frame's decisions: the clock, the rotation angles, the linked sets and the requests.
 #include "app/frame.h"
 
 #include <gtest/gtest.h>
@@ -105,4 +105,33 @@ TEST(Requests, ResetRebuildsOnceWithTheCurrentGridWhichAutoEditNeverAppliesAndSw
     carry_out_requests(params, shape);
     EXPECT_EQ(shape->vertices[10].x, before.x) << "re-evaluation drops the swaps";
     EXPECT_EQ(params.rot_str, "rotations:  xy xz yz");
+}
+
+// Linked, the second set shows the first; an edit of it separates them, and Reset builds both as shapetool does.
+TEST(Requests, LinkedSetsFollowTheFirstUntilTheSecondIsEditedAndResetBuildsBoth)
+{
+    Tparams params;
+    set_start_values(params);
+    Second_set_seen seen;
+    follow_linked_sets(params, seen);
+    params.m = 6.0f;
+    follow_linked_sets(params, seen);
+    EXPECT_TRUE(params.sets_linked != 0 && params.m2 == 6.0f);
+    params.n1_2 = 2.0f;
+    follow_linked_sets(params, seen);
+    params.m = 3.0f;
+    follow_linked_sets(params, seen);
+    EXPECT_TRUE(params.sets_linked == 0 && params.n1_2 == 2.0f && params.m2 == 6.0f);
+
+    params.auto_edit = 0, params.slices = 5, params.bands = 6, params.do_reset = request_pending;
+    auto shape = std::make_unique<Tsupershape>();
+    carry_out_requests(params, shape);
+    std::vector<Nsupershape::Tvector3> positions(35);
+    Nsupershape::build_as_reset(params, positions.data(), nullptr);
+    EXPECT_EQ(0, std::memcmp(positions.data(), shape->vertices.get(), 35 * sizeof positions[0]));
+    EXPECT_TRUE(shape->n1_2 == 2.0f && shape->n1 == params.n1);
+
+    params.sets_linked = truth_on;
+    follow_linked_sets(params, seen);
+    EXPECT_TRUE(params.m2 == 3.0f && params.n1_2 == params.n1) << "linked again, the second set is the first";
 }

@@ -57,12 +57,19 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
         EXPECT_TRUE(entries[i].variable == variables[i] && entries[i].callback == callbacks[i]) << text;
         EXPECT_EQ(entries[i].client_data, callbacks[i] ? &p : nullptr) << text;
     }
+    // The second set is in its own bar, under the switch that links the sets, labelled as the first.
+    TwBar* profile = TwNewBar("Profile");
+    init_profilebar(profile, p);
+    std::vector<panel::Entry> all = panel::entries(*profile);
+    ASSERT_EQ(all.size(), 7u) << TwGetLastError();
+    EXPECT_TRUE(all[0].variable == &p.sets_linked && all[3].variable == &p.m2 && all[3].label() == std::string("m"));
+    all.insert(all.end(), entries.begin(), entries.end());
     // The snippet, the flags and the reports take their limits from the saved fields; the panel agrees.
     for (const params::Field& field : params::saved_fields)
         if (field.kind == params::Kind::number || field.kind == params::Kind::count) {
             const auto named = [&](const panel::Entry& e) { return e.name == field.name; };
-            const auto entry = std::find_if(entries.begin(), entries.end(), named);
-            ASSERT_NE(entry, entries.end()) << field.name;
+            const auto entry = std::find_if(all.begin(), all.end(), named);
+            ASSERT_NE(entry, all.end()) << field.name;
             EXPECT_TRUE(entry->definition.min == field.min && entry->definition.max == field.max) << field.name;
         }
     TwTerminate();

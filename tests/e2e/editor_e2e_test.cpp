@@ -1,5 +1,6 @@
 // The real editor driven with xdotool, seen through import; as starts are slow, one session makes many checks.
 #include "params/Tparams.h"
+#include "params/fields.h"
 #include "runtime/version.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
@@ -166,6 +167,9 @@ constexpr Rgb black{0, 0, 0}, white{255, 255, 255}, check_mark{66, 150, 250}; //
 constexpr Point save_button{120, 75}, exit_button{120, 98}, auto_edit_box{133, 126}, show_axes_box{133, 149};
 constexpr Point red_channel{40, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
 constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
+// The second set's bar: folded in the bottom-right corner, and its rows once opened.
+constexpr Point profile_arrow{414, 454}, linked_box{576, 304}, m2_field{540, 373};
+constexpr Box profile_title{404, 444, 624, 464};
 // The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
 
@@ -207,8 +211,9 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
     EXPECT_TRUE(count(first, red, beside_panel) > 50 && count(first, blue) > 50);
     EXPECT_GT(count(first, black, {240, 0, 640, 480}), 400 * 480 * 9 / 10);
     EXPECT_EQ(count(first, black, {639, 0, 640, 1}) + count(first, black, {639, 479, 640, 480}), 2);
-    // The overlay is all the white outside the panel; "Morvane" spans x = 450 to 517.
-    EXPECT_EQ(count(first, white) - count(first, white, panel),
+    // The overlay is all the white outside the panel and the folded second bar; "Morvane" spans x = 450 to 517.
+    EXPECT_GT(count(first, white, profile_title), 0);
+    EXPECT_EQ(count(first, white) - count(first, white, panel) - count(first, white, profile_title),
               count(first, white, caption) + count(first, white, fps) + count(first, white, history));
     EXPECT_EQ(count(first, white, caption), count(first, white, {450, 8, 518, 23}));
     EXPECT_TRUE(count(first, white, {450, 8, 451, 23}) > 0 && count(first, white, {517, 8, 518, 23}) > 0);
@@ -263,6 +268,18 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
     expected.slices = expected.bands = 999, expected.n1 = 2;
     EXPECT_NE(saved_as(folder, snippet::text(expected)), "");
 
+    // The second bar opens from its corner; its switch separates the sets, and Save writes both.
+    editor.click(profile_arrow);
+    editor.click(linked_box);
+    editor.click(m2_field);
+    editor.key("ctrl+a");
+    editor.type("7");
+    editor.key("Return");
+    editor.click(save_button);
+    params::link_sets(expected);
+    expected.sets_linked = 0, expected.m2 = 7;
+    EXPECT_NE(saved_as(folder, snippet::text(expected)), "");
+
     editor.key("Escape");
     EXPECT_EQ(editor.wait_for_exit(), 0);
     EXPECT_EQ(editor.output("stdout") + editor.output("stderr"), "");
@@ -274,7 +291,7 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     Tparams opened;
     set_start_values(opened);
     opened.m = 6, opened.slices = opened.bands = 40, opened.color[0] = 0, opened.color[2] = 255,
-    opened.rot_str += " xy xz";
+    opened.rot_str += " xy xz", opened.sets_linked = 0, opened.m2 = 3;
     const std::string text = snippet::text(opened);
     std::ofstream(folder + "/shapes/opened.bas", std::ios::binary) << text;
 
@@ -284,6 +301,7 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     const Picture first = editor.capture([&](const Picture& p) { return shape(p) > 100; });
     const int lit = shape(first);
     EXPECT_TRUE(lit > 100 && count(first, yellow) == 0);
+    EXPECT_GT(count(first, white, {404, 268, 624, 444}), 100) << "a shape with two sets opens with its second bar open";
     // Built at the file's grid from the start, so Reset changes nothing.
     editor.key("space");
     EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);

@@ -12,7 +12,7 @@
 
 namespace {
 
-// The twelve saved fields alike, floats bit for bit.
+// The saved fields alike, floats bit for bit.
 bool same_saved_fields(const Tparams& p, const Tparams& q)
 {
     return std::all_of(std::begin(params::saved_fields), std::end(params::saved_fields), [&](const params::Field& f) {

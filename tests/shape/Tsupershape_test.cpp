@@ -59,6 +59,14 @@ TEST(SupershapeMesh, DefaultsGridsTriangleListAndCallerBuffersOfTheSizeAskedOrSh
                     same_bits(normals, shape.normals.get()))
             << c[1] << "x" << c[2];
     }
+    // Two sets: each shape's columns with the next one's rows.
+    Tsupershape two;
+    for (std::size_t i = 0; i + 1 < std::size(shapes); ++i) {
+        const auto &c = shapes[i], &d = shapes[i + 1];
+        two.reload2(c[0], int(c[1]), int(c[2]), c[3], c[4], c[5], c[6], c[7], c[8], d[3], d[4], d[5], d[6], d[7], d[8]);
+        const auto [positions, normals] = test_support::literal_shape(two);
+        EXPECT_TRUE(same_bits(positions, two.vertices.get()) && same_bits(normals, two.normals.get())) << i;
+    }
     // The row stride is `bands`, not the grid's `bands` + 1, and indices wrap.
     const Tsupershape small(1.0f, 2, 3, 1, 1, 4, 0.3f, 1, 1);
     const std::int32_t* first = &small.triangles[0].i0;
@@ -70,7 +78,8 @@ TEST(SupershapeMesh, DefaultsGridsTriangleListAndCallerBuffersOfTheSizeAskedOrSh
     EXPECT_TRUE(Nsupershape::grid_size(2, 3).vertex_count == 8 && Nsupershape::grid_size(2, 3).triangle_count == 16);
     EXPECT_TRUE(Nsupershape::grid_size(0, 8).vertex_count == 0 && Nsupershape::grid_size(8, -1).triangle_count == 0);
     const Tsupershape shape(1.7f, 37, 53, 0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f);
-    const Nsupershape::Formula formula{0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f, 1.7f};
+    const Nsupershape::Superformula set{0.8f, 1.3f, 7, 0.25f, 1.7f, 3.1f};
+    const Nsupershape::Formula formula{set, set, 1.7f};
     const std::size_t vertices = Nsupershape::grid_size(37, 53).vertex_count, triangles = 2 * vertices;
     std::vector<Tvector3> positions(vertices - 1, {7, 7, 7});
     Nsupershape::evaluate_grid(formula, 37, 53, positions.size(), positions.data(), nullptr);

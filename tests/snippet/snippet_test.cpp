@@ -1,3 +1,4 @@
+#include "params/fields.h"
 #include "snippet/snippet.h"
 #include "tests/support/scratch_folder.h"
 
@@ -26,7 +27,10 @@ Tparams random_record(std::mt19937& random)
 {
     const float special[] = {0.0f, -0.0f, FLT_MAX, -FLT_MAX, FLT_TRUE_MIN, 4.0f / 3, 12345678.0f};
     Tparams p = start;
-    for (float* f : {&p.a, &p.b, &p.m, &p.n1, &p.n2, &p.n3, &p.radius, &p.scale}) {
+    // Every other record has a second set of its own.
+    const bool two_sets = random() % 2 == 0;
+    for (float* f :
+         {&p.a, &p.b, &p.m, &p.n1, &p.n2, &p.n3, &p.radius, &p.scale, &p.a2, &p.b2, &p.m2, &p.n1_2, &p.n2_2, &p.n3_2}) {
         const std::uint32_t b = random();
         std::memcpy(f, &b, sizeof b);
         if (!std::isfinite(*f) || random() % 3 == 0)
@@ -43,6 +47,10 @@ Tparams random_record(std::mt19937& random)
     std::string letters = "rotations: xyz \t\"'=,_\xe9";
     std::shuffle(letters.begin(), letters.end(), random);
     p.rot_str = letters.substr(random() % letters.size());
+    if (two_sets)
+        p.sets_linked = 0;
+    else
+        params::link_sets(p);
     return p;
 }
 
@@ -95,7 +103,8 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
     EXPECT_EQ(snippet::file_name({9, 5, 7}, {12, 5, 2026}), "shapes/shape_12-05-2026_09_05_07.bas");
 
     // The reader names the file, the line and what it expected.
-    const std::string names = "one of the fields a, b, m, n1, n2, n3, radius, slices, bands, scale, color, rot_str";
+    const std::string names = "one of the fields a, b, m, n1, n2, n3, a2, b2, m2, n1_2, n2_2, n3_2, radius, slices, "
+                              "bands, scale, color, rot_str";
     const std::pair<std::string, std::string> cases[] = {
         {edit("4\r\n", "4,5\r\n"), "11: expected a number after \"params.m =\", found \"4,5\""},
         {edit("0.3", "inf"), "12: expected a finite number after \"params.n1 =\", found \"inf\""},
@@ -109,6 +118,8 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         {edit("params.b ", "params.q "), "10: expected " + names + ", found \"params.q\""},
         {edit("\t\tparams.n3                 =              1\r\n", ""),
          "21: expected an assignment to params.n3, found \"delete shape\""},
+        {edit("\t\tparams.radius", "\t\tparams.m2 = 3\r\n\t\tparams.radius"),
+         "23: expected an assignment to params.a2, found \"delete shape\""},
         {edit("a                  =", "a                  :"), "9: expected \"=\" after \"params.a\", found \": 1\""},
         {edit("SuperShape", "Supershape"), ""},
         {"\xEF\xBB\xBF" + text, ""},

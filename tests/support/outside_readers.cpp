@@ -63,6 +63,8 @@ Tparams extras_record(const tinygltf::Value& extras)
 {
     Tparams read;
     for (const params::Field& field : params::saved_fields) {
+        if (field.group == params::Group::second_set && extras.Has(field.name))
+            read.sets_linked = 0;
         const tinygltf::Value& value = extras.Get(field.name);
         switch (field.kind) {
         case params::Kind::number: read.*field.number = static_cast<float>(value.GetNumberAsDouble()); break;

@@ -8,11 +8,12 @@ namespace test_support {
 
 Reference_grid literal_shape(const Nsupershape::Tsupershape& s)
 {
-    const auto radius_function = [&s](float t) {
-        const double u = (double(t) * double(s.m)) / 4.0;
-        const float t1 = float(std::pow(std::fabs(std::cos(u) / double(s.a)), double(s.n2)));
-        const float t2 = float(std::pow(std::fabs(std::sin(u) / double(s.b)), double(s.n3)));
-        return float(std::pow(double(t2) + double(t1), -1.0 / double(s.n1)));
+    // Columns take the first set, rows the second.
+    const auto radius_function = [](float t, float a, float b, float m, float n1, float n2, float n3) {
+        const double u = (double(t) * double(m)) / 4.0;
+        const float t1 = float(std::pow(std::fabs(std::cos(u) / double(a)), double(n2)));
+        const float t2 = float(std::pow(std::fabs(std::sin(u) / double(b)), double(n3)));
+        return float(std::pow(double(t2) + double(t1), -1.0 / double(n1)));
     };
     constexpr float pi_f = 3.14159265358979323846f;
     const float d_theta = float(double(2.0f * pi_f) / double(s.bands)), d_phi = float(double(pi_f) / double(s.slices));
@@ -20,11 +21,11 @@ Reference_grid literal_shape(const Nsupershape::Tsupershape& s)
     float phi = -pi_f / 2.0f;
     for (int i = 0; i < s.slices; ++i) {
         phi = phi + d_phi;
-        const float r1 = radius_function(phi);
+        const float r1 = radius_function(phi, s.a2, s.b2, s.m2, s.n1_2, s.n2_2, s.n3_2);
         float theta = -pi_f;
         for (int j = 0; j <= s.bands; ++j) {
             theta = theta + d_theta;
-            const float r2 = radius_function(theta);
+            const float r2 = radius_function(theta, s.a, s.b, s.m, s.n1, s.n2, s.n3);
             const float x = float(std::cos(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
             const float z = float(std::sin(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
             const float y = float(-double(r1) * std::sin(double(phi)) * s.radius);

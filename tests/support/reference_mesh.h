@@ -11,7 +11,8 @@ struct Reference_grid {
     std::vector<Nsupershape::Tvector3> positions, normals;
 };
 
-// The radius function at every vertex of the shape's grid, both angles advanced by single-precision addition.
+// The radius function at every vertex of the shape's grid (columns from the first set, rows from the second), both
+// angles advanced by single-precision addition.
 Reference_grid literal_shape(const Nsupershape::Tsupershape& shape);
 
 // Every corner of every triangle but the last five, with its colour when asked, in one GL_LINE_STRIP.
