@@ -126,7 +126,10 @@ std::string parameters_help()
     for (const int i : flag_fields())
         flags += std::string(flags.empty() ? "" : " ") + "--" + params::saved_fields[i].name;
     return "Parameters may be given as flags instead of, or on top of, a snippet: " + flags +
-           "; missing ones keep the snippet's values or the editor's start values.\n\n" + statuses_help;
+           "; missing ones keep the snippet's values or the editor's start values. The second set (--a2 to "
+           "--n3_2) shapes the rows on their own; its missing values are the snippet's second set, or its first "
+           "for a snippet with one.\n\n" +
+           statuses_help;
 }
 
 // What a count needs beyond its limits, for the closed mesh.

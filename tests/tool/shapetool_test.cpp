@@ -154,6 +154,14 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     // Two poles, the other rows with their seam welded.
     EXPECT_TRUE(report.size() == 1 && flower["closed"] && flower["volume"] > 0.0 && flower["vertices"] == 2 + 19 * 40)
         << report;
+    EXPECT_FALSE(read.contains("m2")) << "one set";
+    // A flag of the second set separates it; the rest of it is the snippet's own, or its first set for a one-set one.
+    const auto second =
+        run({"info", "--json", "flower.bas", SOURCE_DIR "/examples/starfish.bas", "--m", "3", "--m2", "2"});
+    const nlohmann::json sets = nlohmann::json::parse(second.standard_output);
+    const nlohmann::json &one = sets.at(0)["parameters"], &two = sets.at(1)["parameters"];
+    EXPECT_TRUE(one["m2"] == 2.0 && one["n1_2"] == 0.5 && one["m"] == 3.0) << one;
+    EXPECT_TRUE(two["m2"] == 2.0 && two["n1_2"] == 0.3 && two["n1"] == 0.1) << two;
     // Sides beyond the largest float, of a box within the floats, are still numbers.
     const auto huge = run({"info", "flower.bas", "--radius", "3e38"}),
                huge_json = run({"info", "flower.bas", "--radius", "3e38", "--json"});
