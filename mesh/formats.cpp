@@ -25,7 +25,8 @@ std::string listed(const char* Format_row::*column, const char* last)
 {
     std::vector<std::string> items;
     for (const Format_row& row : formats)
-        items.push_back(row.*column);
+        if (row.holds_mesh)
+            items.push_back(row.*column);
     return runtime::listed(items, last);
 }
 

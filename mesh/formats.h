@@ -20,7 +20,7 @@ namespace mesh {
 
 // In the order of the table. Code that must treat each format on its own
 // switches over this, so that a new format it forgets does not compile.
-enum class Format { stl, obj, ply, glb, threemf };
+enum class Format { stl, obj, ply, glb, threemf, bas };
 
 // One unit of a file, as its readers take it.
 struct Unit {
@@ -30,6 +30,8 @@ struct Unit {
 };
 inline constexpr Unit millimetre{"millimetre", "mm", 1};
 inline constexpr Unit metre{"metre", "m", 1000};
+// For a file that holds no mesh.
+inline constexpr Unit no_unit{"", "", 0};
 
 enum class Encoding { text, binary };
 
@@ -76,6 +78,8 @@ inline constexpr Format_row formats[] = {
     {Format::ply, "ply", "PLY", "binary", Encoding::binary, true, Up::z, millimetre, write_ply, no_companion},
     {Format::glb, "glb", "glb", "", Encoding::binary, true, Up::y, metre, write_glb, no_companion},
     {Format::threemf, "3mf", "3MF", "", Encoding::binary, true, Up::z, millimetre, write_3mf, no_companion},
+    {Format::bas, "bas", "snippet", "the snippet the editor's Save writes", Encoding::text, false, Up::y, no_unit,
+        write_snippet, no_companion},
 };
 // clang-format on
 
@@ -99,23 +103,25 @@ const Format_row* format_named(std::string_view extension);
 // The format that a file name's extension names, or null.
 const Format_row* format_for_path(std::string_view path);
 
-// The column `column` of every row, as a list ending in `last`: with "or",
-// "stl, obj, ply, glb or 3mf".
+// The column `column` of every row that holds a mesh, as a list ending in
+// `last`: with "or", "stl, obj, ply, glb or 3mf".
 std::string listed(const char* Format_row::*column, const char* last);
 // The extensions as a choice: "stl|obj|ply|glb|3mf".
 std::string format_choices();
 
-// The formats' titles in groups that share what `key` gives, in the order of
-// the table, each with its first row: by unit, (STL, "STL, OBJ, PLY and
-// 3MF") and (glb, "glb").
+// The titles of the formats that hold a mesh, in groups that share what
+// `key` gives, in the order of the table, each with its first row: by unit,
+// (STL, "STL, OBJ, PLY and 3MF") and (glb, "glb").
 template <class Key>
 std::vector<std::pair<const Format_row*, std::string>> titles_by(Key key)
 {
     std::vector<std::pair<const Format_row*, std::string>> groups;
     for (const Format_row& row : formats) {
+        if (!row.holds_mesh)
+            continue;
         std::vector<std::string> titles;
         for (const Format_row& other : formats)
-            if (key(other) == key(row))
+            if (other.holds_mesh && key(other) == key(row))
                 titles.push_back(other.title);
         if (std::none_of(groups.begin(), groups.end(),
                          [&](const auto& group) { return key(*group.first) == key(row); }))

@@ -6,6 +6,7 @@
 #include "mesh/writer_support.h"
 #include "params/fields.h"
 #include "runtime/text.h"
+#include "snippet/snippet.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -275,6 +276,13 @@ Status write_ply(std::FILE* out, const Export_mesh& file)
         sink.commit(put_binary(at, mesh.triangles[t]));
     }
     return detail::write_status(sink.finish());
+}
+
+Status write_snippet(std::FILE* out, const Export_mesh& file)
+{
+    const std::string text = snippet::text(file.params);
+    const int error = detail::write_bytes(out, text.data(), text.size());
+    return detail::write_status(error != 0 ? error : detail::flush(out));
 }
 
 } // namespace mesh

@@ -69,5 +69,8 @@ Status write_glb(std::FILE* out, const Export_mesh& file);
 // then the finest of micron, centimetre and metre that keeps the mesh as it
 // is (same physical size). Refused when none does.
 Status write_3mf(std::FILE* out, const Export_mesh& file);
+// The shape's snippet, byte for byte what the editor's Save writes for its
+// parameters; the mesh is not read.
+Status write_snippet(std::FILE* out, const Export_mesh& file);
 
 } // namespace mesh

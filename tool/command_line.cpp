@@ -330,9 +330,10 @@ void add_gallery_flags(CLI::App& command, Command_line& line)
 // What export's help says of the formats, from their table.
 std::string export_summary()
 {
-    std::vector<std::string> formats;
+    std::vector<std::string> formats, others;
     for (const mesh::Format_row& row : mesh::formats)
-        formats.push_back(row.extension + std::string(*row.note ? " (" + std::string(row.note) + ")" : ""));
+        (row.holds_mesh ? formats : others)
+            .push_back(row.extension + std::string(*row.note ? " (" + std::string(row.note) + ")" : ""));
     std::vector<std::string> units;
     for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.unit.millimetres; }))
         units.push_back(std::string("a ") + row->unit.name + " in " + titles);
@@ -341,8 +342,9 @@ std::string export_summary()
     for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.up; }))
         ups += (ups.empty() ? "" : ", ") + titles + (ups.empty() ? " stand on " : " on ") +
                (row->up == mesh::Up::z ? "Z" : "Y");
-    return "Write each shape as a closed, printable mesh: " + runtime::listed(formats, "or") + ". One unit is " +
-           runtime::listed(units, "and") + "; the editor's shapes are about 2 units across. " + ups + ".";
+    return "Write each shape as a closed, printable mesh: " + runtime::listed(formats, "or") + ", or as " +
+           runtime::listed(others, "or") + ". One unit is " + runtime::listed(units, "and") +
+           "; the editor's shapes are about 2 units across. " + ups + ".";
 }
 
 struct Command_row {

@@ -279,7 +279,9 @@ int export_meshes(const Export_options& options, Console& console)
 
     const bool to_standard_output = options.output == standard_stream;
     const mesh::Placement placement{options.up.value_or(format->up), options.fit};
-    const auto kind = options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed;
+    const auto kind = !format->holds_mesh ? Meshed_shape::Kind::none
+                      : options.raw       ? Meshed_shape::Kind::raw
+                                          : Meshed_shape::Kind::closed;
     // Slicers print what is read in millimetres at that size, which the
     // editor's shapes make about 2 mm across: say so unless a size was asked.
     const bool printed_as_is = format->unit.millimetres == mesh::millimetre.millimetres && options.fit == 0 &&
@@ -287,14 +289,15 @@ int export_meshes(const Export_options& options, Console& console)
     return write_each(
         batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
         [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
-            if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
-                return runtime::failure(placed.kind, output, placed.message);
+            if (format->holds_mesh)
+                if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
+                    return runtime::failure(placed.kind, output, placed.message);
             // A shape without a file of its own is named after its output.
             const bool unnamed = shape.path.empty() || shape.path == standard_stream;
             const std::string name =
                 unnamed && output != standard_stream ? std::filesystem::path(output).stem().string() : shape.stem;
             mesh::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
-            written.summary = grouped(file.mesh.triangle_count) + " triangles";
+            written.summary = format->holds_mesh ? grouped(file.mesh.triangle_count) + " triangles" : "snippet";
             if (printed_as_is)
                 written.notice = (to_standard_output ? "standard output" : output) + " prints " +
                                  print_size(file.mesh, format->unit.millimetres) + "; --fit MM sets its largest side";

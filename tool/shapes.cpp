@@ -181,6 +181,7 @@ Status Meshed_shape::make(const Tparams& params, Kind kind)
         case Kind::wire: status = mesh::build_wire_grid(params, mesh_); break;
         case Kind::raw: status = mesh::build_raw_grid(params, mesh_); break;
         case Kind::closed: status = mesh::build_closed_mesh(params, mesh_); break;
+        case Kind::none: break;
         }
     } catch (const std::bad_alloc&) {
         mesh_ = {};

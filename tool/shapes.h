@@ -91,6 +91,8 @@ public:
         // The same, checked for finite coordinates and some area.
         raw,
         closed,
+        // None, for an output that holds no mesh.
+        none,
     };
 
     // A refusal reads "cannot mesh: ...", out of memory included.

@@ -2,6 +2,7 @@
 
 #include "mesh/metadata.h"
 #include "params/fields.h"
+#include "snippet/snippet.h"
 #include "tests/support/scratch_folder.h"
 
 #include <Model/COM/NMR_DLLInterfaces.h>
@@ -156,6 +157,18 @@ Read_back read_glb(const std::string& bytes)
     return found;
 }
 
+// A snippet: its parameters and colour, and no mesh.
+Read_back read_snippet(const std::string& bytes)
+{
+    Read_back found;
+    Tparams params;
+    if (!snippet::parse(bytes, "snippet", params).ok())
+        return found;
+    found.parameters = mesh::parameter_text(params);
+    found.colour = {params.color[0], params.color[1], params.color[2], params.color[3]};
+    return found;
+}
+
 } // namespace
 
 Read_back read_mesh_file(mesh::Format format, const std::string& path)
@@ -165,6 +178,7 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
     switch (format) {
     case mesh::Format::glb: return read_glb(bytes);
     case mesh::Format::threemf: return read_3mf(bytes);
+    case mesh::Format::bas: return read_snippet(bytes);
     case mesh::Format::stl: break;
     case mesh::Format::obj: comment = "# supershape "; break;
     case mesh::Format::ply: comment = "\ncomment supershape "; break;
@@ -212,6 +226,7 @@ std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, 
     case mesh::Format::glb: break;
     // Six decimals of its unit, and two roundings to single precision.
     case mesh::Format::threemf: absolute = 1e-6f, relative = 2.5e-7f; break;
+    case mesh::Format::bas: return "a snippet holds no mesh";
     }
     if (found.positions.size() != (indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
         found.triangles.size() != mesh.triangle_count)
