@@ -4,4 +4,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh >/dev/null
-env -u DISPLAY build/shapetool gallery examples -o docs/gallery.png --columns 3 --solid --turn 20
+env -u DISPLAY build/shapetool gallery examples -o docs/gallery.png --columns 5 --solid --turn 20
