@@ -183,6 +183,13 @@ Atomic_file::Atomic_file(std::string target, Publish publish)
         }
         written_ = resolved.get();
     }
+    // A FIFO, device or socket is never replaced by a file: as root, /dev/null
+    // would be.
+    struct stat followed;
+    if (exists && stat(written_.c_str(), &followed) == 0 && !S_ISREG(followed.st_mode)) {
+        fail(Status::Kind::cannot_create, "not a regular file, which is never replaced");
+        return;
+    }
     // The shell's > refuses a read-only file too; root may write any.
     if (exists && access(written_.c_str(), W_OK) != 0) {
         fail(Status::Kind::cannot_write, std::strerror(errno));

@@ -32,7 +32,8 @@ enum class Publish {
 //
 // Failures read "PATH: cannot create: REASON" (a missing or read-only
 // folder, a folder in the target's place, a taken name, a link that points
-// nowhere: "a dangling symbolic link") or "PATH: cannot write: REASON" (a
+// nowhere: "a dangling symbolic link", a FIFO or device in the target's
+// place: "not a regular file, which is never replaced") or "PATH: cannot write: REASON" (a
 // file the running user may not write, which root may; writing, syncing or
 // renaming failed), where PATH is the target as given and REASON the
 // system's text, for example "shapes/x.bas: cannot create: No such file or

@@ -102,13 +102,17 @@ TEST_F(AtomicFile, OnlyIfFreeLeavesATakenNameAsItWas)
 TEST_F(AtomicFile, AMissingFolderOrAFolderInPlaceIsRefusedWithoutATemporary)
 {
     fs::create_directory(folder / "taken.bas");
-    for (const auto& [name, reason] :
-         {std::pair{"missing/shape.bas", "No such file or directory"}, {"taken.bas", "Is a directory"}})
+    // Nor is a FIFO or a device replaced by a file (as root, /dev/null would be).
+    mkfifo((folder / "fifo.bas").c_str(), 0600);
+    for (const auto& [name, reason] : {std::pair{"missing/shape.bas", "No such file or directory"},
+                                       {"taken.bas", "Is a directory"},
+                                       {"fifo.bas", "not a regular file, which is never replaced"}})
         EXPECT_EQ(outcome(output::write_file(folder / name, "text")),
                   std::pair(Kind::cannot_create, folder / name + ": cannot create: " + reason));
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo.bas"));
     output::Atomic_file late(folder / "late.bas", Publish::only_if_free);
     fs::create_directory(folder / "late.bas");
-    EXPECT_EQ((std::tuple{late.commit().kind, entries()}), std::tuple(Kind::cannot_create, 2))
+    EXPECT_EQ((std::tuple{late.commit().kind, entries()}), std::tuple(Kind::cannot_create, 3))
         << "a temporary file was left";
 }
 
