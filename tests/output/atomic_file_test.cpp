@@ -154,25 +154,6 @@ TEST_F(AtomicFile, ALinkIsWrittenThroughADanglingOneRefusedAndALongNameFits)
                    true, 4));
 }
 
-// A file its owner may not write is refused, as the shell's > refuses it, and kept; run as an ordinary user.
-TEST_F(AtomicFile, AFileTheUserMayNotWriteIsRefused)
-{
-    std::ofstream(path) << "earlier";
-    fs::permissions(path, fs::perms(0444));
-    fs::permissions(folder.path(), fs::perms::all);
-    const int status = in_child([&] {
-        // Root may write any file; nobody may not.
-        const uid_t nobody = 65534;
-        if (geteuid() == 0 && (chown(path.c_str(), nobody, nobody) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
-            return 2;
-        return outcome(output::write_file(path, "new")) ==
-                       std::pair(Kind::cannot_write, path + ": cannot write: Permission denied")
-                   ? 0
-                   : 1;
-    });
-    EXPECT_EQ((std::tuple{status, contents(path), entries()}), std::tuple(0, "earlier", 1));
-}
-
 // A file and its companion are published together, the companion with the file's permissions; when the file cannot
 // be published, an older companion comes back and a new one is taken away.
 TEST_F(AtomicFile, AFileAndItsCompanionArePublishedTogetherOrNotAtAll)
