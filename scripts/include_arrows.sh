@@ -12,7 +12,7 @@ floors=(
     "runtime"
     "params output"
     "shape snippet font"
-    "mesh scene panel"
+    "mesh scene panel explore"
     "screen offscreen"
     "app tool"
 )

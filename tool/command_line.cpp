@@ -4,6 +4,7 @@
 // empty value or a hexadecimal number is never taken for something.
 #include "tool/commands.h"
 
+#include "explore/random.h"
 #include "mesh/closed_mesh.h"
 #include "mesh/formats.h"
 #include "offscreen/renderer.h"
@@ -327,6 +328,40 @@ void add_gallery_flags(CLI::App& command, Command_line& line)
     add_turn_flag(command, options.turn);
 }
 
+constexpr int max_random_count = 10000;
+
+void add_random_flags(CLI::App& command, Command_line& line)
+{
+    Random_options& options = line.random;
+    for (const int index : flag_fields())
+        add_parameter_flag(command, options.flags, index);
+    add_value_flag(
+        command, "--count", "how many shapes, 1..10000 (default 10)", "N",
+        [&options](const std::string& text) { options.count = whole_number("--count", text, 1, max_random_count); });
+    add_value_flag(command, "--seed", "the draws' seed, a whole number (default: from the clock, and said)", "S",
+                   [&options](const std::string& text) {
+                       const std::optional<std::uint64_t> seed = number_in<std::uint64_t>(text);
+                       if (!seed)
+                           refuse("--seed", "a whole number from 0 to 18446744073709551615", text);
+                       options.seed = seed;
+                   });
+    add_value_flag(command, "--keep", "formula numbers and color that keep their values, such as m,n1,color", "LIST",
+                   [&options](const std::string& text) {
+                       explore::Locks ignored;
+                       for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
+                           comma = text.find(',', start);
+                           const std::string name = text.substr(start, comma - start);
+                           if (!explore::lock_named(name, ignored))
+                               refuse("--keep", "names of a, b, m, n1, n2, n3, a2 ... n3_2 or color, by commas", text);
+                           options.keep.push_back(name);
+                       }
+                   });
+    command.add_option("--outdir", options.outdir, "the folder, made when missing, for the snippets")
+        ->type_name("DIR")
+        ->required();
+    command.add_flag("-q,--quiet", options.quiet, "leave out the line per file; errors still show");
+}
+
 // What export's help says of the formats, from their table.
 std::string export_summary()
 {
@@ -381,6 +416,14 @@ const Command_row command_table[] = {
      [] { return std::string("Draw one contact sheet: a thumbnail per snippet, each with its file name under it."); },
      "Examples:\n  shapetool gallery shapes -o gallery.png --columns 4 --solid\n", add_gallery_flags,
      [](const Command_line& line, Console& console) { return gallery(line.gallery, console); }},
+    {"random",
+     [] {
+         return std::string("Write snippets of random shapes, the editor's draws for a seed: each set and the colour "
+                            "unless kept, at a 100 x 100 grid unless given; parameter flags fix their values.");
+     },
+     "Examples:\n  shapetool random --count 100 --seed 7 --outdir cand\n  shapetool gallery cand -o cand.png\n"
+     "  shapetool random --seed 7 --keep n1,color --m 5 --outdir cand\n",
+     add_random_flags, [](const Command_line& line, Console& console) { return random_shapes(line.random, console); }},
 };
 
 const Command_row* command_named(std::string_view name)

@@ -6,6 +6,7 @@
 #include "params/fields.h"
 
 #include <bitset>
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -104,10 +105,23 @@ struct Gallery_options {
     float turn = 0.0f;
 };
 
+struct Random_options {
+    // Values given fix those fields (the grid 100 x 100 unless given).
+    Parameter_flags flags;
+    // Formula numbers and "color" kept from the flags or the start values.
+    std::vector<std::string> keep;
+    int count = 10;
+    // From the clock, and said, when not given.
+    std::optional<std::uint64_t> seed;
+    std::string outdir;
+    bool quiet = false;
+};
+
 int info(const Info_options& options, Console& console);
 int export_meshes(const Export_options& options, Console& console);
 int render(const Render_options& options, Console& console);
 int gallery(const Gallery_options& options, Console& console);
+int random_shapes(const Random_options& options, Console& console);
 
 // A command line, read: the command's name and its options.
 struct Command_line {
@@ -116,6 +130,7 @@ struct Command_line {
     Export_options export_options;
     Render_options render;
     Gallery_options gallery;
+    Random_options random;
 };
 
 // Reads `argv` into `line` and touches nothing but `console`: no file is

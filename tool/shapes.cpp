@@ -139,6 +139,8 @@ std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, co
     return problem.empty() ? outputs : std::vector<std::string>{};
 }
 
+} // namespace
+
 Status make_folder(const std::string& folder)
 {
     std::error_code error;
@@ -147,8 +149,6 @@ Status make_folder(const std::string& folder)
     fs::create_directories(folder, error);
     return error ? runtime::failure(Status::Kind::cannot_create, folder, error.message()) : Status{};
 }
-
-} // namespace
 
 std::optional<int> start_batch(const char* command, const Shape_inputs& inputs, const Output_request& request,
                                Console& console, Batch& batch)

@@ -105,6 +105,9 @@ private:
     mesh::Triangle_mesh mesh_;
 };
 
+// Makes `folder` with its parents; a dangling link in its place is refused.
+Status make_folder(const std::string& folder);
+
 // Writes `target` through `write`: a file beside the target, renamed over it
 // once whole, or standard output for "-". A failure names the target, or
 // "standard output", as runtime::failure words it.

@@ -1,5 +1,6 @@
 // shapetool as a user runs it, without a display: exit statuses, one-line messages, files present or absent and
 // what they hold, pipes, and signals in the middle of a write.
+#include "explore/random.h"
 #include "mesh/formats.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
@@ -76,10 +77,10 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
                     (result.exit_status == 1 && std::regex_match(result.standard_error, one_usage_line)))
             << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(std::pair(tried, files("out")), std::pair(22, std::size_t(0)));
+    EXPECT_EQ(std::pair(tried, files("out")), std::pair(25, std::size_t(0)));
     // The help, which the manual page and the completion read back: within 79 columns, in its own words, the flags
     // with their values' names, the exit statuses in the top help alone.
-    for (const Names& asked : {Names{"--help"}, {"info", "--help"}, {"export", "--help"}, {"render", "--help"}}) {
+    for (const Names& asked : {Names{"--help"}, {"info", "--help"}, {"export", "--help"}, {"render", "--help"}, {"random", "--help"}}) {
         const std::string help = run(asked).standard_output;
         EXPECT_TRUE(!std::regex_search(help, std::regex("[^\n]{80}|TEXT|REQUIRED|Excludes")) &&
                     (help.find("\nExit statuses:\n") != std::string::npos) == (asked.size() == 1))
@@ -262,6 +263,26 @@ TEST_F(Shapetool, ExportWritesTheSnippetSaveWouldWrite)
     EXPECT_EQ(test_support::file_text(folder / "out/piped.bas"), snippet::text(expected));
     EXPECT_EQ(run({"export", "out/piped.bas", "-o", "out/piped.bas"}).exit_status, 1);
     EXPECT_EQ(test_support::file_text(folder / "out/piped.bas"), snippet::text(expected));
+}
+
+// shapetool random writes the draws of its seed, named in draw order; given and kept values stay.
+TEST_F(Shapetool, RandomWritesTheDrawsOfItsSeed)
+{
+    ASSERT_EQ(run({"random", "--count", "12", "--seed", "7", "--outdir", "a", "-q"}).exit_status, 0);
+    ASSERT_EQ(run({"random", "--count", "12", "--seed", "7", "--outdir", "b", "--keep", "n1,color", "--m", "5", "-q"})
+                  .exit_status,
+              0);
+    Tparams start;
+    set_start_values(start);
+    start.slices = start.bands = 100;
+    for (int draw = 1; draw <= 12; ++draw) {
+        const std::string name = std::string(draw < 10 ? "/random_7_0" : "/random_7_") + std::to_string(draw) + ".bas";
+        Tparams expected, kept;
+        ASSERT_TRUE(explore::random_shape(7, draw, start, {}, expected).ok());
+        EXPECT_EQ(test_support::file_text(folder / ("a" + name)), snippet::text(expected)) << name;
+        ASSERT_TRUE(snippet::read_file(folder / ("b" + name), kept).ok()) << name;
+        EXPECT_TRUE(kept.m == 5 && kept.n1 == start.n1 && std::equal(kept.color, kept.color + 4, start.color)) << name;
+    }
 }
 
 // Interrupted in the middle of a long write, shapetool leaves nothing behind and ends with 128 + the signal.
