@@ -2,6 +2,7 @@
 // plus the per-frame edits. Checks bit-identity first, then reports the
 // speed-up of set_shape over the literal evaluation for each grid.
 #include "bench/seconds_reporter.h"
+#include "explore/random.h"
 #include "shape/Tsupershape.h"
 #include "tests/support/reference_mesh.h"
 
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 using Nsupershape::Tsupershape;
@@ -58,6 +60,32 @@ void set_shape_two_sets(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * shape.vertex_count);
 }
 
+// The editor's Reset at a grid, and a random draw at that grid, which
+// evaluates the grid (again for each retry) to check it.
+void reset(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto shape = std::make_unique<Tsupershape>();
+        shape->reload(1.0f, int(state.range(0)), int(state.range(1)), 1, 1, 6, 0.6f, 1.2f, 1.7f);
+        shape->scale(1.0f, 1.0f, 1.0f);
+        shape->set_color(1.0f, 1.0f, 1.0f, 1.0f);
+        benchmark::DoNotOptimize(shape->vertices.get());
+    }
+}
+
+void random_draw(benchmark::State& state)
+{
+    Tparams start;
+    set_start_values(start);
+    start.slices = int(state.range(0));
+    start.bands = int(state.range(1));
+    std::uint64_t draw = 0;
+    for (auto _ : state) {
+        Tparams drawn;
+        benchmark::DoNotOptimize(explore::random_shape(7, ++draw, start, {}, drawn).ok());
+    }
+}
+
 void scale(benchmark::State& state)
 {
     Tsupershape shape = make_shape(state);
@@ -88,6 +116,8 @@ void grid_arguments(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(literal_evaluation)->Apply(grid_arguments);
 BENCHMARK(set_shape)->Apply(grid_arguments);
 BENCHMARK(set_shape_two_sets)->Apply(grid_arguments);
+BENCHMARK(reset)->Apply(grid_arguments);
+BENCHMARK(random_draw)->Apply(grid_arguments);
 BENCHMARK(scale)->Apply(grid_arguments);
 BENCHMARK(set_color)->Apply(grid_arguments);
 

@@ -80,7 +80,8 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
     EXPECT_EQ(std::pair(tried, files("out")), std::pair(25, std::size_t(0)));
     // The help, which the manual page and the completion read back: within 79 columns, in its own words, the flags
     // with their values' names, the exit statuses in the top help alone.
-    for (const Names& asked : {Names{"--help"}, {"info", "--help"}, {"export", "--help"}, {"render", "--help"}, {"random", "--help"}}) {
+    for (const Names& asked :
+         {Names{"--help"}, {"info", "--help"}, {"export", "--help"}, {"render", "--help"}, {"random", "--help"}}) {
         const std::string help = run(asked).standard_output;
         EXPECT_TRUE(!std::regex_search(help, std::regex("[^\n]{80}|TEXT|REQUIRED|Excludes")) &&
                     (help.find("\nExit statuses:\n") != std::string::npos) == (asked.size() == 1))
