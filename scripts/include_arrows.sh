@@ -12,8 +12,8 @@ floors=(
     "runtime"
     "params output"
     "shape snippet font"
-    "mesh scene panel explore"
-    "screen offscreen"
+    "mesh scene panel"
+    "screen offscreen explore"
     "app tool"
 )
 declare -A floor_of
