@@ -149,8 +149,8 @@ runtime::Status random_shape(std::uint64_t seed, std::uint64_t draw, const Tpara
         }
     }
     return runtime::refused("no shape within " + std::to_string(max_tries) +
-                            " tries keeps the locked values with finite positions and a box no side of which is "
-                            "under a tenth of the largest");
+                            " tries has finite positions and a box no side of which is under a tenth of the largest, "
+                            "with these kept values at this grid");
 }
 
 } // namespace explore

@@ -1,6 +1,7 @@
 // shapetool random: snippets of random shapes, the editor's draws for a seed,
 // named so that they sort in draw order.
 #include "explore/random.h"
+#include "mesh/closed_mesh.h"
 #include "mesh/formats.h"
 #include "tool/commands.h"
 #include "tool/progress.h"
@@ -25,6 +26,11 @@ int random_shapes(const Random_options& options, Console& console)
     for (const std::string& name : options.keep)
         explore::lock_named(name, locks);
 
+    // A draw is checked as export would take it.
+    if (start.slices < mesh::closed_min_slices || start.bands < mesh::closed_min_bands)
+        return usage_error(console, "random: a draw needs a grid of " + std::to_string(mesh::closed_min_slices) +
+                                        " slices and " + std::to_string(mesh::closed_min_bands) +
+                                        " bands or more, which export can mesh");
     const std::uint64_t seed =
         options.seed.value_or(std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count()));
     if (!options.seed && !options.quiet)
