@@ -42,5 +42,8 @@ done
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+# Another package manager at work (an unattended upgrade) is waited for, not
+# taken for a failure.
+"${as_root[@]}" apt-get -o DPkg::Lock::Timeout=300 update
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y --no-install-recommends \
+    "${missing[@]}"
