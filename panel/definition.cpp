@@ -77,17 +77,29 @@ int decimals_of(const std::string& number)
     return point == std::string::npos ? 0 : static_cast<int>(number.size() - point - 1);
 }
 
-// SPACE, or a single letter or digit.
-std::optional<int> key_code(const std::string& name)
+// SPACE, or a single letter or digit, after CTRL+ and SHIFT+ in any order.
+std::optional<Definition::Shortcut> shortcut(const std::string& name)
 {
     std::string upper;
     for (char c : name)
         upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    Definition::Shortcut chord;
+    for (bool more = true; more;) {
+        more = false;
+        for (const auto& [prefix, flag] : {std::pair{"CTRL+", &chord.ctrl}, std::pair{"SHIFT+", &chord.shift}}) {
+            if (upper.rfind(prefix, 0) == 0 && !*flag) {
+                upper.erase(0, std::strlen(prefix));
+                *flag = more = true;
+            }
+        }
+    }
     if (upper == "SPACE")
-        return space_key;
-    if (upper.size() == 1 && std::isalnum(static_cast<unsigned char>(upper[0])))
-        return upper[0];
-    return std::nullopt;
+        chord.key = space_key;
+    else if (upper.size() == 1 && std::isalnum(static_cast<unsigned char>(upper[0])))
+        chord.key = upper[0];
+    else
+        return std::nullopt;
+    return chord;
 }
 
 bool apply(Definition& definition, const std::string& name, const std::string& value, std::string& error)
@@ -101,10 +113,12 @@ bool apply(Definition& definition, const std::string& name, const std::string& v
         return true;
     }
     if (name == "key") {
-        definition.key = key_code(value);
-        if (!definition.key)
+        const std::optional<Definition::Shortcut> chord = shortcut(value);
+        if (!chord)
             error = "unknown key '" + value + "'";
-        return definition.key.has_value();
+        else
+            definition.keys.push_back(*chord);
+        return chord.has_value();
     }
     std::optional<double>* number = name == "min"    ? &definition.min
                                     : name == "max"  ? &definition.max

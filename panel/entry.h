@@ -11,14 +11,17 @@
 namespace panel {
 
 struct Entry {
-    enum class Kind { button, separator, value };
-    Kind kind;
+    enum class Kind { button, separator, value, text, choice };
+    Kind kind = Kind::separator;
     std::string name;
     Definition definition;
     ETwType type = TW_TYPE_BOOL32;
     void* variable = nullptr;
     TwButtonCallback callback = nullptr;
     void* client_data = nullptr;
+    // What a text line shows, and a list's choices (its place is `variable`).
+    const std::string* text = nullptr;
+    std::vector<std::string> choices;
 
     const char* label() const { return definition.label ? definition.label->c_str() : name.c_str(); }
 };
@@ -35,8 +38,8 @@ struct TwBar {
     int index = 0;
     ETwBarCorner corner = TW_CORNER_TOP_LEFT;
     bool folded = false;
-    // How the bar was last drawn, so that one in the bottom-right corner
-    // keeps that corner when it folds or unfolds.
+    // How the bar was last drawn, so that one in a bottom corner keeps that
+    // corner when it folds or unfolds.
     struct Drawn {
         bool ever = false, folded = false, move_to_corner = false;
         float corner_x = 0, corner_y = 0;

@@ -87,6 +87,12 @@ constexpr int modifier_keys[4][2] = {
 };
 static_assert(GLFW_KEY_LAST < key_count, "every GLFW key has a place in KeysDown");
 
+// Whether either key of modifier `flag` (Ctrl, Shift, Alt, Super) is down.
+bool held(const ImGuiIO& io, std::size_t flag)
+{
+    return io.KeysDown[modifier_keys[flag][0]] || io.KeysDown[modifier_keys[flag][1]];
+}
+
 void record(const Event& event)
 {
     // Motion and wheel steps in a row add up to one event.
@@ -125,7 +131,7 @@ struct Frame_changes {
 
 // Hands `event` to ImGui unless it must wait for the next frame; returns
 // false when it must.
-bool take(const Event& event, ImGuiIO& io, Frame_changes& changes, std::vector<int>& presses)
+bool take(const Event& event, ImGuiIO& io, Frame_changes& changes, std::vector<Key_press>& presses)
 {
     switch (event.kind) {
     case Event::Kind::key:
@@ -138,7 +144,7 @@ bool take(const Event& event, ImGuiIO& io, Frame_changes& changes, std::vector<i
             changes.imgui_key |= imgui_key;
         }
         if (event.down)
-            presses.push_back(event.code);
+            presses.push_back({event.code, held(io, 0), held(io, 1)});
         return true;
     case Event::Kind::button:
         if (io.MouseDown[event.code] != event.down) {
@@ -228,7 +234,7 @@ void record_window_size(int width, int height)
     input.height = std::clamp(height, 0, max_display_side);
 }
 
-std::vector<int> feed_frame()
+std::vector<Key_press> feed_frame()
 {
     ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(static_cast<float>(input.width), static_cast<float>(input.height));
@@ -236,7 +242,7 @@ std::vector<int> feed_frame()
 
     Frame_changes changes;
     changes.flood = input.waiting.size() > max_waiting_events;
-    std::vector<int> presses;
+    std::vector<Key_press> presses;
     auto event = input.waiting.begin();
     while (event != input.waiting.end() && take(*event, io, changes, presses))
         ++event;
@@ -244,7 +250,7 @@ std::vector<int> feed_frame()
 
     bool* const flags[] = {&io.KeyCtrl, &io.KeyShift, &io.KeyAlt, &io.KeySuper};
     for (std::size_t i = 0; i < std::size(flags); ++i)
-        *flags[i] = io.KeysDown[modifier_keys[i][0]] || io.KeysDown[modifier_keys[i][1]];
+        *flags[i] = held(io, i);
     return presses;
 }
 

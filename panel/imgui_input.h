@@ -8,6 +8,12 @@
 
 namespace panel {
 
+// A key going down, with the modifiers held at that moment.
+struct Key_press {
+    int key = 0;
+    bool ctrl = false, shift = false;
+};
+
 // Gives the current ImGui context the key map. Input recorded for an
 // earlier context goes to this one.
 void start_input();
@@ -29,6 +35,6 @@ void record_window_size(int width, int height);
 // or button, or keys and text mixed, wait for the next frame, so that a
 // press and release between two frames still counts. Call it right before
 // ImGui::NewFrame. Returns the key presses handed over, in order.
-std::vector<int> feed_frame();
+std::vector<Key_press> feed_frame();
 
 } // namespace panel

@@ -23,13 +23,21 @@ std::string misplaced_attribute(const Entry& entry)
     const panel::Definition& d = entry.definition;
     const bool numeric = entry.kind == Entry::Kind::value &&
                          (entry.type == TW_TYPE_INT32 || entry.type == TW_TYPE_FLOAT);
-    if (d.key && entry.kind != Entry::Kind::button)
+    if (!d.keys.empty() && entry.kind != Entry::Kind::button)
         return "key";
     if (d.alpha && !(entry.kind == Entry::Kind::value && entry.type == TW_TYPE_COLOR32))
         return "alpha";
     if ((d.min || d.max || d.step) && !numeric)
         return d.min ? "min" : d.max ? "max" : "step";
     return "";
+}
+
+Entry new_entry(Entry::Kind kind, const std::string& name)
+{
+    Entry entry;
+    entry.kind = kind;
+    entry.name = name;
+    return entry;
 }
 
 int add_entry(TwBar* bar, Entry entry, const char* definition)
@@ -124,7 +132,7 @@ int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded)
 {
     if (!bar)
         return panel::fail("no bar to place");
-    if (corner != TW_CORNER_TOP_LEFT && corner != TW_CORNER_BOTTOM_RIGHT)
+    if (corner != TW_CORNER_TOP_LEFT && corner != TW_CORNER_BOTTOM_RIGHT && corner != TW_CORNER_TOP_RIGHT)
         return panel::fail(bar->name + ": unknown corner " + std::to_string(static_cast<int>(corner)));
     bar->corner = corner;
     bar->folded = folded != 0;
@@ -135,7 +143,7 @@ int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* c
 {
     if (!callback)
         return panel::fail(std::string(name ? name : "") + ": a button needs a callback");
-    Entry entry{Entry::Kind::button, name ? name : "", {}};
+    Entry entry = new_entry(Entry::Kind::button, name ? name : "");
     entry.callback = callback;
     entry.client_data = client_data;
     return add_entry(bar, std::move(entry), definition);
@@ -143,7 +151,7 @@ int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* c
 
 int TwAddSeparator(TwBar* bar, const char* name, const char* definition)
 {
-    return add_entry(bar, Entry{Entry::Kind::separator, name ? name : "", {}}, definition);
+    return add_entry(bar, new_entry(Entry::Kind::separator, name ? name : ""), definition);
 }
 
 int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const char* definition)
@@ -153,8 +161,30 @@ int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const
         return panel::fail(entry_name + ": unknown type " + std::to_string(static_cast<int>(type)));
     if (!variable)
         return panel::fail(entry_name + ": no variable to edit");
-    Entry entry{Entry::Kind::value, entry_name, {}};
+    Entry entry = new_entry(Entry::Kind::value, entry_name);
     entry.type = type;
     entry.variable = variable;
+    return add_entry(bar, std::move(entry), definition);
+}
+
+int TwAddText(TwBar* bar, const char* name, const std::string* text, const char* definition)
+{
+    Entry entry = new_entry(Entry::Kind::text, name ? name : "");
+    if (!text)
+        return panel::fail(entry.name + ": no text to show");
+    entry.text = text;
+    return add_entry(bar, std::move(entry), definition);
+}
+
+int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>& choices, std::int32_t* chosen,
+                TwButtonCallback picked, void* client_data, const char* definition)
+{
+    Entry entry = new_entry(Entry::Kind::choice, name ? name : "");
+    if (!chosen || !picked)
+        return panel::fail(entry.name + ": a list needs a place for the choice and a callback");
+    entry.choices = choices;
+    entry.variable = chosen;
+    entry.callback = picked;
+    entry.client_data = client_data;
     return add_entry(bar, std::move(entry), definition);
 }

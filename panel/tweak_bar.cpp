@@ -58,6 +58,11 @@ int TwDraw()
     return 1;
 }
 
+bool TwEditing()
+{
+    return panel::registry_open() && panel::editing();
+}
+
 void TwEventMouseButtonGLFW(int button, int action)
 {
     if (panel::registry_open())

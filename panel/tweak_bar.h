@@ -5,6 +5,10 @@
 // window library's events for the next TwDraw.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 enum ETwGraphAPI { TW_OPENGL = 1 };
 
 enum ETwType {
@@ -28,16 +32,26 @@ const char* TwGetLastError();
 TwBar* TwNewBar(const char* name);
 
 // Where a bar first shows: in the window's top-left corner (each later bar a
-// little lower and to the right) or its bottom-right one.
-enum ETwBarCorner { TW_CORNER_TOP_LEFT, TW_CORNER_BOTTOM_RIGHT };
+// little lower and to the right), its bottom-right or its top-right one.
+enum ETwBarCorner { TW_CORNER_TOP_LEFT, TW_CORNER_BOTTOM_RIGHT, TW_CORNER_TOP_RIGHT };
 // Sets where `bar` shows and whether it starts folded to its title line;
 // both take effect when it is first drawn.
 int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded);
 // `definition` holds attributes such as label='...', help='...', min=, max=,
 // step=, key=SPACE and alpha; one that cannot be parsed leaves the entry out.
+// A button's keys (key=R, key=CTRL+Z, key=CTRL+SHIFT+Z, several allowed)
+// press it unless a field is being typed into; Shift counts only in a chord
+// with Ctrl, so that R and Shift+R both press the button of R.
 int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data, const char* definition);
 int TwAddSeparator(TwBar* bar, const char* name, const char* definition);
 int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const char* definition);
+// A line that shows `text` as it is each frame, not editable.
+int TwAddText(TwBar* bar, const char* name, const std::string* text, const char* definition);
+// A list that shows `choices[*chosen]` (nothing when out of range); picking
+// one, even the one shown, writes its place to `chosen` and then calls
+// `picked`. The choices are copied.
+int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>& choices, std::int32_t* chosen,
+                TwButtonCallback picked, void* client_data, const char* definition);
 
 // The framebuffer size in pixels.
 int TwWindowSize(int width, int height);
@@ -45,6 +59,9 @@ int TwWindowSize(int width, int height);
 // (edits, button callbacks and shortcuts happen here) and draws them,
 // leaving the caller's GL state as it was.
 int TwDraw();
+// Whether the last TwDraw left an edit under way: a value being dragged or
+// typed into, a button or list held open; such an edit ends when it is let go.
+bool TwEditing();
 
 // Event handlers for the window library. Keys are its key codes.
 void TwEventMouseButtonGLFW(int button, int action);

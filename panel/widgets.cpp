@@ -88,27 +88,69 @@ float value_column_start(const TwBar& bar)
 {
     float widest = 0.0f;
     for (const Entry& entry : bar.entries)
-        if (entry.kind == Entry::Kind::value && entry.type != TW_TYPE_COLOR32)
+        if ((entry.kind == Entry::Kind::value && entry.type != TW_TYPE_COLOR32) || entry.kind == Entry::Kind::text ||
+            entry.kind == Entry::Kind::choice)
             widest = std::max(widest, ImGui::CalcTextSize(entry.label()).x);
     const ImGuiStyle& style = ImGui::GetStyle();
     const float limit = ImGui::GetContentRegionAvail().x * widest_label_share;
     return style.WindowPadding.x + std::min(widest + 2.0f * style.ItemSpacing.x, limit);
 }
 
-const Entry* button_with_shortcut(int key)
+bool presses(const Definition::Shortcut& shortcut, const Key_press& press)
+{
+    return shortcut.key == press.key && shortcut.ctrl == press.ctrl &&
+           (!shortcut.ctrl || shortcut.shift == press.shift);
+}
+
+const Entry* button_with_shortcut(const Key_press& press)
 {
     for (const auto& bar : bars())
         for (const Entry& entry : bar->entries)
-            if (entry.kind == Entry::Kind::button && entry.definition.key == key)
-                return &entry;
+            for (const Definition::Shortcut& shortcut : entry.definition.keys)
+                if (entry.kind == Entry::Kind::button && presses(shortcut, press))
+                    return &entry;
     return nullptr;
+}
+
+void show_text(const Entry& entry, float value_column)
+{
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted(entry.label());
+    ImGui::SameLine(value_column);
+    ImGui::TextUnformatted(entry.text->c_str());
+    show_help(entry);
+}
+
+void choose(const Entry& entry, float value_column)
+{
+    auto* chosen = static_cast<std::int32_t*>(entry.variable);
+    const bool shown = *chosen >= 0 && static_cast<std::size_t>(*chosen) < entry.choices.size();
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted(entry.label());
+    show_help(entry);
+    ImGui::SameLine(value_column);
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    if (ImGui::BeginCombo("##value", shown ? entry.choices[static_cast<std::size_t>(*chosen)].c_str() : "")) {
+        for (std::size_t i = 0; i < entry.choices.size(); ++i) {
+            ImGui::PushID(static_cast<int>(i));
+            if (ImGui::Selectable(entry.choices[i].c_str(), shown && static_cast<std::size_t>(*chosen) == i)) {
+                *chosen = static_cast<std::int32_t>(i);
+                entry.callback(entry.client_data);
+            }
+            ImGui::PopID();
+        }
+        ImGui::EndCombo();
+    }
 }
 
 // Runs `bar` as an ImGui window for this frame.
 void run_bar(TwBar& bar)
 {
     TwBar::Drawn& drawn = bar.drawn;
-    if (bar.corner == TW_CORNER_BOTTOM_RIGHT) {
+    if (bar.corner == TW_CORNER_TOP_RIGHT) {
+        ImGui::SetNextWindowPos(ImVec2(ImGui::GetIO().DisplaySize.x - bar_margin, bar_margin), ImGuiCond_FirstUseEver,
+                                ImVec2(1.0f, 0.0f));
+    } else if (bar.corner == TW_CORNER_BOTTOM_RIGHT) {
         const ImVec2 window = ImGui::GetIO().DisplaySize;
         ImGui::SetNextWindowPos(ImVec2(window.x - bar_margin, window.y - bar_margin), ImGuiCond_FirstUseEver,
                                 ImVec2(1.0f, 1.0f));
@@ -145,6 +187,8 @@ void run_bar(TwBar& bar)
                 show_help(entry);
                 break;
             case Entry::Kind::separator: ImGui::Separator(); break;
+            case Entry::Kind::text: show_text(entry, value_column); break;
+            case Entry::Kind::choice: choose(entry, value_column); break;
             case Entry::Kind::value:
                 if (entry.type == TW_TYPE_COLOR32) {
                     // Four channels need the bar's whole width, under the label.
@@ -177,11 +221,11 @@ void run_bar(TwBar& bar)
 // Each key press presses the button it is the shortcut of, unless the last
 // frame had a field being typed into. Call it after ImGui::NewFrame, which
 // tells that.
-void press_shortcuts(const std::vector<int>& keys)
+void press_shortcuts(const std::vector<Key_press>& keys)
 {
     if (ImGui::GetIO().WantTextInput)
         return;
-    for (int key : keys)
+    for (const Key_press& key : keys)
         if (const Entry* button = button_with_shortcut(key))
             button->callback(button->client_data);
 }
@@ -210,12 +254,17 @@ void stop_imgui()
 void run_frame()
 {
     // ImGui takes input only before the frame starts.
-    const std::vector<int> pressed_keys = feed_frame();
+    const std::vector<Key_press> pressed_keys = feed_frame();
     ImGui::NewFrame();
     press_shortcuts(pressed_keys);
     for (const auto& bar : bars())
         run_bar(*bar);
     ImGui::Render();
+}
+
+bool editing()
+{
+    return ImGui::IsAnyItemActive();
 }
 
 } // namespace panel

@@ -17,4 +17,8 @@ void stop_imgui();
 // starts, the shortcuts pressed, every bar run, and the draw data made.
 void run_frame();
 
+// Whether an item of the last frame is still held: a value being dragged or
+// typed into, a button pressed.
+bool editing();
+
 } // namespace panel

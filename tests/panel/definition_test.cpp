@@ -10,9 +10,12 @@ TEST(Definition, EitherQuotesSpacedEqualsAnyCaseOfKeyNamesAndMalformedTextsSayWh
     const panel::Parse_result result =
         parse_definition(" label=\"It's\" key = space help='say \"hi\"' min=+2.5 max=2.5 step=0.250 alpha ");
     const panel::Definition& d = result.definition;
-    EXPECT_TRUE(result.error.empty() && d.label == "It's" && d.help == "say \"hi\"" && d.key == 32 && d.alpha);
+    EXPECT_TRUE(result.error.empty() && d.label == "It's" && d.help == "say \"hi\"" && d.alpha);
+    EXPECT_EQ(d.keys, (std::vector<panel::Definition::Shortcut>{{32}}));
     EXPECT_TRUE(d.min == 2.5 && d.max == 2.5 && d.step == 0.25 && d.step_decimals == 3);
-    EXPECT_EQ(parse_definition("key=r").definition.key, 'R');
+    using Chords = std::vector<panel::Definition::Shortcut>;
+    EXPECT_EQ(parse_definition("key=r key=ctrl+z key=Shift+Ctrl+z").definition.keys,
+              (Chords{{'R'}, {'Z', true}, {'Z', true, true}}));
 
     const std::pair<const char*, const char*> malformed[] = {{" label='Reset", "missing closing quote for label"},
                                                              {" min=", "missing value for min"},
@@ -20,6 +23,8 @@ TEST(Definition, EitherQuotesSpacedEqualsAnyCaseOfKeyNamesAndMalformedTextsSayWh
                                                              {" max=1e999", "'1e999' is not a number for max"},
                                                              {" colour='red'", "unknown attribute 'colour'"},
                                                              {" key=F13", "unknown key 'F13'"},
+                                                             {" key=CTRL+CTRL+Z", "unknown key 'CTRL+CTRL+Z'"},
+                                                             {" key=CTRL+", "unknown key 'CTRL+'"},
                                                              {" label", "'label' needs a value"},
                                                              {" =3", "unexpected '='"},
                                                              {" min=5 max=1", "min is above max"},

@@ -5,7 +5,9 @@
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -42,6 +44,17 @@ void type(const std::string& text, bool enter = true)
     frames();
     if (enter)
         press(GLFW_KEY_ENTER);
+}
+
+// `key` pressed and released while `modifiers` are held.
+void chord(std::initializer_list<int> modifiers, int key)
+{
+    for (int modifier : modifiers)
+        TwEventKeyGLFW(modifier, GLFW_PRESS);
+    press(key);
+    for (int modifier : modifiers)
+        TwEventKeyGLFW(modifier, GLFW_RELEASE);
+    frames();
 }
 
 class PanelTest : public test_support::Gl_test {
@@ -117,5 +130,45 @@ TEST_F(PanelTest, RefusedEntriesClicksTypedValuesTheShortcutAndTheStateLeft)
               (test_support::Ints{GL_PROJECTION, texture, GL_SRC_ALPHA, GL_ONE, 1, 0, 0, 0, 0}));
     EXPECT_EQ(test_support::gl<float>({GL_CURRENT_COLOR}, 4), (std::vector<float>{0.25f, 0.5f, 0.75f, 1.0f}));
     glDeleteTextures(1, &texture);
+    TwTerminate();
+}
+
+// Chords press only their own button; a held button is an edit under way until let go; a list picks and calls back.
+TEST_F(PanelTest, ChordsHeldEditsAndAListsPick)
+{
+    ASSERT_EQ(TwInit(TW_OPENGL, nullptr), 1);
+    TwWindowSize(width, height);
+    TwBar* bar = TwNewBar("Test");
+    int undos = 0, redos = 0, draws = 0, picks = 0;
+    std::int32_t chosen = 5;
+    const std::string line = "seed 1, draw 2";
+    TwAddButton(bar, "Undo", count_press, &undos, " key=CTRL+Z ");
+    TwAddButton(bar, "Redo", count_press, &redos, " key=CTRL+SHIFT+Z key=CTRL+Y ");
+    TwAddButton(bar, "Draw", count_press, &draws, " key=R ");
+    ASSERT_EQ(TwAddChoice(bar, "list", {"first", "second"}, &chosen, count_press, &picks, ""), 1);
+    ASSERT_EQ(TwAddText(bar, "line", &line, ""), 1);
+    EXPECT_EQ(TwAddChoice(bar, "none", {}, nullptr, count_press, &picks, ""), 0);
+    TwDraw();
+
+    chord({GLFW_KEY_LEFT_CONTROL}, GLFW_KEY_Z);
+    chord({GLFW_KEY_RIGHT_CONTROL, GLFW_KEY_LEFT_SHIFT}, GLFW_KEY_Z);
+    chord({GLFW_KEY_LEFT_CONTROL}, GLFW_KEY_Y);
+    chord({GLFW_KEY_LEFT_SHIFT}, GLFW_KEY_R);
+    chord({GLFW_KEY_LEFT_CONTROL}, GLFW_KEY_R);
+    chord({}, GLFW_KEY_Z);
+    EXPECT_EQ(std::vector<int>({undos, redos, draws}), std::vector<int>({1, 2, 1}));
+
+    TwMouseMotion(label_x, first_row_y);
+    TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
+    frames();
+    EXPECT_TRUE(TwEditing() && undos == 1) << "a button acts when let go";
+    TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
+    frames();
+    EXPECT_TRUE(!TwEditing() && undos == 2);
+
+    const int list_y = first_row_y + 3 * row_pitch;
+    click(field_x, list_y);
+    click(field_x, list_y + row_pitch + 17); // the second line of the open list
+    EXPECT_EQ(std::pair(chosen, picks), std::pair(1, 1));
     TwTerminate();
 }
