@@ -44,6 +44,31 @@ struct Second_set_seen {
 // the second set itself separates them, keeping the edit.
 void follow_linked_sets(Tparams& params, Second_set_seen& seen);
 
-// Reset, automatic editing and the three swaps, in that order. `shape` is
-// replaced on Reset and never left empty.
-void carry_out_requests(Tparams& params, std::unique_ptr<Nsupershape::Tsupershape>& shape);
+// What the drawn grid was made from, so that it can be made again bit for
+// bit: the values it was last evaluated for, the counts it was built with,
+// the scale applied after, and the swaps since.
+struct Grid_recipe {
+    Nsupershape::Formula formula;
+    std::int32_t slices = 0, bands = 0;
+    float scale = 1.0f;
+    // The swaps' axes, '0' for xy, '1' for xz and '2' for yz, in order.
+    std::string swaps;
+};
+
+// Whether two recipes hold the same bits, and so make the same grid.
+bool same_recipe(const Grid_recipe& one, const Grid_recipe& other);
+
+// The shape the editor draws and how it was made; at first the 8 x 8 shape.
+struct Shown_shape {
+    Shown_shape();
+
+    std::unique_ptr<Nsupershape::Tsupershape> shape;
+    Grid_recipe recipe;
+};
+
+// The shape made again from `recipe` as Reset builds it, then swapped.
+void rebuild(Shown_shape& shown, const Grid_recipe& recipe);
+
+// Reset, automatic editing and the three swaps, in that order; the recipe
+// follows each. The shape is replaced on Reset and never left empty.
+void carry_out_requests(Tparams& params, Shown_shape& shown);

@@ -15,6 +15,7 @@ constexpr float model_offset_z = -5.0f;
 constexpr int caption_x = 450, caption_y = 20;
 constexpr int fps_x = 450, fps_y = 40;
 constexpr int history_x = 20, history_y = 420;
+constexpr int note_x = 20, note_y = 440;
 
 } // namespace
 
@@ -34,13 +35,16 @@ scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles)
     return frame;
 }
 
-void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history)
+void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history,
+                       const std::string& note)
 {
     screen.view_ortho();
     glColor3f(1.0f, 1.0f, 1.0f);
     font.print(caption_x, caption_y, params::program_name);
     font.print(fps_x, fps_y, fps_text(fps));
     font.print(history_x, history_y, history);
+    if (!note.empty())
+        font.print(note_x, note_y, note);
     screen.view_perspective();
 }
 

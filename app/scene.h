@@ -17,8 +17,10 @@ class Trasterfont;
 scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles);
 
 // The three overlay lines in white over the screen's pixel view: the
-// caption, the frame rate and the swap history.
-void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history);
+// caption, the frame rate and the swap history; and `note`, when there is
+// one, under them.
+void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history,
+                       const std::string& note = "");
 
 // The window library's size handler: the scene's view for the new size;
 // then the panel learns the new size. Leaves the projection matrix selected.

@@ -20,7 +20,7 @@ Tparams& record(void* client_data, const char* routine)
 
 } // namespace
 
-TwBar* start_panel(Tparams& params)
+TwBar* start_panel(Tparams& params, Exploring& exploring)
 {
     if (!TwInit(TW_OPENGL, nullptr)) {
         const char* reason = TwGetLastError();
@@ -33,6 +33,9 @@ TwBar* start_panel(Tparams& params)
     TwBar* profile = TwNewBar("Profile");
     init_profilebar(profile, params);
     TwSetBarStart(profile, TW_CORNER_BOTTOM_RIGHT, params.sets_linked != 0);
+    TwBar* explore = TwNewBar("Explore");
+    init_explorebar(explore, exploring);
+    TwSetBarStart(explore, TW_CORNER_BOTTOM_RIGHT, 1);
     return bar;
 }
 

@@ -2,15 +2,16 @@
 // parameter record, and the button callbacks.
 #pragma once
 
+#include "app/explorebar.h"
 #include "params/Tparams.h"
 
 struct TwBar;
 
 // Starts the panel library and fills the bar "Supershape" for `params`,
-// and the bar "Profile", folded in the bottom-right corner unless the shape
-// has a second set of its own.
-// When the library cannot start the program ends with error 1.
-TwBar* start_panel(Tparams& params);
+// the bar "Profile", folded in the bottom-right corner unless the shape has
+// a second set of its own, and the bar "Explore", folded beside it. When the library cannot start the program ends with
+// error 1.
+TwBar* start_panel(Tparams& params, Exploring& exploring);
 
 // Fills `bar` with the 30 entries, bound to the fields of `params`.
 void init_shapebar(TwBar* bar, Tparams& params);

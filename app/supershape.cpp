@@ -1,8 +1,13 @@
 // The editor's main routine: start-up, the frame loop and shutdown, and the
 // frame clock.
+#include "app/explorebar.h"
 #include "app/frame.h"
+#include "app/history.h"
 #include "app/scene.h"
 #include "app/shapebar.h"
+#include "app/solid_view.h"
+#include "explore/presets.h"
+#include "explore/random.h"
 #include "font/Trasterfont.h"
 #include "output/atomic_file.h"
 #include "panel/tweak_bar.h"
@@ -19,6 +24,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +47,23 @@ Frame_clock frame_clock;
 std::string window_title()
 {
     return std::string(params::program_name) + " by " + params::maker_name + " (" + params::web_address + ")";
+}
+
+// The presets: the examples of the working folder, then the installed ones,
+// then the user's saved shapes. Refused files are said on standard error.
+std::vector<explore::Preset> read_presets()
+{
+    std::vector<std::string> folders{"examples"};
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        folders.push_back((program.parent_path() / SUPERSHAPE_EXAMPLES_FROM_PROGRAM).lexically_normal().string());
+    folders.push_back("shapes");
+    std::vector<std::string> refusals;
+    std::vector<explore::Preset> presets = explore::read_presets(folders, refusals);
+    for (const std::string& refusal : refusals)
+        runtime::error_line(refusal.c_str());
+    return presets;
 }
 
 } // namespace
@@ -67,7 +90,8 @@ int run_editor(const std::optional<Tparams>& opened)
     screen::enable_mouse_cursor();
     screen::enable_key_repeat();
     screen::set_window_title(window_title().c_str());
-    start_panel(params);
+    Exploring exploring = start_exploring(explore::clock_seed(), read_presets());
+    start_panel(params, exploring);
 
     screen::set_window_size_callback(windowsizecb);
     // Every input goes to the panel; the program asks only whether ESC is down.
@@ -82,23 +106,33 @@ int run_editor(const std::optional<Tparams>& opened)
     const float rotation_speed = auto_rotation_speed;
     // Held so that its lists go before the window and its context do.
     std::optional<Trasterfont> font(std::in_place);
-    auto shape = std::make_unique<Nsupershape::Tsupershape>();
+    Shown_shape shown;
     if (opened) {
         // The opened shape shows from the first frame, built as Reset builds it.
         params.do_reset = request_pending;
-        carry_out_requests(params, shape);
+        carry_out_requests(params, shown);
     }
+    History history(step_of(params, shown));
+    Solid_view solid_view;
     Rotation_angles angles;
     Second_set_seen second_set_seen;
 
     for (;;) {
         const float frame_time = get_deltatime(fps);
         update_rotation(angles, params, frame_time, rotation_speed);
-        scene::draw_frame(editor_frame(params, angles), runtime::checked_deref(shape.get(), main_site),
-                          [&] { draw_text_overlay(screen, *font, fps, params.rot_str); });
+        std::string note;
+        const scene::Surface* surface = exploring.solid != 0 ? solid_view.surface(shown, note) : nullptr;
+        const auto overlay = [&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); };
+        if (surface)
+            scene::draw_frame(editor_frame(params, angles), *surface, overlay);
+        else
+            scene::draw_frame(editor_frame(params, angles), runtime::checked_deref(shown.shape.get(), main_site),
+                              overlay);
 
         follow_linked_sets(params, second_set_seen);
-        carry_out_requests(params, shape);
+        carry_out_exploring(exploring, params, shown, history, second_set_seen);
+        carry_out_requests(params, shown);
+        history.watch(step_of(params, shown), TwEditing());
 
         TwDraw();
         screen::swap_buffers();
@@ -108,7 +142,7 @@ int run_editor(const std::optional<Tparams>& opened)
     }
 
     font.reset();
-    shape.reset();
+    shown.shape.reset();
     TwTerminate();
     screen::close_window();
     return 0;

@@ -33,9 +33,9 @@ void frame(benchmark::State& state, Tscreen& screen, const Trasterfont& font)
     params.bands = static_cast<int>(state.range(1));
     // Built by the editor's own Reset.
     params.do_reset = request_pending;
-    auto built = std::make_unique<Nsupershape::Tsupershape>();
+    Shown_shape built;
     carry_out_requests(params, built);
-    Nsupershape::Tsupershape& shape = *built;
+    Nsupershape::Tsupershape& shape = *built.shape;
 
     const Rotation_angles angles{0, 30, 0};
     const float fps = 60.0f;

@@ -6,6 +6,7 @@
 #include "shape/grid.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -102,6 +103,12 @@ bool lock_named(std::string_view name, Locks& locks)
         return false;
     locks.set(std::size_t(field - params::saved_fields));
     return true;
+}
+
+std::uint64_t clock_seed()
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) % 1000000000u;
 }
 
 runtime::Status random_shape(std::uint64_t seed, std::uint64_t draw, const Tparams& current, const Locks& locks,

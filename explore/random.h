@@ -21,6 +21,10 @@ using Locks = std::bitset<params::saved_field_count>;
 // no such field or it cannot be locked.
 bool lock_named(std::string_view name, Locks& locks);
 
+// A seed from the clock, short enough to read off and type again: the
+// microseconds of the current thousand seconds.
+std::uint64_t clock_seed();
+
 // Draw number `draw` (from 1) of `seed`: both sets and whether they are
 // linked (two when a number of the second set is locked), and the colour,
 // each unless locked; everything else, the grid included, is `current`'s.

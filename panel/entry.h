@@ -38,8 +38,8 @@ struct TwBar {
     int index = 0;
     ETwBarCorner corner = TW_CORNER_TOP_LEFT;
     bool folded = false;
-    // How the bar was last drawn, so that one in a bottom corner keeps that
-    // corner when it folds or unfolds.
+    // How the bar was last drawn, so that one in the bottom-right corner
+    // keeps that corner when it folds or unfolds.
     struct Drawn {
         bool ever = false, folded = false, move_to_corner = false;
         float corner_x = 0, corner_y = 0;

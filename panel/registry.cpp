@@ -132,7 +132,7 @@ int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded)
 {
     if (!bar)
         return panel::fail("no bar to place");
-    if (corner != TW_CORNER_TOP_LEFT && corner != TW_CORNER_BOTTOM_RIGHT && corner != TW_CORNER_TOP_RIGHT)
+    if (corner != TW_CORNER_TOP_LEFT && corner != TW_CORNER_BOTTOM_RIGHT)
         return panel::fail(bar->name + ": unknown corner " + std::to_string(static_cast<int>(corner)));
     bar->corner = corner;
     bar->folded = folded != 0;

@@ -32,8 +32,9 @@ const char* TwGetLastError();
 TwBar* TwNewBar(const char* name);
 
 // Where a bar first shows: in the window's top-left corner (each later bar a
-// little lower and to the right), its bottom-right or its top-right one.
-enum ETwBarCorner { TW_CORNER_TOP_LEFT, TW_CORNER_BOTTOM_RIGHT, TW_CORNER_TOP_RIGHT };
+// little lower and to the right) or its bottom-right one (each later bar to
+// the left of the one before).
+enum ETwBarCorner { TW_CORNER_TOP_LEFT, TW_CORNER_BOTTOM_RIGHT };
 // Sets where `bar` shows and whether it starts folded to its title line;
 // both take effect when it is first drawn.
 int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded);

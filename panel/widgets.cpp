@@ -112,11 +112,14 @@ const Entry* button_with_shortcut(const Key_press& press)
     return nullptr;
 }
 
+// Without a label the text has the bar's whole width.
 void show_text(const Entry& entry, float value_column)
 {
     ImGui::AlignTextToFramePadding();
-    ImGui::TextUnformatted(entry.label());
-    ImGui::SameLine(value_column);
+    if (*entry.label() != '\0') {
+        ImGui::TextUnformatted(entry.label());
+        ImGui::SameLine(value_column);
+    }
     ImGui::TextUnformatted(entry.text->c_str());
     show_help(entry);
 }
@@ -147,13 +150,13 @@ void choose(const Entry& entry, float value_column)
 void run_bar(TwBar& bar)
 {
     TwBar::Drawn& drawn = bar.drawn;
-    if (bar.corner == TW_CORNER_TOP_RIGHT) {
-        ImGui::SetNextWindowPos(ImVec2(ImGui::GetIO().DisplaySize.x - bar_margin, bar_margin), ImGuiCond_FirstUseEver,
-                                ImVec2(1.0f, 0.0f));
-    } else if (bar.corner == TW_CORNER_BOTTOM_RIGHT) {
+    if (bar.corner == TW_CORNER_BOTTOM_RIGHT) {
         const ImVec2 window = ImGui::GetIO().DisplaySize;
-        ImGui::SetNextWindowPos(ImVec2(window.x - bar_margin, window.y - bar_margin), ImGuiCond_FirstUseEver,
-                                ImVec2(1.0f, 1.0f));
+        const auto earlier = std::count_if(bars().begin(), bars().end(), [&](const auto& other) {
+            return other->index < bar.index && other->corner == TW_CORNER_BOTTOM_RIGHT;
+        });
+        const float right = window.x - bar_margin - static_cast<float>(earlier) * (bar_width + bar_margin / 2);
+        ImGui::SetNextWindowPos(ImVec2(right, window.y - bar_margin), ImGuiCond_FirstUseEver, ImVec2(1.0f, 1.0f));
         // Folded or unfolded last frame: it grows or shrinks towards the top.
         if (drawn.move_to_corner)
             ImGui::SetNextWindowPos(ImVec2(drawn.corner_x, drawn.corner_y), ImGuiCond_Always, ImVec2(1.0f, 1.0f));

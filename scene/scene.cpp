@@ -130,9 +130,10 @@ void draw_frame(const Frame& frame, const Mesh_view& wire)
     draw(frame, [&wire] { Nsupershape::draw_strip(wire, nullptr); }, {});
 }
 
-void draw_frame(const Frame& frame, const Surface& surface)
+void draw_frame(const Frame& frame, const Surface& surface, const Overlay& overlay)
 {
-    draw(frame, [&surface] { draw_lit(surface); }, {});
+    draw(
+        frame, [&surface] { draw_lit(surface); }, overlay);
 }
 
 void draw_axes(float length)

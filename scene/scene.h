@@ -61,7 +61,7 @@ void draw_frame(const Frame& frame, const Mesh_view& wire);
 // The same frame with `surface` in its place: filled, lit from the camera's
 // upper left on both sides and smoothly shaded in the frame's colour. The
 // lighting state is restored afterwards.
-void draw_frame(const Frame& frame, const Surface& surface);
+void draw_frame(const Frame& frame, const Surface& surface, const Overlay& overlay = {});
 
 // Red x, green y and blue z axis through the origin, from -length to length,
 // in the current model-view transform. Leaves the current colour blue.

@@ -7,7 +7,6 @@
 #include "tool/progress.h"
 #include "tool/shapes.h"
 
-#include <chrono>
 #include <filesystem>
 
 namespace shapetool {
@@ -32,7 +31,7 @@ int random_shapes(const Random_options& options, Console& console)
                                         " slices and " + std::to_string(mesh::closed_min_bands) +
                                         " bands or more, which export can mesh");
     const std::uint64_t seed =
-        options.seed.value_or(std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count()));
+        options.seed.value_or(explore::clock_seed());
     if (!options.seed && !options.quiet)
         console.err << "shapetool: seed " << seed << '\n';
     if (const Status made = make_folder(options.outdir); !made.ok()) {

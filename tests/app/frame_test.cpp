@@ -69,41 +69,41 @@ TEST(Requests, ResetRebuildsOnceWithTheCurrentGridWhichAutoEditNeverAppliesAndSw
     Tparams params;
     set_start_values(params);
     params.auto_edit = 0, params.slices = 5, params.bands = 6, params.scale = 2.0f, params.m = 6.0f;
-    auto shape = std::make_unique<Tsupershape>();
+    Shown_shape shown;
     params.do_reset = request_pending;
-    carry_out_requests(params, shape);
-    EXPECT_TRUE(params.do_reset == request_idle && shape->colors[1].g == 1.0f) << "Reset paints the shape white";
+    carry_out_requests(params, shown);
+    EXPECT_TRUE(params.do_reset == request_idle && shown.shape->colors[1].g == 1.0f) << "Reset paints the shape white";
     // Bit for bit the grid and list that shapetool builds for the same values.
     std::vector<Nsupershape::Tvector3> positions(35);
     std::vector<Nsupershape::Ttriangle> triangles(70);
     Nsupershape::build_as_reset(params, positions.data(), triangles.data());
-    EXPECT_EQ(0, std::memcmp(positions.data(), shape->vertices.get(), 35 * sizeof positions[0]));
-    EXPECT_EQ(0, std::memcmp(triangles.data(), shape->triangles.get(), 70 * sizeof triangles[0]));
+    EXPECT_EQ(0, std::memcmp(positions.data(), shown.shape->vertices.get(), 35 * sizeof positions[0]));
+    EXPECT_EQ(0, std::memcmp(triangles.data(), shown.shape->triangles.get(), 70 * sizeof triangles[0]));
 
-    const Tsupershape* rebuilt = shape.get();
+    const Tsupershape* rebuilt = shown.shape.get();
     params.auto_edit = truth_on, params.slices = 20, params.m = 4.0f;
-    carry_out_requests(params, shape);
-    EXPECT_EQ(shape.get(), rebuilt) << "a request is acted on once";
-    EXPECT_TRUE(shape->vertex_count == 5 * 7 && shape->m == 4.0f);
+    carry_out_requests(params, shown);
+    EXPECT_EQ(shown.shape.get(), rebuilt) << "a request is acted on once";
+    EXPECT_TRUE(shown.shape->vertex_count == 5 * 7 && shown.shape->m == 4.0f);
 
     // Swaps run in order, only on -1, and clear auto edit.
-    const Nsupershape::Tvector3 before = shape->vertices[10];
+    const Nsupershape::Tvector3 before = shown.shape->vertices[10];
     params.do_swap_xy = 1;
-    carry_out_requests(params, shape);
+    carry_out_requests(params, shown);
     EXPECT_TRUE(params.do_swap_xy == 1 && params.rot_str == "rotations: ") << "only -1 is a request";
 
     params.do_swap_xy = params.do_swap_xz = params.do_swap_yz = request_pending;
-    carry_out_requests(params, shape);
+    carry_out_requests(params, shown);
     // (x, y, z) -> xy (y, x, z) -> xz (z, x, y) -> yz (z, y, x)
-    EXPECT_TRUE(shape->vertices[10].x == before.z && shape->vertices[10].z == before.x);
+    EXPECT_TRUE(shown.shape->vertices[10].x == before.z && shown.shape->vertices[10].z == before.x);
     EXPECT_EQ(params.rot_str, "rotations:  xy xz yz");
     EXPECT_EQ(params.auto_edit | params.do_swap_xy | params.do_swap_xz | params.do_swap_yz, 0);
 
-    carry_out_requests(params, shape);
-    EXPECT_EQ(shape->vertices[10].x, before.z) << "the swapped mesh stays while auto edit is off";
+    carry_out_requests(params, shown);
+    EXPECT_EQ(shown.shape->vertices[10].x, before.z) << "the swapped mesh stays while auto edit is off";
     params.auto_edit = truth_on;
-    carry_out_requests(params, shape);
-    EXPECT_EQ(shape->vertices[10].x, before.x) << "re-evaluation drops the swaps";
+    carry_out_requests(params, shown);
+    EXPECT_EQ(shown.shape->vertices[10].x, before.x) << "re-evaluation drops the swaps";
     EXPECT_EQ(params.rot_str, "rotations:  xy xz yz");
 }
 
@@ -124,12 +124,12 @@ TEST(Requests, LinkedSetsFollowTheFirstUntilTheSecondIsEditedAndResetBuildsBoth)
     EXPECT_TRUE(params.sets_linked == 0 && params.n1_2 == 2.0f && params.m2 == 6.0f);
 
     params.auto_edit = 0, params.slices = 5, params.bands = 6, params.do_reset = request_pending;
-    auto shape = std::make_unique<Tsupershape>();
-    carry_out_requests(params, shape);
+    Shown_shape shown;
+    carry_out_requests(params, shown);
     std::vector<Nsupershape::Tvector3> positions(35);
     Nsupershape::build_as_reset(params, positions.data(), nullptr);
-    EXPECT_EQ(0, std::memcmp(positions.data(), shape->vertices.get(), 35 * sizeof positions[0]));
-    EXPECT_TRUE(shape->n1_2 == 2.0f && shape->n1 == params.n1);
+    EXPECT_EQ(0, std::memcmp(positions.data(), shown.shape->vertices.get(), 35 * sizeof positions[0]));
+    EXPECT_TRUE(shown.shape->n1_2 == 2.0f && shown.shape->n1 == params.n1);
 
     params.sets_linked = truth_on;
     follow_linked_sets(params, seen);

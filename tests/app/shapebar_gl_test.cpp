@@ -25,7 +25,9 @@ std::string described(const panel::Entry& entry)
          << (d.label ? " '" + *d.label + "'" : "");
     if (d.min && d.max && d.step)
         text << ' ' << *d.min << ".." << *d.max << " step " << *d.step;
-    return text.str() + (d.key ? " key=" + std::to_string(*d.key) : "") + (d.alpha ? " alpha" : "");
+    for (const panel::Definition::Shortcut& key : d.keys)
+        text << " key=" << key.key;
+    return text.str() + (d.alpha ? " alpha" : "");
 }
 
 } // namespace
@@ -72,5 +74,19 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
             ASSERT_NE(entry, all.end()) << field.name;
             EXPECT_TRUE(entry->definition.min == field.min && entry->definition.max == field.max) << field.name;
         }
+
+    // The third bar keeps each of the twelve numbers and the colour of random draws, by its own switch.
+    Exploring exploring;
+    TwBar* explore = TwNewBar("Explore");
+    init_explorebar(explore, exploring);
+    int locks = 0;
+    for (const panel::Entry& entry : panel::entries(*explore))
+        if (entry.name.rfind("keep ", 0) == 0) {
+            const params::Field* field = params::field_named(entry.name.substr(5));
+            ASSERT_NE(field, nullptr) << entry.name;
+            EXPECT_EQ(entry.variable, &exploring.locks[field - params::saved_fields]) << entry.name;
+            ++locks;
+        }
+    EXPECT_EQ(locks, 13) << TwGetLastError();
     TwTerminate();
 }

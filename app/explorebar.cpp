@@ -1,0 +1,130 @@
+#include "app/explorebar.h"
+
+#include "explore/random.h"
+#include "panel/tweak_bar.h"
+#include "runtime/fatal_error.h"
+
+namespace {
+
+Exploring& exploring_of(void* client_data, const char* routine)
+{
+    return runtime::checked_deref(static_cast<Exploring*>(client_data), {"supershape", routine});
+}
+
+void randomcb(void* client_data)
+{
+    exploring_of(client_data, "randomcb").do_random = request_pending;
+}
+
+void undocb(void* client_data)
+{
+    exploring_of(client_data, "undocb").do_undo = request_pending;
+}
+
+void redocb(void* client_data)
+{
+    exploring_of(client_data, "redocb").do_redo = request_pending;
+}
+
+void presetcb(void* client_data)
+{
+    exploring_of(client_data, "presetcb").do_preset = request_pending;
+}
+
+std::string draw_line(const Exploring& exploring)
+{
+    return "seed " + std::to_string(exploring.seed) +
+           (exploring.draw == 0 ? std::string() : ", draw " + std::to_string(exploring.draw));
+}
+
+// The values of `step` shown, and its grid built again.
+void show(const Step& step, Tparams& params, Shown_shape& shown)
+{
+    params = step.values;
+    rebuild(shown, step.grid);
+}
+
+} // namespace
+
+Exploring start_exploring(std::uint64_t seed, std::vector<explore::Preset> presets)
+{
+    Exploring exploring;
+    exploring.seed = seed;
+    exploring.drawn = draw_line(exploring);
+    exploring.presets = std::move(presets);
+    return exploring;
+}
+
+void init_explorebar(TwBar* bar, Exploring& exploring)
+{
+    void* e = &exploring;
+    TwAddButton(bar, "Random", randomcb, e,
+                " label='Random shape' key=R help='A new shape from the seed: both sets and the colour, each unless "
+                "locked below.' ");
+    TwAddText(bar, "Drawn", &exploring.drawn, " label='' help='shapetool random --seed S makes the same draws.' ");
+    TwAddButton(bar, "Undo", undocb, e, " label='Undo' key=CTRL+Z ");
+    TwAddButton(bar, "Redo", redocb, e, " label='Redo' key=CTRL+SHIFT+Z key=CTRL+Y ");
+    std::vector<std::string> names;
+    for (const explore::Preset& preset : exploring.presets)
+        names.push_back(preset.name);
+    TwAddChoice(bar, "Preset", names, &exploring.preset, presetcb, e,
+                " label='Preset' help='The examples and the shapes saved in shapes/.' ");
+    TwAddVarRW(bar, "Solid", TW_TYPE_BOOL32, &exploring.solid,
+               " label='Solid view' help='The shape as the closed, lit surface it prints as.' ");
+    TwAddSeparator(bar, "locks", "");
+    for (int i = 0; i < params::saved_field_count; ++i) {
+        const params::Field& field = params::saved_fields[i];
+        explore::Locks lockable;
+        if (!explore::lock_named(field.name, lockable))
+            continue;
+        const std::string name = std::string("keep ") + field.name;
+        TwAddVarRW(bar, name.c_str(), TW_TYPE_BOOL32, &exploring.locks[i],
+                   (" label='" + name + "' help='Random shapes keep " + field.description + ".' ").c_str());
+    }
+}
+
+void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& shown, History& history,
+                         Second_set_seen& seen)
+{
+    bool replaced = false;
+    if (exploring.do_undo == request_pending) {
+        exploring.do_undo = request_idle;
+        if (const std::optional<Step> step = history.undo(step_of(params, shown)))
+            show(*step, params, shown), replaced = true;
+    }
+    if (exploring.do_redo == request_pending) {
+        exploring.do_redo = request_idle;
+        if (const std::optional<Step> step = history.redo(step_of(params, shown)))
+            show(*step, params, shown), replaced = true;
+    }
+    if (exploring.do_preset == request_pending) {
+        exploring.do_preset = request_idle;
+        if (exploring.preset >= 0 && std::size_t(exploring.preset) < exploring.presets.size()) {
+            const Tparams& chosen = exploring.presets[std::size_t(exploring.preset)].values;
+            for (const params::Field& field : params::saved_fields)
+                params::copy_field(field, chosen, params);
+            params.sets_linked = chosen.sets_linked;
+            params.do_reset = request_pending;
+            replaced = true;
+        }
+    }
+    if (exploring.do_random == request_pending) {
+        exploring.do_random = request_idle;
+        explore::Locks locks;
+        for (int i = 0; i < params::saved_field_count; ++i)
+            locks[std::size_t(i)] = exploring.locks[i] != 0;
+        ++exploring.draw;
+        Tparams drawn;
+        if (explore::random_shape(exploring.seed, exploring.draw, params, locks, drawn).ok()) {
+            params = drawn;
+            params.do_reset = request_pending;
+            replaced = true;
+            exploring.drawn = draw_line(exploring);
+        } else {
+            exploring.drawn = draw_line(exploring) + ": none fits";
+        }
+    }
+    // A second set that changed with the rest was not edited on its own.
+    if (replaced)
+        seen.known = false;
+}

@@ -1,0 +1,44 @@
+// The bar "Explore": random draws with locks, undo and redo, the presets and
+// the solid view; and what its requests do to the shape.
+#pragma once
+
+#include "app/frame.h"
+#include "app/history.h"
+#include "explore/presets.h"
+#include "params/fields.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TwBar;
+
+struct Exploring {
+    std::uint64_t seed = 0;
+    // The last draw of the seed, 0 before the first.
+    std::uint64_t draw = 0;
+    // "seed S, draw K" as shapetool random names it, or the draw refused.
+    std::string drawn;
+    // A switch per saved field, by its place; the lockable ones are shown.
+    std::int32_t locks[params::saved_field_count] = {};
+    // The lit surface instead of the wire strip.
+    std::int32_t solid = 0;
+    std::vector<explore::Preset> presets;
+    // The preset last chosen, shown in its list.
+    std::int32_t preset = -1;
+    // Requests, as the main bar's: -1 asks, the frame loop acts and writes 0.
+    std::int32_t do_random = 0, do_undo = 0, do_redo = 0, do_preset = 0;
+};
+
+// Exploring from `seed`, with `presets` to choose from.
+Exploring start_exploring(std::uint64_t seed, std::vector<explore::Preset> presets);
+
+// Fills `bar` with the buttons, the draw's line, the locks, the presets and
+// the solid view's switch, bound to `exploring`.
+void init_explorebar(TwBar* bar, Exploring& exploring);
+
+// Undo, redo, a preset and a random draw, as requested: each replaces the
+// values, asking Reset where a new grid must be built, or the shape itself
+// for undo and redo; a new second set is not an edit of the linked one.
+void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& shown, History& history,
+                         Second_set_seen& seen);

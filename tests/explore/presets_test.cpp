@@ -1,0 +1,42 @@
+// Presets: every example offered; refused files, missing folders and names taken earlier left out.
+#include "explore/presets.h"
+#include "snippet/snippet.h"
+#include "tests/support/scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+TEST(Presets, EveryExampleIsOfferedAndWhatCannotBeReadIsLeftOutWithItsReason)
+{
+    std::vector<std::string> refusals;
+    const std::vector<explore::Preset> examples = explore::read_presets({SOURCE_DIR "/examples"}, refusals);
+    std::size_t files = 0;
+    for (const auto& file : std::filesystem::directory_iterator(SOURCE_DIR "/examples"))
+        files += file.path().extension() == ".bas";
+    EXPECT_TRUE(examples.size() == files && files >= 14 && refusals.empty());
+    EXPECT_EQ(examples.front().name, "bud");
+
+    const test_support::Scratch_folder scratch;
+    const std::string mine = scratch.path().string() + "/shapes";
+    std::filesystem::create_directory(mine);
+    std::ofstream(mine + "/bad.bas") << "nonsense\n";
+    std::ofstream(mine + "/notes.txt") << "not a snippet, not offered\n";
+    ASSERT_EQ(mkfifo((mine + "/pipe.bas").c_str(), 0600), 0); // read, it would wait for a writer
+    Tparams star;
+    ASSERT_TRUE(snippet::read_file(SOURCE_DIR "/examples/star.bas", star).ok());
+    star.m = 7;
+    std::ofstream(mine + "/star.bas") << snippet::text(star);
+    std::ofstream(mine + "/zz.bas") << snippet::text(star);
+
+    const std::vector<explore::Preset> all =
+        explore::read_presets({SOURCE_DIR "/examples", scratch.path().string() + "/missing", mine}, refusals);
+    ASSERT_EQ(all.size(), files + 1);
+    EXPECT_EQ(all.back().name, "zz");
+    EXPECT_EQ(all.back().values.m, 7.0f);
+    for (const explore::Preset& preset : all)
+        EXPECT_TRUE(preset.name != "star" || preset.values.m != 7.0f) << "the example's name came first";
+    ASSERT_EQ(refusals.size(), 2u);
+    EXPECT_EQ(refusals[0].rfind(mine + "/bad.bas:1: ", 0), 0u) << refusals[0];
+    EXPECT_EQ(refusals[1], mine + "/pipe.bas: expected a snippet file, found a FIFO");
+}
