@@ -127,6 +127,14 @@ launch
 xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the window has no 16 px icon"
 xdotool mousemove --window "$window" 120 75 sleep 0.3 click 1 sleep 1
 saved=$(ls "$HOME"/Documents/Supershape/shapes/shape_*.bas) || fail "Save from the launcher"
+# The installed examples are the presets: the first by name, chosen in the bar Explore, saves as it was.
+[ -e "$share/supershape/examples/starfish.bas" ] || fail "the examples are not installed"
+for point in "186 454" "320 273" "320 296" "120 75"; do
+    xdotool mousemove --window "$window" $point sleep 0.3 click 1 sleep 0.7
+done
+first=$(ls "$share"/supershape/examples/*.bas | head -n 1)
+cmp -s "$first" "$(ls -t "$HOME"/Documents/Supershape/shapes/shape_*.bas | head -n 1)" ||
+    fail "the first installed example, chosen as a preset, did not save as $first"
 xdotool windowfocus "$window" key Escape
 wait "$launcher"
 cp "$saved" work/mine.bas
