@@ -3,6 +3,7 @@
 // automatic editing and the buffer swap, with the time per frame split into
 // its phases.
 #include "app/scene.h"
+#include "app/solid_view.h"
 #include "font/Trasterfont.h"
 #include "params/Tparams.h"
 #include "screen/Tscreen.h"
@@ -67,6 +68,40 @@ void frame(benchmark::State& state, Tscreen& screen, const Trasterfont& font)
     state.counters["swap"] = benchmark::Counter(swapping, benchmark::Counter::kAvgIterations);
 }
 
+// The solid view's frame when the grid has just changed: the closed mesh and
+// its normals built (`build`), then the lit surface drawn (`draw`).
+void solid_frame(benchmark::State& state, Tscreen& screen, const Trasterfont& font)
+{
+    Tparams params;
+    set_start_values(params);
+    params.slices = static_cast<int>(state.range(0));
+    params.bands = static_cast<int>(state.range(1));
+    params.do_reset = request_pending;
+    Shown_shape shown;
+    carry_out_requests(params, shown);
+    const Rotation_angles angles{0, 30, 0};
+    double building = 0, drawing = 0;
+    for (auto _ : state) {
+        Solid_view view;
+        auto start = Clock::now();
+        std::string note;
+        const scene::Surface* surface = view.surface(shown, note);
+        building += seconds_since(start);
+        if (!surface) {
+            state.SkipWithError(note.c_str());
+            return;
+        }
+        start = Clock::now();
+        scene::draw_frame(editor_frame(params, angles), *surface,
+                          [&] { draw_text_overlay(screen, font, 60.0f, params.rot_str); });
+        glFinish();
+        drawing += seconds_since(start);
+        screen::swap_buffers();
+    }
+    state.counters["build"] = benchmark::Counter(building, benchmark::Counter::kAvgIterations);
+    state.counters["draw"] = benchmark::Counter(drawing, benchmark::Counter::kAvgIterations);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,6 +115,12 @@ int main(int argc, char** argv)
         ->Args({8, 8})
         ->Args({100, 100})
         ->Args({999, 999})
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("solid_frame", [&](benchmark::State& state) { solid_frame(state, screen, font); })
+        ->Args({100, 100})
+        ->Args({999, 999})
+        ->Args({999, 1000})
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::Initialize(&argc, argv);
