@@ -1,6 +1,7 @@
 // Any sequence of key, character, button, motion, wheel and size events, in
-// frames of any length, through the panel with the editor's bar: no
-// assertion of Dear ImGui fires and every bound value stays in its range.
+// frames of any length, through the panel with the editor's three bars: no
+// assertion of Dear ImGui fires, every bound value stays in its range and a
+// chosen preset is one of the list.
 // Dear ImGui's core needs no GL, so the frames run without a window.
 //
 // The input is a list of events of six bytes: a kind, a 32-bit value and a
@@ -45,6 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
     TwBar* bar = TwNewBar("Supershape");
     init_shapebar(bar, params);
+    TwBar* profile = TwNewBar("Profile");
+    init_profilebar(profile, params);
+    TwSetBarStart(profile, TW_CORNER_BOTTOM_RIGHT, 0);
+    Exploring exploring = start_exploring(1, {{"one", params}, {"two", params}});
+    TwBar* explore = TwNewBar("Explore");
+    init_explorebar(explore, exploring);
+    TwSetBarStart(explore, TW_CORNER_BOTTOM_RIGHT, 0);
     // Save writes files; everything else only leaves requests.
     for (panel::Entry& entry : bar->entries)
         if (entry.name == "Save")
@@ -66,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (int frame = 0; frame <= extra % 4; ++frame) {
                 panel::run_frame();
                 check_ranges(*bar);
+                check_ranges(*profile);
+                FUZZ_REQUIRE(exploring.preset >= -1 && exploring.preset < 2);
             }
         }
     }
