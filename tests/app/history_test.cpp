@@ -76,13 +76,12 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
     });
     change([&] { p.slices = 30, p.bands = 31, p.scale = 1.5f, p.do_reset = request_pending; });
     change([&] { p.do_swap_xy = p.do_swap_yz = request_pending; }); // auto edit goes off
-    change([&] { p.m = 3; });                                       // typed, not built
-    const float typed_m = 3;
+    change([&] { p.auto_edit = truth_on; });                        // re-evaluated, the swaps are gone
+    change([&] { p.m = 5, p.auto_edit = 0; });                      // typed, not built
     editor.exploring.locks[params::field_named("m") - params::saved_fields] = truth_on;
     change([&] { editor.exploring.do_random = request_pending; });
-    EXPECT_TRUE(p.m == typed_m && p.n1 != 0.7f) << "a draw keeps what is kept, and only that";
+    EXPECT_TRUE(p.m == 5 && p.n1 != 0.7f) << "a draw keeps what is kept, and only that";
     change([&] { editor.exploring.preset = 0, editor.exploring.do_preset = request_pending; });
-    change([&] { p.auto_edit = truth_on; });
     change([&] { p.sets_linked = truth_on; });
     ASSERT_EQ(editor.history.back_count(), steps.size() - 1) << "the drag is one step";
     EXPECT_EQ(p.m2, p.m) << "linked again";
