@@ -30,8 +30,7 @@ int random_shapes(const Random_options& options, Console& console)
         return usage_error(console, "random: a draw needs a grid of " + std::to_string(mesh::closed_min_slices) +
                                         " slices and " + std::to_string(mesh::closed_min_bands) +
                                         " bands or more, which export can mesh");
-    const std::uint64_t seed =
-        options.seed.value_or(explore::clock_seed());
+    const std::uint64_t seed = options.seed.value_or(explore::clock_seed());
     if (!options.seed && !options.quiet)
         console.err << "shapetool: seed " << seed << '\n';
     if (const Status made = make_folder(options.outdir); !made.ok()) {
