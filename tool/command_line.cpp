@@ -478,7 +478,7 @@ const Command_row command_table[] = {
              "frame that cannot be meshed refuses the whole animation before anything is written.");
      },
      "Examples:\n  shapetool animate shapes/star.bas -o star.webp\n"
-     "  shapetool animate examples/bud.bas examples/lemon.bas --loop --turn 90 -o morph.gif --size 320x320\n"
+     "  shapetool animate bud.bas lemon.bas --loop --turn 90 -o morph.gif\n"
      "  shapetool animate shapes/star.bas --wire --frames 120 --frames-dir frames\n",
      add_animate_flags, [](const Command_line& line, Console& console) { return animate(line.animate, console); }},
     {"random",
