@@ -1,9 +1,9 @@
 // shapetool animate side by side with drawing its frames alone, with no
 // display: a 60-frame 480 x 480 solid turntable of a 999 x 1000 shape as
 // lossy WebP and as GIF, against the same 60 pictures drawn on one context
-// from the same mesh (the context, the mesh and the pictures, without any
-// encoding), and a 60-frame 200 x 200 morph between two examples. Prints
-// each file's size and the encoders' cost over the drawing.
+// from one mesh and its normals (the context, the mesh and the pictures,
+// without any encoding), and a 60-frame 200 x 200 morph between two
+// examples. Prints each file's size and the ratio of the times.
 #include "mesh/closed_mesh.h"
 #include "offscreen/renderer.h"
 #include "params/Tparams.h"
@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -50,7 +51,9 @@ void draw_alone(benchmark::State& state)
         mesh::Triangle_mesh built;
         if (!renderer.open().ok() || !mesh::build_closed_mesh(params, built).ok())
             return state.SkipWithError("cannot draw or mesh");
-        offscreen::Model model{built.view(), offscreen::Model::Style::solid, {255, 255, 64, 255}};
+        std::vector<mesh::Tvector3> normals(built.positions.size());
+        Nsupershape::vertex_normals(built.view(), normals.data());
+        const offscreen::Model model{built.view(), offscreen::Model::Style::solid, {255, 255, 64, 255}, normals.data()};
         const auto framing = scene::fit_to_view(built.positions.data(), built.positions.size(), side, side);
         offscreen::Image picture;
         for (int frame = 0; frame < frames; ++frame)

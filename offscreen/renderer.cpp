@@ -115,6 +115,10 @@ Status Renderer::draw_model(const Model& model, int x, int y, int width, int hei
         glPopAttrib();
         return {};
     }
+    if (model.normals) {
+        scene::draw_frame(frame, scene::Surface{mesh, model.normals});
+        return {};
+    }
     try {
         normals.resize(mesh.vertex_count);
     } catch (const std::bad_alloc&) {

@@ -32,6 +32,10 @@ struct Model {
     Mesh_view mesh;
     Style style = Style::wire;
     std::uint8_t color[4] = {255, 255, 255, 255};
+    // A solid's unit normals, one a vertex, as Nsupershape::vertex_normals
+    // gives them, for a mesh drawn again and again; worked out for each
+    // picture when null.
+    const Nsupershape::Tvector3* normals = nullptr;
 };
 
 struct Picture_options {
@@ -44,7 +48,7 @@ struct Picture_options {
     // whatever its colour's alpha, as file managers show thumbnails.
     bool transparent = false;
     // Held still over an animation's frames; the model's own when empty.
-    std::optional<scene::Framing> framing;
+    std::optional<scene::Framing> framing = std::nullopt;
 };
 
 struct Gallery_entry {

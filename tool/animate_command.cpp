@@ -21,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int default_quality = 75;
-
 // Why the outputs cannot be written as asked, as a usage error; empty when
 // they can, with the animated file's format in `format` when there is one.
 std::string refused_outputs(const Animate_options& options, const animation::Format_row*& format)
@@ -40,8 +38,13 @@ std::string refused_outputs(const Animate_options& options, const animation::For
             return std::string(format->title) + " holds at most " + std::to_string(format->max_fps) +
                    " frames a second; give a lower --fps";
     }
-    if ((options.quality || options.lossless) && !(format && format->has_quality))
-        return "--quality and --lossless are for -o FILE.webp";
+    if ((options.quality || options.lossless) && !(format && format->has_quality)) {
+        std::vector<std::string> lossy;
+        for (const animation::Format_row& row : animation::formats)
+            if (row.has_quality)
+                lossy.push_back("FILE." + std::string(row.extension));
+        return "--quality and --lossless are for -o " + runtime::listed(lossy, "or");
+    }
     if (options.quality && options.lossless)
         return "--lossless keeps every pixel; leave out --quality";
     return "";
@@ -144,6 +147,12 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
     Progress progress(console.err, console.err_is_terminal && !options.inputs.quiet, std::size_t(options.frames), true);
     offscreen::Image picture;
     Tparams shown = frames.params(frames.plan(0));
+    // A turntable's mesh stays, and so do its normals.
+    std::vector<mesh::Tvector3> normals;
+    if (frames.turntable() && solid) {
+        normals.resize(meshed.view().vertex_count);
+        Nsupershape::vertex_normals(meshed.view(), normals.data());
+    }
     for (int frame = 0; frame < options.frames; ++frame) {
         const animation::Frame_plan plan = frames.plan(frame);
         if (!frames.turntable()) {
@@ -153,7 +162,9 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
         }
         const offscreen::Picture_options drawn_as{options.width, options.height, static_cast<float>(plan.turn),
                                                   options.transparent, framing};
-        if (const Status drawn = renderer.picture(model_of(meshed, shown, solid), drawn_as, picture); !drawn.ok())
+        offscreen::Model model = model_of(meshed, shown, solid);
+        model.normals = normals.empty() ? nullptr : normals.data();
+        if (const Status drawn = renderer.picture(model, drawn_as, picture); !drawn.ok())
             return failed(console, frames.name(frame, plan), drawn);
         if (outputs.writer)
             if (const Status added =
@@ -219,7 +230,7 @@ int animate(const Animate_options& options, Console& console)
         }
         const animation::Options written{options.width,    options.height,
                                          options.fps,      options.transparent,
-                                         options.lossless, options.quality.value_or(default_quality)};
+                                         options.lossless, options.quality.value_or(Animate_options::default_quality)};
         Status opened;
         outputs.writer = format->open(outputs.file->stream(), written, opened);
         if (!outputs.writer)

@@ -373,7 +373,9 @@ void add_animate_flags(CLI::App& command, Command_line& line)
                   "the frames' size in pixels (default 480x480)");
     command.add_flag("--wire", options.wire, "draw the editor's wire strip instead of the lit closed mesh");
     add_transparent_flag(command, options.transparent);
-    add_value_flag(command, "--quality", "lossy WebP's quality, 0..100 (default 75)", "Q",
+    add_value_flag(command, "--quality",
+                   "lossy WebP's quality, 0..100 (default " + std::to_string(Animate_options::default_quality) + ")",
+                   "Q",
                    [&options](const std::string& text) { options.quality = whole_number("--quality", text, 0, 100); });
     command.add_flag("--lossless", options.lossless, "write WebP without loss: larger, every pixel kept");
     command.add_flag("--loop", options.loop, "morph back to the first shape at the end");

@@ -119,6 +119,7 @@ struct Animate_options {
     bool wire = false;
     bool transparent = false;
     // WebP's: lossy at a quality from 0 to 100 unless lossless.
+    static constexpr int default_quality = 75;
     std::optional<int> quality;
     bool lossless = false;
     // A morph's: back to the first shape, and degrees turned a leg.

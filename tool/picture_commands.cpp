@@ -79,17 +79,17 @@ int render(const Render_options& options, Console& console)
     offscreen::Renderer renderer;
     if (!open_renderer(renderer, console))
         return exit_output_failed;
-    return write_each(batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
-                      [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
-                          offscreen::Image picture;
-                          const Status drawn = renderer.picture(
-                              model_of(meshed, *shape.params, options.solid),
-                              {options.width, options.height, options.turn, options.transparent, {}}, picture);
-                          written.summary =
-                              std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
-                          return drawn.ok() ? write_png(output, picture)
-                                            : runtime::failure(drawn.kind, shape.name + ": " + drawn.message);
-                      });
+    return write_each(
+        batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
+        [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
+            offscreen::Image picture;
+            const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid),
+                                                  {options.width, options.height, options.turn, options.transparent},
+                                                  picture);
+            written.summary = std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
+            return drawn.ok() ? write_png(output, picture)
+                              : runtime::failure(drawn.kind, shape.name + ": " + drawn.message);
+        });
 }
 
 int gallery(const Gallery_options& options, Console& console)
