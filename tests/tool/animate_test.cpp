@@ -103,12 +103,12 @@ TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFileAndGifKeepsTheSha
 
 TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime)
 {
-    // One set to two, with a, n1, m, the grid and the colour changing.
+    // One set to two, larger, with a, n1, m, the grid and the colour changing.
     Tparams first, last;
     set_start_values(first);
     first.slices = first.bands = 40;
     last = first;
-    last.a = 0.5f, last.n1 = 2, last.m = 5, last.slices = 30, last.color[1] = 200;
+    last.a = 0.5f, last.n1 = 2, last.m = 5, last.radius = 1.5f, last.slices = 30, last.color[1] = 200;
     last.sets_linked = 0, last.a2 = 0.5f, last.n1_2 = 2, last.m2 = 2;
     save("first.bas", first);
     save("last.bas", last);
@@ -118,7 +118,7 @@ TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime
         0);
     Tparams half = first;
     const auto reciprocal = [](float x, float y) { return float(2.0 / (1.0 / x + 1.0 / y)); };
-    half.a = reciprocal(first.a, last.a), half.n1 = reciprocal(first.n1, last.n1), half.m = 4.5f;
+    half.a = reciprocal(first.a, last.a), half.n1 = reciprocal(first.n1, last.n1), half.m = 4.5f, half.radius = 1.25f;
     half.slices = 35, half.color[1] = std::uint8_t((first.color[1] + 201) / 2);
     half.sets_linked = 0, half.a2 = half.a, half.n1_2 = half.n1, half.m2 = 3;
 
