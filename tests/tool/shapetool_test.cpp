@@ -113,10 +113,19 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
 
     std::ofstream(folder / "out/older.stl") << "older";
     fs::create_directory(folder / "out/folder.stl");
-    for (const char* target : {"out/missing/x.stl", "out/folder.stl"}) {
-        const auto result = run({"export", "flower.bas", "-o", target});
+    for (const std::string target : {"out/missing/x.stl", "out/folder.stl", "out/missing/x.webp"}) {
+        const auto result = run({target.back() == 'p' ? "animate" : "export", "flower.bas", "-o", target});
         EXPECT_TRUE(result.exit_status == 3 &&
-                    result.standard_error.rfind("shapetool: " + std::string(target) + ": cannot create: ", 0) == 0)
+                    result.standard_error.rfind("shapetool: " + target + ": cannot create: ", 0) == 0)
+            << result.standard_error;
+    }
+    // An animation writes nothing for a snippet among its shapes that cannot be read, or a frame that cannot be meshed.
+    for (const auto& [shapes, refusal] :
+         {std::pair("flower.bas empty.bas", "empty.bas:1: "),
+          {"flower.bas one_row.bas --frames 5 --frames-dir out/f", "one_row.bas: cannot mesh: "}}) {
+        const auto result = shell("shapetool animate -q -o out/a.gif " + std::string(shapes));
+        EXPECT_TRUE(result.exit_status == 2 &&
+                    result.standard_error.rfind("shapetool: " + std::string(refusal), 0) == 0)
             << result.standard_error;
     }
     fs::create_symlink("nowhere", folder / "out/dangling");
