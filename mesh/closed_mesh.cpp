@@ -140,14 +140,20 @@ Mesh_view Triangle_mesh::view() const
     return {positions.data(), positions.size(), triangles.data(), triangles.size()};
 }
 
-Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
+void Triangle_mesh::clear()
 {
-    mesh = {};
+    positions.clear();
+    triangles.clear();
+}
+
+Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh, std::vector<Tvector3>& grid)
+{
+    mesh.clear();
     Mesh_size size;
     Status status = closed_mesh_size(params.slices, params.bands, size);
     if (!status.ok())
         return status;
-    std::vector<Tvector3> grid(Nsupershape::grid_size(params.slices, params.bands).vertex_count);
+    grid.resize(Nsupershape::grid_size(params.slices, params.bands).vertex_count);
     Nsupershape::build_as_reset(params, grid.data(), nullptr);
     const float pole_y = Nsupershape::first_pole_y(Nsupershape::formula_of(params)) * params.scale;
     mesh.positions.resize(size.vertex_count);
@@ -155,13 +161,19 @@ Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
     status = fill_closed_mesh(grid.data(), params.slices, params.bands, {0.0f, pole_y, 0.0f}, mesh.positions.data(),
                               mesh.positions.size(), mesh.triangles.data(), mesh.triangles.size());
     if (!status.ok())
-        mesh = {};
+        mesh.clear();
     return status;
+}
+
+Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
+{
+    std::vector<Tvector3> grid;
+    return build_closed_mesh(params, mesh, grid);
 }
 
 Status build_wire_grid(const Tparams& params, Triangle_mesh& grid)
 {
-    grid = {};
+    grid.clear();
     const Mesh_size size = Nsupershape::grid_size(params.slices, params.bands);
     if (size.vertex_count == 0)
         return runtime::refused("the shape holds no grid");

@@ -44,14 +44,18 @@ Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t 
                         std::size_t triangle_capacity, Mesh_size* written = nullptr);
 
 // The closed mesh of the shape the editor's Reset builds for `params`, into
-// `mesh`, which is left empty after a refusal. Throws std::bad_alloc when
-// memory runs out.
+// `mesh`, which is left empty after a refusal; `grid` holds the editor's
+// grid on the way. Both keep their storage from call to call, so that
+// meshing again and again allocates nothing once the largest is met.
+// Throws std::bad_alloc when memory runs out.
+Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh, std::vector<Tvector3>& grid);
+// The same with a grid of its own.
 Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh);
 
 // The editor's grid and triangle list as Reset builds them for `params`,
-// indices wrapping as the editor's do, into `grid`: whatever grid the editor
-// draws. Refuses only a grid with no vertices or too many. Throws
-// std::bad_alloc when memory runs out.
+// indices wrapping as the editor's do, into `grid`, whose storage is kept:
+// whatever grid the editor draws. Refuses only a grid with no vertices or
+// too many. Throws std::bad_alloc when memory runs out.
 Status build_wire_grid(const Tparams& params, Triangle_mesh& grid);
 
 // The same grid for a file, which is left empty after a refusal: one row, a

@@ -19,6 +19,8 @@ struct Triangle_mesh {
     std::vector<Tvector3> positions;
     std::vector<Ttriangle> triangles;
     Mesh_view view() const;
+    // Empty, keeping the storage.
+    void clear();
 };
 
 } // namespace mesh

@@ -62,7 +62,7 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         drawn_model.color[3] = 255;
     }
-    const Status drawn = draw_model(drawn_model, 0, 0, width, height, options.turn);
+    const Status drawn = draw_model(drawn_model, 0, 0, width, height, options.turn, options.framing);
     if (options.transparent)
         glPopAttrib();
     if (!drawn.ok())
@@ -96,13 +96,14 @@ Status Renderer::check_model(const Model& model) const
     return {};
 }
 
-Status Renderer::draw_model(const Model& model, int x, int y, int width, int height, float turn)
+Status Renderer::draw_model(const Model& model, int x, int y, int width, int height, float turn,
+                            const std::optional<scene::Framing>& framing)
 {
     const Mesh_view& mesh = model.mesh;
     scene::set_view(x, y, width, height);
     scene::Frame frame;
     frame.placement.angles[1] = turn;
-    frame.placement.framing = scene::fit_to_view(mesh.positions, mesh.vertex_count, width, height);
+    frame.placement.framing = framing ? *framing : scene::fit_to_view(mesh.positions, mesh.vertex_count, width, height);
     std::copy(model.color, model.color + 4, frame.color);
     if (model.style == Model::Style::wire) {
         // Lines of one colour, unblended: which is in front changes no
@@ -112,6 +113,10 @@ Status Renderer::draw_model(const Model& model, int x, int y, int width, int hei
         glDisable(GL_DEPTH_TEST);
         scene::draw_frame(frame, mesh);
         glPopAttrib();
+        return {};
+    }
+    if (model.normals) {
+        scene::draw_frame(frame, scene::Surface{mesh, model.normals});
         return {};
     }
     try {

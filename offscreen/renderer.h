@@ -7,11 +7,13 @@
 #include "offscreen/image.h"
 #include "offscreen/sheet.h"
 #include "runtime/status.h"
+#include "scene/geometry.h"
 #include "shape/mesh_view.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,10 @@ struct Model {
     Mesh_view mesh;
     Style style = Style::wire;
     std::uint8_t color[4] = {255, 255, 255, 255};
+    // A solid's unit normals, one a vertex, as Nsupershape::vertex_normals
+    // gives them, for a mesh drawn again and again; worked out for each
+    // picture when null.
+    const Nsupershape::Tvector3* normals = nullptr;
 };
 
 struct Picture_options {
@@ -41,6 +47,8 @@ struct Picture_options {
     // The ground transparent instead of black, and the shape opaque
     // whatever its colour's alpha, as file managers show thumbnails.
     bool transparent = false;
+    // Held still over an animation's frames; the model's own when empty.
+    std::optional<scene::Framing> framing = std::nullopt;
 };
 
 struct Gallery_entry {
@@ -83,8 +91,9 @@ public:
 private:
     Status check_model(const Model& model) const;
     // Draws `model` into the viewport at (x, y) of width x height, counted
-    // from the framebuffer's lower left.
-    Status draw_model(const Model& model, int x, int y, int width, int height, float turn);
+    // from the framebuffer's lower left, framed as `framing` says or fitted.
+    Status draw_model(const Model& model, int x, int y, int width, int height, float turn,
+                      const std::optional<scene::Framing>& framing = std::nullopt);
     // Entry `index` of the sheet, into a band whose top is sheet row
     // `band_top`, in a framebuffer `band_height` rows high.
     Status draw_cell(const Sheet_layout& layout, const Gallery_entry& entry, int index, float turn, int band_top,

@@ -46,37 +46,60 @@ double coordinate(const Tvector3& p, int axis)
 
 } // namespace
 
-Framing fit_to_view(const Tvector3* positions, std::size_t count, int width, int height)
+Reach reach_of(const Tvector3* positions, std::size_t count)
 {
     // Double precision, so that coordinates near the float limit neither
     // overflow the box's centre nor the distances.
-    double low[3], high[3];
-    std::fill(low, low + 3, std::numeric_limits<double>::infinity());
-    std::fill(high, high + 3, -std::numeric_limits<double>::infinity());
-    bool any = false;
+    Reach reach;
+    std::fill(reach.low, reach.low + 3, std::numeric_limits<double>::infinity());
+    std::fill(reach.high, reach.high + 3, -std::numeric_limits<double>::infinity());
     for (std::size_t i = 0; i < count; ++i) {
         const Tvector3& p = positions[i];
         if (!finite_point(p))
             continue;
-        any = true;
+        reach.any = true;
         for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], coordinate(p, axis));
-            high[axis] = std::max(high[axis], coordinate(p, axis));
+            reach.low[axis] = std::min(reach.low[axis], coordinate(p, axis));
+            reach.high[axis] = std::max(reach.high[axis], coordinate(p, axis));
         }
     }
-    Framing framing;
-    if (!any)
-        return framing;
-    double centre[3];
-    for (int axis = 0; axis < 3; ++axis) {
-        centre[axis] = low[axis] / 2.0 + high[axis] / 2.0;
-        framing.centre[axis] = static_cast<float>(centre[axis]);
-    }
-    double radius = 0.0;
+    if (!reach.any)
+        return {};
     for (std::size_t i = 0; i < count; ++i) {
         const Tvector3& p = positions[i];
         if (finite_point(p))
-            radius = std::max(radius, length(p.x - centre[0], p.y - centre[1], p.z - centre[2]));
+            reach.radius =
+                std::max(reach.radius, length(p.x - reach.centre(0), p.y - reach.centre(1), p.z - reach.centre(2)));
+    }
+    return reach;
+}
+
+Framing fit_to_view(const Reach* reaches, std::size_t count, int width, int height)
+{
+    Reach all;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!reaches[i].any)
+            continue;
+        for (int axis = 0; axis < 3; ++axis) {
+            all.low[axis] = all.any ? std::min(all.low[axis], reaches[i].low[axis]) : reaches[i].low[axis];
+            all.high[axis] = all.any ? std::max(all.high[axis], reaches[i].high[axis]) : reaches[i].high[axis];
+        }
+        all.any = true;
+    }
+    Framing framing;
+    if (!all.any)
+        return framing;
+    for (int axis = 0; axis < 3; ++axis)
+        framing.centre[axis] = static_cast<float>(all.centre(axis));
+    // A model's sphere lies within the one about the common centre that
+    // reaches past its own centre by its radius.
+    double radius = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Reach& reach = reaches[i];
+        if (reach.any)
+            radius = std::max(radius, length(reach.centre(0) - all.centre(0), reach.centre(1) - all.centre(1),
+                                             reach.centre(2) - all.centre(2)) +
+                                          reach.radius);
     }
     if (radius > 0.0) {
         const double zoom = fill * visible_radius(width, height) / radius;
@@ -84,6 +107,12 @@ Framing fit_to_view(const Tvector3* positions, std::size_t count, int width, int
             framing.zoom = static_cast<float>(zoom);
     }
     return framing;
+}
+
+Framing fit_to_view(const Tvector3* positions, std::size_t count, int width, int height)
+{
+    const Reach reach = reach_of(positions, count);
+    return fit_to_view(&reach, 1, width, height);
 }
 
 } // namespace scene

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 floors=(
     "runtime"
     "params output"
-    "shape snippet font"
+    "shape snippet font animation"
     "mesh scene panel"
     "screen offscreen explore"
     "app tool"

@@ -4,6 +4,7 @@
 // empty value or a hexadecimal number is never taken for something.
 #include "tool/commands.h"
 
+#include "animation/writers.h"
 #include "explore/random.h"
 #include "mesh/closed_mesh.h"
 #include "mesh/formats.h"
@@ -218,13 +219,19 @@ void add_size_flag(CLI::App& command, const std::string& name, int& width, int& 
                    });
 }
 
+// Degrees about the vertical axis, as `help` says.
+void add_turn_flag(CLI::App& command, const std::string& help, std::function<void(float)> take)
+{
+    add_value_flag(command, "--turn", help + ", within 1e6", "DEG", [take = std::move(take)](const std::string& text) {
+        take(static_cast<float>(
+            finite_number("--turn", text, -max_turn, max_turn, "degrees, a finite number within 1e6")));
+    });
+}
+
 void add_turn_flag(CLI::App& command, float& turn)
 {
-    add_value_flag(command, "--turn", "turn the shape by DEG degrees about the vertical axis, within 1e6", "DEG",
-                   [&turn](const std::string& text) {
-                       turn = static_cast<float>(
-                           finite_number("--turn", text, -max_turn, max_turn, "degrees, a finite number within 1e6"));
-                   });
+    add_turn_flag(command, "turn the shape by DEG degrees about the vertical axis",
+                  [&turn](float degrees) { turn = degrees; });
 }
 
 void add_transparent_flag(CLI::App& command, bool& transparent)
@@ -328,6 +335,54 @@ void add_gallery_flags(CLI::App& command, Command_line& line)
     add_turn_flag(command, options.turn);
 }
 
+constexpr int max_frames = 9999;
+
+// The most frames a second any animated format holds.
+int max_fps()
+{
+    int most = 1;
+    for (const animation::Format_row& row : animation::formats)
+        most = std::max(most, row.max_fps);
+    return most;
+}
+
+void add_animate_flags(CLI::App& command, Command_line& line)
+{
+    Animate_options& options = line.animate;
+    add_shape_inputs(command, options.inputs);
+    std::string formats;
+    for (const animation::Format_row& row : animation::formats)
+        formats += (formats.empty() ? "" : ", ") + std::string(row.title) + " (." + row.extension + ", at most " +
+                   std::to_string(row.max_fps) + " fps)";
+    command
+        .add_option("-o,--output", options.output,
+                    "the animation, looping forever, its format from the extension: " + formats +
+                        "; GIF gives each frame a palette of its own, without dithering" + output_rules)
+        ->type_name("FILE");
+    command
+        .add_option("--frames-dir", options.frames_dir,
+                    "a folder, made when missing, for the frames as PNG files frame_0001.png, frame_0002.png ..., "
+                    "each written whole; not a dangling link")
+        ->type_name("DIR");
+    add_value_flag(
+        command, "--frames", "the animation's frames, 1.." + std::to_string(max_frames) + " (default 60)", "N",
+        [&options](const std::string& text) { options.frames = whole_number("--frames", text, 1, max_frames); });
+    add_value_flag(command, "--fps", "frames a second, 1.." + std::to_string(max_fps()) + " (default 30)", "F",
+                   [&options](const std::string& text) { options.fps = whole_number("--fps", text, 1, max_fps()); });
+    add_size_flag(command, "size", options.width, options.height, 1, offscreen::Picture_options::max_side,
+                  "the frames' size in pixels (default 480x480)");
+    command.add_flag("--wire", options.wire, "draw the editor's wire strip instead of the lit closed mesh");
+    add_transparent_flag(command, options.transparent);
+    add_value_flag(command, "--quality",
+                   "lossy WebP's quality, 0..100 (default " + std::to_string(Animate_options::default_quality) + ")",
+                   "Q",
+                   [&options](const std::string& text) { options.quality = whole_number("--quality", text, 0, 100); });
+    command.add_flag("--lossless", options.lossless, "write WebP without loss: larger, every pixel kept");
+    command.add_flag("--loop", options.loop, "morph back to the first shape at the end");
+    add_turn_flag(command, "turn a morph by DEG degrees about the vertical axis in each leg",
+                  [&options](float degrees) { options.turn = degrees; });
+}
+
 constexpr int max_random_count = 10000;
 
 void add_random_flags(CLI::App& command, Command_line& line)
@@ -416,6 +471,18 @@ const Command_row command_table[] = {
      [] { return std::string("Draw one contact sheet: a thumbnail per snippet, each with its file name under it."); },
      "Examples:\n  shapetool gallery shapes -o gallery.png --columns 4 --solid\n", add_gallery_flags,
      [](const Command_line& line, Console& console) { return gallery(line.gallery, console); }},
+    {"animate",
+     [] {
+         return std::string(
+             "Draw an animation without a display: one shape turning a full circle about its vertical axis, or a "
+             "morph through several shapes in order, each leg eased in and out, every parameter blended (both sets, "
+             "the colour; a, b and n1 through their reciprocals; counts rounded). The framing holds every frame. A "
+             "frame that cannot be meshed refuses the whole animation before anything is written.");
+     },
+     "Examples:\n  shapetool animate shapes/star.bas -o star.webp\n"
+     "  shapetool animate bud.bas lemon.bas --loop --turn 90 -o morph.gif\n"
+     "  shapetool animate shapes/star.bas --wire --frames 120 --frames-dir frames\n",
+     add_animate_flags, [](const Command_line& line, Console& console) { return animate(line.animate, console); }},
     {"random",
      [] {
          return std::string("Write snippets of random shapes, the editor's draws for a seed: each set and the colour "

@@ -105,6 +105,28 @@ struct Gallery_options {
     float turn = 0.0f;
 };
 
+struct Animate_options {
+    // One shape turns a full circle; two or more morph in order.
+    Shape_inputs inputs;
+    // The animated file, its format from the extension (.webp or .gif) ...
+    std::string output;
+    // ... and or a folder, made when missing, for each frame as a PNG file.
+    std::string frames_dir;
+    int frames = 60;
+    int fps = 30;
+    int width = 480, height = 480;
+    // The editor's wire strip instead of the lit closed mesh.
+    bool wire = false;
+    bool transparent = false;
+    // WebP's: lossy at a quality from 0 to 100 unless lossless.
+    static constexpr int default_quality = 75;
+    std::optional<int> quality;
+    bool lossless = false;
+    // A morph's: back to the first shape, and degrees turned a leg.
+    bool loop = false;
+    std::optional<float> turn;
+};
+
 struct Random_options {
     // Values given fix those fields (the grid 100 x 100 unless given).
     Parameter_flags flags;
@@ -121,6 +143,7 @@ int info(const Info_options& options, Console& console);
 int export_meshes(const Export_options& options, Console& console);
 int render(const Render_options& options, Console& console);
 int gallery(const Gallery_options& options, Console& console);
+int animate(const Animate_options& options, Console& console);
 int random_shapes(const Random_options& options, Console& console);
 
 // A command line, read: the command's name and its options.
@@ -130,6 +153,7 @@ struct Command_line {
     Export_options export_options;
     Render_options render;
     Gallery_options gallery;
+    Animate_options animate;
     Random_options random;
 };
 

@@ -3,9 +3,8 @@
 #include "tool/commands.h"
 
 #include "offscreen/png.h"
-#include "offscreen/renderer.h"
+#include "tool/pictures.h"
 #include "tool/progress.h"
-#include "tool/shapes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,7 +19,16 @@ namespace fs = std::filesystem;
 
 constexpr char png_extension[] = "png";
 
-// The wire strip of the editor's own grid, or the closed mesh as a surface.
+// What a gallery cell says in place of a shape that is not drawn.
+const char* cell_text(const Named_shape& shape)
+{
+    if (!shape.params)
+        return shape.status.kind == Status::Kind::refused ? "not a snippet" : "cannot read";
+    return "cannot mesh";
+}
+
+} // namespace
+
 Meshed_shape::Kind mesh_kind(bool solid)
 {
     return solid ? Meshed_shape::Kind::closed : Meshed_shape::Kind::wire;
@@ -48,7 +56,6 @@ Status write_png(const std::string& target, const offscreen::Image& image)
     });
 }
 
-// Starts the renderer; false after saying why it cannot.
 bool open_renderer(offscreen::Renderer& renderer, Console& console)
 {
     offscreen::keep_freed_memory();
@@ -57,16 +64,6 @@ bool open_renderer(offscreen::Renderer& renderer, Console& console)
         report(console, runtime::describe(opened.kind, opened.message));
     return opened.ok();
 }
-
-// What a gallery cell says in place of a shape that is not drawn.
-const char* cell_text(const Named_shape& shape)
-{
-    if (!shape.params)
-        return shape.status.kind == Status::Kind::refused ? "not a snippet" : "cannot read";
-    return "cannot mesh";
-}
-
-} // namespace
 
 int render(const Render_options& options, Console& console)
 {

@@ -82,7 +82,8 @@ struct Batch {
 std::optional<int> start_batch(const char* command, const Shape_inputs& inputs, const Output_request& request,
                                Console& console, Batch& batch);
 
-// The mesh of a shape as the editor's Reset builds it.
+// The mesh of a shape as the editor's Reset builds it. Made again, it
+// reuses its storage.
 class Meshed_shape {
 public:
     enum class Kind {
@@ -103,6 +104,7 @@ public:
 
 private:
     mesh::Triangle_mesh mesh_;
+    std::vector<mesh::Tvector3> grid_;
 };
 
 // Makes `folder` with its parents; a dangling link in its place is refused.

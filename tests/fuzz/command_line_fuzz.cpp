@@ -80,6 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(fit == 0 || (fit > 0 && fit <= 1e6));
         FUZZ_REQUIRE(line.render.width >= 1 && line.render.width <= 8192 && line.render.height >= 1 &&
                      line.render.height <= 8192 && turn_within_limits(line.render.turn));
+        check_inputs(line.animate.inputs);
+        const shapetool::Animate_options& animation = line.animate;
+        FUZZ_REQUIRE(animation.frames >= 1 && animation.frames <= 9999 && animation.fps >= 1 && animation.fps <= 100 &&
+                     animation.width >= 1 && animation.width <= 8192 && animation.height >= 1 &&
+                     animation.height <= 8192 &&
+                     (!animation.quality || (*animation.quality >= 0 && *animation.quality <= 100)) &&
+                     (!animation.turn || turn_within_limits(*animation.turn)));
         const shapetool::Gallery_options& sheet = line.gallery;
         FUZZ_REQUIRE(sheet.columns >= 0 && sheet.columns <= 1000 && turn_within_limits(sheet.turn));
         FUZZ_REQUIRE(sheet.thumb_width >= 32 && sheet.thumb_width <= 2048 && sheet.thumb_height >= 32 &&

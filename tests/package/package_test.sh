@@ -73,6 +73,8 @@ supershape --help | grep -q '^Usage: supershape' || fail "supershape --help"
 cp "$source/examples/star.bas" star.bas
 env -u DISPLAY shapetool render star.bas -q -o star.png --size 64x48
 [ "$(identify -format %wx%h star.png)" = 64x48 ] || fail "shapetool render"
+env -u DISPLAY shapetool animate star.bas -q -o star.gif --size 32x24 --frames 3
+[ "$(identify -format '%wx%h ' star.gif)" = "32x24 32x24 32x24 " ] || fail "shapetool animate"
 
 # Completion reads each command's flags from its help.
 completed=$(bash -c 'source "$1"; COMP_WORDS=(shapetool export --fo); COMP_CWORD=2; _shapetool; echo "${COMPREPLY[@]}"' \

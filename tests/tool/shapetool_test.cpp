@@ -77,11 +77,15 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
                     (result.exit_status == 1 && std::regex_match(result.standard_error, one_usage_line)))
             << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(std::pair(tried, files("out")), std::pair(26, std::size_t(0)));
+    EXPECT_EQ(std::pair(tried, files("out")), std::pair(33, std::size_t(0)));
     // The help, which the manual page and the completion read back: within 79 columns, in its own words, the flags
     // with their values' names, the exit statuses in the top help alone.
-    for (const Names& asked :
-         {Names{"--help"}, {"info", "--help"}, {"export", "--help"}, {"render", "--help"}, {"random", "--help"}}) {
+    for (const Names& asked : {Names{"--help"},
+                               {"info", "--help"},
+                               {"export", "--help"},
+                               {"render", "--help"},
+                               {"animate", "--help"},
+                               {"random", "--help"}}) {
         const std::string help = run(asked).standard_output;
         EXPECT_TRUE(!std::regex_search(help, std::regex("[^\n]{80}|TEXT|REQUIRED|Excludes")) &&
                     (help.find("\nExit statuses:\n") != std::string::npos) == (asked.size() == 1))
@@ -109,10 +113,19 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
 
     std::ofstream(folder / "out/older.stl") << "older";
     fs::create_directory(folder / "out/folder.stl");
-    for (const char* target : {"out/missing/x.stl", "out/folder.stl"}) {
-        const auto result = run({"export", "flower.bas", "-o", target});
+    for (const std::string target : {"out/missing/x.stl", "out/folder.stl", "out/missing/x.webp"}) {
+        const auto result = run({target.back() == 'p' ? "animate" : "export", "flower.bas", "-o", target});
         EXPECT_TRUE(result.exit_status == 3 &&
-                    result.standard_error.rfind("shapetool: " + std::string(target) + ": cannot create: ", 0) == 0)
+                    result.standard_error.rfind("shapetool: " + target + ": cannot create: ", 0) == 0)
+            << result.standard_error;
+    }
+    // An animation writes nothing for a snippet among its shapes that cannot be read, or a frame that cannot be meshed.
+    for (const auto& [shapes, refusal] :
+         {std::pair("flower.bas empty.bas", "empty.bas:1: "),
+          {"flower.bas one_row.bas --frames 5 --frames-dir out/f", "one_row.bas: cannot mesh: "}}) {
+        const auto result = shell("shapetool animate -q -o out/a.gif " + std::string(shapes));
+        EXPECT_TRUE(result.exit_status == 2 &&
+                    result.standard_error.rfind("shapetool: " + std::string(refusal), 0) == 0)
             << result.standard_error;
     }
     fs::create_symlink("nowhere", folder / "out/dangling");
@@ -286,15 +299,17 @@ TEST_F(Shapetool, RandomWritesTheDrawsOfItsSeed)
     }
 }
 
-// Interrupted in the middle of a long write, shapetool leaves nothing behind and ends with 128 + the signal.
+// Interrupted in the middle of a long write, an export or an animation written as its frames come, shapetool
+// leaves nothing behind and ends with 128 + the signal.
 TEST_F(Shapetool, AnInterruptedExportLeavesNoTemporary)
 {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const pid_t child = fork();
         if (child == 0) {
-            const std::string output = (folder / "out/big.3mf").string();
-            execl(SHAPETOOL_EXECUTABLE, SHAPETOOL_EXECUTABLE, "export", "--slices", "999", "--bands", "999", "-o",
-                  output.c_str(), "-q", nullptr);
+            const bool animate = signal == SIGINT;
+            const std::string output = (folder / (animate ? "out/big.gif" : "out/big.3mf")).string();
+            execl(SHAPETOOL_EXECUTABLE, SHAPETOOL_EXECUTABLE, animate ? "animate" : "export", "--slices", "999",
+                  "--bands", "999", "-o", output.c_str(), "-q", nullptr);
             _exit(127);
         }
         for (int tries = 0; files("out") == 0 && tries < 3000; ++tries)

@@ -1,0 +1,77 @@
+// Animated picture files, written a frame at a time as the frames come: the
+// one table of formats, and the writer of each, a small layer over its
+// library (WebP through libwebp's animation encoder, GIF through giflib).
+#pragma once
+
+#include "runtime/status.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace animation {
+
+using runtime::Status;
+
+struct Options {
+    int width = 0, height = 0;
+    int fps = 30;
+    // Frames with alpha: WebP keeps it; GIF gives the pixels below half
+    // alpha one transparent index, and clears each frame before the next.
+    bool transparent = false;
+    // WebP's: lossless, or lossy at `quality` from 0 to 100.
+    bool lossless = false;
+    int quality = 75;
+};
+
+// One frame of options.width x options.height pixels, rows from the top: 3
+// bytes a pixel of red, green and blue, and 1 of alpha when transparent.
+struct Frame {
+    const std::uint8_t* rgb = nullptr;
+    const std::uint8_t* alpha = nullptr;
+};
+
+// The file loops forever; frame k starts at k / fps seconds, rounded to the
+// format's ticks (animation/timeline.h).
+class Writer {
+public:
+    virtual ~Writer() = default;
+    // Adds the next frame. A failure reads "cannot write: REASON" or says
+    // what the library refused; the writer is then done with.
+    virtual Status add(const Frame& frame) = 0;
+    // Writes whatever is left after the last frame; the file is whole once
+    // this succeeds. Call once.
+    virtual Status finish() = 0;
+};
+
+// A writer into `out`, which stays open and is not closed by it; null, with
+// the reason in `status`, when the library refuses to start.
+using Open_writer = std::unique_ptr<Writer> (*)(std::FILE* out, const Options& options, Status& status);
+
+std::unique_ptr<Writer> open_webp_writer(std::FILE* out, const Options& options, Status& status);
+std::unique_ptr<Writer> open_gif_writer(std::FILE* out, const Options& options, Status& status);
+
+struct Format_row {
+    // The file name's, in lower case, without its dot.
+    const char* extension;
+    const char* title;
+    // The most frames a second its delays can hold.
+    int max_fps;
+    // Whether Options' lossless and quality mean anything to it.
+    bool has_quality;
+    Open_writer open;
+};
+
+// In the order help lists them.
+inline constexpr Format_row formats[] = {
+    {"webp", "WebP", 100, true, open_webp_writer},
+    // Delays are whole hundredths of a second, and browsers slow down any
+    // below 2.
+    {"gif", "GIF", 50, false, open_gif_writer},
+};
+
+// The row for a file name's extension, in any case; null for none.
+const Format_row* format_for_path(const std::string& path);
+
+} // namespace animation

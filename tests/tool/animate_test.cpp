@@ -1,0 +1,132 @@
+// shapetool animate as a user runs it, with no display: each file read back by its format's own library, a
+// turntable's first frame the picture render draws, a morph's frames its shapes and the halfway shape, and
+// refusals that write nothing.
+#include "mesh/closed_mesh.h"
+#include "offscreen/renderer.h"
+#include "params/Tparams.h"
+#include "snippet/snippet.h"
+#include "tests/support/animation_files.h"
+#include "tests/support/child_process.h"
+#include "tests/support/scratch_folder.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+namespace {
+
+constexpr int width = 96, height = 72, pixels = width * height;
+
+class Animate : public ::testing::Test {
+protected:
+    const test_support::Scratch_folder scratch{"animate_test"};
+    const fs::path folder = scratch.path();
+
+    int run(const Names& arguments) const
+    {
+        return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder).exit_status;
+    }
+    void save(const std::string& name, const Tparams& params) const
+    {
+        std::ofstream(folder / name) << snippet::text(params);
+    }
+    // A PNG file's pixels, 3 bytes each.
+    std::vector<std::uint8_t> png(const std::string& name) const
+    {
+        int w = 0, h = 0;
+        stbi_uc* read = stbi_load((folder / name).c_str(), &w, &h, nullptr, 3);
+        std::vector<std::uint8_t> rgb(read, read + (read ? 3 * w * h : 0));
+        stbi_image_free(read);
+        return rgb;
+    }
+};
+
+double psnr(const std::vector<std::uint8_t>& wanted, const std::vector<std::uint8_t>& rgba)
+{
+    return test_support::psnr(wanted.data(), 3, rgba.data(), 4, pixels);
+}
+
+} // namespace
+
+TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFileAndGifKeepsTheShading)
+{
+    // Three arms: a quarter turn is another picture.
+    Tparams shape;
+    set_start_values(shape);
+    shape.m = 3, shape.slices = 60, shape.bands = 60;
+    save("arms.bas", shape);
+    const auto animate = [&](Names arguments) {
+        arguments.insert(arguments.begin(), {"animate", "arms.bas", "--size", "96x72", "--frames", "8", "-q"});
+        return run(arguments);
+    };
+    ASSERT_EQ(run({"render", "arms.bas", "--solid", "--size", "96x72", "-o", "rendered.png"}), 0);
+    ASSERT_EQ(animate({"-o", "lossy.webp", "--frames-dir", "frames"}) + animate({"-o", "lossless.webp", "--lossless"}) +
+                  animate({"-o", "shaded.gif"}) + animate({"-o", "clear.webp", "--transparent"}),
+              0);
+    const std::vector<std::uint8_t> rendered = png("rendered.png");
+    EXPECT_TRUE(!rendered.empty() && png("frames/frame_0001.png") == rendered &&
+                test_support::entries(folder / "frames") == 8);
+    const auto lossless = test_support::read_animation("webp", folder / "lossless.webp"),
+               lossy = test_support::read_animation("webp", folder / "lossy.webp"),
+               gif = test_support::read_animation("gif", folder / "shaded.gif"),
+               clear = test_support::read_animation("webp", folder / "clear.webp");
+    for (const auto* read : {&lossless, &lossy, &gif, &clear})
+        ASSERT_TRUE(read->frames.size() == 8 && read->width == width && read->height == height && read->loops == 0);
+    EXPECT_EQ(gif.delays, (std::vector<int>{3, 4, 3, 3, 4, 3, 3, 4}));
+    EXPECT_EQ(psnr(rendered, lossless.frames[0]), INFINITY);
+    // Lossy: close to the picture, which a quarter turn is not.
+    EXPECT_TRUE(psnr(rendered, lossy.frames[0]) > 30 && psnr(rendered, lossy.frames[2]) < 25);
+    EXPECT_TRUE(clear.frames[0][3] == 0 && clear.frames[0][4 * (pixels / 2 + width / 2) + 3] == 255);
+    // Each GIF frame at least as close to its PNG frame as giflib's own palette gets.
+    for (int k = 0; k < 8; ++k) {
+        const std::vector<std::uint8_t> frame = png("frames/frame_000" + std::to_string(k + 1) + ".png");
+        EXPECT_GE(psnr(frame, gif.frames[k]), test_support::giflib_quantized_psnr(frame.data(), width, height)) << k;
+    }
+}
+
+TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime)
+{
+    // From one set to two, larger, with a, n1, m, the grid and the colour changing; and the shape halfway.
+    Tparams shapes[3];
+    Tparams &first = shapes[0], &half = shapes[1], &last = shapes[2];
+    set_start_values(first);
+    first.slices = first.bands = 40;
+    last = first;
+    last.a = 0.5f, last.n1 = 2, last.m = 5, last.radius = 1.5f, last.slices = 30, last.color[1] = 200;
+    last.sets_linked = 0, last.a2 = 0.5f, last.n1_2 = 2, last.m2 = 2;
+    save("first.bas", first);
+    save("last.bas", last);
+    ASSERT_EQ(
+        run({"animate", "first.bas", "last.bas", "--frames", "3", "--size", "96x72", "--frames-dir", "morph", "-q"}),
+        0);
+    half = first;
+    const auto reciprocal = [](float x, float y) { return float(2.0 / (1.0 / x + 1.0 / y)); };
+    half.a = half.a2 = reciprocal(first.a, last.a), half.n1 = half.n1_2 = reciprocal(first.n1, last.n1);
+    half.m = 4.5f, half.m2 = 3, half.radius = 1.25f, half.slices = 35, half.color[1] = (first.color[1] + 201) / 2;
+    half.sets_linked = 0;
+
+    // Each drawn in the framing of all three.
+    mesh::Triangle_mesh meshes[3];
+    std::vector<scene::Reach> reaches;
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(mesh::build_closed_mesh(shapes[k], meshes[k]).ok());
+        reaches.push_back(scene::reach_of(meshes[k].positions.data(), meshes[k].positions.size()));
+    }
+    offscreen::Renderer renderer;
+    ASSERT_TRUE(renderer.open().ok());
+    for (int k = 0; k < 3; ++k) {
+        offscreen::Model model{meshes[k].view(), offscreen::Model::Style::solid, {}};
+        std::copy(shapes[k].color, shapes[k].color + 4, model.color);
+        offscreen::Image picture;
+        const auto framing = scene::fit_to_view(reaches.data(), 3, width, height);
+        ASSERT_TRUE(renderer.picture(model, {width, height, 0, false, framing}, picture).ok());
+        EXPECT_EQ(png("morph/frame_000" + std::to_string(k + 1) + ".png"), picture.rgb) << k;
+    }
+}

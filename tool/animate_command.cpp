@@ -1,0 +1,263 @@
+// The animate command: one shape turning a full circle, or a morph through
+// several, drawn off screen frame by frame on one context and written as the
+// frames come: an animated WebP or GIF file, PNG frames, or both.
+#include "tool/commands.h"
+
+#include "animation/timeline.h"
+#include "animation/writers.h"
+#include "output/atomic_file.h"
+#include "runtime/text.h"
+#include "tool/pictures.h"
+#include "tool/progress.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace shapetool {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Why the outputs cannot be written as asked, as a usage error; empty when
+// they can, with the animated file's format in `format` when there is one.
+std::string refused_outputs(const Animate_options& options, const animation::Format_row*& format)
+{
+    std::vector<std::string> extensions;
+    for (const animation::Format_row& row : animation::formats)
+        extensions.push_back(std::string(".") + row.extension);
+    if (options.output.empty() && options.frames_dir.empty())
+        return "say where to write: -o FILE (" + runtime::listed(extensions, "or") + "), --frames-dir DIR, or both";
+    if (!options.output.empty()) {
+        format = animation::format_for_path(options.output);
+        if (!format)
+            return "-o must name a " + runtime::listed(extensions, "or") + " file";
+        if (options.fps > format->max_fps)
+            return std::string(format->title) + " holds at most " + std::to_string(format->max_fps) +
+                   " frames a second; give a lower --fps";
+    }
+    if ((options.quality || options.lossless) && !(format && format->has_quality)) {
+        std::vector<std::string> lossy;
+        for (const animation::Format_row& row : animation::formats)
+            if (row.has_quality)
+                lossy.push_back("FILE." + std::string(row.extension));
+        return "--quality and --lossless are for -o " + runtime::listed(lossy, "or");
+    }
+    if (options.quality && options.lossless)
+        return "--lossless keeps every pixel; leave out --quality";
+    return "";
+}
+
+// Where each frame stands, and the shape it shows.
+class Frames {
+public:
+    Frames(const std::vector<Named_shape>& shapes, const Animate_options& options) : shapes_(shapes), options_(options)
+    {
+    }
+
+    bool turntable() const { return shapes_.size() == 1; }
+
+    animation::Frame_plan plan(int frame) const
+    {
+        return animation::plan_frame(frame, options_.frames, shapes_.size(), options_.loop,
+                                     options_.turn.value_or(0.0f));
+    }
+
+    Tparams params(const animation::Frame_plan& plan) const
+    {
+        return animation::blend(*shapes_[plan.from].params, *shapes_[plan.to].params, plan.blend);
+    }
+
+    // What a refusal calls the frame: a shape's name where the frame is
+    // that shape.
+    std::string name(int frame, const animation::Frame_plan& plan) const
+    {
+        if (plan.blend <= 0.0)
+            return shapes_[plan.from].name;
+        if (plan.blend >= 1.0)
+            return shapes_[plan.to].name;
+        return shapes_[plan.from].name + " to " + shapes_[plan.to].name + ", frame " + std::to_string(frame + 1) +
+               " of " + std::to_string(options_.frames);
+    }
+
+private:
+    const std::vector<Named_shape>& shapes_;
+    const Animate_options& options_;
+};
+
+// Meshes every frame, a turntable's one shape once, and gathers how far
+// each reaches for the framing of them all; the first refusal stops it.
+Status mesh_every_frame(const Frames& frames, int count, Meshed_shape::Kind kind, Meshed_shape& meshed,
+                        std::vector<scene::Reach>& reaches)
+{
+    for (int frame = 0; frame < (frames.turntable() ? 1 : count); ++frame) {
+        const animation::Frame_plan plan = frames.plan(frame);
+        Status made = meshed.make(frames.params(plan), kind);
+        if (!made.ok())
+            return runtime::failure(made.kind, frames.name(frame, plan), made.message);
+        const mesh::Mesh_view view = meshed.view();
+        reaches.push_back(scene::reach_of(view.positions, view.vertex_count));
+    }
+    return {};
+}
+
+std::string frame_path(const std::string& folder, int frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%04d.png", frame + 1);
+    return (fs::path(folder) / name).string();
+}
+
+// "turn.webp and frames: 60 frames of 480 x 480 pixels at 30 fps"
+std::string summary(const Animate_options& options)
+{
+    std::vector<std::string> outputs;
+    for (const std::string& output : {options.output, options.frames_dir})
+        if (!output.empty())
+            outputs.push_back(output);
+    return runtime::listed(outputs, "and") + ": " + std::to_string(options.frames) +
+           (options.frames == 1 ? " frame of " : " frames of ") + std::to_string(options.width) + " x " +
+           std::to_string(options.height) + " pixels at " + std::to_string(options.fps) + " fps";
+}
+
+// Where the frames go: the animated file through its writer, and the PNG
+// frames' folder. The writer is declared after its file, so that it is done
+// with the stream before the file goes.
+struct Outputs {
+    std::unique_ptr<output::Atomic_file> file;
+    std::unique_ptr<animation::Writer> writer;
+    std::string frames_dir;
+};
+
+// Reports `why` about `subject`; returns its exit status.
+int failed(Console& console, const std::string& subject, const Status& why)
+{
+    report(console, runtime::failure(why.kind, subject, why.message).message);
+    return exit_status_of(why);
+}
+
+// Draws each frame, meshing a morph's anew, and hands it to the outputs;
+// a bar on a terminal shows how far it is.
+int draw_every_frame(const Frames& frames, const Animate_options& options, const scene::Framing& framing,
+                     Meshed_shape& meshed, offscreen::Renderer& renderer, Outputs& outputs, Console& console)
+{
+    const bool solid = !options.wire;
+    Progress progress(console.err, console.err_is_terminal && !options.inputs.quiet, std::size_t(options.frames), true);
+    offscreen::Image picture;
+    Tparams shown = frames.params(frames.plan(0));
+    // A turntable's mesh stays, and so do its normals.
+    std::vector<mesh::Tvector3> normals;
+    if (frames.turntable() && solid) {
+        normals.resize(meshed.view().vertex_count);
+        Nsupershape::vertex_normals(meshed.view(), normals.data());
+    }
+    for (int frame = 0; frame < options.frames; ++frame) {
+        const animation::Frame_plan plan = frames.plan(frame);
+        if (!frames.turntable()) {
+            shown = frames.params(plan);
+            if (const Status made = meshed.make(shown, mesh_kind(solid)); !made.ok())
+                return failed(console, frames.name(frame, plan), made);
+        }
+        const offscreen::Picture_options drawn_as{options.width, options.height, static_cast<float>(plan.turn),
+                                                  options.transparent, framing};
+        offscreen::Model model = model_of(meshed, shown, solid);
+        model.normals = normals.empty() ? nullptr : normals.data();
+        if (const Status drawn = renderer.picture(model, drawn_as, picture); !drawn.ok())
+            return failed(console, frames.name(frame, plan), drawn);
+        if (outputs.writer)
+            if (const Status added =
+                    outputs.writer->add({picture.rgb.data(), picture.alpha.empty() ? nullptr : picture.alpha.data()});
+                !added.ok())
+                return failed(console, options.output, added);
+        if (!outputs.frames_dir.empty())
+            if (const Status written = write_png(frame_path(outputs.frames_dir, frame), picture); !written.ok()) {
+                report(console, written.message);
+                return exit_output_failed;
+            }
+        progress.done("", false);
+    }
+    return exit_success;
+}
+
+} // namespace
+
+int animate(const Animate_options& options, Console& console)
+{
+    const animation::Format_row* format = nullptr;
+    const Output_request request{Output_request::Kind::one_for_all,
+                                 options.output,
+                                 "",
+                                 "",
+                                 [&] { return refused_outputs(options, format); },
+                                 {}};
+    Batch batch;
+    if (const std::optional<int> stopped = start_batch("animate", options.inputs, request, console, batch))
+        return *stopped;
+    int status = exit_success;
+    for (const Named_shape& shape : batch.shapes)
+        if (!shape.params) {
+            report(console, shape.status.message);
+            status = worse(status, exit_status_of(shape.status));
+        }
+    if (status != exit_success)
+        return status;
+    const Frames frames(batch.shapes, options);
+    if (frames.turntable() && (options.loop || options.turn))
+        return usage_error(console, "animate: --loop and --turn are for a morph: name two shapes or more");
+
+    // Every frame is meshed before anything is written, and the framing
+    // holds them all, so that the shape does not jump or pump.
+    Meshed_shape meshed;
+    std::vector<scene::Reach> reaches;
+    if (const Status meshable = mesh_every_frame(frames, options.frames, mesh_kind(!options.wire), meshed, reaches);
+        !meshable.ok()) {
+        report(console, meshable.message);
+        return exit_status_of(meshable);
+    }
+    const scene::Framing framing = scene::fit_to_view(reaches.data(), reaches.size(), options.width, options.height);
+
+    offscreen::Renderer renderer;
+    if (!open_renderer(renderer, console))
+        return exit_output_failed;
+    Outputs outputs;
+    if (format) {
+        outputs.file = std::make_unique<output::Atomic_file>(options.output);
+        if (!outputs.file->status().ok()) {
+            report(console, outputs.file->status().message);
+            return exit_output_failed;
+        }
+        const animation::Options written{options.width,    options.height,
+                                         options.fps,      options.transparent,
+                                         options.lossless, options.quality.value_or(Animate_options::default_quality)};
+        Status opened;
+        outputs.writer = format->open(outputs.file->stream(), written, opened);
+        if (!outputs.writer)
+            return failed(console, options.output, opened);
+    }
+    if (!options.frames_dir.empty()) {
+        if (const Status made = make_folder(options.frames_dir); !made.ok()) {
+            report(console, made.message);
+            return exit_output_failed;
+        }
+        outputs.frames_dir = options.frames_dir;
+    }
+    if (const int drawn = draw_every_frame(frames, options, framing, meshed, renderer, outputs, console);
+        drawn != exit_success)
+        return drawn;
+    if (outputs.writer) {
+        if (const Status finished = outputs.writer->finish(); !finished.ok())
+            return failed(console, options.output, finished);
+        outputs.writer.reset();
+        if (const Status committed = outputs.file->commit(); !committed.ok()) {
+            report(console, committed.message);
+            return exit_output_failed;
+        }
+    }
+    if (!options.inputs.quiet)
+        console.err << runtime::one_line(summary(options)) << '\n' << std::flush;
+    return exit_success;
+}
+
+} // namespace shapetool
