@@ -1,6 +1,7 @@
 #include "app/explorebar.h"
 
 #include "explore/random.h"
+#include "mesh/closed_mesh.h"
 #include "panel/tweak_bar.h"
 #include "runtime/fatal_error.h"
 
@@ -113,15 +114,20 @@ void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& sho
         explore::Locks locks;
         for (int i = 0; i < params::saved_field_count; ++i)
             locks[std::size_t(i)] = exploring.locks[i] != 0;
-        ++exploring.draw;
         Tparams drawn;
-        if (explore::random_shape(exploring.seed, exploring.draw, params, locks, drawn).ok()) {
-            params = drawn;
-            params.do_reset = request_pending;
-            replaced = true;
-            exploring.drawn = draw_line(exploring);
+        if (params.slices < mesh::closed_min_slices || params.bands < mesh::closed_min_bands) {
+            exploring.drawn = draw_line(exploring) + ": a draw needs a grid of " +
+                              std::to_string(mesh::closed_min_slices) + " slices and " +
+                              std::to_string(mesh::closed_min_bands) + " bands or more";
         } else {
-            exploring.drawn = draw_line(exploring) + ": none fits";
+            ++exploring.draw;
+            const bool fits = explore::random_shape(exploring.seed, exploring.draw, params, locks, drawn).ok();
+            exploring.drawn = draw_line(exploring) + (fits ? "" : ": no shape fits the kept values at this grid");
+            if (fits) {
+                params = drawn;
+                params.do_reset = request_pending;
+                replaced = true;
+            }
         }
     }
     // A second set that changed with the rest was not edited on its own.

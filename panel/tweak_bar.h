@@ -46,7 +46,8 @@ int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded);
 int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* client_data, const char* definition);
 int TwAddSeparator(TwBar* bar, const char* name, const char* definition);
 int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const char* definition);
-// A line that shows `text` as it is each frame, not editable.
+// A line that shows `text` as it is each frame, not editable; without a
+// label it takes the bar's width and wraps.
 int TwAddText(TwBar* bar, const char* name, const std::string* text, const char* definition);
 // A list that shows `choices[*chosen]` (nothing when out of range); picking
 // one, even the one shown, writes its place to `chosen` and then calls

@@ -112,15 +112,17 @@ const Entry* button_with_shortcut(const Key_press& press)
     return nullptr;
 }
 
-// Without a label the text has the bar's whole width.
+// Without a label the text has the bar's whole width, wrapped.
 void show_text(const Entry& entry, float value_column)
 {
     ImGui::AlignTextToFramePadding();
-    if (*entry.label() != '\0') {
+    if (*entry.label() == '\0') {
+        ImGui::TextWrapped("%s", entry.text->c_str());
+    } else {
         ImGui::TextUnformatted(entry.label());
         ImGui::SameLine(value_column);
+        ImGui::TextUnformatted(entry.text->c_str());
     }
-    ImGui::TextUnformatted(entry.text->c_str());
     show_help(entry);
 }
 

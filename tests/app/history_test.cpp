@@ -116,6 +116,12 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
     }
     EXPECT_EQ(editor.history.back_count(), History::depth);
     EXPECT_EQ(editor.history.forward_count(), 0u);
+
+    // A grid that export cannot mesh takes no draw.
+    p.slices = 1;
+    editor.exploring.do_random = request_pending;
+    editor.frame();
+    EXPECT_EQ(editor.exploring.drawn, "seed 7, draw 1: a draw needs a grid of 2 slices and 3 bands or more");
 }
 
 // The solid view closes the grid as drawn, swaps included, and names what it cannot close.
