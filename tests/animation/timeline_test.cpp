@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 TEST(Timeline, TurntablesCloseTheirLoopAndMorphsShareTimeEvenlyEasingEachLeg)
@@ -21,11 +20,11 @@ TEST(Timeline, TurntablesCloseTheirLoopAndMorphsShareTimeEvenlyEasingEachLeg)
     for (const bool loop : {false, true}) {
         const std::vector<Expected>& expected = loop ? looped : open;
         for (std::size_t k = 0; k < expected.size(); ++k) {
+            SCOPED_TRACE(testing::Message() << "frame " << k << (loop ? " looped" : ""));
             const auto plan = animation::plan_frame(int(k), int(expected.size()), 3, loop, loop ? 0 : 90);
-            EXPECT_TRUE(plan.from == expected[k].from && plan.to == expected[k].to &&
-                        std::fabs(plan.blend - expected[k].blend) < 1e-12 &&
-                        std::fabs(plan.turn - expected[k].turn) < 1e-9)
-                << "frame " << k << (loop ? " looped" : "");
+            EXPECT_EQ(std::pair(plan.from, plan.to), std::pair(expected[k].from, expected[k].to));
+            EXPECT_NEAR(plan.blend, expected[k].blend, 1e-12);
+            EXPECT_NEAR(plan.turn, expected[k].turn, 1e-9);
         }
     }
     // A quarter into a leg is eased to 5/32 of it; a single frame is the first shape.
@@ -44,9 +43,10 @@ TEST(Timeline, BlendsBothSetsColourAndCountsWithDivisorsAndN1ThroughTheirRecipro
     const Tparams half = animation::blend(from, to, 0.5);
     // 1/a from 1 to 4, 1/n1 from -1 to 2.5 (n1 through infinity, never 0); the one-set shape's second set is its
     // first.
-    EXPECT_TRUE(half.a == 0.4f && half.n1 == float(1 / 0.75) && half.m == 4 && half.a2 == 0.4f && half.m2 == 3 &&
-                half.n1_2 == half.n1 && half.sets_linked == 0);
-    EXPECT_TRUE(half.slices == 12 && half.color[0] == 128 && half.rot_str == from.rot_str) << "rounded half up";
+    EXPECT_EQ(std::tuple(half.a, half.n1, half.m, half.a2, half.m2, half.n1_2, half.sets_linked),
+              std::tuple(0.4f, float(1 / 0.75), 4, 0.4f, 3, float(1 / 0.75), 0));
+    EXPECT_EQ(std::tuple(half.slices, int(half.color[0]), half.rot_str), std::tuple(12, 128, from.rot_str))
+        << "rounded half up";
     EXPECT_NE(animation::blend(from, from, 0.5).sets_linked, 0) << "two one-set shapes blend into one";
 }
 

@@ -59,8 +59,8 @@ TEST_F(RasterFont, PrintDrawsExactlyTheGlyphBitmapsTenPixelsApart)
     const std::string mixed = std::string("A0g\x80_|\t\nW") + '\0' + "@\x7f\x1f~\xc1\xff_____";
     for (auto [text, shown] : {std::pair<std::string_view, std::string_view>{mixed, "A0g_|W@~_____"}, {"", ""}}) {
         const std::vector<float> end{text_x + 10.0f * shown.size(), text_y}; // the raster position after the text
-        EXPECT_TRUE(printed(font, text) == expected(shown) && gl<float>({GL_CURRENT_RASTER_POSITION}, 2) == end)
-            << shown;
+        EXPECT_EQ(printed(font, text), expected(shown)) << shown;
+        EXPECT_EQ(gl<float>({GL_CURRENT_RASTER_POSITION}, 2), end) << shown;
     }
     EXPECT_EQ(gl({GL_LIST_BASE, GL_TEXTURE_2D}), (Ints{77, 0})) << "print restores the list base, leaves texturing off";
 }

@@ -1,5 +1,6 @@
 // Files that appear whole or not at all, each behaviour on its own; only the full device needs root, for a tmpfs.
 #include "output/atomic_file.h"
+#include "tests/support/child_process.h"
 #include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,6 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -28,16 +28,6 @@ protected:
     std::ptrdiff_t entries() const { return test_support::entries(folder.path()); }
     static std::string contents(const std::string& file) { return test_support::file_text(file); }
     static std::pair<Kind, std::string> outcome(const output::Status& status) { return {status.kind, status.message}; }
-    // Runs `body` in a child, which ends with the status `body` returns; -1 when it did not end so.
-    static int in_child(const std::function<int()>& body)
-    {
-        const pid_t child = fork();
-        if (child == 0)
-            _exit(body());
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
 };
 
 } // namespace
@@ -45,23 +35,22 @@ protected:
 // On a full device the commit fails with the reason and leaves the earlier file and no temporary.
 TEST_F(AtomicFile, AFullDeviceLeavesTheEarlierFileAndNoTemporary)
 {
-    // In a private mount namespace the tmpfs cannot outlive the child.
-    const int mounted = in_child([&] {
+    // In a private mount namespace the tmpfs cannot outlive the child, which prints what it finds.
+    const auto child = test_support::run_in_child([&] {
         if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             mount("tmpfs", folder.path().c_str(), "tmpfs", 0, "size=64k") != 0)
-            return 2;
+            _exit(2);
         std::ofstream(path) << "earlier";
         std::fputs("dropped", output::Atomic_file(path).stream()); // never committed
         output::Atomic_file too_large(path);
         std::fputs(std::string(256 << 10, 'x').c_str(), too_large.stream());
-        const bool kept = outcome(too_large.commit()) ==
-                              std::pair(Kind::cannot_write, path + ": cannot write: No space left on device") &&
-                          contents(path) == "earlier" && entries() == 1;
-        return kept ? 0 : 1;
+        const output::Status status = too_large.commit();
+        std::printf("%d %s; %s; %td", int(status.kind), status.message.c_str(), contents(path).c_str(), entries());
     });
-    if (mounted == 2)
+    if (child.exit_status == 2)
         GTEST_SKIP() << "mounting a small tmpfs needs root (CAP_SYS_ADMIN)";
-    EXPECT_EQ(mounted, 0);
+    EXPECT_EQ(child.standard_output, std::to_string(int(Kind::cannot_write)) + " " + path +
+                                         ": cannot write: No space left on device; earlier; 1");
 }
 
 // A replaced file lends its read, write and execute bits, never a set-user-ID bit; a new file follows the umask.
@@ -73,9 +62,10 @@ TEST_F(AtomicFile, AReplacedFileKeepsItsPermissionsButNoSetUserIdAndANewOneFollo
     output::Atomic_file file(path);
     std::fputs("new", file.stream());
     EXPECT_EQ(contents(path), "earlier") << "the target changed before the commit";
-    EXPECT_TRUE(file.commit().ok() && contents(path) == "new");
+    EXPECT_EQ(outcome(file.commit()), std::pair(Kind::ok, std::string()));
+    EXPECT_EQ(contents(path), "new");
     const std::string fresh = folder / "fresh.bas";
-    EXPECT_TRUE(output::write_file(fresh, "fresh", Publish::only_if_free).ok());
+    EXPECT_EQ(outcome(output::write_file(fresh, "fresh", Publish::only_if_free)), std::pair(Kind::ok, std::string()));
     umask(mask);
     EXPECT_EQ(std::pair(fs::status(path).permissions(), fs::status(fresh).permissions()),
               std::pair(fs::perms(0750), fs::perms(0640)));
@@ -119,21 +109,21 @@ TEST_F(AtomicFile, AMissingFolderOrAFolderInPlaceIsRefusedWithoutATemporary)
 // A handler for a termination request removes the temporary file of a write it interrupts.
 TEST_F(AtomicFile, ASignalHandlerRemovesTheTemporaryOfAnInterruptedWrite)
 {
-    const int status = in_child([&] {
-        std::signal(SIGTERM, [](int) {
-            output::remove_temporaries();
-            _exit(0);
-        });
-        for (int round = 0; round < 20; ++round) { // more than the record holds, each dropped again
-            output::write_file(path, "committed");
-            output::Atomic_file discarded(path);
-        }
-        output::Atomic_file interrupted(path);
-        std::fputs("interrupted", interrupted.stream());
-        std::fflush(interrupted.stream());
-        raise(SIGTERM);
-        return 1;
-    });
+    const int status = test_support::run_in_child([&] {
+                           std::signal(SIGTERM, [](int) {
+                               output::remove_temporaries();
+                               _exit(0);
+                           });
+                           for (int round = 0; round < 20; ++round) { // more than the record holds, each dropped again
+                               output::write_file(path, "committed");
+                               output::Atomic_file discarded(path);
+                           }
+                           output::Atomic_file interrupted(path);
+                           std::fputs("interrupted", interrupted.stream());
+                           std::fflush(interrupted.stream());
+                           raise(SIGTERM);
+                           _exit(1);
+                       }).exit_status;
     EXPECT_EQ((std::tuple{status, entries(), contents(path)}), std::tuple(0, 1, "committed"));
 }
 

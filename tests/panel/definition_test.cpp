@@ -10,9 +10,9 @@ TEST(Definition, EitherQuotesSpacedEqualsAnyCaseOfKeyNamesAndMalformedTextsSayWh
     const panel::Parse_result result =
         parse_definition(" label=\"It's\" key = space help='say \"hi\"' min=+2.5 max=2.5 step=0.250 alpha ");
     const panel::Definition& d = result.definition;
-    EXPECT_TRUE(result.error.empty() && d.label == "It's" && d.help == "say \"hi\"" && d.alpha);
+    EXPECT_EQ(std::tuple(result.error, *d.label, *d.help, d.alpha), std::tuple("", "It's", "say \"hi\"", true));
     EXPECT_EQ(d.keys, (std::vector<panel::Definition::Shortcut>{{32}}));
-    EXPECT_TRUE(d.min == 2.5 && d.max == 2.5 && d.step == 0.25 && d.step_decimals == 3);
+    EXPECT_EQ(std::tuple(*d.min, *d.max, *d.step, d.step_decimals), std::tuple(2.5, 2.5, 0.25, 3));
     using Chords = std::vector<panel::Definition::Shortcut>;
     EXPECT_EQ(parse_definition("key=r key=ctrl+z key=Shift+Ctrl+z").definition.keys,
               (Chords{{'R'}, {'Z', true}, {'Z', true, true}}));

@@ -161,10 +161,10 @@ TEST_F(PanelTest, ChordsHeldEditsAndAListsPick)
     TwMouseMotion(label_x, first_row_y);
     TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
     frames();
-    EXPECT_TRUE(TwEditing() && undos == 1) << "a button acts when let go";
+    EXPECT_EQ(std::pair(TwEditing(), undos), std::pair(true, 1)) << "a button acts when let go";
     TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
     frames();
-    EXPECT_TRUE(!TwEditing() && undos == 2);
+    EXPECT_EQ(std::pair(TwEditing(), undos), std::pair(false, 2));
 
     const int list_y = first_row_y + 3 * row_pitch;
     click(field_x, list_y);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using Nsupershape::Tvector3;
@@ -13,12 +14,14 @@ TEST(Framing, OnlyFinitePositionsCountAndDegenerateSetsKeepZoomOne)
     const Tvector3 box[] = {{-1, -2, -3}, {NAN, 0, 0}, {3, 2, 1}, {INFINITY, INFINITY, INFINITY}};
     const scene::Framing framed = scene::fit_to_view(box, 4, 640, 480);
     EXPECT_EQ(std::vector<float>(framed.centre, framed.centre + 3), (std::vector<float>{1, 0, -1}));
-    // A wider view fits the same sphere by its height alone.
-    EXPECT_FLOAT_EQ(scene::fit_to_view(box, 4, 1280, 480).zoom, framed.zoom);
-    EXPECT_LT(scene::fit_to_view(box, 4, 480, 640).zoom, framed.zoom);
+    // 0.95 of the sphere seen from sqrt(10) away through the narrower half angle, over the box's radius sqrt(12): 20
+    // degrees for views wider than high, atan(tan 20 * 3/4) for a portrait one.
+    for (const auto& [width, height, zoom] :
+         {std::tuple(640, 480, 0.2966092f), {1280, 480, 0.2966092f}, {480, 640, 0.2283776f}})
+        EXPECT_FLOAT_EQ(scene::fit_to_view(box, 4, width, height).zoom, zoom) << width << " x " << height;
 
     const Tvector3 point[] = {{2, 3, 4}, {2, 3, 4}, {NAN, NAN, NAN}};
     const scene::Framing single = scene::fit_to_view(point, 3, 640, 480),
                          none = scene::fit_to_view(point + 2, 1, 640, 480);
-    EXPECT_TRUE(single.zoom == 1 && single.centre[2] == 4 && none.zoom == 1 && none.centre[0] == 0);
+    EXPECT_EQ(std::tuple(single.zoom, single.centre[2], none.zoom, none.centre[0]), std::tuple(1, 4, 1, 0));
 }

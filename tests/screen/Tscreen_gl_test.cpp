@@ -13,10 +13,6 @@
 
 using test_support::gl, test_support::Ints;
 
-namespace {
-
-} // namespace
-
 TEST(Screen, WindowStartStateAndPixelView)
 {
     Tscreen s(640, 480, 0);
@@ -48,7 +44,6 @@ TEST(Screen, WindowStartStateAndPixelView)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-// Each runs in a child that has not started the window library before; errors 1 and 4 end with their report.
 // Each runs in a child that has not started the window library before.
 TEST(Screen, FailuresEndTheProgramWithStatusZero)
 {
