@@ -17,11 +17,7 @@ constexpr int text_x = 20, text_y = 10;
 class RasterFont : public test_support::Gl_test {
 protected:
     // Powers of two keep the pixel view's raster positions exact.
-    RasterFont()
-    {
-        width = 256;
-        height = 32;
-    }
+    RasterFont() { width = 256, height = 32; }
 
     // `text` printed in ink on black, raster positions in pixels.
     std::vector<Rgba> printed(const Trasterfont& font, std::string_view text) const

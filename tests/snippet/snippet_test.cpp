@@ -54,19 +54,12 @@ Tparams random_record(std::mt19937& random)
     return p;
 }
 
-// A read's outcome and the record it left.
-struct Read {
-    runtime::Status status;
-    Tparams params;
-};
-
-Read parse(std::string_view contents, std::string_view name = "x.bas")
+// Why the text, or the file at the path, is refused; empty when it is read.
+std::string refusal(std::string_view contents)
 {
-    Read read;
-    read.status = snippet::parse(contents, name, read.params);
-    return read;
+    Tparams ignored;
+    return snippet::parse(contents, "shapes/x.bas", ignored).message;
 }
-
 std::string read_file_message(const std::string& path)
 {
     Tparams ignored;
@@ -75,17 +68,14 @@ std::string read_file_message(const std::string& path)
 
 } // namespace
 
-TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
+// The examples are files Save wrote: the start values on a 64 x 64 grid are examples/star.bas, byte for byte.
+const std::string star_text = test_support::file_text(SOURCE_DIR "/examples/star.bas");
+
+TEST(SnippetText, StartValuesByteForByteNumbersAndFileName)
 {
-    // The examples are files Save wrote: the start values on a 64 x 64 grid are examples/star.bas, byte for byte.
     Tparams star = start;
     star.slices = star.bands = 64;
-    std::ifstream example(SOURCE_DIR "/examples/star.bas", std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(example), {});
-    EXPECT_EQ(snippet::text(star), text);
-    const auto edit = [&](const std::string& from, const std::string& to) {
-        return std::string(text).replace(text.find(from), from.size(), to);
-    };
+    EXPECT_EQ(snippet::text(star), star_text);
 
     // 7 significant digits as C's %g writes them, with a sign space for values >= 0; counts alike.
     const std::pair<float, std::string> numbers[] = {
@@ -101,8 +91,15 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
             << written;
     }
     EXPECT_EQ(snippet::file_name({9, 5, 7}, {12, 5, 2026}), "shapes/shape_12-05-2026_09_05_07.bas");
+}
 
-    // The reader names the file, the line and what it expected.
+// The reader names the file, the line and what it expected.
+TEST(SnippetReader, RefusalsNameTheLineAndWhatWasExpected)
+{
+    const std::string& text = star_text;
+    const auto edit = [&](const std::string& from, const std::string& to) {
+        return std::string(text).replace(text.find(from), from.size(), to);
+    };
     const std::string names = "one of the fields a, b, m, n1, n2, n3, a2, b2, m2, n1_2, n2_2, n3_2, radius, slices, "
                               "bands, scale, color, rot_str";
     const std::pair<std::string, std::string> cases[] = {
@@ -136,12 +133,15 @@ TEST(SnippetText, StartValuesByteForByteNumbersFileNameAndWhatTheReaderRefuses)
         {edit("Shape", std::string(20000, 'x')), "2: expected a line of at most 16384 characters, found one of 20008"},
     };
     for (const auto& [contents, message] : cases)
-        EXPECT_EQ(parse(contents, "shapes/x.bas").status.message, message.empty() ? "" : "shapes/x.bas:" + message);
+        EXPECT_EQ(refusal(contents), message.empty() ? "" : "shapes/x.bas:" + message);
+}
 
-    // Blank lines are allowed, but not megabytes of them.
+// Blank lines are allowed, but not megabytes of them; nor folders or devices.
+TEST(SnippetReader, FoldersDevicesAndLargeFilesAreRefused)
+{
     const test_support::Scratch_folder scratch("snippet_test");
     const std::string folder = scratch.path(), big_file = scratch / "big.bas";
-    const std::string big = text + std::string(4 << 20, '\n');
+    const std::string big = star_text + std::string(4 << 20, '\n');
     std::ofstream(big_file, std::ios::binary) << big;
     const std::string cut_line = std::to_string(std::count(big.begin(), big.begin() + snippet::max_file_size, '\n'));
     EXPECT_EQ(read_file_message(folder), folder + ": expected a snippet file, found a folder");
@@ -157,15 +157,15 @@ TEST(SnippetReader, RoundTripsAndReadsOtherLayouts)
     for (int round = 0; round < 3000; ++round) {
         const Tparams expected = random_record(random);
         const std::string text = snippet::text(expected);
-        const Read read = parse(text);
-        ASSERT_TRUE(read.status.ok()) << read.status.message << "\n" << text;
+        Tparams read;
+        ASSERT_EQ(snippet::parse(text, "x.bas", read).message, "") << text;
         // Bit for bit up to the text, which the text compares.
-        EXPECT_EQ(0, std::memcmp(&read.params, &expected, offsetof(Tparams, tz) + sizeof expected.tz)) << text;
-        EXPECT_EQ(snippet::text(read.params), text);
+        EXPECT_EQ(0, std::memcmp(&read, &expected, offsetof(Tparams, tz) + sizeof expected.tz)) << text;
+        EXPECT_EQ(snippet::text(read), text);
     }
     for (const char* layout : {"edited.bas", "windows.bas"}) {
         Tparams read;
         EXPECT_EQ(snippet::read_file(SOURCE_DIR "/tests/snippet/layouts/" + std::string(layout), read).message, "");
-        EXPECT_EQ(snippet::text(read), test_support::file_text(SOURCE_DIR "/examples/star.bas")) << layout;
+        EXPECT_EQ(snippet::text(read), star_text) << layout;
     }
 }

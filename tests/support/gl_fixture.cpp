@@ -4,7 +4,7 @@
 
 namespace test_support {
 
-std::vector<Rgba> read_pixels(int width, int height)
+std::vector<Rgba> Gl_test::read_framebuffer() const
 {
     std::vector<Rgba> pixels(static_cast<std::size_t>(width) * height);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());

@@ -31,9 +31,6 @@ std::vector<T> gl(std::initializer_list<GLenum> names, int count = 1)
     return values;
 }
 
-// The lower-left width x height pixels of the current read buffer, bottom row first.
-std::vector<Rgba> read_pixels(int width, int height);
-
 class Gl_test : public ::testing::Test {
 protected:
     int width = 128, height = 128; // tests may change the size before SetUp
@@ -41,7 +38,8 @@ protected:
 
     void SetUp() override;
     void TearDown() override; // fails the test on a pending GL error
-    std::vector<Rgba> read_framebuffer() const { return read_pixels(width, height); }
+    // The window's pixels, bottom row first.
+    std::vector<Rgba> read_framebuffer() const;
     // Opaque black colour and cleared depth, identity matrices.
     void clear_to_black() const;
 };
