@@ -12,8 +12,7 @@ static std::string report(const std::string& middle)
     return "\r\nAborting due to runtime error " + middle + "()\r\n\r\n";
 }
 
-// Its forms; then each way of raising it, in a child, which must end with the report's number as its status.
-TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
+TEST(FatalError, ReportsInEachForm)
 {
     for (const auto& [site, expected] : std::initializer_list<std::pair<runtime::Error_site, std::string>>{
              {{"supershape"}, "1 (illegal function call) in SUPERSHAPE"},
@@ -24,7 +23,11 @@ TEST(FatalError, ReportsInEachFormAndEndsTheProcessWithTheReportAndTheNumber)
              {{"m"}, "0 in M"},
              {{"m", "r"}, "18 in M::R"}})
         EXPECT_EQ(runtime::fatal_error_report(std::stoi(expected), site), report(expected));
+}
 
+// Each way of raising it, in a child, which must end with the report's number as its status.
+TEST(FatalError, EachWayOfRaisingItEndsTheProcessWithTheReportAndTheNumber)
+{
     int table[3] = {1, 2, 3};
     // The program's cleanup runs first: on a hang-up too, which then ends the process as without a handler.
     static const auto cleanup = [] { (void)!write(STDOUT_FILENO, "cleaned", 7); };
