@@ -31,10 +31,16 @@ void click(int x, int y)
     TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
     frames();
 }
-void press(int key)
+// `key` pressed and released while `modifiers` are held.
+void press(int key, std::initializer_list<int> modifiers = {})
 {
+    for (int modifier : modifiers)
+        TwEventKeyGLFW(modifier, GLFW_PRESS);
     TwEventKeyGLFW(key, GLFW_PRESS);
     TwEventKeyGLFW(key, GLFW_RELEASE);
+    frames();
+    for (int modifier : modifiers)
+        TwEventKeyGLFW(modifier, GLFW_RELEASE);
     frames();
 }
 void type(const std::string& text, bool enter = true)
@@ -44,17 +50,6 @@ void type(const std::string& text, bool enter = true)
     frames();
     if (enter)
         press(GLFW_KEY_ENTER);
-}
-
-// `key` pressed and released while `modifiers` are held.
-void chord(std::initializer_list<int> modifiers, int key)
-{
-    for (int modifier : modifiers)
-        TwEventKeyGLFW(modifier, GLFW_PRESS);
-    press(key);
-    for (int modifier : modifiers)
-        TwEventKeyGLFW(modifier, GLFW_RELEASE);
-    frames();
 }
 
 class PanelTest : public test_support::Gl_test {
@@ -150,12 +145,12 @@ TEST_F(PanelTest, ChordsHeldEditsAndAListsPick)
     EXPECT_EQ(TwAddChoice(bar, "none", {}, nullptr, count_press, &picks, ""), 0);
     TwDraw();
 
-    chord({GLFW_KEY_LEFT_CONTROL}, GLFW_KEY_Z);
-    chord({GLFW_KEY_RIGHT_CONTROL, GLFW_KEY_LEFT_SHIFT}, GLFW_KEY_Z);
-    chord({GLFW_KEY_LEFT_CONTROL}, GLFW_KEY_Y);
-    chord({GLFW_KEY_LEFT_SHIFT}, GLFW_KEY_R);
-    chord({GLFW_KEY_LEFT_CONTROL}, GLFW_KEY_R);
-    chord({}, GLFW_KEY_Z);
+    press(GLFW_KEY_Z, {GLFW_KEY_LEFT_CONTROL});
+    press(GLFW_KEY_Z, {GLFW_KEY_RIGHT_CONTROL, GLFW_KEY_LEFT_SHIFT});
+    press(GLFW_KEY_Y, {GLFW_KEY_LEFT_CONTROL});
+    press(GLFW_KEY_R, {GLFW_KEY_LEFT_SHIFT});
+    press(GLFW_KEY_R, {GLFW_KEY_LEFT_CONTROL});
+    press(GLFW_KEY_Z);
     EXPECT_EQ(std::vector<int>({undos, redos, draws}), std::vector<int>({1, 2, 1}));
 
     TwMouseMotion(label_x, first_row_y);
