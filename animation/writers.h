@@ -72,6 +72,6 @@ inline constexpr Format_row formats[] = {
 };
 
 // The row for a file name's extension, in any case; null for none.
-const Format_row* format_for_path(const std::string& path);
+const Format_row* animated_format_for_path(const std::string& path);
 
 } // namespace animation

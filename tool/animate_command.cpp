@@ -31,7 +31,7 @@ std::string refused_outputs(const Animate_options& options, const animation::For
     if (options.output.empty() && options.frames_dir.empty())
         return "say where to write: -o FILE (" + runtime::listed(extensions, "or") + "), --frames-dir DIR, or both";
     if (!options.output.empty()) {
-        format = animation::format_for_path(options.output);
+        format = animation::animated_format_for_path(options.output);
         if (!format)
             return "-o must name a " + runtime::listed(extensions, "or") + " file";
         if (options.fps > format->max_fps)

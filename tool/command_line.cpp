@@ -6,8 +6,8 @@
 
 #include "animation/writers.h"
 #include "explore/random.h"
+#include "export/formats.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/formats.h"
 #include "offscreen/renderer.h"
 #include "runtime/text.h"
 #include "runtime/version.h"
@@ -275,7 +275,7 @@ void add_export_flags(CLI::App& command, Command_line& line)
                                           "the folder, made when missing, for one file per shape; not a dangling link")
                               ->type_name("DIR");
     command.add_option("--format", options.format, "the format, with --outdir or -o -")
-        ->type_name(mesh::format_choices());
+        ->type_name(file_export::format_choices());
     output->excludes(outdir);
     add_value_flag(command, "--fit",
                    "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6 "
@@ -421,15 +421,16 @@ void add_random_flags(CLI::App& command, Command_line& line)
 std::string export_summary()
 {
     std::vector<std::string> formats, others;
-    for (const mesh::Format_row& row : mesh::formats)
+    for (const file_export::Format_row& row : file_export::formats)
         (row.holds_mesh ? formats : others)
             .push_back(row.extension + std::string(*row.note ? " (" + std::string(row.note) + ")" : ""));
     std::vector<std::string> units;
-    for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.unit.millimetres; }))
+    for (const auto& [row, titles] :
+         file_export::titles_by([](const file_export::Format_row& row) { return row.unit.millimetres; }))
         units.push_back(std::string("a ") + row->unit.name + " in " + titles);
     // "STL, PLY and 3MF stand on Z, OBJ and glb on Y"
     std::string ups;
-    for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.up; }))
+    for (const auto& [row, titles] : file_export::titles_by([](const file_export::Format_row& row) { return row.up; }))
         ups += (ups.empty() ? "" : ", ") + titles + (ups.empty() ? " stand on " : " on ") +
                (row->up == mesh::Up::z ? "Z" : "Y");
     return "Write each shape as a closed, printable mesh: " + runtime::listed(formats, "or") + ", or as " +

@@ -2,8 +2,8 @@
 // then measured or written. A bad file is reported and the batch goes on.
 #include "tool/commands.h"
 
-#include "mesh/formats.h"
-#include "mesh/metadata.h"
+#include "export/formats.h"
+#include "export/metadata.h"
 #include "mesh/statistics.h"
 #include "output/atomic_file.h"
 #include "runtime/text.h"
@@ -42,7 +42,7 @@ const int scale_field = int(params::field_named("scale") - params::saved_fields)
 
 nlohmann::json json_vector(const Nsupershape::Tvector3& v)
 {
-    return {mesh::json_number(v.x), mesh::json_number(v.y), mesh::json_number(v.z)};
+    return {file_export::json_number(v.x), file_export::json_number(v.y), file_export::json_number(v.z)};
 }
 
 std::string range_text(float low, float high)
@@ -73,7 +73,7 @@ std::string side_text(double side)
 }
 double side_json(double side)
 {
-    return fits_float(side) ? mesh::json_number(static_cast<float>(side)) : side;
+    return fits_float(side) ? file_export::json_number(static_cast<float>(side)) : side;
 }
 
 // The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
@@ -100,7 +100,8 @@ std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit)
 std::string units_text()
 {
     std::string text = "1 is";
-    for (const auto& [row, titles] : mesh::titles_by([](const mesh::Format_row& row) { return row.unit.millimetres; }))
+    for (const auto& [row, titles] :
+         file_export::titles_by([](const file_export::Format_row& row) { return row.unit.millimetres; }))
         text += (text.size() > 4 ? ", 1 " : " 1 ") + std::string(row->unit.symbol) + " in " + titles;
     return text;
 }
@@ -109,7 +110,7 @@ void print_statistics(std::ostream& out, const std::string& name, const Tparams&
                       const Extent& size)
 {
     out << name << '\n'
-        << "  parameters  " << mesh::parameter_text(params) << '\n'
+        << "  parameters  " << file_export::parameter_text(params) << '\n'
         << "  mesh        " << grouped(s.vertex_count) << " vertices, " << grouped(s.triangle_count) << " triangles, "
         << (s.closed ? "closed" : "not closed") << '\n'
         << "  bounds      x " << range_text(s.box.min.x, s.box.max.x) << ", y " << range_text(s.box.min.y, s.box.max.y)
@@ -153,7 +154,7 @@ std::uint64_t fingerprint(const std::string& text)
 // kept with its dot as %2E ("star.obj" has "star.mtl", "a b.obj"
 // "a%20b.mtl", "a.OBJ" "a%2EOBJ.mtl"). A name that escaping makes too long
 // for the file system is cut, and ends in '~' and a fingerprint of the whole.
-std::string companion_path(const std::string& target, const mesh::Format_row& format)
+std::string companion_path(const std::string& target, const file_export::Format_row& format)
 {
     const std::filesystem::path path(target);
     const std::string extension = path.extension().string();
@@ -171,7 +172,8 @@ std::string companion_path(const std::string& target, const mesh::Format_row& fo
 }
 
 // The file and its companion beside it, published together.
-Status write_with_companion(const std::string& target, const mesh::Format_row& format, mesh::Export_mesh& file)
+Status write_with_companion(const std::string& target, const file_export::Format_row& format,
+                            file_export::Export_mesh& file)
 {
     const std::string companion = companion_path(target, format);
     file.companion_file = std::filesystem::path(companion).filename().string();
@@ -190,21 +192,23 @@ Status write_with_companion(const std::string& target, const mesh::Format_row& f
 
 // Why export cannot write `options` as asked, as a usage error; empty when
 // it can, with the format in `format`.
-std::string refused_format(const Export_options& options, const Console& console, const mesh::Format_row*& format)
+std::string refused_format(const Export_options& options, const Console& console,
+                           const file_export::Format_row*& format)
 {
     const bool to_standard_output = options.output == standard_stream;
     if (!options.format.empty() && !options.output.empty() && !to_standard_output)
         return "-o FILE takes the format from its extension; leave out --format";
-    format = options.format.empty() ? mesh::format_for_path(options.output) : mesh::format_named(options.format);
+    format = options.format.empty() ? file_export::mesh_format_for_path(options.output)
+                                    : file_export::format_named(options.format);
     if (!format) {
         std::string others;
-        for (const mesh::Format_row& row : mesh::formats)
-            if (&row != mesh::formats)
+        for (const file_export::Format_row& row : file_export::formats)
+            if (&row != file_export::formats)
                 others += (others.empty() ? "(or ." : ", .") + std::string(row.extension);
-        return "say the format with -o NAME." + std::string(mesh::formats[0].extension) + " " + others +
-               "), or --format " + mesh::format_choices() + " with --outdir or -o -";
+        return "say the format with -o NAME." + std::string(file_export::formats[0].extension) + " " + others +
+               "), or --format " + file_export::format_choices() + " with --outdir or -o -";
     }
-    if (to_standard_output && format->encoding == mesh::Encoding::binary && console.out_is_terminal)
+    if (to_standard_output && format->encoding == file_export::Encoding::binary && console.out_is_terminal)
         return std::string(format->extension) +
                " is binary; redirect standard output to a file or a pipe, or give -o FILE";
     if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
@@ -241,7 +245,7 @@ int info(const Info_options& options, Console& console)
         if (options.json) {
             report_json.push_back({
                 {"file", shape.name},
-                {"parameters", mesh::parameter_json(*shape.params)},
+                {"parameters", file_export::parameter_json(*shape.params)},
                 {"vertices", statistics.vertex_count},
                 {"triangles", statistics.triangle_count},
                 {"bounds", {{"min", json_vector(statistics.box.min)}, {"max", json_vector(statistics.box.max)}}},
@@ -261,7 +265,7 @@ int info(const Info_options& options, Console& console)
 
 int export_meshes(const Export_options& options, Console& console)
 {
-    const mesh::Format_row* format = nullptr;
+    const file_export::Format_row* format = nullptr;
     Output_request request{Output_request::Kind::each_shape, options.output, options.outdir, "", {}, {}};
     // The format, and with it the outputs' extension, is known once the
     // batch's start asks whether the output is refused.
@@ -284,7 +288,7 @@ int export_meshes(const Export_options& options, Console& console)
                                           : Meshed_shape::Kind::closed;
     // Slicers print what is read in millimetres at that size, which the
     // editor's shapes make about 2 mm across: say so unless a size was asked.
-    const bool printed_as_is = format->unit.millimetres == mesh::millimetre.millimetres && options.fit == 0 &&
+    const bool printed_as_is = format->unit.millimetres == file_export::millimetre.millimetres && options.fit == 0 &&
                                !options.inputs.flags.given[scale_field];
     return write_each(
         batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
@@ -296,7 +300,7 @@ int export_meshes(const Export_options& options, Console& console)
             const bool unnamed = shape.path.empty() || shape.path == standard_stream;
             const std::string name =
                 unnamed && output != standard_stream ? std::filesystem::path(output).stem().string() : shape.stem;
-            mesh::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
+            file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
             written.summary = format->holds_mesh ? grouped(file.mesh.triangle_count) + " triangles" : "snippet";
             if (printed_as_is)
                 written.notice = (to_standard_output ? "standard output" : output) + " prints " +

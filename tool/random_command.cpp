@@ -1,8 +1,8 @@
 // shapetool random: snippets of random shapes, the editor's draws for a seed,
 // named so that they sort in draw order.
 #include "explore/random.h"
+#include "export/formats.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/formats.h"
 #include "tool/commands.h"
 #include "tool/progress.h"
 #include "tool/shapes.h"
@@ -51,7 +51,7 @@ int random_shapes(const Random_options& options, Console& console)
         Status done = explore::random_shape(seed, std::uint64_t(draw), start, locks, shape);
         if (done.ok())
             done = write_output(output, [&](std::FILE* out) {
-                return mesh::row_of(mesh::Format::bas).write(out, {{}, "", shape, ""});
+                return file_export::row_of(file_export::Format::bas).write(out, {{}, "", shape, ""});
             });
         else
             done.message = output + ": " + done.message;

@@ -1,7 +1,7 @@
 // shapetool as a user runs it, without a display: exit statuses, one-line messages, files present or absent and
 // what they hold, pipes, and signals in the middle of a write.
 #include "explore/random.h"
-#include "mesh/formats.h"
+#include "export/formats.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
@@ -142,7 +142,7 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
               std::pair(2, std::string("shapetool: out/tiny.3mf: too small for 3MF: its six decimals would merge "
                                        "corners even in microns\n")));
     // So is a fit that single precision cannot hold, in every format, like a shape without area.
-    for (const mesh::Format_row& row : mesh::formats)
+    for (const file_export::Format_row& row : file_export::formats)
         for (const char* fit : {"1e-40", "1e-300"}) {
             if (!row.holds_mesh)
                 continue;
@@ -208,18 +208,18 @@ TEST_F(Shapetool, ExitStatusesOneLineMessagesAndTheFilesWritten)
 TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsValid)
 {
     // Readers take Y or Z for up, millimetres or metres.
-    const auto expected = [](mesh::Format format) {
+    const auto expected = [](file_export::Format format) {
         switch (format) {
-        case mesh::Format::stl: return std::pair('z', 1.0);
-        case mesh::Format::obj: return std::pair('y', 1.0);
-        case mesh::Format::ply: return std::pair('z', 1.0);
-        case mesh::Format::glb: return std::pair('y', 1000.0);
-        case mesh::Format::threemf: return std::pair('z', 1.0);
-        case mesh::Format::bas: break; // no mesh
+        case file_export::Format::stl: return std::pair('z', 1.0);
+        case file_export::Format::obj: return std::pair('y', 1.0);
+        case file_export::Format::ply: return std::pair('z', 1.0);
+        case file_export::Format::glb: return std::pair('y', 1000.0);
+        case file_export::Format::threemf: return std::pair('z', 1.0);
+        case file_export::Format::bas: break; // no mesh
         }
         return std::pair('?', 0.0);
     };
-    for (const mesh::Format_row& row : mesh::formats)
+    for (const file_export::Format_row& row : file_export::formats)
         for (const bool other : {false, true}) {
             if (!row.holds_mesh)
                 continue;
@@ -240,7 +240,7 @@ TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsVal
             EXPECT_NEAR(x * found.millimetres_per_unit * millimetres, 40, 1e-3);
             EXPECT_NEAR(height / x, 1.7320508 / 1.9999931, 1e-5);
             EXPECT_GT(read.integrals.volume, 0);
-            EXPECT_EQ(found.colour[3], row.format == mesh::Format::stl ? -1 : other ? 100 : 255);
+            EXPECT_EQ(found.colour[3], row.format == file_export::Format::stl ? -1 : other ? 100 : 255);
         }
     const fs::path modules = GLTF_VALIDATOR_MODULES;
     if (!fs::exists(modules / "gltf-validator"))

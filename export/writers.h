@@ -9,7 +9,12 @@
 #include <cstdio>
 #include <string>
 
-namespace mesh {
+namespace file_export {
+
+using mesh::Mesh_view;
+using mesh::Ttriangle;
+using mesh::Tvector3;
+using runtime::Status;
 
 // What a file holds: the mesh as placed (placement.h), at least one
 // triangle, every index in range, and what the formats carry beside it.
@@ -73,4 +78,4 @@ Status write_3mf(std::FILE* out, const Export_mesh& file);
 // parameters; the mesh is not read.
 Status write_snippet(std::FILE* out, const Export_mesh& file);
 
-} // namespace mesh
+} // namespace file_export

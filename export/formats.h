@@ -5,8 +5,8 @@
 // A format is one row here plus its writer.
 #pragma once
 
+#include "export/writers.h"
 #include "mesh/placement.h"
-#include "mesh/writers.h"
 #include "runtime/text.h"
 
 #include <algorithm>
@@ -16,7 +16,9 @@
 #include <utility>
 #include <vector>
 
-namespace mesh {
+namespace file_export {
+
+using mesh::Up;
 
 // In the order of the table. Code that must treat each format on its own
 // switches over this, so that a new format it forgets does not compile.
@@ -101,7 +103,7 @@ inline const Format_row& row_of(Format format)
 // "3MF"), or null.
 const Format_row* format_named(std::string_view extension);
 // The format that a file name's extension names, or null.
-const Format_row* format_for_path(std::string_view path);
+const Format_row* mesh_format_for_path(std::string_view path);
 
 // The column `column` of every row that holds a mesh, as a list ending in
 // `last`: with "or", "stl, obj, ply, glb or 3mf".
@@ -130,4 +132,4 @@ std::vector<std::pair<const Format_row*, std::string>> titles_by(Key key)
     return groups;
 }
 
-} // namespace mesh
+} // namespace file_export

@@ -1,8 +1,8 @@
 // Every format read back by another library: the triangles, the colour, the name and the parameters, the normals
 // where the format has them; 3MF at extreme sizes; a full disk.
+#include "export/formats.h"
+#include "export/metadata.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/formats.h"
-#include "mesh/metadata.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "params/fields.h"
@@ -18,7 +18,7 @@
 #include <iterator>
 #include <sstream>
 
-using mesh::Format;
+using file_export::Format;
 using mesh::Tvector3;
 
 namespace {
@@ -57,25 +57,25 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
     params.rot_str = "\t\xe9";
     for (char c = ' '; c <= '~'; ++c)
         params.rot_str += c;
-    const std::string line = mesh::parameter_text(params);
+    const std::string line = file_export::parameter_text(params);
     EXPECT_EQ(line, R"(a=1.0000001 b=1 m=2e-05 n1=0.3 n2=1 n3=1.7 radius=1.25 slices=9 bands=11 scale=0.7 )"
                     R"(color=200,100,50,128 rot_str="\x09\xe9 !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTU)"
                     R"(VWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~")");
     mesh::Triangle_mesh closed, raw_grid;
     ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok() && mesh::build_raw_grid(params, raw_grid).ok());
     const test_support::Scratch_folder folder("writers_test");
-    for (const mesh::Format_row& row : mesh::formats) {
+    for (const file_export::Format_row& row : file_export::formats) {
         if (!row.holds_mesh)
             continue;
         const Format format = row.format;
         const std::string extension = row.extension, path = folder / ("mesh." + extension);
-        EXPECT_EQ(mesh::format_for_path("out/X." + extension), &row);
+        EXPECT_EQ(file_export::mesh_format_for_path("out/X." + extension), &row);
         std::FILE* full = std::fopen("/dev/full", "wb");
         EXPECT_EQ(row.write(full, {closed.view(), "x", params, ""}).message, "No space left on device");
         std::fclose(full);
         for (const mesh::Mesh_view& view : {closed.view(), raw_grid.view()}) {
             SCOPED_TRACE(extension + (view.positions == closed.positions.data() ? " closed" : " raw"));
-            const mesh::Export_mesh file{view, "star & <x>", params, "mesh.mtl"};
+            const file_export::Export_mesh file{view, "star & <x>", params, "mesh.mtl"};
             std::FILE* out = std::fopen(path.c_str(), "wb");
             ASSERT_EQ((std::pair{row.write(out, file).ok(), std::fclose(out)}), std::pair(true, 0));
             if (row.companion.write) {
@@ -132,10 +132,11 @@ TEST(MeshWriters, OutsideReadersFindTheTrianglesColourNameAndParametersOfEveryFo
     // Blender keeps 63 bytes of a material's name: a longer one is cut there, between characters.
     const std::string material = folder / "long.mtl", long_name = std::string(62, 'a') + "\xc3\xa9";
     std::FILE* out = std::fopen(material.c_str(), "wb");
-    ASSERT_TRUE(mesh::write_obj_material(out, {closed.view(), long_name, params, ""}).ok() && std::fclose(out) == 0);
+    ASSERT_TRUE(file_export::write_obj_material(out, {closed.view(), long_name, params, ""}).ok() &&
+                std::fclose(out) == 0);
     EXPECT_NE(test_support::file_text(material).find("\nnewmtl " + long_name.substr(0, 62) + "\n"), std::string::npos);
     for (const char* path : {"x", ".stl", "x.stl/y", "x.stp", "x."})
-        EXPECT_EQ(mesh::format_for_path(path), nullptr) << path;
+        EXPECT_EQ(file_export::mesh_format_for_path(path), nullptr) << path;
 }
 
 // The classic two-set shapes (tests/mesh/classic_shapes.txt) at their own grids and at 200 x 200: closed, outwards and
@@ -172,11 +173,11 @@ TEST(MeshWriters, ClassicTwoSetShapesAreClosedAndReadBackOrRefusedWithTheReason)
             EXPECT_TRUE(stats.closed && stats.integrals.volume > 0);
             if (!own_grid)
                 continue;
-            for (const mesh::Format_row& row : mesh::formats) {
+            for (const file_export::Format_row& row : file_export::formats) {
                 if (!row.holds_mesh)
                     continue;
                 const std::string path = folder / ("shape." + std::string(row.extension));
-                const mesh::Export_mesh file{closed.view(), "classic", p, ""};
+                const file_export::Export_mesh file{closed.view(), "classic", p, ""};
                 std::FILE* out = std::fopen(path.c_str(), "wb");
                 const runtime::Status written = row.write(out, file);
                 std::fclose(out);
@@ -213,7 +214,7 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
         ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok());
         const std::string path = folder / "extreme.3mf";
         std::FILE* out = std::fopen(path.c_str(), "wb");
-        const runtime::Status written = mesh::write_3mf(out, {closed.view(), "x", params, ""});
+        const runtime::Status written = file_export::write_3mf(out, {closed.view(), "x", params, ""});
         std::fclose(out);
         if (written.kind == runtime::Status::Kind::refused)
             continue;
@@ -235,14 +236,14 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
 // each), the AppStream text and the package's description.
 TEST(Formats, TheReadmeTheAppStreamTextAndThePackageNameEveryFormat)
 {
-    const std::string titles = mesh::listed(&mesh::Format_row::title, "and");
+    const std::string titles = file_export::listed(&file_export::Format_row::title, "and");
     for (const std::string document : {"README.md", "package/supershape.metainfo.xml.in", "package/CMakeLists.txt"}) {
         std::ifstream file(SOURCE_DIR "/" + document);
         std::string text, word;
         while (file >> word)
             text += word + " ";
         EXPECT_NE(text.find(titles), std::string::npos) << document << " does not name " << titles;
-        for (const mesh::Format_row& row : mesh::formats)
+        for (const file_export::Format_row& row : file_export::formats)
             EXPECT_TRUE(document != "README.md" || !row.holds_mesh ||
                         text.find(std::string(" | ") + row.title + " | ") != std::string::npos)
                 << row.title;

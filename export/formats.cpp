@@ -1,10 +1,10 @@
-#include "mesh/formats.h"
+#include "export/formats.h"
 
 #include "runtime/text.h"
 
 #include <vector>
 
-namespace mesh {
+namespace file_export {
 
 const Format_row* format_named(std::string_view extension)
 {
@@ -15,7 +15,7 @@ const Format_row* format_named(std::string_view extension)
     return nullptr;
 }
 
-const Format_row* format_for_path(std::string_view path)
+const Format_row* mesh_format_for_path(std::string_view path)
 {
     const std::string extension = runtime::extension_of(path);
     return extension.empty() ? nullptr : format_named(extension);
@@ -38,4 +38,4 @@ std::string format_choices()
     return choices;
 }
 
-} // namespace mesh
+} // namespace file_export
