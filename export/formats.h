@@ -105,6 +105,13 @@ const Format_row* format_named(std::string_view extension);
 // The format that a file name's extension names, or null.
 const Format_row* mesh_format_for_path(std::string_view path);
 
+// The companion file of `format` beside `target`, named after it so that no
+// other name leads to the same one: escaped, the format's extension left out and any other
+// kept with its dot as %2E ("star.obj" has "star.mtl", "a b.obj"
+// "a%20b.mtl", "a.OBJ" "a%2EOBJ.mtl"). A name that escaping makes too long
+// for the file system is cut, and ends in '~' and a fingerprint of the whole.
+std::string companion_path(const std::string& target, const Format_row& format);
+
 // The column `column` of every row that holds a mesh, as a list ending in
 // `last`: with "or", "stl, obj, ply, glb or 3mf".
 std::string listed(const char* Format_row::*column, const char* last);
