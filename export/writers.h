@@ -1,6 +1,7 @@
-// The mesh file writers: binary STL, OBJ (with its material file), binary
-// PLY, glb and 3MF, each streaming a mesh to a C stream the caller opened.
-// They never close the stream, never rename and never end the process.
+// The file writers: binary STL, OBJ (with its material file), binary PLY,
+// glb and 3MF, each streaming a mesh to a C stream the caller opened, and
+// the snippet, which writes the parameters alone. They never close the
+// stream, never rename and never end the process.
 #pragma once
 
 #include "mesh/triangle_mesh.h"

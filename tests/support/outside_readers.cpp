@@ -3,6 +3,7 @@
 #include "export/metadata.h"
 #include "params/fields.h"
 #include "snippet/snippet.h"
+#include "tests/support/format_expectations.h"
 #include "tests/support/scratch_folder.h"
 
 #include <Model/COM/NMR_DLLInterfaces.h>
@@ -174,15 +175,15 @@ Read_back read_snippet(const std::string& bytes)
 Read_back read_mesh_file(file_export::Format format, const std::string& path)
 {
     const std::string bytes = file_text(path);
-    std::string comment;
     switch (format) {
     case file_export::Format::glb: return read_glb(bytes);
     case file_export::Format::threemf: return read_3mf(bytes);
     case file_export::Format::bas: return read_snippet(bytes);
-    case file_export::Format::stl: break;
-    case file_export::Format::obj: comment = "# supershape "; break;
-    case file_export::Format::ply: comment = "\ncomment supershape "; break;
+    case file_export::Format::stl:
+    case file_export::Format::obj:
+    case file_export::Format::ply: break;
     }
+    const char* const comment = expected_of(format).comment;
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, 0);
     Read_back found;
@@ -196,9 +197,10 @@ Read_back read_mesh_file(file_export::Format format, const std::string& path)
         found.normals.push_back({read.mNormals[k].x, read.mNormals[k].y, read.mNormals[k].z});
     for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces))
         found.triangles.push_back({int(face.mIndices[0]), int(face.mIndices[1]), int(face.mIndices[2])});
-    if (const std::size_t at = bytes.find(comment); !comment.empty() && at != std::string::npos)
-        found.parameters =
-            bytes.substr(at + comment.size(), bytes.find('\n', at + comment.size()) - at - comment.size());
+    if (const std::size_t at = comment ? bytes.find(comment) : std::string::npos; at != std::string::npos) {
+        const std::size_t start = at + std::strlen(comment);
+        found.parameters = bytes.substr(start, bytes.find('\n', start) - start);
+    }
     aiColor4D c;
     if (read.mColors[0])
         c = read.mColors[0][read.mNumVertices - 1];
@@ -216,26 +218,17 @@ Read_back read_mesh_file(file_export::Format format, const std::string& path)
 
 std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, file_export::Format format)
 {
-    float absolute = 0, relative = 0;
-    bool indexed = true;
-    switch (format) {
-    case file_export::Format::stl: indexed = false; break;
-    // Assimp's text reader misses a float's last bits, and more of a denormal's.
-    case file_export::Format::obj: indexed = false, absolute = 1e-38f, relative = 1e-6f; break;
-    case file_export::Format::ply:
-    case file_export::Format::glb: break;
-    // Six decimals of its unit, and two roundings to single precision.
-    case file_export::Format::threemf: absolute = 1e-6f, relative = 2.5e-7f; break;
-    case file_export::Format::bas: return "a snippet holds no mesh";
-    }
-    if (found.positions.size() != (indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
+    if (!file_export::row_of(format).holds_mesh)
+        return "a snippet holds no mesh";
+    const Format_expectation& expected = expected_of(format);
+    if (found.positions.size() != (expected.indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
         found.triangles.size() != mesh.triangle_count)
         return "read " + std::to_string(found.positions.size()) + " vertices and " +
                std::to_string(found.triangles.size()) + " triangles";
     // 3MF may be in another unit than the mesh's millimetres.
     const double unit = found.millimetres_per_unit;
     const auto near = [=](float a, float b) {
-        return std::fabs(a * unit - b) <= absolute * unit + relative * std::fabs(b);
+        return std::fabs(a * unit - b) <= expected.absolute * unit + expected.relative * std::fabs(b);
     };
     const std::int32_t *written = &mesh.triangles[0].i0, *read = &found.triangles[0].i0;
     for (std::size_t c = 0; c < 3 * mesh.triangle_count; ++c) {

@@ -19,9 +19,9 @@ struct Read_back {
     std::string name;
     // 3MF's object type, such as "model" or "surface".
     std::string object_type;
-    // The parameters carried, as file_export::parameter_text writes them (OBJ's and
-    // PLY's from their comment); "(raw)" where 3MF's text is not well-formed
-    // XML.
+    // The parameters carried, as file_export::parameter_text writes them
+    // (OBJ's and PLY's from their comment); "(raw)" where 3MF's text is not
+    // well-formed XML.
     std::string parameters;
     double millimetres_per_unit = 1;
 };
@@ -33,9 +33,7 @@ Read_back read_mesh_file(file_export::Format format, const std::string& path);
 
 // Why what was read of a file in `format` is not `mesh`, such as "corner 7
 // moved", or empty when every triangle's corners are where `mesh` has them,
-// as closely as that format's reader gets: 3MF keeps six decimals of its
-// unit, Assimp's OBJ reader may miss a float's last bits, the others are
-// exact.
+// as closely as that format's reader gets (format_expectations.h).
 std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, file_export::Format format);
 
 } // namespace test_support
