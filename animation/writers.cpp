@@ -4,7 +4,7 @@
 
 namespace animation {
 
-const Format_row* format_for_path(const std::string& path)
+const Format_row* animated_format_for_path(const std::string& path)
 {
     const std::string extension = runtime::extension_of(path);
     for (const Format_row& row : formats)

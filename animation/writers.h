@@ -33,7 +33,7 @@ struct Frame {
 };
 
 // The file loops forever; frame k starts at k / fps seconds, rounded to the
-// format's ticks (animation/timeline.h).
+// format's ticks (its row's ticks_per_second, animation/timeline.h).
 class Writer {
 public:
     virtual ~Writer() = default;
@@ -56,6 +56,8 @@ struct Format_row {
     // The file name's, in lower case, without its dot.
     const char* extension;
     const char* title;
+    // The ticks a second its frames' starts count in.
+    int ticks_per_second;
     // The most frames a second its delays can hold.
     int max_fps;
     // Whether Options' lossless and quality mean anything to it.
@@ -65,13 +67,22 @@ struct Format_row {
 
 // In the order help lists them.
 inline constexpr Format_row formats[] = {
-    {"webp", "WebP", 100, true, open_webp_writer},
+    {"webp", "WebP", 1000, 100, true, open_webp_writer},
     // Delays are whole hundredths of a second, and browsers slow down any
     // below 2.
-    {"gif", "GIF", 50, false, open_gif_writer},
+    {"gif", "GIF", 100, 50, false, open_gif_writer},
 };
 
+// The ticks a second of the format that `open` writes.
+constexpr int ticks_per_second(Open_writer open)
+{
+    for (const Format_row& row : formats)
+        if (row.open == open)
+            return row.ticks_per_second;
+    return 0;
+}
+
 // The row for a file name's extension, in any case; null for none.
-const Format_row* format_for_path(const std::string& path);
+const Format_row* animated_format_for_path(const std::string& path);
 
 } // namespace animation

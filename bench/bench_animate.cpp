@@ -7,7 +7,7 @@
 #include "mesh/closed_mesh.h"
 #include "offscreen/renderer.h"
 #include "params/Tparams.h"
-#include "tool/commands.h"
+#include "tool/command_line.h"
 
 #include <benchmark/benchmark.h>
 

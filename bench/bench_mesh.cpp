@@ -2,8 +2,8 @@
 // million triangles), each format against Assimp's exporter on the same mesh
 // in the same run, and 3MF against lib3mf writing the editor's raw grid
 // itself. Files go to /tmp and are closed inside the timing; no fsync.
+#include "export/formats.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/formats.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "shape/grid.h"
@@ -113,12 +113,12 @@ void statistics(benchmark::State& state)
     }
 }
 
-void export_ours(benchmark::State& state, mesh::Format format, bool raw)
+void export_ours(benchmark::State& state, file_export::Format format, bool raw)
 {
-    const mesh::Format_row& row = mesh::row_of(format);
+    const file_export::Format_row& row = file_export::row_of(format);
     const std::string path = scratch(row.extension);
-    const mesh::Export_mesh file{raw ? fixture().raw.view() : fixture().closed.view(), "bench", fixture().params,
-                                 "bench.mtl"};
+    const file_export::Export_mesh file{raw ? fixture().raw.view() : fixture().closed.view(), "bench", fixture().params,
+                                        "bench.mtl"};
     for (auto _ : state) {
         std::FILE* out = std::fopen(path.c_str(), "wb");
         if (!out || !row.write(out, file).ok() || std::fclose(out) != 0)
@@ -178,16 +178,16 @@ void timed(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(editor_shape)->Apply(timed);
 BENCHMARK(closed_mesh)->Apply(timed);
 BENCHMARK(statistics)->Apply(timed);
-BENCHMARK_CAPTURE(export_ours, stl, mesh::Format::stl, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_ours, stl, file_export::Format::stl, false)->Apply(timed);
 BENCHMARK_CAPTURE(export_assimp, stl, "stlb", "stl")->Apply(timed_once);
-BENCHMARK_CAPTURE(export_ours, glb, mesh::Format::glb, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_ours, glb, file_export::Format::glb, false)->Apply(timed);
 BENCHMARK_CAPTURE(export_assimp, glb, "glb2", "glb")->Apply(timed_once);
-BENCHMARK_CAPTURE(export_ours, ply, mesh::Format::ply, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_ours, ply, file_export::Format::ply, false)->Apply(timed);
 BENCHMARK_CAPTURE(export_assimp, ply, "plyb", "ply")->Apply(timed_once);
-BENCHMARK_CAPTURE(export_ours, obj, mesh::Format::obj, false)->Apply(timed);
+BENCHMARK_CAPTURE(export_ours, obj, file_export::Format::obj, false)->Apply(timed);
 BENCHMARK_CAPTURE(export_assimp, obj, "obj", "obj")->Apply(timed_once);
-BENCHMARK_CAPTURE(export_ours, 3mf, mesh::Format::threemf, false)->Apply(timed_once);
-BENCHMARK_CAPTURE(export_ours, 3mf_raw, mesh::Format::threemf, true)->Apply(timed_once);
+BENCHMARK_CAPTURE(export_ours, 3mf, file_export::Format::threemf, false)->Apply(timed_once);
+BENCHMARK_CAPTURE(export_ours, 3mf_raw, file_export::Format::threemf, true)->Apply(timed_once);
 BENCHMARK(export_lib3mf_raw)->Apply(timed_once);
 
 } // namespace

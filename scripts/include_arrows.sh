@@ -13,6 +13,7 @@ floors=(
     "params output"
     "shape snippet font animation"
     "mesh scene panel"
+    "export"
     "screen offscreen explore"
     "app tool"
 )

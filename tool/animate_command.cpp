@@ -1,15 +1,22 @@
 // The animate command: one shape turning a full circle, or a morph through
 // several, drawn off screen frame by frame on one context and written as the
 // frames come: an animated WebP or GIF file, PNG frames, or both.
-#include "tool/commands.h"
+#include "tool/animate_command.h"
 
 #include "animation/timeline.h"
 #include "animation/writers.h"
 #include "output/atomic_file.h"
 #include "runtime/text.h"
+#include "tool/batch.h"
+#include "tool/command_line.h"
+#include "tool/flags.h"
+#include "tool/meshed_shape.h"
 #include "tool/pictures.h"
 #include "tool/progress.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -31,7 +38,7 @@ std::string refused_outputs(const Animate_options& options, const animation::For
     if (options.output.empty() && options.frames_dir.empty())
         return "say where to write: -o FILE (" + runtime::listed(extensions, "or") + "), --frames-dir DIR, or both";
     if (!options.output.empty()) {
-        format = animation::format_for_path(options.output);
+        format = animation::animated_format_for_path(options.output);
         if (!format)
             return "-o must name a " + runtime::listed(extensions, "or") + " file";
         if (options.fps > format->max_fps)
@@ -181,17 +188,60 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
     return exit_success;
 }
 
+constexpr int max_frames = 9999;
+
+// The most frames a second any animated format holds.
+int max_fps()
+{
+    int most = 1;
+    for (const animation::Format_row& row : animation::formats)
+        most = std::max(most, row.max_fps);
+    return most;
+}
+
+void add_animate_flags(CLI::App& command, Animate_options& options)
+{
+    add_shape_inputs(command, options.inputs);
+    std::string formats;
+    for (const animation::Format_row& row : animation::formats)
+        formats += (formats.empty() ? "" : ", ") + std::string(row.title) + " (." + row.extension + ", at most " +
+                   std::to_string(row.max_fps) + " fps)";
+    command
+        .add_option("-o,--output", options.output,
+                    "the animation, looping forever, its format from the extension: " + formats +
+                        "; GIF gives each frame a palette of its own, without dithering" + output_rules)
+        ->type_name("FILE");
+    command
+        .add_option("--frames-dir", options.frames_dir,
+                    "a folder, made when missing, for the frames as PNG files frame_0001.png, frame_0002.png ..., "
+                    "each written whole; not a dangling link")
+        ->type_name("DIR");
+    add_value_flag(
+        command, "--frames", "the animation's frames, 1.." + std::to_string(max_frames) + " (default 60)", "N",
+        [&options](const std::string& text) { options.frames = whole_number("--frames", text, 1, max_frames); });
+    add_value_flag(command, "--fps", "frames a second, 1.." + std::to_string(max_fps()) + " (default 30)", "F",
+                   [&options](const std::string& text) { options.fps = whole_number("--fps", text, 1, max_fps()); });
+    add_size_flag(command, "size", options.width, options.height, 1, offscreen::Picture_options::max_side,
+                  "the frames' size in pixels (default 480x480)");
+    command.add_flag("--wire", options.wire, "draw the editor's wire strip instead of the lit closed mesh");
+    add_transparent_flag(command, options.transparent);
+    add_value_flag(command, "--quality",
+                   "lossy WebP's quality, 0..100 (default " + std::to_string(Animate_options::default_quality) + ")",
+                   "Q",
+                   [&options](const std::string& text) { options.quality = whole_number("--quality", text, 0, 100); });
+    command.add_flag("--lossless", options.lossless, "write WebP without loss: larger, every pixel kept");
+    command.add_flag("--loop", options.loop, "morph back to the first shape at the end");
+    add_turn_flag(command, "turn a morph by DEG degrees about the vertical axis in each leg",
+                  [&options](float degrees) { options.turn = degrees; });
+}
+
 } // namespace
 
 int animate(const Animate_options& options, Console& console)
 {
     const animation::Format_row* format = nullptr;
-    const Output_request request{Output_request::Kind::one_for_all,
-                                 options.output,
-                                 "",
-                                 "",
-                                 [&] { return refused_outputs(options, format); },
-                                 {}};
+    const Output_request request{Output_request::Kind::one_for_all, options.output, "", "",
+                                 refused_outputs(options, format)};
     Batch batch;
     if (const std::optional<int> stopped = start_batch("animate", options.inputs, request, console, batch))
         return *stopped;
@@ -259,5 +309,20 @@ int animate(const Animate_options& options, Console& console)
         console.err << runtime::one_line(summary(options)) << '\n' << std::flush;
     return exit_success;
 }
+
+const Command_row animate_command{
+    "animate",
+    [] {
+        return std::string(
+            "Draw an animation without a display: one shape turning a full circle about its vertical axis, or a "
+            "morph through several shapes in order, each leg eased in and out, every parameter blended (both sets, "
+            "the colour; a, b and n1 through their reciprocals; counts rounded). The framing holds every frame. A "
+            "frame that cannot be meshed refuses the whole animation before anything is written.");
+    },
+    "Examples:\n  shapetool animate shapes/star.bas -o star.webp\n"
+    "  shapetool animate bud.bas lemon.bas --loop --turn 90 -o morph.gif\n"
+    "  shapetool animate shapes/star.bas --wire --frames 120 --frames-dir frames\n",
+    [](CLI::App& command, Command_line& line) { add_animate_flags(command, line.animate); },
+    [](const Command_line& line, Console& console) { return animate(line.animate, console); }};
 
 } // namespace shapetool

@@ -1,15 +1,75 @@
 // shapetool random: snippets of random shapes, the editor's draws for a seed,
 // named so that they sort in draw order.
+#include "tool/random_command.h"
+
 #include "explore/random.h"
+#include "export/formats.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/formats.h"
-#include "tool/commands.h"
+#include "runtime/text.h"
+#include "tool/batch.h"
+#include "tool/command_line.h"
+#include "tool/flags.h"
 #include "tool/progress.h"
-#include "tool/shapes.h"
+#include "tool/write_output.h"
+
+#include <CLI/CLI.hpp>
 
 #include <filesystem>
 
 namespace shapetool {
+namespace {
+
+constexpr int max_random_count = 10000;
+
+// The names --keep takes, the second set's as a span: "a, b, m, n1, n2, n3,
+// a2 ... n3_2 or color".
+std::string keep_names()
+{
+    const std::string span = second_set_span("", " ... ");
+    explore::Locks ignored;
+    std::vector<std::string> names;
+    for (const params::Field& field : params::saved_fields) {
+        if (!explore::lock_named(field.name, ignored))
+            continue;
+        if (field.group != params::Group::second_set)
+            names.push_back(field.name);
+        else if (names.back() != span)
+            names.push_back(span);
+    }
+    return runtime::listed(names, "or");
+}
+
+void add_random_flags(CLI::App& command, Random_options& options)
+{
+    add_parameter_flags(command, options.flags);
+    add_value_flag(
+        command, "--count", "how many shapes, 1..10000 (default 10)", "N",
+        [&options](const std::string& text) { options.count = whole_number("--count", text, 1, max_random_count); });
+    add_value_flag(command, "--seed", "the draws' seed, a whole number (default: from the clock, and said)", "S",
+                   [&options](const std::string& text) {
+                       const std::optional<std::uint64_t> seed = number_in<std::uint64_t>(text);
+                       if (!seed)
+                           refuse("--seed", "a whole number from 0 to 18446744073709551615", text);
+                       options.seed = seed;
+                   });
+    add_value_flag(command, "--keep", "formula numbers and color that keep their values, such as m,n1,color", "LIST",
+                   [&options](const std::string& text) {
+                       explore::Locks ignored;
+                       for (std::size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
+                           comma = text.find(',', start);
+                           const std::string name = text.substr(start, comma - start);
+                           if (!explore::lock_named(name, ignored))
+                               refuse("--keep", "names of " + keep_names() + ", by commas", text);
+                           options.keep.push_back(name);
+                       }
+                   });
+    command.add_option("--outdir", options.outdir, "the folder, made when missing, for the snippets")
+        ->type_name("DIR")
+        ->required();
+    command.add_flag("-q,--quiet", options.quiet, "leave out the line per file; errors still show");
+}
+
+} // namespace
 
 int random_shapes(const Random_options& options, Console& console)
 {
@@ -51,7 +111,7 @@ int random_shapes(const Random_options& options, Console& console)
         Status done = explore::random_shape(seed, std::uint64_t(draw), start, locks, shape);
         if (done.ok())
             done = write_output(output, [&](std::FILE* out) {
-                return mesh::row_of(mesh::Format::bas).write(out, {{}, "", shape, ""});
+                return file_export::row_of(file_export::Format::bas).write(out, {{}, "", shape, ""});
             });
         else
             done.message = output + ": " + done.message;
@@ -60,5 +120,16 @@ int random_shapes(const Random_options& options, Console& console)
     }
     return status;
 }
+
+const Command_row random_command{
+    "random",
+    [] {
+        return std::string("Write snippets of random shapes, the editor's draws for a seed: each set and the colour "
+                           "unless kept, at a 100 x 100 grid unless given; parameter flags fix their values.");
+    },
+    "Examples:\n  shapetool random --count 100 --seed 7 --outdir cand\n  shapetool gallery cand -o cand.png\n"
+    "  shapetool random --seed 7 --keep n1,color --m 5 --outdir cand\n",
+    [](CLI::App& command, Command_line& line) { add_random_flags(command, line.random); },
+    [](const Command_line& line, Console& console) { return random_shapes(line.random, console); }};
 
 } // namespace shapetool

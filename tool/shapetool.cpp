@@ -3,7 +3,7 @@
 #include "output/atomic_file.h"
 #include "runtime/console.h"
 #include "runtime/status.h"
-#include "tool/commands.h"
+#include "tool/command_line.h"
 
 #include <cerrno>
 #include <csignal>

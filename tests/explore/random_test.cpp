@@ -1,7 +1,7 @@
 // Random draws: the same for a seed everywhere, shapely, and keeping what is locked.
 #include "explore/random.h"
+#include "export/metadata.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/metadata.h"
 #include "mesh/statistics.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ TEST(RandomShapes, ASeedGivesTheSameShapesAndEveryDrawMeshesClosed)
         Tparams shape;
         ASSERT_TRUE(explore::random_shape(7, draw, start(100), {}, shape).ok()) << draw;
         if (draw <= std::size(first)) {
-            EXPECT_EQ(mesh::parameter_text(shape), first[draw - 1]) << draw;
+            EXPECT_EQ(file_export::parameter_text(shape), first[draw - 1]) << draw;
         }
         mesh::Triangle_mesh closed;
         ASSERT_TRUE(mesh::build_closed_mesh(shape, closed).ok()) << draw;

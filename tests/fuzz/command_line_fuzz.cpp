@@ -3,7 +3,7 @@
 // every value within the limits --help gives; reading touches no file.
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/scratch_folder.h"
-#include "tool/commands.h"
+#include "tool/command_line.h"
 
 #include <cmath>
 #include <cstdint>

@@ -5,9 +5,9 @@
 //
 // The input: the floats a, b, m, n1, n2, n3, radius and scale, a byte each
 // for slices and bands (1 to 16), four colour bytes, then rot_str.
+#include "export/formats.h"
+#include "export/metadata.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/formats.h"
-#include "mesh/metadata.h"
 #include "mesh/statistics.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/outside_readers.h"
@@ -70,13 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const mesh::Mesh_statistics statistics = mesh::measure(view);
     FUZZ_REQUIRE(statistics.closed && statistics.integrals.volume > 0);
     // One line, in which any bytes of rot_str can be told apart: each file below carries it whole.
-    const std::string text = mesh::parameter_text(params);
+    const std::string text = file_export::parameter_text(params);
     FUZZ_REQUIRE(text.find_first_of("\r\n") == std::string::npos && text.back() == '"' &&
                  rot_str_read_back(text) == params.rot_str);
-    const mesh::Export_mesh file{view, "fuzz", params, "fuzz.mtl"};
+    const file_export::Export_mesh file{view, "fuzz", params, "fuzz.mtl"};
     static const test_support::Scratch_folder folder("mesh_fuzz");
     // The snippet, which holds no mesh, has a fuzz target of its own.
-    for (const mesh::Format_row& row : mesh::formats) {
+    for (const file_export::Format_row& row : file_export::formats) {
         if (!row.holds_mesh)
             continue;
         const std::string path = folder / (std::string("fuzz.") + row.extension);
@@ -84,13 +84,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const runtime::Status wrote = row.write(out, file);
         FUZZ_REQUIRE(std::fclose(out) == 0);
         // 3MF refuses what its six decimals cannot hold; nothing else may fail.
-        if (row.format == mesh::Format::threemf && wrote.kind == runtime::Status::Kind::refused)
+        if (row.format == file_export::Format::threemf && wrote.kind == runtime::Status::Kind::refused)
             continue;
         FUZZ_REQUIRE(wrote.ok());
         const test_support::Read_back found = test_support::read_mesh_file(row.format, path);
         FUZZ_REQUIRE(test_support::changed_corner(found, view, row.format).empty());
         // STL has no place for them.
-        FUZZ_REQUIRE(found.parameters == (row.format == mesh::Format::stl ? "" : text));
+        FUZZ_REQUIRE(found.parameters == (row.format == file_export::Format::stl ? "" : text));
     }
     return 0;
 }

@@ -1,8 +1,9 @@
 #include "tests/support/outside_readers.h"
 
-#include "mesh/metadata.h"
+#include "export/metadata.h"
 #include "params/fields.h"
 #include "snippet/snippet.h"
+#include "tests/support/format_expectations.h"
 #include "tests/support/scratch_folder.h"
 
 #include <Model/COM/NMR_DLLInterfaces.h>
@@ -153,7 +154,7 @@ Read_back read_glb(const std::string& bytes)
     const std::vector<double>& factor = material.pbrMetallicRoughness.baseColorFactor;
     found.colour = {byte(srgb(factor[0])), byte(srgb(factor[1])), byte(srgb(factor[2])), byte(factor[3])};
     found.name = model.nodes.at(0).name + (material.alphaMode == "BLEND" ? " blended" : "");
-    found.parameters = mesh::parameter_text(extras_record(model.nodes[0].extras.Get("supershape")));
+    found.parameters = file_export::parameter_text(extras_record(model.nodes[0].extras.Get("supershape")));
     return found;
 }
 
@@ -164,25 +165,25 @@ Read_back read_snippet(const std::string& bytes)
     Tparams params;
     if (!snippet::parse(bytes, "snippet", params).ok())
         return found;
-    found.parameters = mesh::parameter_text(params);
+    found.parameters = file_export::parameter_text(params);
     found.colour = {params.color[0], params.color[1], params.color[2], params.color[3]};
     return found;
 }
 
 } // namespace
 
-Read_back read_mesh_file(mesh::Format format, const std::string& path)
+Read_back read_mesh_file(file_export::Format format, const std::string& path)
 {
     const std::string bytes = file_text(path);
-    std::string comment;
     switch (format) {
-    case mesh::Format::glb: return read_glb(bytes);
-    case mesh::Format::threemf: return read_3mf(bytes);
-    case mesh::Format::bas: return read_snippet(bytes);
-    case mesh::Format::stl: break;
-    case mesh::Format::obj: comment = "# supershape "; break;
-    case mesh::Format::ply: comment = "\ncomment supershape "; break;
+    case file_export::Format::glb: return read_glb(bytes);
+    case file_export::Format::threemf: return read_3mf(bytes);
+    case file_export::Format::bas: return read_snippet(bytes);
+    case file_export::Format::stl:
+    case file_export::Format::obj:
+    case file_export::Format::ply: break;
     }
+    const char* const comment = expected_of(format).comment;
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, 0);
     Read_back found;
@@ -196,9 +197,10 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
         found.normals.push_back({read.mNormals[k].x, read.mNormals[k].y, read.mNormals[k].z});
     for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces))
         found.triangles.push_back({int(face.mIndices[0]), int(face.mIndices[1]), int(face.mIndices[2])});
-    if (const std::size_t at = bytes.find(comment); !comment.empty() && at != std::string::npos)
-        found.parameters =
-            bytes.substr(at + comment.size(), bytes.find('\n', at + comment.size()) - at - comment.size());
+    if (const std::size_t at = comment ? bytes.find(comment) : std::string::npos; at != std::string::npos) {
+        const std::size_t start = at + std::strlen(comment);
+        found.parameters = bytes.substr(start, bytes.find('\n', start) - start);
+    }
     aiColor4D c;
     if (read.mColors[0])
         c = read.mColors[0][read.mNumVertices - 1];
@@ -206,36 +208,27 @@ Read_back read_mesh_file(mesh::Format format, const std::string& path)
              material.Get(AI_MATKEY_OPACITY, c.a) != aiReturn_SUCCESS)
         return found;
     // OBJ's Kd is linear, as Blender writes and reads it.
-    if (format == mesh::Format::obj)
+    if (format == file_export::Format::obj)
         c = {float(srgb(c.r)), float(srgb(c.g)), float(srgb(c.b)), c.a};
     found.colour = {byte(c.r), byte(c.g), byte(c.b), byte(c.a)};
-    if (aiString name; format == mesh::Format::obj && material.Get(AI_MATKEY_NAME, name) == aiReturn_SUCCESS)
+    if (aiString name; format == file_export::Format::obj && material.Get(AI_MATKEY_NAME, name) == aiReturn_SUCCESS)
         found.name = name.C_Str();
     return found;
 }
 
-std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, mesh::Format format)
+std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, file_export::Format format)
 {
-    float absolute = 0, relative = 0;
-    bool indexed = true;
-    switch (format) {
-    case mesh::Format::stl: indexed = false; break;
-    // Assimp's text reader misses a float's last bits, and more of a denormal's.
-    case mesh::Format::obj: indexed = false, absolute = 1e-38f, relative = 1e-6f; break;
-    case mesh::Format::ply:
-    case mesh::Format::glb: break;
-    // Six decimals of its unit, and two roundings to single precision.
-    case mesh::Format::threemf: absolute = 1e-6f, relative = 2.5e-7f; break;
-    case mesh::Format::bas: return "a snippet holds no mesh";
-    }
-    if (found.positions.size() != (indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
+    if (!file_export::row_of(format).holds_mesh)
+        return "a snippet holds no mesh";
+    const Format_expectation& expected = expected_of(format);
+    if (found.positions.size() != (expected.indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
         found.triangles.size() != mesh.triangle_count)
         return "read " + std::to_string(found.positions.size()) + " vertices and " +
                std::to_string(found.triangles.size()) + " triangles";
     // 3MF may be in another unit than the mesh's millimetres.
     const double unit = found.millimetres_per_unit;
     const auto near = [=](float a, float b) {
-        return std::fabs(a * unit - b) <= absolute * unit + relative * std::fabs(b);
+        return std::fabs(a * unit - b) <= expected.absolute * unit + expected.relative * std::fabs(b);
     };
     const std::int32_t *written = &mesh.triangles[0].i0, *read = &found.triangles[0].i0;
     for (std::size_t c = 0; c < 3 * mesh.triangle_count; ++c) {

@@ -2,7 +2,7 @@
 // tinygltf for glb, Assimp for the others.
 #pragma once
 
-#include "mesh/formats.h"
+#include "export/formats.h"
 #include "mesh/triangle_mesh.h"
 
 #include <array>
@@ -19,9 +19,9 @@ struct Read_back {
     std::string name;
     // 3MF's object type, such as "model" or "surface".
     std::string object_type;
-    // The parameters carried, as mesh::parameter_text writes them (OBJ's and
-    // PLY's from their comment); "(raw)" where 3MF's text is not well-formed
-    // XML.
+    // The parameters carried, as file_export::parameter_text writes them
+    // (OBJ's and PLY's from their comment); "(raw)" where 3MF's text is not
+    // well-formed XML.
     std::string parameters;
     double millimetres_per_unit = 1;
 };
@@ -29,13 +29,11 @@ struct Read_back {
 // The file at `path` in `format` as the library for it reads it, empty when
 // it refuses it; Assimp gives every corner of an STL or OBJ file a vertex of
 // its own. Colours as sRGB bytes, from glb's and OBJ's linear values.
-Read_back read_mesh_file(mesh::Format format, const std::string& path);
+Read_back read_mesh_file(file_export::Format format, const std::string& path);
 
 // Why what was read of a file in `format` is not `mesh`, such as "corner 7
 // moved", or empty when every triangle's corners are where `mesh` has them,
-// as closely as that format's reader gets: 3MF keeps six decimals of its
-// unit, Assimp's OBJ reader may miss a float's last bits, the others are
-// exact.
-std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, mesh::Format format);
+// as closely as that format's reader gets (format_expectations.h).
+std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, file_export::Format format);
 
 } // namespace test_support

@@ -1,10 +1,10 @@
-#include "mesh/writer_support.h"
+#include "export/writer_support.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 
-namespace mesh::detail {
+namespace file_export::detail {
 
 int write_bytes(std::FILE* out, const void* data, std::size_t bytes)
 {
@@ -43,4 +43,4 @@ void unit_vertex_normals(const Mesh_view& mesh, Tvector3* normals)
             normals[k] = {0.0f, 1.0f, 0.0f};
 }
 
-} // namespace mesh::detail
+} // namespace file_export::detail

@@ -1,9 +1,9 @@
 // The writers of our own: binary STL, OBJ with its material file and binary
 // PLY, through one buffered sink.
-#include "mesh/writers.h"
+#include "export/writers.h"
 
-#include "mesh/metadata.h"
-#include "mesh/writer_support.h"
+#include "export/metadata.h"
+#include "export/writer_support.h"
 #include "params/fields.h"
 #include "runtime/text.h"
 #include "snippet/snippet.h"
@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mesh {
+namespace file_export {
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "binary STL, PLY and glb are little-endian; this host would need byte swaps");
@@ -285,4 +285,4 @@ Status write_snippet(std::FILE* out, const Export_mesh& file)
     return detail::write_status(error != 0 ? error : detail::flush(out));
 }
 
-} // namespace mesh
+} // namespace file_export

@@ -1,10 +1,10 @@
 // The glb writer, on tinygltf: the mesh becomes one buffer, three views and
 // accessors (positions, normals, indices), one material, one mesh, one node
 // and one scene, streamed straight to the file.
-#include "mesh/metadata.h"
+#include "export/metadata.h"
+#include "export/writer_support.h"
+#include "export/writers.h"
 #include "mesh/statistics.h"
-#include "mesh/writer_support.h"
-#include "mesh/writers.h"
 
 #include <tiny_gltf.h>
 
@@ -16,7 +16,7 @@
 #include <ostream>
 #include <streambuf>
 
-namespace mesh {
+namespace file_export {
 namespace {
 
 // An output stream buffer over a C stream that keeps the first error, since
@@ -129,7 +129,7 @@ tinygltf::Model make_model(const Export_mesh& file)
 
     tinygltf::Accessor positions = accessor(0, TINYGLTF_COMPONENT_TYPE_FLOAT, mesh.vertex_count, TINYGLTF_TYPE_VEC3);
     // glTF requires the positions' bounds.
-    const Box box = bounding_box(mesh);
+    const mesh::Box box = mesh::bounding_box(mesh);
     positions.minValues = {box.min.x, box.min.y, box.min.z};
     positions.maxValues = {box.max.x, box.max.y, box.max.z};
     model.accessors = {
@@ -193,4 +193,4 @@ Status write_glb(std::FILE* out, const Export_mesh& file)
     return detail::write_status(write_glb_file(out, file));
 }
 
-} // namespace mesh
+} // namespace file_export

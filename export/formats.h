@@ -5,8 +5,8 @@
 // A format is one row here plus its writer.
 #pragma once
 
+#include "export/writers.h"
 #include "mesh/placement.h"
-#include "mesh/writers.h"
 #include "runtime/text.h"
 
 #include <algorithm>
@@ -16,7 +16,9 @@
 #include <utility>
 #include <vector>
 
-namespace mesh {
+namespace file_export {
+
+using mesh::Up;
 
 // In the order of the table. Code that must treat each format on its own
 // switches over this, so that a new format it forgets does not compile.
@@ -101,7 +103,14 @@ inline const Format_row& row_of(Format format)
 // "3MF"), or null.
 const Format_row* format_named(std::string_view extension);
 // The format that a file name's extension names, or null.
-const Format_row* format_for_path(std::string_view path);
+const Format_row* mesh_format_for_path(std::string_view path);
+
+// The companion file of `format` beside `target`, named after it so that no
+// other name leads to the same one: escaped, the format's extension left out and any other
+// kept with its dot as %2E ("star.obj" has "star.mtl", "a b.obj"
+// "a%20b.mtl", "a.OBJ" "a%2EOBJ.mtl"). A name that escaping makes too long
+// for the file system is cut, and ends in '~' and a fingerprint of the whole.
+std::string companion_path(const std::string& target, const Format_row& format);
 
 // The column `column` of every row that holds a mesh, as a list ending in
 // `last`: with "or", "stl, obj, ply, glb or 3mf".
@@ -130,4 +139,4 @@ std::vector<std::pair<const Format_row*, std::string>> titles_by(Key key)
     return groups;
 }
 
-} // namespace mesh
+} // namespace file_export

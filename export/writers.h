@@ -1,6 +1,7 @@
-// The mesh file writers: binary STL, OBJ (with its material file), binary
-// PLY, glb and 3MF, each streaming a mesh to a C stream the caller opened.
-// They never close the stream, never rename and never end the process.
+// The file writers: binary STL, OBJ (with its material file), binary PLY,
+// glb and 3MF, each streaming a mesh to a C stream the caller opened, and
+// the snippet, which writes the parameters alone. They never close the
+// stream, never rename and never end the process.
 #pragma once
 
 #include "mesh/triangle_mesh.h"
@@ -9,7 +10,12 @@
 #include <cstdio>
 #include <string>
 
-namespace mesh {
+namespace file_export {
+
+using mesh::Mesh_view;
+using mesh::Ttriangle;
+using mesh::Tvector3;
+using runtime::Status;
 
 // What a file holds: the mesh as placed (placement.h), at least one
 // triangle, every index in range, and what the formats carry beside it.
@@ -73,4 +79,4 @@ Status write_3mf(std::FILE* out, const Export_mesh& file);
 // parameters; the mesh is not read.
 Status write_snippet(std::FILE* out, const Export_mesh& file);
 
-} // namespace mesh
+} // namespace file_export

@@ -1,10 +1,10 @@
 // The 3MF writer, on lib3mf's C interface: one mesh object in its colour, one
 // build item and the parameters as metadata, in a unit that keeps the mesh,
 // zipped into memory and then written out.
-#include "mesh/metadata.h"
+#include "export/metadata.h"
+#include "export/writer_support.h"
+#include "export/writers.h"
 #include "mesh/statistics.h"
-#include "mesh/writer_support.h"
-#include "mesh/writers.h"
 
 #include <Common/Platform/NMR_ExportStream_Callback.h>
 #include <Model/COM/NMR_DLLInterfaces.h>
@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mesh {
+namespace file_export {
 namespace {
 
 // Releases one lib3mf object.
@@ -200,8 +200,8 @@ Status write_3mf(std::FILE* out, const Export_mesh& export_mesh)
             failed(NMR::lib3mf_model_addmeshobject(model.get(), object.out())) ||
             failed(NMR::lib3mf_object_setnameutf8(object.get(), as_utf8(export_mesh.name).c_str())) ||
             // An open surface, such as the editor's grid, is no solid to print.
-            failed(NMR::lib3mf_object_settype(object.get(), is_closed(mesh) ? NMR::MODELOBJECTTYPE_MODEL
-                                                                            : NMR::MODELOBJECTTYPE_SURFACE)) ||
+            failed(NMR::lib3mf_object_settype(object.get(), mesh::is_closed(mesh) ? NMR::MODELOBJECTTYPE_MODEL
+                                                                                  : NMR::MODELOBJECTTYPE_SURFACE)) ||
             failed(NMR::lib3mf_meshobject_setgeometry(object.get(), vertices.data(), DWORD(vertices.size()),
                                                       triangles.data(), DWORD(triangles.size()))) ||
             failed(NMR::lib3mf_object_createdefaultpropertyhandler(object.get(), colouring.out())) ||
@@ -227,4 +227,4 @@ Status write_3mf(std::FILE* out, const Export_mesh& export_mesh)
     return detail::write_status(error != 0 ? error : detail::flush(out));
 }
 
-} // namespace mesh
+} // namespace file_export

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace mesh {
+namespace file_export {
 
 // a=1 b=1 m=4 n1=0.3 n2=1 n3=1 radius=1 slices=8 bands=8 scale=1
 // color=255,255,64,255 rot_str="rotations: ". Floats in their shortest text;
@@ -31,4 +31,4 @@ nlohmann::json parameter_json(const Tparams& params);
 // each byte as the character of its number.
 std::string as_utf8(std::string_view text);
 
-} // namespace mesh
+} // namespace file_export

@@ -9,7 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace mesh::detail {
+namespace file_export::detail {
+
+using mesh::Mesh_view;
+using mesh::Tvector3;
 
 // Writes `bytes` bytes to `out`: 0, or the errno of the failure.
 int write_bytes(std::FILE* out, const void* data, std::size_t bytes);
@@ -29,4 +32,4 @@ double linear(std::uint8_t byte);
 // triangles have no area gets +Y: readers need unit length.
 void unit_vertex_normals(const Mesh_view& mesh, Tvector3* normals);
 
-} // namespace mesh::detail
+} // namespace file_export::detail

@@ -1,10 +1,10 @@
-#include "mesh/metadata.h"
+#include "export/metadata.h"
 
 #include "params/fields.h"
 
 #include <charconv>
 
-namespace mesh {
+namespace file_export {
 namespace {
 
 std::string escaped(std::string_view text)
@@ -127,4 +127,4 @@ nlohmann::json parameter_json(const Tparams& params)
     return object;
 }
 
-} // namespace mesh
+} // namespace file_export

@@ -1,0 +1,72 @@
+// What the tests expect of each format's file, worked out by hand from the
+// format's own conventions, one row per row of file_export::formats in its
+// order: a new format compiles only once it has its row here.
+#pragma once
+
+#include "export/formats.h"
+
+#include <cstddef>
+#include <iterator>
+
+namespace test_support {
+
+enum class Normals { none, per_facet, per_vertex };
+
+struct Format_expectation {
+    file_export::Format format;
+    // The axis its readers take for up, and the millimetres in its unit.
+    char up;
+    double millimetres;
+    // Whether an outside reader finds the colour and the parameters.
+    bool colour, parameters;
+    // The name an outside reader finds for an object "star & <x>" whose
+    // colour is blended; "" where the format has none.
+    const char* name;
+    // The object type an outside reader finds for the closed mesh and the
+    // raw grid; "" where the format has none.
+    const char* closed_type;
+    const char* raw_type;
+    Normals normals;
+    // How an outside reader reads it: the text before the parameters in a
+    // file that carries them in a comment (null for none), whether it keeps
+    // the vertices shared (Assimp gives every corner of STL and OBJ its own),
+    // and how near the corners come back (3MF keeps six decimals of its unit,
+    // Assimp's OBJ reader may miss a float's last bits).
+    const char* comment;
+    bool indexed;
+    float absolute, relative;
+};
+
+using file_export::Format;
+
+// clang-format off
+inline constexpr Format_expectation format_expectations[] = {
+    // format, up, mm, colour, parameters, name, closed type, raw type, normals, comment, indexed, absolute, relative
+    {Format::stl, 'z', 1, false, false, "", "", "", Normals::per_facet, nullptr, false, 0, 0},
+    {Format::obj, 'y', 1, true, true, "star_&_<x>", "", "", Normals::per_vertex, "# supershape ", false, 1e-38f, 1e-6f},
+    {Format::ply, 'z', 1, true, true, "", "", "", Normals::none, "\ncomment supershape ", true, 0, 0},
+    {Format::glb, 'y', 1000, true, true, "star & <x> blended", "", "", Normals::per_vertex, nullptr, true, 0, 0},
+    {Format::threemf, 'z', 1, true, true, "star & <x>", "model", "surface", Normals::none, nullptr, true, 1e-6f,
+        2.5e-7f},
+    // No mesh.
+    {Format::bas, '?', 0, false, true, "", "", "", Normals::none, nullptr, true, 0, 0},
+};
+// clang-format on
+
+static_assert(std::size(format_expectations) == std::size(file_export::formats), "one row per format");
+
+constexpr bool expectations_in_order()
+{
+    for (std::size_t k = 0; k < std::size(format_expectations); ++k)
+        if (format_expectations[k].format != file_export::formats[k].format)
+            return false;
+    return true;
+}
+static_assert(expectations_in_order(), "in the order of the format table");
+
+inline const Format_expectation& expected_of(Format format)
+{
+    return format_expectations[static_cast<std::size_t>(format)];
+}
+
+} // namespace test_support

@@ -1,0 +1,203 @@
+// shapetool export: each shape read, meshed like the editor's Reset and
+// written in its format; a bad file is reported and the batch goes on.
+#include "tool/export_command.h"
+
+#include "export/formats.h"
+#include "output/atomic_file.h"
+#include "runtime/text.h"
+#include "tool/batch.h"
+#include "tool/command_line.h"
+#include "tool/flags.h"
+#include "tool/number_text.h"
+#include "tool/write_output.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <filesystem>
+
+namespace shapetool {
+namespace {
+
+constexpr double max_fit = 1e6;
+
+// The --scale flag's place among the saved fields.
+const int scale_field = int(params::field_named("scale") - params::saved_fields);
+
+// The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
+// millimetres to two digits.
+std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit)
+{
+    const Extent size = extent(mesh::bounding_box(mesh));
+    std::string text;
+    for (const double side : {size.x, size.y, size.z}) {
+        // Rounded through its text, which std::to_chars writes in any locale.
+        char digits[32];
+        double rounded = 0;
+        std::from_chars(
+            digits,
+            std::to_chars(digits, digits + sizeof digits, side * millimetres_per_unit, std::chars_format::general, 2)
+                .ptr,
+            rounded);
+        text += (text.empty() ? "" : " x ") + side_text(rounded);
+    }
+    return text + " mm";
+}
+
+// The file and its companion beside it, published together.
+Status write_with_companion(const std::string& target, const file_export::Format_row& format,
+                            file_export::Export_mesh& file)
+{
+    const std::string companion = file_export::companion_path(target, format);
+    file.companion_file = std::filesystem::path(companion).filename().string();
+    output::Atomic_file companion_out(companion);
+    if (companion_out.status().ok())
+        if (const Status written = format.companion.write(companion_out.stream(), file); !written.ok())
+            return runtime::failure(written.kind, companion, written.message);
+    if (!companion_out.status().ok())
+        return companion_out.status();
+    output::Atomic_file main_out(target);
+    if (main_out.status().ok())
+        if (const Status written = format.write(main_out.stream(), file); !written.ok())
+            return runtime::failure(written.kind, target, written.message);
+    return main_out.commit_with(companion_out);
+}
+
+// Why export cannot write `options` as asked, as a usage error; empty when
+// it can, with the format in `format`.
+std::string refused_format(const Export_options& options, const Console& console,
+                           const file_export::Format_row*& format)
+{
+    const bool to_standard_output = options.output == standard_stream;
+    if (!options.format.empty() && !options.output.empty() && !to_standard_output)
+        return "-o FILE takes the format from its extension; leave out --format";
+    format = options.format.empty() ? file_export::mesh_format_for_path(options.output)
+                                    : file_export::format_named(options.format);
+    if (!format) {
+        std::string others;
+        for (const file_export::Format_row& row : file_export::formats)
+            if (&row != file_export::formats)
+                others += (others.empty() ? "(or ." : ", .") + std::string(row.extension);
+        return "say the format with -o NAME." + std::string(file_export::formats[0].extension) + " " + others +
+               "), or --format " + file_export::format_choices() + " with --outdir or -o -";
+    }
+    if (to_standard_output && format->encoding == file_export::Encoding::binary && console.out_is_terminal)
+        return std::string(format->extension) +
+               " is binary; redirect standard output to a file or a pipe, or give -o FILE";
+    if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
+        return std::string(format->extension) + " holds no mesh; leave out --raw, --fit and --up";
+    return "";
+}
+
+void add_export_flags(CLI::App& command, Export_options& options)
+{
+    add_shape_inputs(command, options.inputs);
+    CLI::Option* output =
+        command
+            .add_option("-o,--output", options.output,
+                        "the output file, for one shape; its extension gives the format; - for standard output with "
+                        "--format (an OBJ there has no material file); an OBJ's material file is named after it, with "
+                        "blanks, control characters, #, \\ and % as %XX" +
+                            output_rules)
+            ->type_name("FILE");
+    CLI::Option* outdir = command
+                              .add_option("--outdir", options.outdir,
+                                          "the folder, made when missing, for one file per shape; not a dangling link")
+                              ->type_name("DIR");
+    command.add_option("--format", options.format, "the format, with --outdir or -o -")
+        ->type_name(file_export::format_choices());
+    output->excludes(outdir);
+    add_value_flag(command, "--fit",
+                   "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6 "
+                   "(glb: MM / 1000 metres)",
+                   "MM", [&options](const std::string& text) {
+                       options.fit =
+                           finite_number("--fit", text, 0, max_fit, "a size in millimetres above 0 and at most 1e6");
+                       if (!(options.fit > 0))
+                           refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
+                   });
+    add_value_flag(command, "--up", "the axis that is up in the file, y or z (default: the format's)", "y|z",
+                   [&options](const std::string& text) {
+                       if (text != "y" && text != "z")
+                           refuse("--up", "y or z", text);
+                       options.up = text == "y" ? mesh::Up::y : mesh::Up::z;
+                   });
+    command.add_flag("--raw", options.raw,
+                     "write the editor's own grid and triangle list as they are, not the closed mesh");
+    command.add_flag("--no-normals", options.no_normals,
+                     "write OBJ without vertex normals: smaller, and shaded flat or by its smoothing group");
+}
+
+// What export's help says of the formats, from their table.
+std::string export_summary()
+{
+    std::vector<std::string> formats, others;
+    for (const file_export::Format_row& row : file_export::formats)
+        (row.holds_mesh ? formats : others)
+            .push_back(row.extension + std::string(*row.note ? " (" + std::string(row.note) + ")" : ""));
+    std::vector<std::string> units;
+    for (const auto& [row, titles] :
+         file_export::titles_by([](const file_export::Format_row& row) { return row.unit.millimetres; }))
+        units.push_back(std::string("a ") + row->unit.name + " in " + titles);
+    // "STL, PLY and 3MF stand on Z, OBJ and glb on Y"
+    std::string ups;
+    for (const auto& [row, titles] : file_export::titles_by([](const file_export::Format_row& row) { return row.up; }))
+        ups += (ups.empty() ? "" : ", ") + titles + (ups.empty() ? " stand on " : " on ") +
+               (row->up == mesh::Up::z ? "Z" : "Y");
+    return "Write each shape as a closed, printable mesh: " + runtime::listed(formats, "or") + ", or as " +
+           runtime::listed(others, "or") + ". One unit is " + runtime::listed(units, "and") +
+           "; the editor's shapes are about 2 units across. " + ups + ".";
+}
+
+} // namespace
+
+int export_meshes(const Export_options& options, Console& console)
+{
+    const file_export::Format_row* format = nullptr;
+    std::string refused = refused_format(options, console, format);
+    const Output_request request{Output_request::Kind::each_shape, options.output,     options.outdir,
+                                 format ? format->extension : "",  std::move(refused), format};
+    Batch batch;
+    if (const std::optional<int> stopped = start_batch("export", options.inputs, request, console, batch))
+        return *stopped;
+
+    const bool to_standard_output = options.output == standard_stream;
+    const mesh::Placement placement{options.up.value_or(format->up), options.fit};
+    const auto kind = !format->holds_mesh ? Meshed_shape::Kind::none
+                      : options.raw       ? Meshed_shape::Kind::raw
+                                          : Meshed_shape::Kind::closed;
+    // Slicers print what is read in millimetres at that size, which the
+    // editor's shapes make about 2 mm across: say so unless a size was asked.
+    const bool printed_as_is = format->unit.millimetres == file_export::millimetre.millimetres && options.fit == 0 &&
+                               !options.inputs.flags.given[scale_field];
+    return write_each(
+        batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
+        [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
+            if (format->holds_mesh)
+                if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
+                    return runtime::failure(placed.kind, output, placed.message);
+            // A shape without a file of its own is named after its output.
+            const bool unnamed = shape.path.empty() || shape.path == standard_stream;
+            const std::string name =
+                unnamed && output != standard_stream ? std::filesystem::path(output).stem().string() : shape.stem;
+            file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
+            written.summary = format->holds_mesh ? grouped(file.mesh.triangle_count) + " triangles" : "snippet";
+            if (printed_as_is)
+                written.notice = (to_standard_output ? "standard output" : output) + " prints " +
+                                 print_size(file.mesh, format->unit.millimetres) + "; --fit MM sets its largest side";
+            if (format->companion.extension && !to_standard_output)
+                return write_with_companion(output, *format, file);
+            return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
+        });
+}
+
+const Command_row export_command{
+    "export", export_summary,
+    "Examples:\n  shapetool export shapes/star.bas -o star.stl --fit 40\n"
+    "  shapetool export shapes --outdir meshes --format glb\n"
+    "  shapetool export --m 6 --n1 0.5 --slices 200 --bands 200 -o flower.3mf\n"
+    "  shapetool export - --format stl -o - < star.bas > star.stl\n",
+    [](CLI::App& command, Command_line& line) { add_export_flags(command, line.export_options); },
+    [](const Command_line& line, Console& console) { return export_meshes(line.export_options, console); }};
+
+} // namespace shapetool

@@ -1,0 +1,34 @@
+// shapetool export: each shape as a mesh file, or as its snippet.
+#pragma once
+
+#include "mesh/placement.h"
+#include "tool/command.h"
+#include "tool/inputs.h"
+
+#include <optional>
+#include <string>
+
+namespace shapetool {
+
+struct Export_options {
+    Shape_inputs inputs;
+    // One output file, its format from the extension, or "-" for standard
+    // output with --format ...
+    std::string output;
+    // ... or a folder, made when missing, with one file per input in --format.
+    std::string outdir;
+    std::string format;
+    bool raw = false;
+    // The largest side in millimetres; 0 keeps the shape's own size.
+    double fit = 0;
+    // Which way is up in the file; empty for what the format's readers assume.
+    std::optional<mesh::Up> up;
+    // OBJ without its vertex normals.
+    bool no_normals = false;
+};
+
+int export_meshes(const Export_options& options, Console& console);
+
+extern const Command_row export_command;
+
+} // namespace shapetool
