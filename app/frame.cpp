@@ -96,24 +96,18 @@ bool same_recipe(const Grid_recipe& one, const Grid_recipe& other)
 
 Shown_shape::Shown_shape() : shape(std::make_unique<Nsupershape::Tsupershape>())
 {
-    const Nsupershape::Tsupershape& start = *shape;
-    recipe.formula = {{start.a, start.b, start.m, start.n1, start.n2, start.n3},
-                      {start.a2, start.b2, start.m2, start.n1_2, start.n2_2, start.n3_2},
-                      start.radius};
-    recipe.slices = start.slices;
-    recipe.bands = start.bands;
+    recipe.formula = shape->formula();
+    recipe.slices = shape->slices;
+    recipe.bands = shape->bands;
 }
 
 void rebuild(Shown_shape& shown, const Grid_recipe& recipe)
 {
-    const Nsupershape::Superformula& first = recipe.formula.longitude;
-    const Nsupershape::Superformula& second = recipe.formula.latitude;
     const float s = recipe.scale;
     // The old arrays go first, so that a large grid never needs two.
     shown.shape.reset();
     shown.shape = std::make_unique<Nsupershape::Tsupershape>();
-    shown.shape->reload2(recipe.formula.radius, recipe.slices, recipe.bands, first.a, first.b, first.m, first.n1,
-                         first.n2, first.n3, second.a, second.b, second.m, second.n1, second.n2, second.n3);
+    shown.shape->reload(recipe.formula, recipe.slices, recipe.bands);
     shown.shape->scale(s, s, s);
     shown.shape->set_color(1.0f, 1.0f, 1.0f, 1.0f);
     for (const char axis : recipe.swaps)
@@ -133,10 +127,7 @@ void carry_out_requests(Tparams& params, Shown_shape& shown)
     Nsupershape::Tsupershape& current = runtime::checked_deref(shown.shape.get(), site);
     if (params.auto_edit != 0) {
         const Nsupershape::Formula formula = Nsupershape::formula_of(params);
-        const Nsupershape::Superformula& first = formula.longitude;
-        const Nsupershape::Superformula& second = formula.latitude;
-        current.reset_shape2(formula.radius, params.slices, params.bands, first.a, first.b, first.m, first.n1, first.n2,
-                             first.n3, second.a, second.b, second.m, second.n1, second.n2, second.n3);
+        current.reset_shape(formula);
         current.scale(s, s, s);
         shown.recipe.formula = formula;
         shown.recipe.scale = s;
