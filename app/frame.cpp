@@ -27,11 +27,6 @@ std::int32_t spin(std::int32_t angle, float increment)
     return whole_degrees(static_cast<float>(angle) + increment) % full_turn;
 }
 
-bool same_bits(float one, float other)
-{
-    return std::memcmp(&one, &other, sizeof one) == 0;
-}
-
 } // namespace
 
 float advance_frame_clock(Frame_clock& clock, float now, float& fps)
@@ -84,14 +79,9 @@ void follow_linked_sets(Tparams& params, Second_set_seen& seen)
 
 bool same_recipe(const Grid_recipe& one, const Grid_recipe& other)
 {
-    const auto same_set = [](const Nsupershape::Superformula& p, const Nsupershape::Superformula& q) {
-        return same_bits(p.a, q.a) && same_bits(p.b, q.b) && same_bits(p.m, q.m) && same_bits(p.n1, q.n1) &&
-               same_bits(p.n2, q.n2) && same_bits(p.n3, q.n3);
-    };
-    return same_set(one.formula.longitude, other.formula.longitude) &&
-           same_set(one.formula.latitude, other.formula.latitude) &&
-           same_bits(one.formula.radius, other.formula.radius) && one.slices == other.slices &&
-           one.bands == other.bands && same_bits(one.scale, other.scale) && one.swaps == other.swaps;
+    const Grid_numbers& numbers = one;
+    return std::memcmp(&numbers, static_cast<const Grid_numbers*>(&other), sizeof numbers) == 0 &&
+           one.swaps == other.swaps;
 }
 
 Shown_shape::Shown_shape() : shape(std::make_unique<Nsupershape::Tsupershape>())
@@ -121,7 +111,7 @@ void carry_out_requests(Tparams& params, Shown_shape& shown)
     const float s = params.scale;
     if (params.do_reset == request_pending) {
         params.do_reset = request_idle;
-        rebuild(shown, {Nsupershape::formula_of(params), params.slices, params.bands, s, ""});
+        rebuild(shown, {{Nsupershape::formula_of(params), params.slices, params.bands, s}, ""});
     }
 
     Nsupershape::Tsupershape& current = runtime::checked_deref(shown.shape.get(), site);

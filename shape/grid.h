@@ -24,6 +24,10 @@ struct Formula {
     float radius = 0;
 };
 
+// Without padding, so that comparing the bytes of two compares every value.
+static_assert(sizeof(Superformula) == 6 * sizeof(float), "a set is its six floats");
+static_assert(sizeof(Formula) == 2 * sizeof(Superformula) + sizeof(float), "a formula is its two sets and radius");
+
 // The first set for the longitude; the second, unless linked, for the
 // latitude.
 Formula formula_of(const Tparams& params);
