@@ -63,17 +63,18 @@ void update_rotation(Rotation_angles& angles, const Tparams& params, float frame
 
 void follow_linked_sets(Tparams& params, Second_set_seen& seen)
 {
-    float* const second[] = {&params.a2, &params.b2, &params.m2, &params.n1_2, &params.n2_2, &params.n3_2};
     bool edited = false;
-    for (int i = 0; i < 6 && seen.known; ++i)
-        edited = edited || std::memcmp(second[i], &seen.values[i], sizeof(float)) != 0;
+    for (const params::Field& field : params::saved_fields)
+        if (field.group == params::Group::second_set && seen.known)
+            edited = edited || std::memcmp(&(params.*field.number), &(seen.values.*field.number), sizeof(float)) != 0;
     if (params.sets_linked != 0 && edited) {
         params.sets_linked = 0;
     } else if (params.sets_linked != 0) {
         params::link_sets(params);
     }
-    for (int i = 0; i < 6; ++i)
-        seen.values[i] = *second[i];
+    for (const params::Field& field : params::saved_fields)
+        if (field.group == params::Group::second_set)
+            params::copy_field(field, params, seen.values);
     seen.known = true;
 }
 

@@ -37,7 +37,8 @@ void update_rotation(Rotation_angles& angles, const Tparams& params, float frame
 // The second set as the panel showed it last frame.
 struct Second_set_seen {
     bool known = false;
-    float values[6] = {};
+    // Its fields of the second set; the others stay unused.
+    Tparams values;
 };
 
 // While the sets are linked the second shows the first's values; an edit of
