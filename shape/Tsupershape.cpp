@@ -215,25 +215,7 @@ void Tsupershape::reset_shape2(float radius, std::int32_t, std::int32_t, float a
 
 void Tsupershape::swap_axis(std::int32_t axis)
 {
-    float Tvector3::*first;
-    float Tvector3::*second;
-    switch (axis) {
-    case 0:
-        first = &Tvector3::x;
-        second = &Tvector3::y;
-        break;
-    case 1:
-        first = &Tvector3::x;
-        second = &Tvector3::z;
-        break;
-    case 2:
-        first = &Tvector3::y;
-        second = &Tvector3::z;
-        break;
-    default: return;
-    }
-    for (std::int32_t i = 0; i < vertex_count; ++i)
-        std::swap(vertices[i].*first, vertices[i].*second);
+    swap_positions(vertices.get(), held(vertex_count), axis);
 }
 
 void Tsupershape::scale(float sx, float sy, float sz)

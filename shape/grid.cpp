@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <utility>
 
 namespace Nsupershape {
 namespace {
@@ -195,6 +196,29 @@ void scale_positions(Tvector3* positions, std::size_t count, float sx, float sy,
         positions[i].y *= sy;
         positions[i].z *= sz;
     }
+}
+
+void swap_positions(Tvector3* positions, std::size_t count, std::int32_t axis)
+{
+    float Tvector3::*first;
+    float Tvector3::*second;
+    switch (axis) {
+    case 0:
+        first = &Tvector3::x;
+        second = &Tvector3::y;
+        break;
+    case 1:
+        first = &Tvector3::x;
+        second = &Tvector3::z;
+        break;
+    case 2:
+        first = &Tvector3::y;
+        second = &Tvector3::z;
+        break;
+    default: return;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        std::swap(positions[i].*first, positions[i].*second);
 }
 
 void build_as_reset(const Tparams& params, Tvector3* positions, Ttriangle* triangles)

@@ -67,6 +67,10 @@ void tesselate_grid(std::int32_t slices, std::int32_t bands, std::size_t vertex_
 // Multiplies every coordinate by its axis's factor.
 void scale_positions(Tvector3* positions, std::size_t count, float sx, float sy, float sz);
 
+// Exchanges two coordinates of every position: `axis` 0 x and y, 1 x and z,
+// 2 y and z; other values do nothing.
+void swap_positions(Tvector3* positions, std::size_t count, std::int32_t axis);
+
 // The grid the editor's Reset builds for `params`, into arrays of
 // grid_size(params.slices, params.bands): the positions evaluated with the
 // nine shape values and then scaled by params.scale on every axis, and the
