@@ -72,8 +72,8 @@ void scale_positions(Tvector3* positions, std::size_t count, float sx, float sy,
 void swap_positions(Tvector3* positions, std::size_t count, std::int32_t axis);
 
 // The grid the editor's Reset builds for `params`, into arrays of
-// grid_size(params.slices, params.bands): the positions evaluated with the
-// nine shape values and then scaled by params.scale on every axis, and the
+// grid_size(params.slices, params.bands): the positions evaluated for
+// formula_of(params) and then scaled by params.scale on every axis, and the
 // triangle list. Either array may be null. Bit for bit what a Tsupershape
 // holds after `reload` and `scale` with the same values.
 void build_as_reset(const Tparams& params, Tvector3* positions, Ttriangle* triangles);
