@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -96,6 +97,27 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
     };
     EXPECT_TRUE(fill(58, 112) && written.vertex_count * 1000 + written.triangle_count == 58112);
     EXPECT_FALSE(fill(57, 112) || fill(58, 111) || written.triangle_count != 0);
+}
+
+// Swapping two axes is a reflection, so the surface over the default grid swapped x and y is lit as its mirror image.
+// Worked out by hand: the first quad at the pole gives (2, 1, 0), the pole and the first two columns of row 0 at
+// theta = -3pi/4 and -pi/2, which turns counter-clockwise seen from outside; mirrored it must turn the other way.
+TEST(LitSurface, ASwappedGridIsLitAsItsMirrorImage)
+{
+    Nsupershape::Tsupershape grid;
+    mesh::Lit_surface plain, swapped;
+    ASSERT_TRUE(mesh::build_lit_surface(grid.vertices.get(), 8, 8, grid.formula(), 1, "", plain).ok());
+    grid.swap_axis(0);
+    ASSERT_TRUE(mesh::build_lit_surface(grid.vertices.get(), 8, 8, grid.formula(), 1, "0", swapped).ok());
+    const auto corners = [](const mesh::Ttriangle& t) { return std::tuple(t.i0, t.i1, t.i2); };
+    EXPECT_EQ(corners(plain.mesh.triangles[0]), std::tuple(2, 1, 0));
+    EXPECT_EQ(corners(swapped.mesh.triangles[0]), std::tuple(2, 0, 1));
+    EXPECT_EQ(swapped.mesh.positions[0].x, plain.mesh.positions[0].y) << "the pole is swapped too";
+    ASSERT_EQ(swapped.normals.size(), 58u);
+    for (std::size_t k = 0; k < 58; ++k) {
+        const mesh::Tvector3 &n = plain.normals[k], &m = swapped.normals[k];
+        EXPECT_EQ(std::tuple(m.x, m.y, m.z), std::tuple(n.y, n.x, n.z)) << k;
+    }
 }
 
 TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)
