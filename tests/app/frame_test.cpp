@@ -7,7 +7,6 @@
 #include <tuple>
 #include <vector>
 
-using Nsupershape::Tsupershape;
 using test_support::first_difference;
 
 namespace {
@@ -94,17 +93,6 @@ TEST(Requests, ResetBuildsTheGridShapetoolBuildsPaintedWhite)
     EXPECT_EQ(first_difference(triangles.data(), reset.shown.shape->triangles.get(), 70), -1);
 }
 
-TEST(Requests, AutoEditReEvaluatesOnTheGridOfTheLastReset)
-{
-    Reset_shape reset;
-    const Tsupershape* rebuilt = reset.shown.shape.get();
-    reset.params.auto_edit = truth_on, reset.params.slices = 20, reset.params.m = 4.0f;
-    carry_out_requests(reset.params, reset.shown);
-    EXPECT_EQ(reset.shown.shape.get(), rebuilt) << "a request is acted on once";
-    EXPECT_EQ(reset.shown.shape->vertex_count, 5 * 7);
-    EXPECT_EQ(reset.shown.shape->m, 4.0f);
-}
-
 TEST(Requests, SwapsRunInOrderOnlyOnMinusOneAndEndAutoEdit)
 {
     Reset_shape reset;
@@ -149,17 +137,4 @@ TEST(LinkedSets, TheSecondFollowsTheFirstUntilItIsEdited)
     params.sets_linked = truth_on;
     follow_linked_sets(params, seen);
     EXPECT_EQ(std::tuple(params.m2, params.n1_2), std::tuple(3.0f, 0.3f)) << "linked again, the second is the first";
-}
-
-TEST(LinkedSets, ResetBuildsBothSetsAsShapetoolDoes)
-{
-    Tparams params;
-    set_start_values(params);
-    params.sets_linked = 0, params.n1_2 = 2.0f, params.slices = 5, params.bands = 6, params.do_reset = request_pending;
-    Shown_shape shown;
-    carry_out_requests(params, shown);
-    std::vector<Nsupershape::Tvector3> positions(35);
-    Nsupershape::build_as_reset(params, positions.data(), nullptr);
-    EXPECT_EQ(first_difference(positions.data(), shown.shape->vertices.get(), 35), -1);
-    EXPECT_EQ(std::tuple(shown.shape->n1_2, shown.shape->n1), std::tuple(2.0f, 0.3f));
 }

@@ -31,7 +31,6 @@ TEST(SupershapeMesh, TheDefaultIsTheEightByEightShapeInTheColourPattern)
 {
     const Tsupershape defaults;
     EXPECT_EQ(std::pair(defaults.vertex_count, defaults.triangle_count), std::pair(72, 144));
-    EXPECT_EQ(off_formula(defaults), std::pair(-1LL, -1LL));
     for (int k = 0; k < defaults.vertex_count; ++k) {
         const auto& c = defaults.colors[k];
         EXPECT_EQ(std::tuple(c.r, c.g, c.b, c.a), std::tuple(2 * k % 6, 3 * k % 6, 5 * k % 6, 1)) << k;
@@ -75,14 +74,6 @@ TEST(SupershapeMesh, TheTriangleListStridesBandsAndWraps)
     EXPECT_EQ(std::vector<int>(first, first + 3 * small.triangle_count),
               (std::vector<int>{4, 3, 0, 0, 1, 4, 5, 4, 1, 1, 2, 5, 6, 5, 2, 2, 3, 6, 7, 6, 3, 3, 4, 7,
                                 7, 6, 3, 3, 4, 7, 0, 7, 4, 4, 5, 0, 1, 0, 5, 5, 6, 1, 2, 1, 6, 6, 7, 2}));
-}
-
-TEST(Grid, SizeIsRowsOfBandsPlusOneAndNoneForAnEmptyGrid)
-{
-    const Nsupershape::Mesh_size size = Nsupershape::grid_size(2, 3);
-    EXPECT_EQ(std::pair(size.vertex_count, size.triangle_count), std::pair(std::size_t(8), std::size_t(16)));
-    EXPECT_EQ(Nsupershape::grid_size(0, 8).vertex_count, 0u);
-    EXPECT_EQ(Nsupershape::grid_size(8, -1).triangle_count, 0u);
 }
 
 // The grid's fill writes whole rows and the list whole pairs, no more than the buffer holds.
