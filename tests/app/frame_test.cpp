@@ -25,19 +25,6 @@ std::tuple<int, int, int> rotate(Rotation_angles angles, const Tparams& params, 
     return {angles.x, angles.y, angles.z};
 }
 
-// The start values, not linked to the panel's auto edit, on a 5 x 6 grid at scale 2, after one Reset.
-struct Reset_shape {
-    Reset_shape()
-    {
-        set_start_values(params);
-        params.auto_edit = 0, params.slices = 5, params.bands = 6, params.scale = 2.0f, params.m = 6.0f;
-        params.do_reset = request_pending;
-        carry_out_requests(params, shown);
-    }
-    Tparams params;
-    Shown_shape shown;
-};
-
 } // namespace
 
 TEST(FrameClock, CountsFramesOnceASecondAsTheFrameRate)
@@ -83,40 +70,44 @@ TEST(Rotation, SpinningStaysWithinOneTurnAndGoesOnFromThePanelsAngles)
 
 TEST(Requests, ResetBuildsTheGridShapetoolBuildsPaintedWhite)
 {
-    const Reset_shape reset;
-    EXPECT_EQ(reset.params.do_reset, request_idle);
-    EXPECT_EQ(reset.shown.shape->colors[1].g, 1.0f);
+    Tparams params;
+    set_start_values(params);
+    params.slices = 5, params.bands = 6, params.scale = 2.0f, params.m = 6.0f, params.do_reset = request_pending;
+    Shown_shape shown;
+    carry_out_requests(params, shown);
+    EXPECT_EQ(params.do_reset, request_idle);
+    EXPECT_EQ(shown.shape->colors[1].g, 1.0f);
     std::vector<Nsupershape::Tvector3> positions(35);
     std::vector<Nsupershape::Ttriangle> triangles(70);
-    Nsupershape::build_as_reset(reset.params, positions.data(), triangles.data());
-    EXPECT_EQ(first_difference(positions.data(), reset.shown.shape->vertices.get(), 35), -1);
-    EXPECT_EQ(first_difference(triangles.data(), reset.shown.shape->triangles.get(), 70), -1);
+    Nsupershape::build_as_reset(params, positions.data(), triangles.data());
+    EXPECT_EQ(first_difference(positions.data(), shown.shape->vertices.get(), 35), -1);
+    EXPECT_EQ(first_difference(triangles.data(), shown.shape->triangles.get(), 70), -1);
 }
 
 TEST(Requests, SwapsRunInOrderOnlyOnMinusOneAndEndAutoEdit)
 {
-    Reset_shape reset;
-    Tparams& params = reset.params;
-    params.auto_edit = truth_on;
-    const Nsupershape::Tvector3 before = reset.shown.shape->vertices[10];
+    Tparams params;
+    set_start_values(params);
+    Shown_shape shown;
+    const Nsupershape::Tvector3 before = shown.shape->vertices[10];
     params.do_swap_xy = 1;
-    carry_out_requests(params, reset.shown);
+    carry_out_requests(params, shown);
     EXPECT_EQ(params.do_swap_xy, 1) << "only -1 is a request";
 
     params.do_swap_xy = params.do_swap_xz = params.do_swap_yz = request_pending;
-    carry_out_requests(params, reset.shown);
+    carry_out_requests(params, shown);
     // (x, y, z) -> xy (y, x, z) -> xz (z, x, y) -> yz (z, y, x)
-    const Nsupershape::Tvector3& after = reset.shown.shape->vertices[10];
+    const Nsupershape::Tvector3& after = shown.shape->vertices[10];
     EXPECT_EQ(std::tuple(after.x, after.y, after.z), std::tuple(before.z, before.y, before.x));
     EXPECT_EQ(params.rot_str, "rotations:  xy xz yz");
     EXPECT_EQ(std::tuple(params.auto_edit, params.do_swap_xy, params.do_swap_xz, params.do_swap_yz),
               std::tuple(0, 0, 0, 0));
-    EXPECT_EQ(reset.shown.recipe.swaps, "012");
+    EXPECT_EQ(shown.recipe.swaps, "012");
 
     params.auto_edit = truth_on;
-    carry_out_requests(params, reset.shown);
-    EXPECT_EQ(reset.shown.shape->vertices[10].x, before.x) << "re-evaluation drops the swaps";
-    EXPECT_EQ(reset.shown.recipe.swaps, "");
+    carry_out_requests(params, shown);
+    EXPECT_EQ(shown.shape->vertices[10].x, before.x) << "re-evaluation drops the swaps";
+    EXPECT_EQ(shown.recipe.swaps, "");
 }
 
 TEST(LinkedSets, TheSecondFollowsTheFirstUntilItIsEdited)
