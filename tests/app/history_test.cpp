@@ -133,6 +133,17 @@ TEST(History, KeepsItsDepthDroppingTheOldest)
     EXPECT_EQ(editor.params.tx, 198.0f);
 }
 
+TEST(Exploring, ADrawKeepsWhatIsLockedAndOnlyThat)
+{
+    Editor editor;
+    editor.params.m = 5;
+    editor.exploring.locks[params::field_named("m") - params::saved_fields] = truth_on;
+    editor.exploring.do_random = request_pending;
+    editor.frame();
+    EXPECT_EQ(editor.params.m, 5.0f);
+    EXPECT_NE(editor.params.n1, 0.3f);
+}
+
 TEST(Exploring, AGridExportCannotMeshTakesNoDraw)
 {
     Editor editor;
