@@ -50,10 +50,8 @@ struct Editor {
 // Where `one` and `other` differ, for a message; empty when they hold the same bits.
 std::string difference(const Shown& one, const Shown& other)
 {
-    if (!same_step(one.step, other.step))
-        return "the step";
-    if (one.grid.size() != other.grid.size())
-        return "the grid's size";
+    if (!same_step(one.step, other.step) || one.grid.size() != other.grid.size())
+        return "the step or the grid's size";
     const long long at = test_support::first_difference(one.grid.data(), other.grid.data(), one.grid.size());
     return at < 0 ? "" : "grid vertex " + std::to_string(at);
 }

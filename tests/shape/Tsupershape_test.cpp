@@ -127,6 +127,20 @@ TEST(SupershapeEdits, ReloadBringsBackTheColourPattern)
     EXPECT_EQ(shape.colors[1].g, 3.0f);
 }
 
+// A two-set snippet's call: its fifteen values go to the named members in order, and so do reset_shape2's.
+TEST(SupershapeEdits, TheValueListsNameTheParametersInOrder)
+{
+    const auto named = [](const Tsupershape& s) {
+        return std::vector<float>{s.radius, s.a, s.b, s.m, s.n1, s.n2, s.n3, s.a2, s.b2, s.m2, s.n1_2, s.n2_2, s.n3_2};
+    };
+    Tsupershape shape;
+    shape.reload2(1.5f, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12);
+    EXPECT_EQ(named(shape), (std::vector<float>{1.5f, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(std::pair(shape.slices, shape.bands), std::pair(3, 4));
+    shape.reset_shape2(2.5f, 0, 0, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+    EXPECT_EQ(named(shape), (std::vector<float>{2.5f, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
+}
+
 // Edits on empty and negative grids touch nothing (checked by ASan), and destroying twice is harmless.
 TEST(SupershapeEdits, EmptyGridsTakeEveryEdit)
 {
