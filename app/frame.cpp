@@ -27,11 +27,6 @@ std::int32_t spin(std::int32_t angle, float increment)
     return whole_degrees(static_cast<float>(angle) + increment) % full_turn;
 }
 
-bool same_bits(float one, float other)
-{
-    return std::memcmp(&one, &other, sizeof one) == 0;
-}
-
 } // namespace
 
 float advance_frame_clock(Frame_clock& clock, float now, float& fps)
@@ -68,52 +63,42 @@ void update_rotation(Rotation_angles& angles, const Tparams& params, float frame
 
 void follow_linked_sets(Tparams& params, Second_set_seen& seen)
 {
-    float* const second[] = {&params.a2, &params.b2, &params.m2, &params.n1_2, &params.n2_2, &params.n3_2};
     bool edited = false;
-    for (int i = 0; i < 6 && seen.known; ++i)
-        edited = edited || std::memcmp(second[i], &seen.values[i], sizeof(float)) != 0;
+    for (const params::Field& field : params::saved_fields)
+        if (field.group == params::Group::second_set && seen.known)
+            edited = edited || std::memcmp(&(params.*field.number), &(seen.values.*field.number), sizeof(float)) != 0;
     if (params.sets_linked != 0 && edited) {
         params.sets_linked = 0;
     } else if (params.sets_linked != 0) {
         params::link_sets(params);
     }
-    for (int i = 0; i < 6; ++i)
-        seen.values[i] = *second[i];
+    for (const params::Field& field : params::saved_fields)
+        if (field.group == params::Group::second_set)
+            params::copy_field(field, params, seen.values);
     seen.known = true;
 }
 
 bool same_recipe(const Grid_recipe& one, const Grid_recipe& other)
 {
-    const auto same_set = [](const Nsupershape::Superformula& p, const Nsupershape::Superformula& q) {
-        return same_bits(p.a, q.a) && same_bits(p.b, q.b) && same_bits(p.m, q.m) && same_bits(p.n1, q.n1) &&
-               same_bits(p.n2, q.n2) && same_bits(p.n3, q.n3);
-    };
-    return same_set(one.formula.longitude, other.formula.longitude) &&
-           same_set(one.formula.latitude, other.formula.latitude) &&
-           same_bits(one.formula.radius, other.formula.radius) && one.slices == other.slices &&
-           one.bands == other.bands && same_bits(one.scale, other.scale) && one.swaps == other.swaps;
+    const Grid_numbers& numbers = one;
+    return std::memcmp(&numbers, static_cast<const Grid_numbers*>(&other), sizeof numbers) == 0 &&
+           one.swaps == other.swaps;
 }
 
 Shown_shape::Shown_shape() : shape(std::make_unique<Nsupershape::Tsupershape>())
 {
-    const Nsupershape::Tsupershape& start = *shape;
-    recipe.formula = {{start.a, start.b, start.m, start.n1, start.n2, start.n3},
-                      {start.a2, start.b2, start.m2, start.n1_2, start.n2_2, start.n3_2},
-                      start.radius};
-    recipe.slices = start.slices;
-    recipe.bands = start.bands;
+    recipe.formula = shape->formula();
+    recipe.slices = shape->slices;
+    recipe.bands = shape->bands;
 }
 
 void rebuild(Shown_shape& shown, const Grid_recipe& recipe)
 {
-    const Nsupershape::Superformula& first = recipe.formula.longitude;
-    const Nsupershape::Superformula& second = recipe.formula.latitude;
     const float s = recipe.scale;
     // The old arrays go first, so that a large grid never needs two.
     shown.shape.reset();
     shown.shape = std::make_unique<Nsupershape::Tsupershape>();
-    shown.shape->reload2(recipe.formula.radius, recipe.slices, recipe.bands, first.a, first.b, first.m, first.n1,
-                         first.n2, first.n3, second.a, second.b, second.m, second.n1, second.n2, second.n3);
+    shown.shape->reload(recipe.formula, recipe.slices, recipe.bands);
     shown.shape->scale(s, s, s);
     shown.shape->set_color(1.0f, 1.0f, 1.0f, 1.0f);
     for (const char axis : recipe.swaps)
@@ -127,16 +112,13 @@ void carry_out_requests(Tparams& params, Shown_shape& shown)
     const float s = params.scale;
     if (params.do_reset == request_pending) {
         params.do_reset = request_idle;
-        rebuild(shown, {Nsupershape::formula_of(params), params.slices, params.bands, s, ""});
+        rebuild(shown, {{Nsupershape::formula_of(params), params.slices, params.bands, s}, ""});
     }
 
     Nsupershape::Tsupershape& current = runtime::checked_deref(shown.shape.get(), site);
     if (params.auto_edit != 0) {
         const Nsupershape::Formula formula = Nsupershape::formula_of(params);
-        const Nsupershape::Superformula& first = formula.longitude;
-        const Nsupershape::Superformula& second = formula.latitude;
-        current.reset_shape2(formula.radius, params.slices, params.bands, first.a, first.b, first.m, first.n1, first.n2,
-                             first.n3, second.a, second.b, second.m, second.n1, second.n2, second.n3);
+        current.reset_shape(formula);
         current.scale(s, s, s);
         shown.recipe.formula = formula;
         shown.recipe.scale = s;

@@ -37,23 +37,33 @@ void update_rotation(Rotation_angles& angles, const Tparams& params, float frame
 // The second set as the panel showed it last frame.
 struct Second_set_seen {
     bool known = false;
-    float values[6] = {};
+    // Its fields of the second set; the others stay unused.
+    Tparams values;
 };
 
 // While the sets are linked the second shows the first's values; an edit of
 // the second set itself separates them, keeping the edit.
 void follow_linked_sets(Tparams& params, Second_set_seen& seen);
 
-// What the drawn grid was made from, so that it can be made again bit for
-// bit: the values it was last evaluated for, the counts it was built with,
-// the scale applied after, and the swaps since.
-struct Grid_recipe {
+// The numbers of a grid's recipe: the values it was last evaluated for, the
+// counts it was built with and the scale applied after. Compared as bytes,
+// so that a member added here is compared too; it has no padding.
+struct Grid_numbers {
     Nsupershape::Formula formula;
     std::int32_t slices = 0, bands = 0;
     float scale = 1.0f;
+};
+static_assert(sizeof(Grid_numbers) == sizeof(Nsupershape::Formula) + 2 * sizeof(std::int32_t) + sizeof(float),
+              "a grid's numbers are compared as bytes");
+
+// What the drawn grid was made from, so that it can be made again bit for
+// bit: its numbers and the swaps since.
+struct Grid_recipe : Grid_numbers {
     // The swaps' axes, '0' for xy, '1' for xz and '2' for yz, in order.
     std::string swaps;
 };
+static_assert(sizeof(Grid_recipe) == sizeof(Grid_numbers) + sizeof(std::string),
+              "a recipe is its numbers and its swaps, and same_recipe compares both");
 
 // Whether two recipes hold the same bits, and so make the same grid.
 bool same_recipe(const Grid_recipe& one, const Grid_recipe& other);

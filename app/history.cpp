@@ -6,12 +6,6 @@
 
 namespace {
 
-// The panel's values that no snippet keeps.
-constexpr float Tparams::*view_numbers[] = {&Tparams::xrot, &Tparams::yrot, &Tparams::zrot,
-                                            &Tparams::tx,   &Tparams::ty,   &Tparams::tz};
-constexpr std::int32_t Tparams::*switches[] = {&Tparams::sets_linked, &Tparams::auto_edit, &Tparams::show_axes,
-                                               &Tparams::auto_rotate, &Tparams::smooth_lines};
-
 bool same_bits(float one, float other)
 {
     return std::memcmp(&one, &other, sizeof one) == 0;
@@ -28,12 +22,12 @@ bool same_values(const Tparams& one, const Tparams& other)
         if (!same)
             return false;
     }
-    for (float Tparams::*number : view_numbers)
-        if (!same_bits(one.*number, other.*number))
+    for (const params::Panel_value& value : params::panel_values) {
+        const bool same = value.number ? same_bits(one.*value.number, other.*value.number)
+                                       : one.*value.flag == other.*value.flag;
+        if (!same)
             return false;
-    for (std::int32_t Tparams::*flag : switches)
-        if (one.*flag != other.*flag)
-            return false;
+    }
     return true;
 }
 
@@ -47,9 +41,9 @@ bool same_step(const Step& one, const Step& other)
 Step step_of(const Tparams& params, const Shown_shape& shown)
 {
     Step step{params, shown.recipe};
-    for (std::int32_t Tparams::*request :
-         {&Tparams::do_reset, &Tparams::do_quit, &Tparams::do_swap_xy, &Tparams::do_swap_xz, &Tparams::do_swap_yz})
-        step.values.*request = request_idle;
+    for (const params::Panel_value& value : params::panel_values)
+        if (value.request)
+            step.values.*value.flag = request_idle;
     return step;
 }
 

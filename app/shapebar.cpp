@@ -18,6 +18,42 @@ Tparams& record(void* client_data, const char* routine)
     return runtime::checked_deref(static_cast<Tparams*>(client_data), {"supershape", routine});
 }
 
+// The bar's numbers, in order: a saved field or a panel value by name, whose
+// row gives the range.
+struct Number_entry {
+    const char* name;
+    const char* label;
+    const char* step;
+    const char* help;
+};
+
+constexpr Number_entry number_entries[] = {
+    {"a", "a", "0.001", "a param"},
+    {"b", "b", "0.001", "b param"},
+    {"m", "m", "0.001", "m param"},
+    {"n1", "n1", "0.001", "n1 param"},
+    {"n2", "n2", "0.001", "n2 param"},
+    {"n3", "n3", "0.001", "n3 param"},
+    {"radius", "Radius", "0.001", "radius param"},
+    {"slices", "slices", "1", "slices param"},
+    {"bands", "bands", "1", "bands param"},
+    {"scale", "Scale", "0.001", "scale factor"},
+    {"xrot", "Xrot", "1", "x axis rotation"},
+    {"yrot", "Yrot", "1", "y axis rotation"},
+    {"zrot", "Zrot", "1", "z axis rotation"},
+    {"tx", "Xtranslate", "0.05", "x translation"},
+    {"ty", "Ytranslate", "0.05", "y translation"},
+    {"tz", "Ztranslate", "0.05", "z translation"},
+};
+
+// The rest of a number's definition after its label.
+std::string range(double min, double max, const Number_entry& entry)
+{
+    return " min=" + params::shortest_text(static_cast<float>(min)) +
+           " max=" + params::shortest_text(static_cast<float>(max)) + " step=" + entry.step + " help=' " + entry.help +
+           "' ";
+}
+
 } // namespace
 
 TwBar* start_panel(Tparams& params, Exploring& exploring)
@@ -77,31 +113,20 @@ void init_shapebar(TwBar* bar, Tparams& params)
     TwAddButton(bar, "Swap_xz", switch_xzcb, p, " label='Swap X and Z axes'");
     TwAddButton(bar, "Swap_yz", switch_yzcb, p, " label='Swap Y and Z axes'");
     TwAddSeparator(bar, "sep3", "");
-    TwAddVarRW(bar, "a", TW_TYPE_FLOAT, &params.a, " label='a' min=-999 max=999 step=0.001 help=' a param' ");
-    TwAddVarRW(bar, "b", TW_TYPE_FLOAT, &params.b, " label='b' min=-999 max=999 step=0.001 help=' b param' ");
-    TwAddVarRW(bar, "m", TW_TYPE_FLOAT, &params.m, " label='m' min=-999 max=999 step=0.001 help=' m param' ");
-    TwAddVarRW(bar, "n1", TW_TYPE_FLOAT, &params.n1, " label='n1' min=-999 max=999 step=0.001 help=' n1 param' ");
-    TwAddVarRW(bar, "n2", TW_TYPE_FLOAT, &params.n2, " label='n2' min=-999 max=999 step=0.001 help=' n2 param' ");
-    TwAddVarRW(bar, "n3", TW_TYPE_FLOAT, &params.n3, " label='n3' min=-999 max=999 step=0.001 help=' n3 param' ");
-    TwAddVarRW(bar, "radius", TW_TYPE_FLOAT, &params.radius,
-               " label='Radius' min=-999 max=999 step=0.001 help=' radius param' ");
-    TwAddVarRW(bar, "slices", TW_TYPE_INT32, &params.slices,
-               " label='slices' min=1 max=999 step=1 help=' slices param' ");
-    TwAddVarRW(bar, "bands", TW_TYPE_INT32, &params.bands, " label='bands' min=1 max=999 step=1 help=' bands param' ");
-    TwAddVarRW(bar, "scale", TW_TYPE_FLOAT, &params.scale,
-               " label='Scale' min=0.01 max=99 step=0.001 help=' scale factor' ");
-    TwAddVarRW(bar, "xrot", TW_TYPE_FLOAT, &params.xrot,
-               " label='Xrot' min=-3600 max=3600 step=1 help=' x axis rotation' ");
-    TwAddVarRW(bar, "yrot", TW_TYPE_FLOAT, &params.yrot,
-               " label='Yrot' min=-3600 max=3600 step=1 help=' y axis rotation' ");
-    TwAddVarRW(bar, "zrot", TW_TYPE_FLOAT, &params.zrot,
-               " label='Zrot' min=-3600 max=3600 step=1 help=' z axis rotation' ");
-    TwAddVarRW(bar, "tx", TW_TYPE_FLOAT, &params.tx,
-               " label='Xtranslate' min=-100 max=100 step=0.05 help=' x translation' ");
-    TwAddVarRW(bar, "ty", TW_TYPE_FLOAT, &params.ty,
-               " label='Ytranslate' min=-100 max=100 step=0.05 help=' y translation' ");
-    TwAddVarRW(bar, "tz", TW_TYPE_FLOAT, &params.tz,
-               " label='Ztranslate' min=-100 max=100 step=0.05 help=' z translation' ");
+    for (const Number_entry& entry : number_entries) {
+        const std::string definition = std::string(" label='") + entry.label + "'";
+        if (const params::Field* field = params::field_named(entry.name)) {
+            const std::string full = definition + range(field->min, field->max, entry);
+            if (field->kind == params::Kind::count)
+                TwAddVarRW(bar, entry.name, TW_TYPE_INT32, &(params.*field->count), full.c_str());
+            else
+                TwAddVarRW(bar, entry.name, TW_TYPE_FLOAT, &(params.*field->number), full.c_str());
+        } else {
+            const params::Panel_value& value = *params::panel_value_named(entry.name);
+            const std::string full = definition + range(value.min, value.max, entry);
+            TwAddVarRW(bar, entry.name, TW_TYPE_FLOAT, &(params.*value.number), full.c_str());
+        }
+    }
 }
 
 void resetcb(void* client_data)

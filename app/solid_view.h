@@ -3,11 +3,11 @@
 #pragma once
 
 #include "app/frame.h"
+#include "mesh/closed_mesh.h"
 #include "scene/scene.h"
 
 #include <optional>
 #include <string>
-#include <vector>
 
 class Solid_view {
 public:
@@ -17,8 +17,7 @@ public:
 
 private:
     std::optional<Grid_recipe> built_for_;
-    std::vector<Nsupershape::Tvector3> positions_, normals_;
-    std::vector<Nsupershape::Ttriangle> triangles_;
+    mesh::Lit_surface lit_;
     std::string refusal_;
     scene::Surface surface_;
 };

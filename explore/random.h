@@ -17,7 +17,7 @@ namespace explore {
 // twelve formula numbers and the colour may be locked.
 using Locks = std::bitset<params::saved_field_count>;
 
-// Locks the field called `name` ("m", "n1_2", "color"); false when there is
+// Locks the field called `name` ("m", "color"); false when there is
 // no such field or it cannot be locked.
 bool lock_named(std::string_view name, Locks& locks);
 

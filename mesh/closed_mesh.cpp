@@ -1,9 +1,8 @@
 // The closed mesh over the editor's grid: the poles, the welded seam, the
-// quads between rows and the winding; and the raw grid.
+// quads between rows and the winding; the same surface lit; and the raw grid.
 #include "mesh/closed_mesh.h"
 
 #include "mesh/statistics.h"
-#include "shape/grid.h"
 
 #include <climits>
 #include <cmath>
@@ -55,6 +54,34 @@ Status check_area(const Surface_integrals& integrals)
 Status one_row()
 {
     return runtime::refused("one row has no area: slices must be at least 2");
+}
+
+// The pole at -pi/2 that the grid lacks, placed as the grid was: scaled,
+// then swapped.
+Tvector3 first_pole(const Nsupershape::Formula& formula, float scale, std::string_view swaps)
+{
+    Tvector3 pole{0.0f, Nsupershape::first_pole_y(formula) * scale, 0.0f};
+    for (const char axis : swaps)
+        Nsupershape::swap_positions(&pole, 1, axis - '0');
+    return pole;
+}
+
+// The closed mesh over `grid` with `pole`, into `mesh`, whose storage is
+// kept; empty after a refusal.
+Status close_grid(const Tvector3* grid, std::int32_t slices, std::int32_t bands, const Tvector3& pole,
+                  Triangle_mesh& mesh)
+{
+    Mesh_size size;
+    Status status = closed_mesh_size(slices, bands, size);
+    if (status.ok()) {
+        mesh.positions.resize(size.vertex_count);
+        mesh.triangles.resize(size.triangle_count);
+        status = fill_closed_mesh(grid, slices, bands, pole, mesh.positions.data(), mesh.positions.size(),
+                                  mesh.triangles.data(), mesh.triangles.size());
+    }
+    if (!status.ok())
+        mesh.clear();
+    return status;
 }
 
 } // namespace
@@ -148,27 +175,38 @@ void Triangle_mesh::clear()
 
 Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh, std::vector<Tvector3>& grid)
 {
-    mesh.clear();
     Mesh_size size;
-    Status status = closed_mesh_size(params.slices, params.bands, size);
-    if (!status.ok())
+    if (const Status status = closed_mesh_size(params.slices, params.bands, size); !status.ok()) {
+        mesh.clear();
         return status;
+    }
     grid.resize(Nsupershape::grid_size(params.slices, params.bands).vertex_count);
     Nsupershape::build_as_reset(params, grid.data(), nullptr);
-    const float pole_y = Nsupershape::first_pole_y(Nsupershape::formula_of(params)) * params.scale;
-    mesh.positions.resize(size.vertex_count);
-    mesh.triangles.resize(size.triangle_count);
-    status = fill_closed_mesh(grid.data(), params.slices, params.bands, {0.0f, pole_y, 0.0f}, mesh.positions.data(),
-                              mesh.positions.size(), mesh.triangles.data(), mesh.triangles.size());
-    if (!status.ok())
-        mesh.clear();
-    return status;
+    return close_grid(grid.data(), params.slices, params.bands,
+                      first_pole(Nsupershape::formula_of(params), params.scale, ""), mesh);
 }
 
 Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
 {
     std::vector<Tvector3> grid;
     return build_closed_mesh(params, mesh, grid);
+}
+
+void light(const Mesh_view& mesh, std::vector<Tvector3>& normals)
+{
+    normals.resize(mesh.vertex_count);
+    Nsupershape::vertex_normals(mesh, normals.data());
+}
+
+Status build_lit_surface(const Tvector3* grid, std::int32_t slices, std::int32_t bands,
+                         const Nsupershape::Formula& formula, float scale, std::string_view swaps, Lit_surface& surface)
+{
+    const Status status = close_grid(grid, slices, bands, first_pole(formula, scale, swaps), surface.mesh);
+    if (status.ok())
+        light(surface.mesh.view(), surface.normals);
+    else
+        surface.normals.clear();
+    return status;
 }
 
 Status build_wire_grid(const Tparams& params, Triangle_mesh& grid)

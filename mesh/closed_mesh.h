@@ -1,13 +1,15 @@
 // The meshes of a shape as the editor's Reset builds it: the closed surface
 // over its grid (first what it needs, then a fill of caller-owned buffers),
-// and the editor's own grid and triangle list.
+// the same surface lit, and the editor's own grid and triangle list.
 #pragma once
 
 #include "mesh/triangle_mesh.h"
 #include "params/Tparams.h"
+#include "shape/grid.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace mesh {
@@ -51,6 +53,28 @@ Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t 
 Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh, std::vector<Tvector3>& grid);
 // The same with a grid of its own.
 Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh);
+
+// A surface to draw lit: the closed mesh and a unit normal for each vertex.
+struct Lit_surface {
+    Triangle_mesh mesh;
+    std::vector<Tvector3> normals;
+};
+
+// The unit normals every lit picture gives `mesh` (Nsupershape::vertex_normals),
+// into `normals`, whose storage is kept. Throws std::bad_alloc when memory
+// runs out.
+void light(const Mesh_view& mesh, std::vector<Tvector3>& normals);
+
+// The lit surface over `grid` as the editor shows it: evaluated for
+// `formula`, scaled by `scale`, then swapped by `swaps` ('0' exchanges x and
+// y, '1' x and z, '2' y and z, in order). The pole the grid lacks is placed
+// the same way, and the winding is chosen on the swapped positions, so a
+// swapped surface still faces outwards. Refuses as fill_closed_mesh does,
+// leaving `surface` empty. Its storage is kept from call to call. Throws
+// std::bad_alloc when memory runs out.
+Status build_lit_surface(const Tvector3* grid, std::int32_t slices, std::int32_t bands,
+                         const Nsupershape::Formula& formula, float scale, std::string_view swaps,
+                         Lit_surface& surface);
 
 // The editor's grid and triangle list as Reset builds them for `params`,
 // indices wrapping as the editor's do, into `grid`, whose storage is kept:

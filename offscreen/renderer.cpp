@@ -1,6 +1,7 @@
 #include "offscreen/renderer.h"
 
 #include "font/Trasterfont.h"
+#include "mesh/closed_mesh.h"
 #include "scene/scene.h"
 
 #include <GL/gl.h>
@@ -120,11 +121,10 @@ Status Renderer::draw_model(const Model& model, int x, int y, int width, int hei
         return {};
     }
     try {
-        normals.resize(mesh.vertex_count);
+        mesh::light(mesh, normals);
     } catch (const std::bad_alloc&) {
         return runtime::cannot_draw("out of memory for the surface's normals");
     }
-    Nsupershape::vertex_normals(mesh, normals.data());
     scene::draw_frame(frame, scene::Surface{mesh, normals.data()});
     return {};
 }

@@ -37,6 +37,13 @@ const Field* field_named(std::string_view name)
     return found == std::end(saved_fields) ? nullptr : found;
 }
 
+const Panel_value* panel_value_named(std::string_view name)
+{
+    const auto found = std::find_if(std::begin(panel_values), std::end(panel_values),
+                                    [name](const Panel_value& value) { return name == value.name; });
+    return found == std::end(panel_values) ? nullptr : found;
+}
+
 void copy_field(const Field& field, const Tparams& from, Tparams& to)
 {
     switch (field.kind) {

@@ -98,6 +98,50 @@ inline constexpr Field saved_fields[] = {
 };
 constexpr int saved_field_count = sizeof saved_fields / sizeof saved_fields[0];
 
+// The panel's values that no snippet keeps: the view's angles and offsets,
+// its switches and the buttons' request flags. With the saved fields they
+// make up the whole record.
+struct Panel_value {
+    const char* name;
+    // A number's member, or null for a flag.
+    float Tparams::*number;
+    // A truth value's or request flag's member, or null for a number.
+    std::int32_t Tparams::*flag;
+    // A button's request, idle in every state the editor keeps.
+    bool request;
+    // A number's panel range.
+    double min, max;
+};
+
+constexpr Panel_value view_number(const char* name, float Tparams::*member, double limit)
+{
+    return {name, member, nullptr, false, -limit, limit};
+}
+
+constexpr Panel_value flag_value(const char* name, std::int32_t Tparams::*member, bool request)
+{
+    return {name, nullptr, member, request, 0, 0};
+}
+
+inline constexpr Panel_value panel_values[] = {
+    view_number("xrot", &Tparams::xrot, 3600),
+    view_number("yrot", &Tparams::yrot, 3600),
+    view_number("zrot", &Tparams::zrot, 3600),
+    view_number("tx", &Tparams::tx, 100),
+    view_number("ty", &Tparams::ty, 100),
+    view_number("tz", &Tparams::tz, 100),
+    flag_value("sets_linked", &Tparams::sets_linked, false),
+    flag_value("auto_edit", &Tparams::auto_edit, false),
+    flag_value("show_axes", &Tparams::show_axes, false),
+    flag_value("auto_rotate", &Tparams::auto_rotate, false),
+    flag_value("smooth_lines", &Tparams::smooth_lines, false),
+    flag_value("do_reset", &Tparams::do_reset, true),
+    flag_value("do_quit", &Tparams::do_quit, true),
+    flag_value("do_swap_xy", &Tparams::do_swap_xy, true),
+    flag_value("do_swap_xz", &Tparams::do_swap_xz, true),
+    flag_value("do_swap_yz", &Tparams::do_swap_yz, true),
+};
+
 // Whether the shape has a second set of its own: not linked, and some
 // number of it not the same bits as its twin in the first set.
 bool has_second_set(const Tparams& params);
@@ -110,6 +154,8 @@ bool is_saved(const Field& field, const Tparams& params);
 
 // The field called `name`, or null.
 const Field* field_named(std::string_view name);
+// The panel value called `name`, or null.
+const Panel_value* panel_value_named(std::string_view name);
 
 // Copies `field` from one record to another.
 void copy_field(const Field& field, const Tparams& from, Tparams& to);

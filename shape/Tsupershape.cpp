@@ -20,6 +20,32 @@ Mesh_array<T> allocate_zeroed(long long count)
     return Mesh_array<T>(static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T))));
 }
 
+// The named shape parameters beside their places in a Formula, listed once
+// for both directions: `move(member, packed)` for each.
+template <class Shape, class Packed, class Move>
+void each_parameter(Shape& shape, Packed& formula, Move move)
+{
+    move(shape.a, formula.longitude.a);
+    move(shape.b, formula.longitude.b);
+    move(shape.m, formula.longitude.m);
+    move(shape.n1, formula.longitude.n1);
+    move(shape.n2, formula.longitude.n2);
+    move(shape.n3, formula.longitude.n3);
+    move(shape.radius, formula.radius);
+    move(shape.a2, formula.latitude.a);
+    move(shape.b2, formula.latitude.b);
+    move(shape.m2, formula.latitude.m);
+    move(shape.n1_2, formula.latitude.n1);
+    move(shape.n2_2, formula.latitude.n2);
+    move(shape.n3_2, formula.latitude.n3);
+}
+
+// A Formula of the given values, one set for both angles.
+Formula one_set(float radius, float a, float b, float m, float n1, float n2, float n3)
+{
+    return {{a, b, m, n1, n2, n3}, {a, b, m, n1, n2, n3}, radius};
+}
+
 // Counts as the arrays hold them: none for an empty or negative grid.
 std::size_t held(std::int32_t count)
 {
@@ -37,7 +63,7 @@ Tsupershape::Tsupershape()
 Tsupershape::Tsupershape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
                          float n2, float n3)
 {
-    store_parameters(radius, {a, b, m, n1, n2, n3}, {a, b, m, n1, n2, n3});
+    store(one_set(radius, a, b, m, n1, n2, n3));
     this->slices = slices;
     this->bands = bands;
     full_build();
@@ -65,32 +91,21 @@ float Tsupershape::radius_at(float t) const
 
 Formula Tsupershape::formula() const
 {
-    return {{a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2}, radius};
+    Formula packed;
+    each_parameter(*this, packed, [](const float& member, float& value) { value = member; });
+    return packed;
+}
+
+void Tsupershape::store(const Formula& formula)
+{
+    each_parameter(*this, formula, [](float& member, const float& value) { member = value; });
 }
 
 void Tsupershape::set_defaults()
 {
     slices = 8;
     bands = 8;
-    const Superformula start{1.0f, 1.0f, 4.0f, 0.3f, 1.0f, 1.0f};
-    store_parameters(1.0f, start, start);
-}
-
-void Tsupershape::store_parameters(float radius, const Superformula& first, const Superformula& second)
-{
-    this->radius = radius;
-    a = first.a;
-    b = first.b;
-    m = first.m;
-    n1 = first.n1;
-    n2 = first.n2;
-    n3 = first.n3;
-    a2 = second.a;
-    b2 = second.b;
-    m2 = second.m;
-    n1_2 = second.n1;
-    n2_2 = second.n2;
-    n3_2 = second.n3;
+    store(one_set(1.0f, 1.0f, 1.0f, 4.0f, 0.3f, 1.0f, 1.0f));
 }
 
 void Tsupershape::model_init()
@@ -158,57 +173,49 @@ void Tsupershape::fill_color_pattern()
         colors[i] = pattern[i % 6];
 }
 
-void Tsupershape::reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
-                         float n2, float n3)
-{
-    reload2(radius, slices, bands, a, b, m, n1, n2, n3, a, b, m, n1, n2, n3);
-}
-
-void Tsupershape::reload2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
-                          float n2, float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2)
+void Tsupershape::reload(const Formula& formula, std::int32_t slices, std::int32_t bands)
 {
     model_destroy();
     delete_list();
-    store_parameters(radius, {a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2});
+    store(formula);
     this->slices = slices;
     this->bands = bands;
     full_build();
 }
 
-void Tsupershape::reset_shape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m,
-                              float n1, float n2, float n3)
+void Tsupershape::reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
+                         float n2, float n3)
 {
-    reset_shape2(radius, slices, bands, a, b, m, n1, n2, n3, a, b, m, n1, n2, n3);
+    reload(one_set(radius, a, b, m, n1, n2, n3), slices, bands);
+}
+
+void Tsupershape::reload2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
+                          float n2, float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2)
+{
+    reload({{a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2}, radius}, slices, bands);
+}
+
+void Tsupershape::reset_shape(const Formula& formula)
+{
+    store(formula);
+    set_shape();
+}
+
+void Tsupershape::reset_shape(float radius, std::int32_t, std::int32_t, float a, float b, float m, float n1, float n2,
+                              float n3)
+{
+    reset_shape(one_set(radius, a, b, m, n1, n2, n3));
 }
 
 void Tsupershape::reset_shape2(float radius, std::int32_t, std::int32_t, float a, float b, float m, float n1, float n2,
                                float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2)
 {
-    store_parameters(radius, {a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2});
-    set_shape();
+    reset_shape({{a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2}, radius});
 }
 
 void Tsupershape::swap_axis(std::int32_t axis)
 {
-    float Tvector3::*first;
-    float Tvector3::*second;
-    switch (axis) {
-    case 0:
-        first = &Tvector3::x;
-        second = &Tvector3::y;
-        break;
-    case 1:
-        first = &Tvector3::x;
-        second = &Tvector3::z;
-        break;
-    case 2:
-        first = &Tvector3::y;
-        second = &Tvector3::z;
-        break;
-    default: return;
-    }
-    for (std::int32_t i = 0; i < vertex_count; ++i)
-        std::swap(vertices[i].*first, vertices[i].*second);
+    swap_positions(vertices.get(), held(vertex_count), axis);
 }
 
 void Tsupershape::scale(float sx, float sy, float sz)

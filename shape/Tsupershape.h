@@ -20,9 +20,10 @@ using Mesh_array = std::unique_ptr<T[], Free_deleter>;
 
 class Tsupershape {
 public:
-    // Shape parameters. `radius` scales every coordinate.
+    // Shape parameters, as formula() packs them: the columns' set (longitude),
+    // `radius`, which scales every coordinate, and the rows' set (latitude),
+    // which the one-set calls make the first.
     float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
-    // The set of each row (latitude); the one-set calls make it the first.
     float a2 = 0, b2 = 0, m2 = 0, n1_2 = 0, n2_2 = 0, n3_2 = 0;
     // The grid has `slices` rows of `bands` + 1 vertices.
     std::int32_t slices = 0, bands = 0;
@@ -60,15 +61,22 @@ public:
     // set, exactly as each column is evaluated.
     float radius_at(float t) const;
 
+    // The shape parameters as one record.
+    Formula formula() const;
+
     // Full rebuild for new parameters: new arrays, triangles, positions,
     // the colour pattern, and no display list. Throws as model_init does.
+    void reload(const Formula& formula, std::int32_t slices, std::int32_t bands);
+    // The same with one set for both angles, as a saved snippet calls it.
     void reload(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1, float n2,
                 float n3);
     // The same with a set of its own for the rows.
     void reload2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1, float n2,
                  float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2);
-    // Re-evaluates positions and normals in place; `slices` and `bands` are
-    // not applied (only `reload` changes the grid).
+    // Re-evaluates positions and normals in place on the grid held (only
+    // `reload` changes the grid).
+    void reset_shape(const Formula& formula);
+    // The same with the values in a row; `slices` and `bands` are not applied.
     void reset_shape(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
                      float n2, float n3);
     void reset_shape2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
@@ -88,8 +96,7 @@ public:
     void set_color(float r, float g, float b, float a);
 
 private:
-    void store_parameters(float radius, const Superformula& first, const Superformula& second);
-    Formula formula() const;
+    void store(const Formula& formula);
     void full_build();
     void fill_color_pattern();
     void delete_list();

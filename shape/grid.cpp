@@ -2,14 +2,23 @@
 // formula evaluated vertex by vertex does.
 #include "shape/grid.h"
 
+#include "params/fields.h"
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace Nsupershape {
 namespace {
 
 constexpr float pi_f = 3.14159265358979323846f;
 constexpr float two_pi_f = 6.28318530717958647692f;
+
+// A set's members in the order of params::first_set.
+constexpr float Superformula::*set_members[] = {&Superformula::a,  &Superformula::b,  &Superformula::m,
+                                                &Superformula::n1, &Superformula::n2, &Superformula::n3};
+static_assert(std::size(set_members) == std::size(params::first_set), "a set has a member for each field");
 
 // Columns whose per-column terms are kept on the stack at once; wider grids
 // are evaluated in strips of this many columns.
@@ -83,9 +92,18 @@ void evaluate_row(const Row_terms& row, int count, Tvector3* positions, Tvector3
 
 Formula formula_of(const Tparams& params)
 {
-    const Superformula first{params.a, params.b, params.m, params.n1, params.n2, params.n3};
-    const Superformula second{params.a2, params.b2, params.m2, params.n1_2, params.n2_2, params.n3_2};
-    return {first, params.sets_linked != 0 ? first : second, params.radius};
+    Formula formula;
+    formula.radius = params.radius;
+    for (std::size_t k = 0; k < std::size(params::first_set); ++k)
+        formula.longitude.*set_members[k] = params.*params::first_set[k].number;
+    formula.latitude = formula.longitude;
+    if (params.sets_linked != 0)
+        return formula;
+    for (const params::Field& field : params::saved_fields)
+        for (std::size_t k = 0; k < std::size(params::first_set); ++k)
+            if (field.group == params::Group::second_set && field.first_set_twin == params::first_set[k].number)
+                formula.latitude.*set_members[k] = params.*field.number;
+    return formula;
 }
 
 float radius_at(const Superformula& set, float t)
@@ -178,6 +196,29 @@ void scale_positions(Tvector3* positions, std::size_t count, float sx, float sy,
         positions[i].y *= sy;
         positions[i].z *= sz;
     }
+}
+
+void swap_positions(Tvector3* positions, std::size_t count, std::int32_t axis)
+{
+    float Tvector3::*first;
+    float Tvector3::*second;
+    switch (axis) {
+    case 0:
+        first = &Tvector3::x;
+        second = &Tvector3::y;
+        break;
+    case 1:
+        first = &Tvector3::x;
+        second = &Tvector3::z;
+        break;
+    case 2:
+        first = &Tvector3::y;
+        second = &Tvector3::z;
+        break;
+    default: return;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        std::swap(positions[i].*first, positions[i].*second);
 }
 
 void build_as_reset(const Tparams& params, Tvector3* positions, Ttriangle* triangles)

@@ -24,6 +24,10 @@ struct Formula {
     float radius = 0;
 };
 
+// Without padding, so that comparing the bytes of two compares every value.
+static_assert(sizeof(Superformula) == 6 * sizeof(float), "a set is its six floats");
+static_assert(sizeof(Formula) == 2 * sizeof(Superformula) + sizeof(float), "a formula is its two sets and radius");
+
 // The first set for the longitude; the second, unless linked, for the
 // latitude.
 Formula formula_of(const Tparams& params);
@@ -63,9 +67,13 @@ void tesselate_grid(std::int32_t slices, std::int32_t bands, std::size_t vertex_
 // Multiplies every coordinate by its axis's factor.
 void scale_positions(Tvector3* positions, std::size_t count, float sx, float sy, float sz);
 
+// Exchanges two coordinates of every position: `axis` 0 x and y, 1 x and z,
+// 2 y and z; other values do nothing.
+void swap_positions(Tvector3* positions, std::size_t count, std::int32_t axis);
+
 // The grid the editor's Reset builds for `params`, into arrays of
-// grid_size(params.slices, params.bands): the positions evaluated with the
-// nine shape values and then scaled by params.scale on every axis, and the
+// grid_size(params.slices, params.bands): the positions evaluated for
+// formula_of(params) and then scaled by params.scale on every axis, and the
 // triangle list. Either array may be null. Bit for bit what a Tsupershape
 // holds after `reload` and `scale` with the same values.
 void build_as_reset(const Tparams& params, Tvector3* positions, Ttriangle* triangles);

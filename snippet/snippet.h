@@ -14,8 +14,10 @@ namespace snippet {
 
 using runtime::Status;
 
-// The snippet for `params`: 31 lines, each ending in CR LF, holding a, b, m,
-// n1, n2, n3, radius, slices, bands, scale, color and rot_str. Numbers have 7
+// The snippet for `params`: each line ending in CR LF, an assignment for each
+// field params::is_saved names. That is 31 lines of twelve fields (a, b, m,
+// n1, n2, n3, radius, slices, bands, scale, color and rot_str), or 39 lines of
+// eighteen for a shape with a second set of its own. Numbers have 7
 // significant digits, so a float survives a write and a read only when 7
 // digits name it; writing what was read gives the same text again.
 std::string text(const Tparams& params);
@@ -36,8 +38,8 @@ std::string file_name(const Local_time& time, const Local_date& date);
 constexpr std::size_t max_file_size = 64 * 1024;
 constexpr std::size_t max_line_length = 16 * 1024;
 
-// Reads a snippet as Save writes it: the routine's lines, the twelve
-// assignments in any order, blanks and tabs anywhere between items, blank
+// Reads a snippet as Save writes it: the routine's lines, the twelve or
+// eighteen assignments in any order, blanks and tabs anywhere between items, blank
 // lines and comment lines (first non-blank characters '') anywhere, CR LF or
 // LF line ends, a UTF-8 byte-order mark at the start. Save's header comments
 // are comments like any other and are not compared. Refuses anything else: a
@@ -46,8 +48,9 @@ constexpr std::size_t max_line_length = 16 * 1024;
 // above 255, an empty file or one of only comments, control bytes, a line
 // longer than max_line_length. `name` is the file's name for the messages,
 // which read "NAME:LINE: expected ..., found ...", LINE counting every line.
-// On success `params` holds the twelve saved fields and every other field at
-// its start value; on a refusal it is left as it was.
+// On success `params` holds the saved fields read, the sets linked unless a
+// second set was read, and every other field at its start value; on a
+// refusal it is left as it was.
 Status parse(std::string_view contents, std::string_view name, Tparams& params);
 
 // Reads a snippet from `descriptor` to its end with parse(), reading no more

@@ -156,10 +156,8 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
     Tparams shown = frames.params(frames.plan(0));
     // A turntable's mesh stays, and so do its normals.
     std::vector<mesh::Tvector3> normals;
-    if (frames.turntable() && solid) {
-        normals.resize(meshed.view().vertex_count);
-        Nsupershape::vertex_normals(meshed.view(), normals.data());
-    }
+    if (frames.turntable() && solid)
+        mesh::light(meshed.view(), normals);
     for (int frame = 0; frame < options.frames; ++frame) {
         const animation::Frame_plan plan = frames.plan(frame);
         if (!frames.turntable()) {

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <tuple>
 
 using SceneTest = test_support::Gl_test;
 
@@ -22,7 +23,7 @@ TEST_F(SceneTest, ViewFollowsTheSizeWithFortyDegreesAndTheCameraAndAxesLeaveBlue
         glGetIntegerv(GL_VIEWPORT, viewport);
         glGetIntegerv(GL_MATRIX_MODE, &mode);
         glGetDoublev(GL_PROJECTION_MATRIX, m);
-        EXPECT_TRUE(viewport[2] == width && viewport[3] == height && mode == GL_PROJECTION);
+        EXPECT_EQ(std::tuple(viewport[2], viewport[3], mode), std::tuple(width, height, GL_PROJECTION));
         gluProject(0, 0, 0, identity, m, viewport, &x, &y, &z);
         EXPECT_NEAR(x, width / 2, 1e-3);
         EXPECT_NEAR(y, height / 2, 1e-3);

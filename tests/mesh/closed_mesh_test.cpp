@@ -2,13 +2,16 @@
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "shape/Tsupershape.h"
+#include "tests/support/reference_mesh.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
+#include <tuple>
 
 namespace {
+
+using test_support::first_difference;
 
 // Everything the mesh reads.
 Tparams shape(float a, float b, float m, float n1, float n2, float n3, float radius, int slices, int bands, float scale)
@@ -24,29 +27,18 @@ std::pair<std::string, std::string> check_views(const Tparams& params, mesh::Tri
 {
     mesh::Triangle_mesh raw;
     const runtime::Status raw_status = mesh::build_raw_grid(params, raw);
-    // The raw grid is the editor's own after Reset, bit for bit.
-    Nsupershape::Tsupershape editor(params.radius, params.slices, params.bands, params.a, params.b, params.m, params.n1,
-                                    params.n2, params.n3);
-    editor.scale(params.scale, params.scale, params.scale);
-    const auto same = [](const auto& stored, const auto* held) {
-        return !std::memcmp(stored.data(), held, stored.size() * 12);
-    };
-    EXPECT_TRUE(!raw_status.ok() ||
-                (raw.positions.size() == std::size_t(editor.vertex_count) &&
-                 same(raw.positions, editor.vertices.get()) && same(raw.triangles, editor.triangles.get())));
     const runtime::Status status = mesh::build_closed_mesh(params, closed);
     if (!status.ok())
         return {status.message, raw_status.message};
     const int slices = params.slices, bands = params.bands, columns = bands + 1;
     const mesh::Mesh_statistics stats = mesh::measure(closed.view());
-    EXPECT_TRUE(stats.closed && stats.integrals.volume > 0);
-    // Kept grid positions are the editor's, bit for bit; the added pole is on the axis.
+    EXPECT_TRUE(stats.closed);
+    EXPECT_GT(stats.integrals.volume, 0);
+    // Kept grid positions are the raw grid's, the editor's, bit for bit; the added pole is on the axis.
     for (int row = 0; row + 1 < slices; ++row)
-        EXPECT_EQ(0, std::memcmp(&closed.positions[1 + row * bands], &editor.vertices[row * columns],
-                                 bands * sizeof(mesh::Tvector3)));
-    EXPECT_EQ(0,
-              std::memcmp(&closed.positions.back(), &editor.vertices[(slices - 1) * columns], sizeof(mesh::Tvector3)));
-    EXPECT_TRUE(closed.positions[0].x == 0 && closed.positions[0].z == 0);
+        EXPECT_EQ(first_difference(&closed.positions[1 + row * bands], &raw.positions[row * columns], bands), -1);
+    EXPECT_EQ(first_difference(&closed.positions.back(), &raw.positions[(slices - 1) * columns], 1), -1);
+    EXPECT_EQ(std::pair(closed.positions[0].x, closed.positions[0].z), std::pair(0.0f, 0.0f));
     return {"", raw_status.message};
 }
 
@@ -72,8 +64,8 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
     for (const auto& c : cases) {
         mesh::Triangle_mesh closed;
         const auto [reason, raw] = check_views(c.params, closed);
-        EXPECT_TRUE(*c.reason ? reason.find(c.reason) != std::string::npos : reason.empty()) << reason;
-        EXPECT_TRUE(*c.raw ? raw.find(c.raw) != std::string::npos : raw.empty()) << raw;
+        EXPECT_EQ(*c.reason ? reason.find(c.reason) != std::string::npos : reason.empty(), true) << reason;
+        EXPECT_EQ(*c.raw ? raw.find(c.raw) != std::string::npos : raw.empty(), true) << raw;
     }
 
     // A sphere at 200 x 200, scaled by 2: within 1 % of 4/3 pi r^3 and 4 pi r^2, the added poles at +-r.
@@ -83,7 +75,8 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
     const mesh::Surface_integrals integrals = mesh::surface_integrals(sphere.view());
     EXPECT_NEAR(integrals.volume / (4.0 / 3 * M_PI * r * r * r), 1, 0.01);
     EXPECT_NEAR(integrals.area / (4 * M_PI * r * r), 1, 0.01);
-    EXPECT_TRUE(std::fabs(sphere.positions[0].y - r) < 1e-6f && std::fabs(sphere.positions.back().y + r) < 1e-6f);
+    EXPECT_NEAR(sphere.positions[0].y, r, 1e-6f);
+    EXPECT_NEAR(sphere.positions.back().y, -r, 1e-6f);
 
     // 2 + 7 x 8 vertices and 2 x 8 x 7 triangles for 8 x 8, in buffers of exactly that size (checked by ASan).
     const Nsupershape::Tsupershape grid;
@@ -94,8 +87,32 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
                                       std::vector<mesh::Ttriangle>(triangles).data(), triangles, &written)
             .ok();
     };
-    EXPECT_TRUE(fill(58, 112) && written.vertex_count * 1000 + written.triangle_count == 58112);
-    EXPECT_FALSE(fill(57, 112) || fill(58, 111) || written.triangle_count != 0);
+    ASSERT_TRUE(fill(58, 112));
+    EXPECT_EQ(std::pair(written.vertex_count, written.triangle_count), std::pair(std::size_t(58), std::size_t(112)));
+    EXPECT_FALSE(fill(57, 112));
+    EXPECT_FALSE(fill(58, 111));
+    EXPECT_EQ(written.triangle_count, 0u);
+}
+
+// Swapping two axes is a reflection, so the surface over the default grid swapped x and y is lit as its mirror image.
+// Worked out by hand: the first quad at the pole gives (2, 1, 0), the pole and the first two columns of row 0 at
+// theta = -3pi/4 and -pi/2, which turns counter-clockwise seen from outside; mirrored it must turn the other way.
+TEST(LitSurface, ASwappedGridIsLitAsItsMirrorImage)
+{
+    Nsupershape::Tsupershape grid;
+    mesh::Lit_surface plain, swapped;
+    ASSERT_TRUE(mesh::build_lit_surface(grid.vertices.get(), 8, 8, grid.formula(), 1, "", plain).ok());
+    grid.swap_axis(0);
+    ASSERT_TRUE(mesh::build_lit_surface(grid.vertices.get(), 8, 8, grid.formula(), 1, "0", swapped).ok());
+    const auto corners = [](const mesh::Ttriangle& t) { return std::tuple(t.i0, t.i1, t.i2); };
+    EXPECT_EQ(corners(plain.mesh.triangles[0]), std::tuple(2, 1, 0));
+    EXPECT_EQ(corners(swapped.mesh.triangles[0]), std::tuple(2, 0, 1));
+    EXPECT_EQ(swapped.mesh.positions[0].x, plain.mesh.positions[0].y) << "the pole is swapped too";
+    ASSERT_EQ(swapped.normals.size(), 58u);
+    for (std::size_t k = 0; k < 58; ++k) {
+        const mesh::Tvector3 &n = plain.normals[k], &m = swapped.normals[k];
+        EXPECT_EQ(std::tuple(m.x, m.y, m.z), std::tuple(n.y, n.x, n.z)) << k;
+    }
 }
 
 TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)
@@ -105,7 +122,9 @@ TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)
         return mesh::measure({corners, 4, t.data(), t.size()});
     };
     const mesh::Mesh_statistics outward = measure({{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}});
-    EXPECT_TRUE(outward.closed && outward.box.max.z == 1.0f && outward.integrals.volume > 0);
+    EXPECT_TRUE(outward.closed);
+    EXPECT_EQ(outward.box.max.z, 1.0f);
+    EXPECT_GT(outward.integrals.volume, 0);
     EXPECT_FALSE(measure({{0, 2, 1}, {0, 1, 3}, {0, 3, 2}}).closed) << "open";
     EXPECT_FALSE(measure({{0, 1, 2}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}}).closed) << "inconsistently oriented";
     EXPECT_FALSE(measure({{0, 2, 1}, {0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}}).closed) << "edges in three triangles";

@@ -39,18 +39,20 @@ TEST_F(SupershapeDrawing, StripMatchesCornerByCornerEmissionAndListsKeepIt)
         shape.colors[5] = {0.25f, 0.5f, 1.0f, 1.0f};
         for (bool colours : {false, true}) {
             const auto expected = draw([&] { emit_strip_by_corner(shape, colours); });
-            EXPECT_TRUE(draw([&] { shape.render(colours ? 0 : 1); }) == expected && expected != nothing);
+            EXPECT_FALSE(expected == nothing);
+            EXPECT_TRUE(draw([&] { shape.render(colours ? 0 : 1); }) == expected) << size << " " << colours;
         }
     }
     // Fewer than six triangles draw nothing; six leave one, on the pole's row, so it is spread by hand.
     const Tsupershape four_triangles(1.0f, 1, 1, 1, 1, 4, 0.3f, 1, 1);
-    EXPECT_TRUE(draw([&] { four_triangles.render(1); }) == nothing &&
-                draw([&] { four_triangles.render(0); }) == nothing);
+    EXPECT_TRUE(draw([&] { four_triangles.render(1); }) == nothing);
+    EXPECT_TRUE(draw([&] { four_triangles.render(0); }) == nothing);
     Tsupershape six_triangles(1.0f, 1, 2, 1, 1, 0, 2, 2, 2);
     const Nsupershape::Tvector3 corners[] = {{-1, -1, 0}, {1, -1, 0}, {0, 1, 0}};
     std::copy(corners, corners + 3, six_triangles.vertices.get());
     const auto one = draw([&] { emit_strip_by_corner(six_triangles, false); });
-    EXPECT_TRUE(draw([&] { six_triangles.render(1); }) == one && one != nothing);
+    EXPECT_FALSE(one == nothing);
+    EXPECT_TRUE(draw([&] { six_triangles.render(1); }) == one);
 
     // The coloured strip leaves the last corner's colour; lists keep the colours and are deleted.
     auto shape = std::make_unique<Tsupershape>(1.0f, 20, 20, 1, 1, 6, 0.6f, 1.2f, 1.7f);
@@ -66,5 +68,6 @@ TEST_F(SupershapeDrawing, StripMatchesCornerByCornerEmissionAndListsKeepIt)
     shape->build_list();
     const GLuint second = shape->display_list;
     shape.reset();
-    EXPECT_TRUE(!glIsList(first) && !glIsList(second)) << "a second list replaces the first, and goes with the shape";
+    EXPECT_EQ(std::pair(glIsList(first), glIsList(second)), (std::pair<GLboolean, GLboolean>(GL_FALSE, GL_FALSE)))
+        << "a second list replaces the first, and goes with the shape";
 }

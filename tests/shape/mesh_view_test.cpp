@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using Nsupershape::Ttriangle;
@@ -23,9 +24,8 @@ TEST(MeshView, SmoothNormalsFollowTheWindingAndIgnoreFlatTriangles)
     for (const float sign : {1, -1}) {
         ASSERT_TRUE(Nsupershape::vertex_normals(mesh(faces), normals.data()));
         for (std::size_t i = 0; i < normals.size(); ++i)
-            EXPECT_TRUE(std::fabs(normals[i].x - sign * corners[i].x) < 1e-6f &&
-                        std::fabs(normals[i].y - sign * corners[i].y) < 1e-6f &&
-                        std::fabs(normals[i].z - sign * corners[i].z) < 1e-6f)
+            EXPECT_EQ(std::tuple(normals[i].x, normals[i].y, normals[i].z),
+                      std::tuple(sign * corners[i].x, sign * corners[i].y, sign * corners[i].z))
                 << i;
         for (Ttriangle& face : faces)
             std::swap(face.i1, face.i2);
@@ -44,7 +44,7 @@ TEST(MeshView, SmoothNormalsFollowTheWindingAndIgnoreFlatTriangles)
     // A triangle without area leaves its corners without a normal.
     ASSERT_TRUE(Nsupershape::vertex_normals(mesh({{0, 1, 1}}), normals.data()));
     for (const Tvector3& n : normals)
-        EXPECT_TRUE(n.x == 0 && n.y == 0 && n.z == 0);
+        EXPECT_EQ(std::tuple(n.x, n.y, n.z), std::tuple(0.0f, 0.0f, 0.0f));
     for (const std::int32_t bad : {-1, 6}) {
         faces[4].i1 = bad;
         std::vector<Tvector3> untouched(corners.size(), {7, 7, 7});

@@ -3,9 +3,22 @@
 
 #include "shape/Tsupershape.h"
 
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 namespace test_support {
+
+// The first of `count` elements whose bits differ between the two arrays, or -1: a check of bit-for-bit
+// equality that says where it fails.
+template <class T>
+long long first_difference(const T* one, const T* other, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (std::memcmp(&one[i], &other[i], sizeof(T)) != 0)
+            return static_cast<long long>(i);
+    return -1;
+}
 
 struct Reference_grid {
     std::vector<Nsupershape::Tvector3> positions, normals;
