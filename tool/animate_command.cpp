@@ -266,9 +266,8 @@ int animate(const Animate_options& options, Console& console)
     }
     const scene::Framing framing = scene::fit_to_view(reaches.data(), reaches.size(), options.width, options.height);
 
-    offscreen::Renderer renderer;
-    if (!open_renderer(renderer, console))
-        return exit_output_failed;
+    // Every output is made before the context opens, so that one that cannot
+    // be written never loads a driver.
     Outputs outputs;
     if (format) {
         outputs.file = std::make_unique<output::Atomic_file>(options.output);
@@ -291,6 +290,9 @@ int animate(const Animate_options& options, Console& console)
         }
         outputs.frames_dir = options.frames_dir;
     }
+    offscreen::Renderer renderer;
+    if (!open_renderer(renderer, console))
+        return exit_output_failed;
     if (const int drawn = draw_every_frame(frames, options, framing, meshed, renderer, outputs, console);
         drawn != exit_success)
         return drawn;
