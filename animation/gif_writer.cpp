@@ -12,7 +12,7 @@
 namespace animation {
 namespace {
 
-constexpr int hundredths = ticks_per_second(open_gif_writer);
+const int hundredths = ticks_per_second(open_gif_writer);
 constexpr int colour_resolution = 8;
 // The application extension that makes browsers loop: NETSCAPE2.0, with
 // sub-block 1 holding the loop count, 0 for forever.

@@ -13,7 +13,7 @@
 namespace animation {
 namespace {
 
-constexpr int milliseconds = ticks_per_second(open_webp_writer);
+const int milliseconds = ticks_per_second(open_webp_writer);
 
 // The encoder fails for want of memory, and says so.
 Status encoder_failure(const char* what, const char* reason)

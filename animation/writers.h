@@ -74,7 +74,7 @@ inline constexpr Format_row formats[] = {
 };
 
 // The ticks a second of the format that `open` writes.
-constexpr int ticks_per_second(Open_writer open)
+inline int ticks_per_second(Open_writer open)
 {
     for (const Format_row& row : formats)
         if (row.open == open)
