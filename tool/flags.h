@@ -58,8 +58,8 @@ double finite_number(const std::string& flag, const std::string& text, double le
 // The saved fields that have a flag, in the order --help lists them:
 // numbers, then counts, then the colour.
 std::vector<int> flag_fields();
-// The second set's fields as a span, `prefix` before each name: "--a2 to
-// --n3_2" for ("--", " to ").
+// The second set's fields as a span: its first and last names, each after
+// `prefix`, with `between` between them.
 std::string second_set_span(const std::string& prefix, const std::string& between);
 
 // The parameter flags alone, in the group "Parameters".

@@ -21,8 +21,8 @@ namespace {
 
 constexpr int max_random_count = 10000;
 
-// The names --keep takes, the second set's as a span: "a, b, m, n1, n2, n3,
-// a2 ... n3_2 or color".
+// The names --keep takes, in the table's order, the second set's as a span
+// ("FIRST ... LAST").
 std::string keep_names()
 {
     const std::string span = second_set_span("", " ... ");
