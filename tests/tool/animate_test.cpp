@@ -55,7 +55,7 @@ double psnr(const std::vector<std::uint8_t>& wanted, const std::vector<std::uint
 
 } // namespace
 
-TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFileAndGifKeepsTheShading)
+TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFile)
 {
     // Three arms: a quarter turn is another picture.
     Tparams shape;
@@ -71,24 +71,24 @@ TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFileAndGifKeepsTheSha
                   animate({"-o", "shaded.gif"}) + animate({"-o", "clear.webp", "--transparent"}),
               0);
     const std::vector<std::uint8_t> rendered = png("rendered.png");
-    EXPECT_TRUE(!rendered.empty() && png("frames/frame_0001.png") == rendered &&
-                test_support::entries(folder / "frames") == 8);
+    ASSERT_FALSE(rendered.empty());
+    EXPECT_EQ(png("frames/frame_0001.png"), rendered);
+    EXPECT_EQ(test_support::entries(folder / "frames"), 8);
     const auto lossless = test_support::read_animation("webp", folder / "lossless.webp"),
                lossy = test_support::read_animation("webp", folder / "lossy.webp"),
                gif = test_support::read_animation("gif", folder / "shaded.gif"),
                clear = test_support::read_animation("webp", folder / "clear.webp");
     for (const auto* read : {&lossless, &lossy, &gif, &clear})
-        ASSERT_TRUE(read->frames.size() == 8 && read->width == width && read->height == height && read->loops == 0);
+        ASSERT_EQ(std::tuple(read->frames.size(), read->width, read->height, read->loops),
+                  std::tuple(8u, width, height, 0));
+    // 30 frames a second by default; the GIF's pixels are the writers' test's (tests/animation).
     EXPECT_EQ(gif.delays, (std::vector<int>{3, 4, 3, 3, 4, 3, 3, 4}));
     EXPECT_EQ(psnr(rendered, lossless.frames[0]), INFINITY);
     // Lossy: close to the picture, which a quarter turn is not.
-    EXPECT_TRUE(psnr(rendered, lossy.frames[0]) > 30 && psnr(rendered, lossy.frames[2]) < 25);
-    EXPECT_TRUE(clear.frames[0][3] == 0 && clear.frames[0][4 * (pixels / 2 + width / 2) + 3] == 255);
-    // Each GIF frame at least as close to its PNG frame as giflib's own palette gets.
-    for (int k = 0; k < 8; ++k) {
-        const std::vector<std::uint8_t> frame = png("frames/frame_000" + std::to_string(k + 1) + ".png");
-        EXPECT_GE(psnr(frame, gif.frames[k]), test_support::giflib_quantized_psnr(frame.data(), width, height)) << k;
-    }
+    EXPECT_GT(psnr(rendered, lossy.frames[0]), 30);
+    EXPECT_LT(psnr(rendered, lossy.frames[2]), 25);
+    EXPECT_EQ(clear.frames[0][3], 0) << "clear around the shape";
+    EXPECT_EQ(clear.frames[0][4 * (pixels / 2 + width / 2) + 3], 255) << "opaque on it";
 }
 
 TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime)
