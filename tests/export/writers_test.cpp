@@ -1,9 +1,8 @@
 // Every format read back by another library: the triangles, the colour, the name and the parameters, the normals
-// where the format has them; 3MF at extreme sizes; a full disk.
+// where the format has them; 3MF at extreme sizes; a full disk; the documents that name every format.
 #include "export/formats.h"
 #include "export/metadata.h"
 #include "mesh/closed_mesh.h"
-#include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "tests/support/format_expectations.h"
 #include "tests/support/outside_readers.h"
@@ -11,12 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
-#include <iterator>
-#include <set>
-#include <sstream>
 
 using file_export::Format;
 using mesh::Tvector3;
@@ -139,13 +135,6 @@ TEST_F(Written, StlsHeaderDoesNotStartWithSolid)
     EXPECT_NE(test_support::file_text(folder / "mesh.stl").rfind("solid", 0), 0u);
 }
 
-// Blender's own exporter writes the linear values with six decimals.
-TEST_F(Written, ObjsMaterialHoldsTheLinearColour)
-{
-    EXPECT_NE(test_support::file_text(folder / "mesh.mtl").find("\nKd 0.577580 0.127438 0.031896\n"),
-              std::string::npos);
-}
-
 // Blender keeps 63 bytes of a material's name: a longer one is cut there, between characters.
 TEST_F(Written, ALongMaterialNameIsCutBetweenCharacters)
 {
@@ -165,50 +154,11 @@ TEST_F(Written, AFullDiskIsSaidInEveryFormat)
     }
 }
 
-TEST(Formats, AnExtensionNamesItsFormat)
+// Every extension names its format in shapetool's test, which exports to each.
+TEST(Formats, APathWithoutAKnownExtensionNamesNoFormat)
 {
-    for (const file_export::Format_row& row : file_export::formats)
-        EXPECT_EQ(file_export::mesh_format_for_path("out/X." + std::string(row.extension)), &row);
     for (const char* path : {"x", ".stl", "x.stl/y", "x.stp", "x."})
         EXPECT_EQ(file_export::mesh_format_for_path(path), nullptr) << path;
-}
-
-// The classic two-set shapes (tests/mesh/classic_shapes.txt) at their own grids and at 200 x 200: closed and outwards,
-// unless the float rules give a position that is not finite (a zero raised to a negative power), which the closed mesh
-// refuses with the reason.
-TEST(MeshWriters, ClassicTwoSetShapesAreClosedOrRefusedWithTheReason)
-{
-    std::ifstream table(SOURCE_DIR "/tests/mesh/classic_shapes.txt");
-    int row_number = 0;
-    std::set<int> not_finite;
-    for (std::string line; std::getline(table, line);) {
-        if (line[0] == '#')
-            continue;
-        ++row_number;
-        Tparams p;
-        set_start_values(p);
-        std::istringstream fields(line);
-        char bar;
-        fields >> p.m >> p.a >> p.b >> p.n1 >> p.n2 >> p.n3 >> bar >> p.m2 >> p.a2 >> p.b2 >> p.n1_2 >> p.n2_2 >>
-            p.n3_2 >> bar >> p.bands >> p.slices;
-        p.sets_linked = 0;
-        for (const bool own_grid : {true, false}) {
-            SCOPED_TRACE(std::to_string(row_number) + (own_grid ? " at its grid" : " at 200 x 200"));
-            p.slices = own_grid ? p.slices : 200, p.bands = own_grid ? p.bands : 200;
-            mesh::Triangle_mesh closed;
-            const runtime::Status status = mesh::build_closed_mesh(p, closed);
-            if (status.message.find("not a finite number") != std::string::npos) {
-                not_finite.insert(row_number);
-                continue;
-            }
-            ASSERT_TRUE(status.ok()) << status.message;
-            const mesh::Mesh_statistics stats = mesh::measure(closed.view());
-            EXPECT_TRUE(stats.closed);
-            EXPECT_GT(stats.integrals.volume, 0);
-        }
-    }
-    EXPECT_EQ(row_number, 21);
-    EXPECT_EQ(not_finite, (std::set<int>{1, 20})) << "rows 1 and 20 reach 0 to a negative power";
 }
 
 // 3MF holds six decimals: a tiny shape goes in microns and a huge one in metres, keeping every corner apart and
