@@ -21,6 +21,15 @@ namespace {
 
 using test_support::Read_back;
 
+// What `write` says of writing `file` to `path`; the writers flush and check their own writes.
+runtime::Status written(const std::string& path, file_export::Mesh_writer write, const file_export::Export_mesh& file)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    const runtime::Status status = write(out, file);
+    std::fclose(out);
+    return status;
+}
+
 // Every format's file, closed and raw, written once and read back by another library, for a two-set shape whose floats
 // need all their digits or an exponent and whose rot_str holds every printable byte.
 class Written : public ::testing::Test {
@@ -29,6 +38,7 @@ protected:
         const file_export::Format_row& row;
         const test_support::Format_expectation& expected;
         bool closed;
+        mesh::Mesh_view shape;
         std::string trace;
         Read_back found;
     };
@@ -49,21 +59,17 @@ protected:
                 if (!row.holds_mesh)
                     continue;
                 const std::string path = folder / (std::string("mesh.") + row.extension);
-                const file_export::Export_mesh file{view(is_closed), "star & <x>", params, "mesh.mtl"};
-                std::FILE* out = std::fopen(path.c_str(), "wb");
-                ASSERT_TRUE(row.write(out, file).ok()) << row.title;
-                ASSERT_EQ(std::fclose(out), 0);
+                const mesh::Mesh_view shape = is_closed ? closed.view() : raw.view();
+                const file_export::Export_mesh file{shape, "star & <x>", params, "mesh.mtl"};
+                ASSERT_TRUE(written(path, row.write, file).ok()) << row.title;
                 if (row.companion.write) {
-                    std::FILE* companion = std::fopen((folder / "mesh." + row.companion.extension).c_str(), "wb");
-                    ASSERT_TRUE(row.companion.write(companion, file).ok());
-                    ASSERT_EQ(std::fclose(companion), 0);
+                    ASSERT_TRUE(written(folder / "mesh." + row.companion.extension, row.companion.write, file).ok());
                 }
-                files.push_back({row, test_support::expected_of(row.format), is_closed,
+                files.push_back({row, test_support::expected_of(row.format), is_closed, shape,
                                  row.title + std::string(is_closed ? " closed" : " raw"),
                                  test_support::read_mesh_file(row.format, path)});
             }
     }
-    static mesh::Mesh_view view(bool is_closed) { return is_closed ? closed.view() : raw.view(); }
 
     static inline Tparams params;
     static inline mesh::Triangle_mesh closed, raw;
@@ -85,7 +91,7 @@ TEST_F(Written, TheParameterLineHoldsEveryDigitAndEscapesTheText)
 TEST_F(Written, OutsideReadersFindEveryCorner)
 {
     for (const File& file : files)
-        EXPECT_EQ(test_support::changed_corner(file.found, view(file.closed), file.row.format), "") << file.trace;
+        EXPECT_EQ(test_support::changed_corner(file.found, file.shape, file.row.format), "") << file.trace;
 }
 
 TEST_F(Written, OutsideReadersFindTheParametersWhereTheFormatHasRoom)
@@ -139,19 +145,15 @@ TEST_F(Written, StlsHeaderDoesNotStartWithSolid)
 TEST_F(Written, ALongMaterialNameIsCutBetweenCharacters)
 {
     const std::string material = folder / "long.mtl", long_name = std::string(62, 'a') + "\xc3\xa9";
-    std::FILE* out = std::fopen(material.c_str(), "wb");
-    ASSERT_TRUE(file_export::write_obj_material(out, {closed.view(), long_name, params, ""}).ok());
-    ASSERT_EQ(std::fclose(out), 0);
+    ASSERT_TRUE(written(material, file_export::write_obj_material, {closed.view(), long_name, params, ""}).ok());
     EXPECT_NE(test_support::file_text(material).find("\nnewmtl " + long_name.substr(0, 62) + "\n"), std::string::npos);
 }
 
 TEST_F(Written, AFullDiskIsSaidInEveryFormat)
 {
-    for (const file_export::Format_row& row : file_export::formats) {
-        std::FILE* full = std::fopen("/dev/full", "wb");
-        EXPECT_EQ(row.write(full, {closed.view(), "x", params, ""}).message, "No space left on device") << row.title;
-        std::fclose(full);
-    }
+    for (const file_export::Format_row& row : file_export::formats)
+        EXPECT_EQ(written("/dev/full", row.write, {closed.view(), "x", params, ""}).message, "No space left on device")
+            << row.title;
 }
 
 // Every extension names its format in shapetool's test, which exports to each.
@@ -174,12 +176,10 @@ TEST(MeshWriters, ThreeMfKeepsTheMeshAtAnySizeOrRefusesIt)
         mesh::Triangle_mesh closed;
         ASSERT_TRUE(mesh::build_closed_mesh(params, closed).ok());
         const std::string path = folder / "extreme.3mf";
-        std::FILE* out = std::fopen(path.c_str(), "wb");
-        const runtime::Status written = file_export::write_3mf(out, {closed.view(), "x", params, ""});
-        std::fclose(out);
-        if (written.kind == runtime::Status::Kind::refused)
+        const runtime::Status status = written(path, file_export::write_3mf, {closed.view(), "x", params, ""});
+        if (status.kind == runtime::Status::Kind::refused)
             continue;
-        ASSERT_TRUE(written.ok()) << written.message;
+        ASSERT_TRUE(status.ok()) << status.message;
         const Read_back found = test_support::read_mesh_file(Format::threemf, path);
         ASSERT_EQ(found.triangles.size(), closed.triangles.size());
         for (const mesh::Ttriangle& t : found.triangles) {

@@ -28,15 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     Tparams params;
     set_start_values(params);
-    float values[8];
-    std::memcpy(values, data, sizeof values);
-    for (const float value : values)
-        if (!std::isfinite(value))
-            return 0;
     float* fields[] = {&params.a,  &params.b,  &params.m,      &params.n1,
                        &params.n2, &params.n3, &params.radius, &params.scale};
-    for (int k = 0; k < 8; ++k)
-        *fields[k] = values[k];
+    for (int k = 0; k < 8; ++k) {
+        std::memcpy(fields[k], data + sizeof(float) * k, sizeof(float));
+        if (!std::isfinite(*fields[k]))
+            return 0;
+    }
     params.slices = 1 + data[32] % 16;
     params.bands = 1 + data[33] % 16;
     std::memcpy(params.color, data + 34, 4);

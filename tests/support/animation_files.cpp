@@ -22,18 +22,16 @@ Read_animation read_webp(const std::string& path)
     Read_animation read;
     WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
     WebPAnimInfo info;
-    if (!decoder || !WebPAnimDecoderGetInfo(decoder, &info)) {
-        WebPAnimDecoderDelete(decoder);
-        return read;
-    }
-    read.width = int(info.canvas_width), read.height = int(info.canvas_height);
-    read.loops = int(info.loop_count);
-    for (int shown = 0, ends = 0; WebPAnimDecoderHasMoreFrames(decoder); shown = ends) {
-        std::uint8_t* canvas = nullptr;
-        if (!WebPAnimDecoderGetNext(decoder, &canvas, &ends))
-            break;
-        read.delays.push_back(ends - shown);
-        read.frames.emplace_back(canvas, canvas + 4 * std::size_t(read.width) * read.height);
+    if (decoder && WebPAnimDecoderGetInfo(decoder, &info)) {
+        read.width = int(info.canvas_width), read.height = int(info.canvas_height);
+        read.loops = int(info.loop_count);
+        for (int shown = 0, ends = 0; WebPAnimDecoderHasMoreFrames(decoder); shown = ends) {
+            std::uint8_t* canvas = nullptr;
+            if (!WebPAnimDecoderGetNext(decoder, &canvas, &ends))
+                break;
+            read.delays.push_back(ends - shown);
+            read.frames.emplace_back(canvas, canvas + 4 * std::size_t(read.width) * read.height);
+        }
     }
     WebPAnimDecoderDelete(decoder);
     return read;

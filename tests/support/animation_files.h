@@ -13,11 +13,9 @@ struct Read_animation {
     int width = 0, height = 0;
     // 0 for forever; -1 when the file says nothing.
     int loops = -1;
-    // Each frame's duration in the format's ticks: milliseconds in WebP,
-    // hundredths of a second in GIF.
+    // Each frame's duration in ticks: milliseconds in WebP, hundredths in GIF.
     std::vector<int> delays;
-    // The whole picture shown during each frame, 4 bytes a pixel (RGBA),
-    // rows from the top.
+    // The whole picture shown during each frame, RGBA, rows from the top.
     std::vector<std::vector<std::uint8_t>> frames;
 };
 

@@ -10,14 +10,12 @@
 
 namespace test_support {
 
-// The axis its readers take for up and the millimetres in its unit; what an
-// outside reader finds: the colour and the parameters, the name of an object
-// "star & <x>" whose colour is blended, the object type of the closed mesh and
-// of the raw grid ("" for none), normals; how it reads it: the text before the
-// parameters where a comment holds them, whether the vertices stay shared
-// (Assimp gives every corner of STL and OBJ its own), and how near the corners
-// come back (3MF keeps six decimals of its unit, Assimp's OBJ reader may miss
-// a float's last bits).
+// Up axis and millimetres a unit; whether the colour and parameters are
+// carried; the name of an object "star & <x>" blended, the object types of the
+// closed mesh and the raw grid ("" for none), normals; the text before the
+// parameters in a comment, shared vertices (Assimp gives each corner of STL
+// and OBJ its own), and how near corners come back (3MF keeps six decimals of
+// its unit, Assimp's OBJ reader may miss a float's last bits).
 struct Format_expectation {
     file_export::Format format;
     char up;

@@ -42,9 +42,9 @@ protected:
         Tparams params;
         set_start_values(params);
         params.m = 6, params.n1 = 0.5f, params.slices = 30, params.bands = 40;
-        save("flower.bas", params);
+        std::ofstream(folder / "flower.bas") << snippet::text(params);
         params.slices = 1;
-        save("one_row.bas", params);
+        std::ofstream(folder / "one_row.bas") << snippet::text(params);
         std::ofstream(folder / "empty.bas");
         ASSERT_EQ(mkfifo((folder / "fifo.bas").c_str(), 0600), 0);
         fs::create_hard_link(folder / "flower.bas", folder / "same.png");
@@ -60,10 +60,6 @@ protected:
     {
         const std::string line = std::regex_replace(command, std::regex("shapetool"), SHAPETOOL_EXECUTABLE);
         return test_support::run_program("/usr/bin/timeout", {"20", "/bin/sh", "-c", line}, folder);
-    }
-    void save(const std::string& name, const Tparams& params) const
-    {
-        std::ofstream(folder / name) << snippet::text(params);
     }
     std::size_t files(const std::string& in) const { return std::size_t(test_support::entries(folder / in)); }
     int status(const std::string& command) const { return shell(command).exit_status; }
