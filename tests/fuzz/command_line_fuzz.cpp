@@ -72,15 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(*done == shapetool::exit_success && !out.str().empty() && err.str().empty());
     } else {
         FUZZ_REQUIRE(out.str().empty() && err.str().empty());
-        check_inputs(line.info.inputs);
-        check_inputs(line.export_options.inputs);
-        check_inputs(line.render.inputs);
-        check_inputs(line.gallery.inputs);
+        for (const shapetool::Shape_inputs* inputs : {&line.info.inputs, &line.export_options.inputs,
+                                                      &line.render.inputs, &line.gallery.inputs, &line.animate.inputs})
+            check_inputs(*inputs);
         const double fit = line.export_options.fit;
         FUZZ_REQUIRE(fit == 0 || (fit > 0 && fit <= 1e6));
         FUZZ_REQUIRE(line.render.width >= 1 && line.render.width <= 8192 && line.render.height >= 1 &&
                      line.render.height <= 8192 && turn_within_limits(line.render.turn));
-        check_inputs(line.animate.inputs);
         const shapetool::Animate_options& animation = line.animate;
         FUZZ_REQUIRE(animation.frames >= 1 && animation.frames <= 9999 && animation.fps >= 1 && animation.fps <= 100 &&
                      animation.width >= 1 && animation.width <= 8192 && animation.height >= 1 &&

@@ -1,12 +1,12 @@
 #include "tests/support/animation_files.h"
 
+#include "tests/support/scratch_folder.h"
+
 #include <gif_lib.h>
 #include <webp/demux.h>
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace test_support {
@@ -14,8 +14,7 @@ namespace {
 
 Read_animation read_webp(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string bytes = file_text(path);
     const WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
     WebPAnimDecoderOptions options;
     WebPAnimDecoderOptionsInit(&options);
@@ -23,18 +22,16 @@ Read_animation read_webp(const std::string& path)
     Read_animation read;
     WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
     WebPAnimInfo info;
-    if (!decoder || !WebPAnimDecoderGetInfo(decoder, &info)) {
-        WebPAnimDecoderDelete(decoder);
-        return read;
-    }
-    read.width = int(info.canvas_width), read.height = int(info.canvas_height);
-    read.loops = int(info.loop_count);
-    for (int shown = 0, ends = 0; WebPAnimDecoderHasMoreFrames(decoder); shown = ends) {
-        std::uint8_t* canvas = nullptr;
-        if (!WebPAnimDecoderGetNext(decoder, &canvas, &ends))
-            break;
-        read.delays.push_back(ends - shown);
-        read.frames.emplace_back(canvas, canvas + 4 * std::size_t(read.width) * read.height);
+    if (decoder && WebPAnimDecoderGetInfo(decoder, &info)) {
+        read.width = int(info.canvas_width), read.height = int(info.canvas_height);
+        read.loops = int(info.loop_count);
+        for (int shown = 0, ends = 0; WebPAnimDecoderHasMoreFrames(decoder); shown = ends) {
+            std::uint8_t* canvas = nullptr;
+            if (!WebPAnimDecoderGetNext(decoder, &canvas, &ends))
+                break;
+            read.delays.push_back(ends - shown);
+            read.frames.emplace_back(canvas, canvas + 4 * std::size_t(read.width) * read.height);
+        }
     }
     WebPAnimDecoderDelete(decoder);
     return read;
@@ -91,11 +88,7 @@ Read_animation read_gif(const std::string& path)
 
 Read_animation read_animation(const std::string& extension, const std::string& path)
 {
-    if (extension == "webp")
-        return read_webp(path);
-    if (extension == "gif")
-        return read_gif(path);
-    return {};
+    return extension == "webp" ? read_webp(path) : extension == "gif" ? read_gif(path) : Read_animation{};
 }
 
 double psnr(const std::uint8_t* wanted, int wanted_step, const std::uint8_t* found, int found_step, std::size_t pixels)

@@ -1,6 +1,5 @@
-// Animated files as the formats' own libraries read them (libwebp's
-// animation decoder, giflib), and the picture error the tests weigh
-// palettes by.
+// Animated files as libwebp's animation decoder and giflib read them, and
+// the picture error the tests weigh palettes by.
 #pragma once
 
 #include <cstddef>
@@ -14,11 +13,9 @@ struct Read_animation {
     int width = 0, height = 0;
     // 0 for forever; -1 when the file says nothing.
     int loops = -1;
-    // Each frame's duration in the format's ticks: milliseconds in WebP,
-    // hundredths of a second in GIF.
+    // Each frame's duration in ticks: milliseconds in WebP, hundredths in GIF.
     std::vector<int> delays;
-    // The whole picture shown during each frame, 4 bytes a pixel (RGBA),
-    // rows from the top.
+    // The whole picture shown during each frame, RGBA, rows from the top.
     std::vector<std::vector<std::uint8_t>> frames;
 };
 
@@ -26,9 +23,9 @@ struct Read_animation {
 // its library refuses it or it knows no such extension.
 Read_animation read_animation(const std::string& extension, const std::string& path);
 
-// The peak signal-to-noise ratio in decibels of `found` against `wanted`,
-// `pixels` pixels each of which is `wanted_step` and `found_step` bytes a
-// pixel, its first three red, green and blue; infinity when they are equal.
+// The peak signal-to-noise ratio in decibels of `found` against `wanted`
+// (infinity when equal): `pixels` pixels of `wanted_step` and `found_step`
+// bytes, the first three red, green and blue.
 double psnr(const std::uint8_t* wanted, int wanted_step, const std::uint8_t* found, int found_step, std::size_t pixels);
 
 // The same for giflib's own median cut, GifQuantizeBuffer, of the 3-byte

@@ -10,28 +10,19 @@
 
 namespace test_support {
 
-enum class Normals { none, per_facet, per_vertex };
-
+// Up axis and millimetres a unit; whether the colour and parameters are
+// carried; the name of an object "star & <x>" blended, the object types of the
+// closed mesh and the raw grid ("" for none), normals; the text before the
+// parameters in a comment, shared vertices (Assimp gives each corner of STL
+// and OBJ its own), and how near corners come back (3MF keeps six decimals of
+// its unit, Assimp's OBJ reader may miss a float's last bits).
 struct Format_expectation {
     file_export::Format format;
-    // The axis its readers take for up, and the millimetres in its unit.
     char up;
     double millimetres;
-    // Whether an outside reader finds the colour and the parameters.
-    bool colour, parameters;
-    // The name an outside reader finds for an object "star & <x>" whose
-    // colour is blended; "" where the format has none.
-    const char* name;
-    // The object type an outside reader finds for the closed mesh and the
-    // raw grid; "" where the format has none.
-    const char* closed_type;
-    const char* raw_type;
-    Normals normals;
-    // How an outside reader reads it: the text before the parameters in a
-    // file that carries them in a comment (null for none), whether it keeps
-    // the vertices shared (Assimp gives every corner of STL and OBJ its own),
-    // and how near the corners come back (3MF keeps six decimals of its unit,
-    // Assimp's OBJ reader may miss a float's last bits).
+    bool carried;
+    const char *name, *closed_type, *raw_type;
+    bool normals;
     const char* comment;
     bool indexed;
     float absolute, relative;
@@ -41,15 +32,14 @@ using file_export::Format;
 
 // clang-format off
 inline constexpr Format_expectation format_expectations[] = {
-    // format, up, mm, colour, parameters, name, closed type, raw type, normals, comment, indexed, absolute, relative
-    {Format::stl, 'z', 1, false, false, "", "", "", Normals::per_facet, nullptr, false, 0, 0},
-    {Format::obj, 'y', 1, true, true, "star_&_<x>", "", "", Normals::per_vertex, "# supershape ", false, 1e-38f, 1e-6f},
-    {Format::ply, 'z', 1, true, true, "", "", "", Normals::none, "\ncomment supershape ", true, 0, 0},
-    {Format::glb, 'y', 1000, true, true, "star & <x> blended", "", "", Normals::per_vertex, nullptr, true, 0, 0},
-    {Format::threemf, 'z', 1, true, true, "star & <x>", "model", "surface", Normals::none, nullptr, true, 1e-6f,
-        2.5e-7f},
+    // format, up, mm, carried, name, closed type, raw type, normals, comment, indexed, absolute, relative
+    {Format::stl, 'z', 1, false, "", "", "", true, nullptr, false, 0, 0},
+    {Format::obj, 'y', 1, true, "star_&_<x>", "", "", true, "# supershape ", false, 1e-38f, 1e-6f},
+    {Format::ply, 'z', 1, true, "", "", "", false, "\ncomment supershape ", true, 0, 0},
+    {Format::glb, 'y', 1000, true, "star & <x> blended", "", "", true, nullptr, true, 0, 0},
+    {Format::threemf, 'z', 1, true, "star & <x>", "model", "surface", false, nullptr, true, 1e-6f, 2.5e-7f},
     // No mesh.
-    {Format::bas, '?', 0, false, true, "", "", "", Normals::none, nullptr, true, 0, 0},
+    {Format::bas, '?', 0, true, "", "", "", false, nullptr, true, 0, 0},
 };
 // clang-format on
 

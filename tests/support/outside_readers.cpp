@@ -2,7 +2,6 @@
 
 #include "export/metadata.h"
 #include "params/fields.h"
-#include "snippet/snippet.h"
 #include "tests/support/format_expectations.h"
 #include "tests/support/scratch_folder.h"
 
@@ -15,12 +14,8 @@
 #include <cmath>
 #include <codecvt>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <locale>
 #include <regex>
-#include <string_view>
-#include <utility>
 
 // lib3mf's reader leaves zip entries open; libzip is the only frame the leak checker sees.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libzip.so\n"; }
@@ -32,21 +27,11 @@ namespace {
 int byte(double fraction) { return int(std::lround(fraction * 255)); }
 double srgb(double linear) { return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055; }
 
-// XML's three entities, in one pass: "&amp;lt;" stands for "&lt;".
-std::string xml_decoded(std::string_view text)
+// &amp; last, so that "&amp;lt;" stays "&lt;".
+std::string xml_decoded(const std::string& text)
 {
-    static constexpr std::pair<std::string_view, char> entities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
-    std::string decoded;
-    while (!text.empty()) {
-        std::size_t length = 1;
-        char c = text.front();
-        for (const auto& [entity, character] : entities)
-            if (text.substr(0, entity.size()) == entity)
-                length = entity.size(), c = character;
-        decoded += c;
-        text.remove_prefix(length);
-    }
-    return decoded;
+    const std::string less = std::regex_replace(text, std::regex("&lt;"), "<");
+    return std::regex_replace(std::regex_replace(less, std::regex("&gt;"), ">"), std::regex("&amp;"), "&");
 }
 
 template <class T>
@@ -158,31 +143,15 @@ Read_back read_glb(const std::string& bytes)
     return found;
 }
 
-// A snippet: its parameters and colour, and no mesh.
-Read_back read_snippet(const std::string& bytes)
-{
-    Read_back found;
-    Tparams params;
-    if (!snippet::parse(bytes, "snippet", params).ok())
-        return found;
-    found.parameters = file_export::parameter_text(params);
-    found.colour = {params.color[0], params.color[1], params.color[2], params.color[3]};
-    return found;
-}
-
 } // namespace
 
 Read_back read_mesh_file(file_export::Format format, const std::string& path)
 {
     const std::string bytes = file_text(path);
-    switch (format) {
-    case file_export::Format::glb: return read_glb(bytes);
-    case file_export::Format::threemf: return read_3mf(bytes);
-    case file_export::Format::bas: return read_snippet(bytes);
-    case file_export::Format::stl:
-    case file_export::Format::obj:
-    case file_export::Format::ply: break;
-    }
+    if (format == file_export::Format::glb)
+        return read_glb(bytes);
+    if (format == file_export::Format::threemf)
+        return read_3mf(bytes);
     const char* const comment = expected_of(format).comment;
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, 0);
@@ -218,8 +187,6 @@ Read_back read_mesh_file(file_export::Format format, const std::string& path)
 
 std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, file_export::Format format)
 {
-    if (!file_export::row_of(format).holds_mesh)
-        return "a snippet holds no mesh";
     const Format_expectation& expected = expected_of(format);
     if (found.positions.size() != (expected.indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
         found.triangles.size() != mesh.triangle_count)

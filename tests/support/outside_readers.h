@@ -15,20 +15,17 @@ struct Read_back {
     std::vector<mesh::Tvector3> positions, normals;
     std::vector<mesh::Ttriangle> triangles;
     std::array<int, 4> colour{-1, -1, -1, -1};
-    // glb's node, 3MF's object, OBJ's material.
-    std::string name;
-    // 3MF's object type, such as "model" or "surface".
-    std::string object_type;
-    // The parameters carried, as file_export::parameter_text writes them
-    // (OBJ's and PLY's from their comment); "(raw)" where 3MF's text is not
-    // well-formed XML.
+    // glb's node, 3MF's object, OBJ's material; 3MF's object type.
+    std::string name, object_type;
+    // As file_export::parameter_text writes them; "(raw)" where 3MF's text
+    // is not well-formed XML.
     std::string parameters;
     double millimetres_per_unit = 1;
 };
 
-// The file at `path` in `format` as the library for it reads it, empty when
-// it refuses it; Assimp gives every corner of an STL or OBJ file a vertex of
-// its own. Colours as sRGB bytes, from glb's and OBJ's linear values.
+// The mesh file at `path` in `format` as the library for it reads it, empty
+// when it refuses it. Colours as sRGB bytes, from glb's and OBJ's linear
+// values.
 Read_back read_mesh_file(file_export::Format format, const std::string& path);
 
 // Why what was read of a file in `format` is not `mesh`, such as "corner 7

@@ -1,6 +1,5 @@
 // shapetool animate as a user runs it, with no display: each file read back by its format's own library, a
-// turntable's first frame the picture render draws, a morph's frames its shapes and the halfway shape, and
-// refusals that write nothing.
+// turntable's first frame the picture render draws, a morph's frames its shapes and the halfway shape.
 #include "mesh/closed_mesh.h"
 #include "offscreen/renderer.h"
 #include "params/Tparams.h"
@@ -33,10 +32,6 @@ protected:
     {
         return test_support::run_program(SHAPETOOL_EXECUTABLE, arguments, folder).exit_status;
     }
-    void save(const std::string& name, const Tparams& params) const
-    {
-        std::ofstream(folder / name) << snippet::text(params);
-    }
     // A PNG file's pixels, 3 bytes each.
     std::vector<std::uint8_t> png(const std::string& name) const
     {
@@ -48,20 +43,15 @@ protected:
     }
 };
 
-double psnr(const std::vector<std::uint8_t>& wanted, const std::vector<std::uint8_t>& rgba)
-{
-    return test_support::psnr(wanted.data(), 3, rgba.data(), 4, pixels);
-}
-
 } // namespace
 
-TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFileAndGifKeepsTheShading)
+TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFile)
 {
     // Three arms: a quarter turn is another picture.
     Tparams shape;
     set_start_values(shape);
     shape.m = 3, shape.slices = 60, shape.bands = 60;
-    save("arms.bas", shape);
+    std::ofstream(folder / "arms.bas") << snippet::text(shape);
     const auto animate = [&](Names arguments) {
         arguments.insert(arguments.begin(), {"animate", "arms.bas", "--size", "96x72", "--frames", "8", "-q"});
         return run(arguments);
@@ -71,24 +61,24 @@ TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFileAndGifKeepsTheSha
                   animate({"-o", "shaded.gif"}) + animate({"-o", "clear.webp", "--transparent"}),
               0);
     const std::vector<std::uint8_t> rendered = png("rendered.png");
-    EXPECT_TRUE(!rendered.empty() && png("frames/frame_0001.png") == rendered &&
-                test_support::entries(folder / "frames") == 8);
+    ASSERT_FALSE(rendered.empty());
+    EXPECT_EQ(png("frames/frame_0001.png"), rendered);
+    EXPECT_EQ(test_support::entries(folder / "frames"), 8);
     const auto lossless = test_support::read_animation("webp", folder / "lossless.webp"),
                lossy = test_support::read_animation("webp", folder / "lossy.webp"),
                gif = test_support::read_animation("gif", folder / "shaded.gif"),
                clear = test_support::read_animation("webp", folder / "clear.webp");
     for (const auto* read : {&lossless, &lossy, &gif, &clear})
-        ASSERT_TRUE(read->frames.size() == 8 && read->width == width && read->height == height && read->loops == 0);
+        ASSERT_EQ(std::tuple(read->frames.size(), read->width, read->height, read->loops),
+                  std::tuple(8u, width, height, 0));
+    // 30 frames a second by default; the GIF's pixels are the writers' test's (tests/animation).
     EXPECT_EQ(gif.delays, (std::vector<int>{3, 4, 3, 3, 4, 3, 3, 4}));
-    EXPECT_EQ(psnr(rendered, lossless.frames[0]), INFINITY);
+    EXPECT_EQ(test_support::psnr(rendered.data(), 3, lossless.frames[0].data(), 4, pixels), INFINITY);
     // Lossy: close to the picture, which a quarter turn is not.
-    EXPECT_TRUE(psnr(rendered, lossy.frames[0]) > 30 && psnr(rendered, lossy.frames[2]) < 25);
-    EXPECT_TRUE(clear.frames[0][3] == 0 && clear.frames[0][4 * (pixels / 2 + width / 2) + 3] == 255);
-    // Each GIF frame at least as close to its PNG frame as giflib's own palette gets.
-    for (int k = 0; k < 8; ++k) {
-        const std::vector<std::uint8_t> frame = png("frames/frame_000" + std::to_string(k + 1) + ".png");
-        EXPECT_GE(psnr(frame, gif.frames[k]), test_support::giflib_quantized_psnr(frame.data(), width, height)) << k;
-    }
+    EXPECT_GT(test_support::psnr(rendered.data(), 3, lossy.frames[0].data(), 4, pixels), 30);
+    EXPECT_LT(test_support::psnr(rendered.data(), 3, lossy.frames[2].data(), 4, pixels), 25);
+    EXPECT_EQ(clear.frames[0][3], 0) << "clear around the shape";
+    EXPECT_EQ(clear.frames[0][4 * (pixels / 2 + width / 2) + 3], 255) << "opaque on it";
 }
 
 TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime)
@@ -101,8 +91,8 @@ TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime
     last = first;
     last.a = 0.5f, last.n1 = 2, last.m = 5, last.radius = 1.5f, last.slices = 30, last.color[1] = 200;
     last.sets_linked = 0, last.a2 = 0.5f, last.n1_2 = 2, last.m2 = 2;
-    save("first.bas", first);
-    save("last.bas", last);
+    std::ofstream(folder / "first.bas") << snippet::text(first);
+    std::ofstream(folder / "last.bas") << snippet::text(last);
     ASSERT_EQ(
         run({"animate", "first.bas", "last.bas", "--frames", "3", "--size", "96x72", "--frames-dir", "morph", "-q"}),
         0);
