@@ -227,15 +227,13 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     const Picture first = editor.capture(ready);
     ASSERT_TRUE(ready(first)) << "no 640 x 480 picture of the scene";
     // At least so many pixels of a colour in a box: the shape right of the centre, the axes, the folded bars' titles,
-    // "Morvane" from x = 450 to 517, auto-edit ticked.
+    // auto-edit ticked.
     const std::tuple<const char*, Rgb, Box, int> present[] = {{"shape", yellow, right_half, 101},
                                                               {"red axis", red, beside_panel, 51},
                                                               {"green axis", green, whole, 51},
                                                               {"blue axis", blue, whole, 51},
                                                               {"profile bar", white, profile_title, 1},
                                                               {"explore bar", white, explore_title, 1},
-                                                              {"caption's start", white, {450, 8, 451, 23}, 1},
-                                                              {"caption's end", white, {517, 8, 518, 23}, 1},
                                                               {"auto-edit tick", check_mark, {123, 116, 143, 136}, 6}};
     for (const auto& [what, colour, box, least] : present)
         EXPECT_GE(count(first, colour, box), least) << what;
@@ -244,7 +242,6 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     EXPECT_EQ(count(first, white) - count(first, white, panel) - count(first, white, profile_title) -
                   count(first, white, explore_title),
               count(first, white, caption) + count(first, white, fps) + count(first, white, history));
-    EXPECT_EQ(count(first, white, caption), count(first, white, {450, 8, 518, 23}));
 
     // A swap adds " xy" to the history line.
     editor.click(swap_xy_button);
@@ -354,9 +351,9 @@ TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
               std::pair(3, std::string("supershape: standard output: cannot write: No space left on device\n")));
 }
 
-// A preset and random draws, undone and redone by keys and buttons: each step's picture comes back as it was (the
+// A preset and a random draw, undone and redone by keys and the button: each step's picture comes back as it was (the
 // values are the history's unit test's); the solid view shades; a snippet in shapes/ that cannot be read is said once.
-TEST_F(EditorE2E, UndoAndRedoBringBackEachDrawAndPresetAsItWasAndTheSolidViewShades)
+TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewShades)
 {
     fs::create_directories(folder + "/examples");
     fs::create_directories(folder + "/shapes");
@@ -378,7 +375,6 @@ TEST_F(EditorE2E, UndoAndRedoBringBackEachDrawAndPresetAsItWasAndTheSolidViewSha
     // The preset first, while the start values have one set: the two-set lemon must unlink them.
     step([&] { editor.click(preset_list), editor.click({preset_list.x, preset_list.y + 23}); });
     EXPECT_EQ(editor.save().second, file_text(SOURCE_DIR "/examples/lemon.bas"));
-    step([&] { editor.key("r"); });
     step([&] { editor.click(random_button); });
 
     // Step `i` shown again after the keys `act`, or the Undo button when none.
