@@ -84,10 +84,8 @@ query() { XDG_DATA_DIRS="$share:/usr/share" XDG_CURRENT_DESKTOP=GNOME xdg-mime q
 # The thumbnailer's command as a file manager runs it: %i in, %o out, %s the size.
 command=$(sed -n 's/^Exec=//p' "$share"/thumbnailers/*.thumbnailer)
 thumbnail() { env -u DISPLAY sh -c "$(echo "$command" | sed "s|%i|$1|; s|%o|$2|; s|%s|256|g")"; }
-# On a transparent ground: a corner clear, the middle opaque.
-thumbnail star.bas thumb.png && [ "$(identify -format %wx%h thumb.png)" = 256x256 ] &&
-    [ "$(convert thumb.png -format '%[fx:p{0,0}.a] %[fx:p{128,128}.a]' info:)" = "0 1" ] || fail "thumbnail"
-! thumbnail hello.bas none.png && [ ! -e none.png ] || fail "a thumbnail of a file that is no snippet"
+# What it draws, and that it refuses what is no snippet, are shapetool's tests'.
+thumbnail star.bas thumb.png && [ "$(identify -format %wx%h thumb.png)" = 256x256 ] || fail "thumbnail"
 
 # The launcher: started by a relative path; without a usable home it says so and makes nothing.
 (cd "$scratch/root/usr/bin" && ./supershape-launch --version) | grep -q '^supershape ' || fail "./supershape-launch"
