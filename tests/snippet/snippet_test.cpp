@@ -12,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
