@@ -1,6 +1,5 @@
 // The real editor driven with xdotool, seen through import; as starts are slow, one session makes many checks.
 #include "params/Tparams.h"
-#include "params/fields.h"
 #include "runtime/version.h"
 #include "snippet/snippet.h"
 #include "tests/support/child_process.h"
@@ -60,14 +59,13 @@ int count(const Picture& picture, const Rgb& colour, Box box = whole)
 }
 
 constexpr Rgb yellow{255, 255, 64}, red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255}, cyan{0, 255, 255};
-constexpr Rgb black{0, 0, 0}, white{255, 255, 255}, check_mark{66, 150, 250}; // ImGui's tick in a box
+constexpr Rgb white{255, 255, 255}, check_mark{66, 150, 250}; // ImGui's tick in a box
 
 // Rows of the bar as it opens at the top-left, and of the bar scrolled to its end.
 constexpr Point save_button{120, 75}, exit_button{120, 98}, show_axes_box{133, 149};
 constexpr Point red_channel{40, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
 constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
-// The second set's bar: folded in the bottom-right corner, and its rows once opened.
-constexpr Point profile_arrow{414, 454}, linked_box{576, 304}, m2_field{540, 373};
+// The second set's bar, folded in the bottom-right corner.
 constexpr Box profile_title{404, 444, 624, 464};
 // The exploring bar: folded beside it, and its rows once opened.
 constexpr Point explore_arrow{186, 454}, random_button{280, 181}, undo_button{280, 227}, preset_list{320, 273};
@@ -148,15 +146,9 @@ public:
         xdo("mousemove --window " + window + " " + std::to_string(point.x) + " " + std::to_string(point.y) +
             " sleep 0.1 " + then);
     }
-    void click(Point point, int count = 1) const
-    {
-        at(point, "click --repeat " + std::to_string(count) + " --delay 80 1");
-    }
+    void click(Point point) const { at(point, "click 1"); }
     // Types `text` into the field at `point` and ends it with Enter.
-    void enter(Point point, const std::string& text, int clicks = 1) const
-    {
-        click(point, clicks), type(text), key("Return");
-    }
+    void enter(Point point, const std::string& text) const { click(point), type(text), key("Return"); }
     // What the window system sends for the close button of the window's frame.
     void request_close() const
     {
@@ -215,7 +207,7 @@ protected:
 
 } // namespace
 
-TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
+TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitButton)
 {
     Editor editor(folder);
     ASSERT_FALSE(editor.window.empty()) << "no window appeared";
@@ -228,29 +220,22 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
     };
     const Picture first = editor.capture(ready);
     ASSERT_TRUE(ready(first)) << "no 640 x 480 picture of the scene";
-    // At least so many pixels of a colour in a box: the shape right of the centre, the green axis from the top row to
-    // the bottom one, black around, the folded bars' titles, "Morvane" from x = 450 to 517, auto-edit ticked.
-    const std::tuple<const char*, Rgb, Box, int> present[] = {
-        {"shape", yellow, right_half, 101},
-        {"axis at the top", green, {0, 0, 640, 5}, 1},
-        {"axis at the bottom", green, {0, 475, 640, 480}, 1},
-        {"red axis", red, beside_panel, 51},
-        {"blue axis", blue, whole, 51},
-        {"background", black, {240, 0, 640, 480}, 400 * 480 * 9 / 10 + 1},
-        {"profile bar", white, profile_title, 1},
-        {"explore bar", white, explore_title, 1},
-        {"caption's start", white, {450, 8, 451, 23}, 1},
-        {"caption's end", white, {517, 8, 518, 23}, 1},
-        {"auto-edit tick", check_mark, {123, 116, 143, 136}, 6}};
+    // At least so many pixels of a colour in a box: the shape right of the centre, the axes, the folded bars' titles,
+    // auto-edit ticked.
+    const std::tuple<const char*, Rgb, Box, int> present[] = {{"shape", yellow, right_half, 101},
+                                                              {"red axis", red, beside_panel, 51},
+                                                              {"green axis", green, whole, 51},
+                                                              {"blue axis", blue, whole, 51},
+                                                              {"profile bar", white, profile_title, 1},
+                                                              {"explore bar", white, explore_title, 1},
+                                                              {"auto-edit tick", check_mark, {123, 116, 143, 136}, 6}};
     for (const auto& [what, colour, box, least] : present)
         EXPECT_GE(count(first, colour, box), least) << what;
     EXPECT_EQ(count(first, yellow, beside_panel), 0);
-    EXPECT_EQ(count(first, black, {639, 0, 640, 1}) + count(first, black, {639, 479, 640, 480}), 2);
     // The overlay is all the white outside the panel and the folded bars.
     EXPECT_EQ(count(first, white) - count(first, white, panel) - count(first, white, profile_title) -
                   count(first, white, explore_title),
               count(first, white, caption) + count(first, white, fps) + count(first, white, history));
-    EXPECT_EQ(count(first, white, caption), count(first, white, {450, 8, 518, 23}));
 
     // A swap adds " xy" to the history line.
     editor.click(swap_xy_button);
@@ -266,30 +251,17 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
     EXPECT_GT(count(plain, yellow), 100);
 
     constexpr Rgb recoloured{0, 255, 64};
-    editor.enter(red_channel, "0", 2);
+    // A double click makes the channel a text field.
+    editor.at(red_channel, "click --repeat 2 --delay 80 1"), editor.type("0"), editor.key("Return");
     const Picture green_shape = editor.capture([&](const Picture& p) { return count(p, recoloured) > 100; });
     EXPECT_GT(count(green_shape, recoloured), 100);
     EXPECT_EQ(count(green_shape, yellow), 0);
-
-    // Save writes the values of the moment at once, named after the date and time.
-    fs::create_directory(folder + "/shapes");
-    Tparams expected;
-    set_start_values(expected);
-    expected.color[0] = 0, expected.rot_str += " xy";
-    char today[16];
-    const std::time_t now = std::time(nullptr);
-    std::strftime(today, sizeof today, "_%m-%d-%Y_", std::localtime(&now));
-    const auto [name, text] = editor.save();
-    EXPECT_EQ(text, snippet::text(expected));
-    EXPECT_NE(name.find(today), std::string::npos) << name << " is not named after " << today;
 
     // On the largest grid a quick tap's press and release arrive in one frame, Ctrl's too.
     const int before = count(editor.capture(), recoloured);
     editor.at(bar_middle, "click --repeat 20 --delay 30 5"); // the wheel, towards the user
     for (const Point field : {slices_scrolled, bands_scrolled})
         editor.enter(field, "999");
-    editor.enter(n1_scrolled, " ");
-    EXPECT_LT(count(editor.capture(), recoloured), before * 6 / 5) << "a blank typed into a field reset the shape";
     editor.key("space");
     EXPECT_GT(
         count(editor.capture([&](const Picture& p) { return count(p, recoloured) > before * 3 / 2; }), recoloured),
@@ -301,21 +273,20 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsOnEscape)
     editor.type("2");
     editor.key("Return");
     editor.at(bar_middle, "click --repeat 20 --delay 30 4");
-    expected.slices = expected.bands = 999, expected.n1 = 2;
-    EXPECT_EQ(editor.save().second, snippet::text(expected));
 
-    // The second bar opens from its corner; its switch separates the sets, and Save writes both.
-    editor.click(profile_arrow);
-    editor.click(linked_box);
-    editor.click(m2_field);
-    editor.key("ctrl+a");
-    editor.type("7");
-    editor.key("Return");
-    params::link_sets(expected);
-    expected.sets_linked = 0, expected.m2 = 7;
-    EXPECT_EQ(editor.save().second, snippet::text(expected));
+    // Save writes the values of the moment at once, named after the date and time.
+    fs::create_directory(folder + "/shapes");
+    Tparams expected;
+    set_start_values(expected);
+    expected.color[0] = 0, expected.rot_str += " xy", expected.slices = expected.bands = 999, expected.n1 = 2;
+    char today[16];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "_%m-%d-%Y_", std::localtime(&now));
+    const auto [name, text] = editor.save();
+    EXPECT_EQ(text, snippet::text(expected));
+    EXPECT_NE(name.find(today), std::string::npos) << name << " is not named after " << today;
 
-    editor.key("Escape");
+    editor.click(exit_button);
     EXPECT_EQ(editor.wait_for_exit(), 0);
     EXPECT_EQ(editor.output("stdout") + editor.output("stderr"), "");
 }
@@ -350,20 +321,18 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
               "\r\nAborting due to runtime error 2 (file not found) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
 }
 
-TEST_F(EditorE2E, CloseAndExitEndWith0AndWhatCannotStartIsRefusedWithOneLine)
+TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
 {
-    for (const bool close : {true, false}) {
+    {
         Editor editor(folder);
         editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
-        close ? editor.request_close() : editor.click(exit_button);
-        EXPECT_EQ(editor.wait_for_exit(), 0) << close;
+        editor.request_close();
+        EXPECT_EQ(editor.wait_for_exit(), 0);
     }
 
     // Without a display the window cannot open (status 0); a bad argument is refused first.
-    std::ofstream(folder + "/bad.bas") << "x\r\n";
     const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
         {{}, 0, "Failed to initialize GLFW!\n", ""},
-        {{"bad.bas"}, 2, "", "bad.bas:1: expected \"sub load_shape(byref shape as Nsupershap...\", found \"x\"\n"},
         {{"none.bas"}, 2, "", "none.bas: cannot read: No such file or directory\n"},
         {{"bad.bas", "none.bas"}, 2, "", "usage: supershape [SNIPPET.bas] (supershape --help says more)\n"},
         {{"--version"}, 0, "supershape " SUPERSHAPE_VERSION "\n", ""},
@@ -377,9 +346,9 @@ TEST_F(EditorE2E, CloseAndExitEndWith0AndWhatCannotStartIsRefusedWithOneLine)
               std::pair(3, std::string("supershape: standard output: cannot write: No space left on device\n")));
 }
 
-// A preset, random draws and a swap, undone and redone by keys and buttons: each step's picture and saved values come
-// back as they were; the solid view shades; a snippet in shapes/ that cannot be read is said once and left out.
-TEST_F(EditorE2E, UndoAndRedoBringBackEachDrawSwapAndPresetAsItWasAndTheSolidViewShades)
+// A preset and a random draw, undone and redone by keys and the button: each step's picture comes back as it was (the
+// values are the history's unit test's); the solid view shades; a snippet in shapes/ that cannot be read is said once.
+TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewShades)
 {
     fs::create_directories(folder + "/examples");
     fs::create_directories(folder + "/shapes");
@@ -391,29 +360,24 @@ TEST_F(EditorE2E, UndoAndRedoBringBackEachDrawSwapAndPresetAsItWasAndTheSolidVie
     editor.click(explore_arrow);
 
     std::vector<Picture> pictures{editor.capture()};
-    std::vector<std::string> values{editor.save().second};
     // Acts, moves the pointer off the bars' tooltips and keeps what the step shows.
     const auto step = [&](const std::function<void()>& act) {
         act();
         editor.at({5, 475});
         pictures.push_back(editor.capture([&](const Picture& p) { return differing(p, pictures.back()) > 0; }));
         EXPECT_GT(differing(pictures.back(), pictures[pictures.size() - 2]), 0) << "step " << pictures.size() - 1;
-        values.push_back(editor.save().second);
     };
     // The preset first, while the start values have one set: the two-set lemon must unlink them.
     step([&] { editor.click(preset_list), editor.click({preset_list.x, preset_list.y + 23}); });
-    EXPECT_EQ(values.back(), file_text(SOURCE_DIR "/examples/lemon.bas"));
-    step([&] { editor.key("r"); });
-    step([&] { editor.click({100, 262}); }); // swap x and y, left of the open bar
+    EXPECT_EQ(editor.save().second, file_text(SOURCE_DIR "/examples/lemon.bas"));
     step([&] { editor.click(random_button); });
 
-    // Step `i` shown and saved again after the keys `act`, or the Undo button when none.
+    // Step `i` shown again after the keys `act`, or the Undo button when none.
     const auto back_at = [&](std::size_t i, const std::string& act) {
         act.empty() ? editor.click(undo_button) : editor.key(act);
         editor.at({5, 475});
         const Picture shown = editor.capture([&](const Picture& p) { return differing(p, pictures[i]) == 0; });
         EXPECT_EQ(differing(shown, pictures[i]), 0) << act << " to step " << i;
-        EXPECT_EQ(editor.save().second, values[i]) << act << " to step " << i;
     };
     for (std::size_t i = pictures.size() - 1; i > 0; --i)
         back_at(i - 1, i % 2 ? "ctrl+z" : "");

@@ -8,7 +8,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>

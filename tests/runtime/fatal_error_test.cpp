@@ -15,7 +15,6 @@ static std::string report(const std::string& middle)
 TEST(FatalError, ReportsInEachForm)
 {
     for (const auto& [site, expected] : std::initializer_list<std::pair<runtime::Error_site, std::string>>{
-             {{"supershape"}, "1 (illegal function call) in SUPERSHAPE"},
              {{"Trasterfont", "print", 42}, "6 (out of bounds array access) at line 42 of TRASTERFONT::PRINT"},
              {{"m", nullptr, 7}, "8 (no priviledges) at line 7 of M"},
              {{"m"}, "15 (\"quit request\" signal) in M"},

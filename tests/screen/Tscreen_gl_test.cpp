@@ -1,12 +1,10 @@
 // The editor's screen on a real display: its window, GL start state and views, and how it fails. The effects and
 // their screen modes, which neither program uses, are left to the blurs' own test.
 #include "screen/Tscreen.h"
-#include "screen/glfw_layer.h"
 #include "tests/support/child_process.h"
 #include "tests/support/gl_fixture.h"
 
 #include <GL/gl.h>
-#include <GLFW/glfw3.h>
 
 #include <cmath>
 #include <cstdlib>

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
@@ -54,12 +53,7 @@ Tparams random_record(std::mt19937& random)
     return p;
 }
 
-// Why the text, or the file at the path, is refused; empty when it is read.
-std::string refusal(std::string_view contents)
-{
-    Tparams ignored;
-    return snippet::parse(contents, "shapes/x.bas", ignored).message;
-}
+// Why the file at the path is refused; empty when it is read.
 std::string read_file_message(const std::string& path)
 {
     Tparams ignored;
@@ -132,8 +126,11 @@ TEST(SnippetReader, RefusalsNameTheLineAndWhatWasExpected)
         {edit("SuperShape\r\n", "SuperShape\r\r\n"), "2: expected text, found the control byte 0x0D"},
         {edit("Shape", std::string(20000, 'x')), "2: expected a line of at most 16384 characters, found one of 20008"},
     };
-    for (const auto& [contents, message] : cases)
-        EXPECT_EQ(refusal(contents), message.empty() ? "" : "shapes/x.bas:" + message);
+    for (const auto& [contents, message] : cases) {
+        Tparams ignored;
+        EXPECT_EQ(snippet::parse(contents, "shapes/x.bas", ignored).message,
+                  message.empty() ? "" : "shapes/x.bas:" + message);
+    }
 }
 
 // Blank lines are allowed, but not megabytes of them; nor folders or devices.
