@@ -94,19 +94,15 @@ TEST_F(Written, OutsideReadersFindEveryCorner)
         EXPECT_EQ(test_support::changed_corner(file.found, file.shape, file.row.format), "") << file.trace;
 }
 
-TEST_F(Written, OutsideReadersFindTheParametersWhereTheFormatHasRoom)
+TEST_F(Written, OutsideReadersFindTheParametersAndTheColourWhereTheFormatHasRoom)
 {
-    for (const File& file : files)
+    for (const File& file : files) {
         EXPECT_EQ(file.found.parameters, file.expected.carried ? file_export::parameter_text(params) : "")
             << file.trace;
-}
-
-TEST_F(Written, OutsideReadersFindTheColourWhereTheFormatHasRoom)
-{
-    for (const File& file : files)
         EXPECT_EQ(file.found.colour,
                   (file.expected.carried ? std::array{200, 100, 50, 128} : std::array{-1, -1, -1, -1}))
             << file.trace;
+    }
 }
 
 // OBJ's material: one word, so that every reader finds it, and named after the shape, so that importers do not number

@@ -204,24 +204,18 @@ TEST_F(Shapetool, AGalleryOfNothingReadableKeepsTheSheetThatWasThere)
     EXPECT_EQ(text("out/g.png"), "good");
 }
 
-// Flags replace the snippet's values; two poles, the other rows with their seam welded.
-TEST_F(Shapetool, InfoReportsTheShapeWithTheFlagsApplied)
+// Flags replace the snippets' values; one of the second set separates it, the rest of it the snippet's own, or its
+// first set for a one-set one. Two poles, the other rows with their seam welded.
+TEST_F(Shapetool, InfoReportsTheShapesWithTheFlagsApplied)
 {
-    const nlohmann::json shapes = report({"info", "--json", "flower.bas", "--m", "5", "--slices", "20"}),
-                         &flower = shapes.at(0), &read = flower["parameters"];
-    EXPECT_EQ(std::tuple(read["m"], read["n1"], read["slices"], read["bands"]), std::tuple(5.0, 0.5, 20, 40)) << read;
-    EXPECT_EQ(std::tuple(shapes.size(), flower["closed"], flower["vertices"]), std::tuple(1u, true, 2 + 19 * 40));
-    EXPECT_FALSE(read.contains("m2")) << "one set";
-}
-
-// A flag of the second set separates it; the rest of it is the snippet's own, or its first set for a one-set one.
-TEST_F(Shapetool, ASecondSetFlagSeparatesTheSets)
-{
-    const nlohmann::json sets =
-        report({"info", "--json", "flower.bas", SOURCE_DIR "/examples/starfish.bas", "--m", "3", "--m2", "2"});
-    const nlohmann::json &one = sets.at(0)["parameters"], &two = sets.at(1)["parameters"];
-    EXPECT_EQ(std::tuple(one["m2"], one["n1_2"], one["m"]), std::tuple(2.0, 0.5, 3.0)) << one;
+    const nlohmann::json shapes = report({"info", "--json", "flower.bas", SOURCE_DIR "/examples/starfish.bas", "--m",
+                                          "3", "--m2", "2", "--slices", "20"});
+    const nlohmann::json &one = shapes.at(0)["parameters"], &two = shapes.at(1)["parameters"];
+    EXPECT_EQ(std::tuple(one["m"], one["n1"], one["slices"], one["bands"], one["m2"], one["n1_2"]),
+              std::tuple(3.0, 0.5, 20, 40, 2.0, 0.5))
+        << one;
     EXPECT_EQ(std::tuple(two["m2"], two["n1_2"], two["n1"]), std::tuple(2.0, 0.3, 0.1)) << two;
+    EXPECT_EQ(std::tuple(shapes.size(), shapes[0]["closed"], shapes[0]["vertices"]), std::tuple(2u, true, 2 + 19 * 40));
 }
 
 // Sides beyond the largest float, of a box within the floats, are still numbers.
