@@ -78,9 +78,8 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
         editor.frame();
         steps.push_back(editor.now());
     };
-    change([&] { p.m = 6; }); // auto edit re-evaluates in place
     change([&] {
-        for (const float n1 : {0.5f, 0.6f, 0.7f}) { // a drag over three frames before it is let go
+        for (const float n1 : {0.5f, 0.6f, 0.7f}) { // auto edit re-evaluates in place, a drag over three frames
             p.n1 = n1;
             editor.frame(true);
         }
