@@ -23,8 +23,7 @@ struct Editor {
     Editor() : history(step_of(params, shown))
     {
         set_start_values(params);
-        params.do_reset = request_pending;
-        frame();
+        press(params.do_reset);
         history = History(step_of(params, shown));
     }
     void frame(bool editing = false)
@@ -39,12 +38,20 @@ struct Editor {
         const Nsupershape::Tsupershape& shape = *shown.shape;
         return {step_of(params, shown), {shape.vertices.get(), shape.vertices.get() + shape.vertex_count}};
     }
+    // A button pressed, then one frame.
+    Shown press(std::int32_t& request)
+    {
+        request = request_pending;
+        frame();
+        return now();
+    }
 
     Tparams params;
     Shown_shape shown;
     History history;
     Exploring exploring = start_exploring(7, {});
     Second_set_seen seen;
+    Solid_view solid;
 };
 
 // Where `one` and `other` differ, for a message; empty when they hold the same bits.
@@ -71,9 +78,8 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
         editor.frame();
         steps.push_back(editor.now());
     };
-    change([&] { p.m = 6; }); // auto edit re-evaluates in place
     change([&] {
-        for (const float n1 : {0.5f, 0.6f, 0.7f}) { // a drag over three frames before it is let go
+        for (const float n1 : {0.5f, 0.6f, 0.7f}) { // auto edit re-evaluates in place, a drag over three frames
             p.n1 = n1;
             editor.frame(true);
         }
@@ -88,19 +94,11 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
     editor.frame();
     ASSERT_EQ(editor.history.back_count(), steps.size() - 1) << "the drag is one step, a frame without a change none";
 
-    for (std::size_t i = steps.size() - 1; i > 0; --i) {
-        editor.exploring.do_undo = request_pending;
-        editor.frame();
-        ASSERT_EQ(difference(editor.now(), steps[i - 1]), "") << "undo to step " << i - 1;
-    }
-    editor.exploring.do_undo = request_pending;
-    editor.frame();
-    EXPECT_EQ(difference(editor.now(), steps[0]), "") << "nothing before the first step";
-    for (std::size_t i = 1; i < steps.size(); ++i) {
-        editor.exploring.do_redo = request_pending;
-        editor.frame();
-        ASSERT_EQ(difference(editor.now(), steps[i]), "") << "redo to step " << i;
-    }
+    for (std::size_t i = steps.size() - 1; i > 0; --i)
+        ASSERT_EQ(difference(editor.press(editor.exploring.do_undo), steps[i - 1]), "") << "undo to step " << i - 1;
+    EXPECT_EQ(difference(editor.press(editor.exploring.do_undo), steps[0]), "") << "nothing before the first step";
+    for (std::size_t i = 1; i < steps.size(); ++i)
+        ASSERT_EQ(difference(editor.press(editor.exploring.do_redo), steps[i]), "") << "redo to step " << i;
 }
 
 TEST(History, ANewChangeEndsWhatCouldBeRedone)
@@ -108,12 +106,10 @@ TEST(History, ANewChangeEndsWhatCouldBeRedone)
     Editor editor;
     editor.params.m = 6;
     editor.frame();
-    editor.exploring.do_undo = request_pending;
-    editor.frame();
+    editor.press(editor.exploring.do_undo);
     editor.params.xrot = 30;
     editor.frame();
-    editor.exploring.do_redo = request_pending;
-    editor.frame();
+    editor.press(editor.exploring.do_redo);
     EXPECT_EQ(std::tuple(editor.params.xrot, editor.params.m), std::tuple(30.0f, 4.0f));
 }
 
@@ -125,8 +121,7 @@ TEST(History, KeepsItsDepthDroppingTheOldest)
         editor.frame();
     }
     EXPECT_EQ(editor.history.back_count(), History::depth);
-    editor.exploring.do_undo = request_pending;
-    editor.frame();
+    editor.press(editor.exploring.do_undo);
     EXPECT_EQ(editor.params.tx, 198.0f);
 }
 
@@ -135,8 +130,7 @@ TEST(Exploring, ADrawKeepsWhatIsLockedAndOnlyThat)
     Editor editor;
     editor.params.m = 5;
     editor.exploring.locks[params::field_named("m") - params::saved_fields] = truth_on;
-    editor.exploring.do_random = request_pending;
-    editor.frame();
+    editor.press(editor.exploring.do_random);
     EXPECT_EQ(editor.params.m, 5.0f);
     EXPECT_NE(editor.params.n1, 0.3f);
 }
@@ -145,8 +139,7 @@ TEST(Exploring, AGridExportCannotMeshTakesNoDraw)
 {
     Editor editor;
     editor.params.slices = 1;
-    editor.exploring.do_random = request_pending;
-    editor.frame();
+    editor.press(editor.exploring.do_random);
     EXPECT_EQ(editor.exploring.drawn, "seed 7: a draw needs a grid of 2 slices and 3 bands or more");
 }
 
@@ -156,11 +149,9 @@ TEST(Exploring, AGridExportCannotMeshTakesNoDraw)
 TEST(SolidView, ClosesTheSwappedGridWithItsPole)
 {
     Editor editor;
-    editor.params.do_swap_xy = request_pending;
-    editor.frame();
-    Solid_view view;
+    editor.press(editor.params.do_swap_xy);
     std::string refusal;
-    const scene::Surface* surface = view.surface(editor.shown, refusal);
+    const scene::Surface* surface = editor.solid.surface(editor.shown, refusal);
     ASSERT_NE(surface, nullptr) << refusal;
     const Nsupershape::Tvector3& pole = surface->mesh.positions[0];
     EXPECT_EQ(std::tuple(pole.x, pole.y, pole.z), std::tuple(1 - 0x1p-23f, 0.0f, 0.0f));
@@ -169,10 +160,9 @@ TEST(SolidView, ClosesTheSwappedGridWithItsPole)
 TEST(SolidView, SaysWhyAGridCannotBeClosed)
 {
     Editor editor;
-    editor.params.slices = 1, editor.params.do_reset = request_pending;
-    editor.frame();
-    Solid_view view;
+    editor.params.slices = 1;
+    editor.press(editor.params.do_reset);
     std::string refusal;
-    EXPECT_EQ(view.surface(editor.shown, refusal), nullptr);
+    EXPECT_EQ(editor.solid.surface(editor.shown, refusal), nullptr);
     EXPECT_EQ(refusal, "solid view: one row has no area: slices must be at least 2");
 }

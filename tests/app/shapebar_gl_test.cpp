@@ -44,10 +44,9 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
                                      nullptr,        nullptr,         &p.a,      &p.b,      &p.m,         &p.n1,
                                      &p.n2,          &p.n3,           &p.radius, &p.slices, &p.bands,     &p.scale,
                                      &p.xrot,        &p.yrot,         &p.zrot,   &p.tx,     &p.ty,        &p.tz};
-    const TwButtonCallback callbacks[] = {
-        resetcb,     savecb,      quitcb,      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-        switch_xycb, switch_xzcb, switch_yzcb, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-        nullptr,     nullptr,     nullptr,     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    const TwButtonCallback callbacks[std::size(variables)] = {resetcb,     savecb,      quitcb,     nullptr, nullptr,
+                                                              nullptr,     nullptr,     nullptr,    nullptr, nullptr,
+                                                              switch_xycb, switch_xzcb, switch_yzcb}; // the rest none
     const std::vector<panel::Entry>& entries = panel::entries(*bar);
     ASSERT_EQ(entries.size(), std::size(variables)) << TwGetLastError();
     std::ifstream expected(SOURCE_DIR "/tests/app/shapebar_entries.txt");
