@@ -211,7 +211,8 @@ Status write_obj(std::FILE* out, const Export_mesh& file)
     Sink sink(out);
     sink.put("# supershape " + parameter_text(file.params) + "\n");
     if (!file.companion_file.empty())
-        sink.put("mtllib " + runtime::one_line(file.companion_file) + "\n");
+        // Its name holds no blank or control byte (companion_path).
+        sink.put("mtllib " + file.companion_file + "\n");
     sink.put("o " + runtime::one_line(file.name) + "\n");
     put_positions(sink, mesh);
     put_normals(sink, normals);

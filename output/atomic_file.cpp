@@ -158,43 +158,48 @@ private:
     int descriptor_ = -1;
 };
 
-} // namespace
-
-Atomic_file::Atomic_file(std::string target, Publish publish)
-    : target_(std::move(target)), written_(target_), publish_(publish)
+// Why no file can be made for `target` now, said as Atomic_file says it; ok
+// with the file that would be replaced, the target or a link's file, in
+// `written`.
+Status refused_target(const std::string& target, Publish publish, std::string& written)
 {
+    const auto refused = [&target](Status::Kind kind, const std::string& reason) {
+        return runtime::failure(kind, target, reason);
+    };
+    written = target;
     // Refused before anything is written rather than at the rename.
-    if (is_folder(target_)) {
-        fail(Status::Kind::cannot_create, std::strerror(EISDIR));
-        return;
-    }
+    if (is_folder(target))
+        return refused(Status::Kind::cannot_create, std::strerror(EISDIR));
     struct stat existing;
-    const bool exists = lstat(target_.c_str(), &existing) == 0;
-    if (publish_ == Publish::only_if_free && exists) {
-        fail(Status::Kind::name_taken, std::strerror(EEXIST));
-        return;
-    }
+    const bool exists = lstat(target.c_str(), &existing) == 0;
+    if (publish == Publish::only_if_free && exists)
+        return refused(Status::Kind::name_taken, std::strerror(EEXIST));
     if (exists && S_ISLNK(existing.st_mode)) {
-        const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(target_.c_str(), nullptr), &std::free);
-        if (!resolved) {
+        const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(target.c_str(), nullptr), &std::free);
+        if (!resolved)
             // Like cp, rather than making a file wherever the link points.
-            fail(Status::Kind::cannot_create, errno == ENOENT ? "a dangling symbolic link" : std::strerror(errno));
-            return;
-        }
-        written_ = resolved.get();
+            return refused(Status::Kind::cannot_create,
+                           errno == ENOENT ? "a dangling symbolic link" : std::strerror(errno));
+        written = resolved.get();
     }
     // A FIFO, device or socket is never replaced by a file: as root, /dev/null
     // would be.
     struct stat followed;
-    if (exists && stat(written_.c_str(), &followed) == 0 && !S_ISREG(followed.st_mode)) {
-        fail(Status::Kind::cannot_create, "not a regular file, which is never replaced");
-        return;
-    }
+    if (exists && stat(written.c_str(), &followed) == 0 && !S_ISREG(followed.st_mode))
+        return refused(Status::Kind::cannot_create, "not a regular file, which is never replaced");
     // The shell's > refuses a read-only file too; root may write any.
-    if (exists && access(written_.c_str(), W_OK) != 0) {
-        fail(Status::Kind::cannot_write, std::strerror(errno));
+    if (exists && access(written.c_str(), W_OK) != 0)
+        return refused(Status::Kind::cannot_write, std::strerror(errno));
+    return {};
+}
+
+} // namespace
+
+Atomic_file::Atomic_file(std::string target, Publish publish) : target_(std::move(target)), publish_(publish)
+{
+    status_ = refused_target(target_, publish_, written_);
+    if (!status_.ok())
         return;
-    }
     // Allocated first: a constructor that throws leaves nothing behind.
     buffer_ = std::make_unique<char[]>(stream_buffer_size);
     std::string temporary = temporary_pattern(written_);
@@ -326,6 +331,22 @@ void Atomic_file::discard()
     untrack(tracked_slot_);
     tracked_slot_ = -1;
     temporary_.clear();
+}
+
+Status can_create(const std::string& target)
+{
+    std::string written;
+    if (Status refused = refused_target(target, Publish::replacing, written); !refused.ok())
+        return refused;
+    std::string temporary = temporary_pattern(written);
+    // Held, so that no signal finds the temporary file unrecorded.
+    const Signals_held held;
+    const int file = mkostemp(temporary.data(), O_CLOEXEC);
+    if (file < 0)
+        return runtime::failure(Status::Kind::cannot_create, target, std::strerror(errno));
+    close(file);
+    unlink(temporary.c_str());
+    return {};
 }
 
 Status write_file(const std::string& target, std::string_view contents, Publish publish)

@@ -99,6 +99,12 @@ private:
     bool committed_ = false;
 };
 
+// Whether an Atomic_file for `target` could be made now: the constructor's
+// checks, and a temporary file made beside the target and removed at once,
+// so that a command refuses an output before it starts its work. A failure
+// reads as the constructor's.
+Status can_create(const std::string& target);
+
 // Writes `contents` as the whole of `target` through an Atomic_file.
 Status write_file(const std::string& target, std::string_view contents, Publish publish = Publish::replacing);
 

@@ -8,8 +8,9 @@
 
 namespace runtime {
 
-// `text` on one line: control bytes, such as a newline or a tab in a file's
-// name, as \xHH.
+// `text` on one line and safe on a terminal: control characters, C0 and C1,
+// such as a newline or a tab in a file's name, and bytes that are not UTF-8,
+// as \xHH for each byte.
 std::string one_line(std::string_view text);
 
 // `text` with A to Z as a to z.

@@ -4,6 +4,7 @@
 #include "snippet/layout.h"
 #include "snippet/snippet.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -65,11 +66,23 @@ bool is_comment(std::string_view content)
     return content.substr(0, 2) == "''";
 }
 
-std::string quoted(std::string_view text)
+// `text` in quotes from byte `from`, cut short after max_quoted_length.
+std::string quoted(std::string_view text, std::size_t from = 0)
 {
-    if (text.size() > max_quoted_length)
-        return '"' + std::string(text.substr(0, max_quoted_length)) + "...\"";
-    return '"' + std::string(text) + '"';
+    text.remove_prefix(std::min(from, text.size()));
+    const std::string shown(text.substr(0, max_quoted_length));
+    return (from > 0 ? "\"..." : "\"") + shown + (text.size() > max_quoted_length ? "...\"" : "\"");
+}
+
+// Where two lines are quoted from so that their difference shows: the
+// start, unless they part too far in, then a little before that.
+std::size_t quoted_from(std::string_view one, std::string_view other)
+{
+    constexpr std::size_t before = 10;
+    std::size_t parted = 0;
+    while (parted < one.size() && parted < other.size() && one[parted] == other[parted])
+        ++parted;
+    return parted + before < max_quoted_length ? 0 : parted - before;
 }
 
 // The fixed lines of code, in the form they are compared in.
@@ -185,8 +198,10 @@ private:
                 return refuse(number, expectation(), quoted(found));
             follow_with_tail(second_set_given());
         }
-        if (found != fixed_[next_])
-            return refuse(number, expectation(), quoted(found));
+        if (found != fixed_[next_]) {
+            const std::size_t from = quoted_from(found, fixed_[next_]);
+            return refuse(number, quoted(fixed_[next_], from), quoted(found, from));
+        }
         ++next_;
         return true;
     }

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -110,15 +111,70 @@ Status mesh_every_frame(const Frames& frames, int count, Meshed_shape::Kind kind
     return {};
 }
 
+constexpr char frame_pattern[] = "frame_%04d.png";
+constexpr int frame_name_size = 14;
+
 std::string frame_path(const std::string& folder, int frame)
 {
     char name[32];
-    std::snprintf(name, sizeof name, "frame_%04d.png", frame + 1);
+    std::snprintf(name, sizeof name, frame_pattern, frame + 1);
     return (fs::path(folder) / name).string();
 }
 
-// "turn.webp and frames: 60 frames of 480 x 480 pixels at 30 fps"
-std::string summary(const Animate_options& options)
+std::vector<std::string> frame_paths(const Animate_options& options)
+{
+    std::vector<std::string> paths;
+    if (!options.frames_dir.empty())
+        for (int frame = 0; frame < options.frames; ++frame)
+            paths.push_back(frame_path(options.frames_dir, frame));
+    return paths;
+}
+
+// Removes the frames beyond the first `count` in `folder`, left by a longer
+// run: files and links named exactly as frames are, a link itself and not
+// its file. Returns how many went.
+int remove_older_frames(const std::string& folder, int count)
+{
+    std::vector<fs::path> older;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const int number = name.size() == frame_name_size ? std::atoi(name.c_str() + 6) : 0;
+        const fs::file_type type = entry.symlink_status(error).type();
+        if (number > count && name == fs::path(frame_path(folder, number - 1)).filename() &&
+            (type == fs::file_type::regular || type == fs::file_type::symlink))
+            older.push_back(entry.path());
+    }
+    int removed = 0;
+    for (const fs::path& path : older)
+        removed += fs::remove(path, error) ? 1 : 0;
+    return removed;
+}
+
+// The topmost of `folder` and its parents that is missing, which making
+// `folder` makes; empty when it is there.
+fs::path first_missing(const fs::path& folder)
+{
+    fs::path missing;
+    std::error_code error;
+    for (fs::path at = folder; !at.empty() && !fs::exists(fs::symlink_status(at, error)); at = at.parent_path())
+        missing = at;
+    return missing;
+}
+
+// Removes the folders that making `folder` made, from `folder` up to
+// `missing`, as long as they are empty.
+void remove_made(const fs::path& folder, const fs::path& missing)
+{
+    std::error_code error;
+    for (fs::path at = folder; !missing.empty() && !at.empty(); at = at.parent_path())
+        if (!fs::remove(at, error) || at == missing)
+            return;
+}
+
+// "turn.webp and frames: 60 frames of 480 x 480 pixels at 30 fps", and
+// how many older frames were removed.
+std::string summary(const Animate_options& options, int removed)
 {
     std::vector<std::string> outputs;
     for (const std::string& output : {options.output, options.frames_dir})
@@ -126,7 +182,10 @@ std::string summary(const Animate_options& options)
             outputs.push_back(output);
     return runtime::listed(outputs, "and") + ": " + std::to_string(options.frames) +
            (options.frames == 1 ? " frame of " : " frames of ") + std::to_string(options.width) + " x " +
-           std::to_string(options.height) + " pixels at " + std::to_string(options.fps) + " fps";
+           std::to_string(options.height) + " pixels at " + std::to_string(options.fps) + " fps" +
+           (removed == 0   ? ""
+            : removed == 1 ? "; removed 1 older frame"
+                           : "; removed " + std::to_string(removed) + " older frames");
 }
 
 // Where the frames go: the animated file through its writer, and the PNG
@@ -152,6 +211,10 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
 {
     const bool solid = !options.wire;
     Progress progress(console.err, console.err_is_terminal && !options.inputs.quiet, std::size_t(options.frames), true);
+    const auto stop = [&progress](const Status& why) {
+        progress.stop(why.message);
+        return exit_status_of(why);
+    };
     offscreen::Image picture;
     Tparams shown = frames.params(frames.plan(0));
     // A turntable's mesh stays, and so do its normals.
@@ -163,24 +226,22 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
         if (!frames.turntable()) {
             shown = frames.params(plan);
             if (const Status made = meshed.make(shown, mesh_kind(solid)); !made.ok())
-                return failed(console, frames.name(frame, plan), made);
+                return stop(runtime::failure(made.kind, frames.name(frame, plan), made.message));
         }
         const offscreen::Picture_options drawn_as{options.width, options.height, static_cast<float>(plan.turn),
                                                   options.transparent, framing};
         offscreen::Model model = model_of(meshed, shown, solid);
         model.normals = normals.empty() ? nullptr : normals.data();
         if (const Status drawn = renderer.picture(model, drawn_as, picture); !drawn.ok())
-            return failed(console, frames.name(frame, plan), drawn);
+            return stop(runtime::failure(drawn.kind, frames.name(frame, plan), drawn.message));
         if (outputs.writer)
             if (const Status added =
                     outputs.writer->add({picture.rgb.data(), picture.alpha.empty() ? nullptr : picture.alpha.data()});
                 !added.ok())
-                return failed(console, options.output, added);
+                return stop(runtime::failure(added.kind, options.output, added.message));
         if (!outputs.frames_dir.empty())
-            if (const Status written = write_png(frame_path(outputs.frames_dir, frame), picture); !written.ok()) {
-                report(console, written.message);
-                return exit_output_failed;
-            }
+            if (const Status written = write_png(frame_path(outputs.frames_dir, frame), picture); !written.ok())
+                return stop(written);
         progress.done("", false);
     }
     return exit_success;
@@ -204,16 +265,14 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
     for (const animation::Format_row& row : animation::formats)
         formats += (formats.empty() ? "" : ", ") + std::string(row.title) + " (." + row.extension + ", at most " +
                    std::to_string(row.max_fps) + " fps)";
-    command
-        .add_option("-o,--output", options.output,
-                    "the animation, looping forever, its format from the extension: " + formats +
-                        "; GIF gives each frame a palette of its own, without dithering" + output_rules)
-        ->type_name("FILE");
-    command
-        .add_option("--frames-dir", options.frames_dir,
-                    "a folder, made when missing, for the frames as PNG files frame_0001.png, frame_0002.png ..., "
-                    "each written whole; not a dangling link")
-        ->type_name("DIR");
+    add_path_flag(command, "-o,--output", options.output,
+                  "the animation, looping forever, its format from the extension: " + formats +
+                      "; GIF gives each frame a palette of its own, without dithering" + output_rules,
+                  "FILE");
+    add_path_flag(command, "--frames-dir", options.frames_dir,
+                  "a folder, made when missing, for the frames as PNG files frame_0001.png, frame_0002.png ..., "
+                  "each written whole; not a dangling link",
+                  "DIR");
     add_value_flag(
         command, "--frames", "the animation's frames, 1.." + std::to_string(max_frames) + " (default 60)", "N",
         [&options](const std::string& text) { options.frames = whole_number("--frames", text, 1, max_frames); });
@@ -238,8 +297,11 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
 int animate(const Animate_options& options, Console& console)
 {
     const animation::Format_row* format = nullptr;
-    const Output_request request{Output_request::Kind::one_for_all, options.output, "", "",
-                                 refused_outputs(options, format)};
+    Output_request request{Output_request::Kind::one_for_all, options.output, "", "", refused_outputs(options, format)};
+    // The frames and their folder are kept off the inputs and the animation.
+    request.also_written = frame_paths(options);
+    if (!options.frames_dir.empty())
+        request.also_written.push_back(options.frames_dir);
     Batch batch;
     if (const std::optional<int> stopped = start_batch("animate", options.inputs, request, console, batch))
         return *stopped;
@@ -283,16 +345,23 @@ int animate(const Animate_options& options, Console& console)
         if (!outputs.writer)
             return failed(console, options.output, opened);
     }
+    const fs::path made_from = first_missing(options.frames_dir);
     if (!options.frames_dir.empty()) {
         if (const Status made = make_folder(options.frames_dir); !made.ok()) {
             report(console, made.message);
             return exit_output_failed;
         }
         outputs.frames_dir = options.frames_dir;
+        if (const std::optional<int> refused = refuse_unmakeable(frame_paths(options), console)) {
+            remove_made(options.frames_dir, made_from);
+            return *refused;
+        }
     }
     offscreen::Renderer renderer;
-    if (!open_renderer(renderer, console))
+    if (!open_renderer(renderer, console)) {
+        remove_made(options.frames_dir, made_from);
         return exit_output_failed;
+    }
     if (const int drawn = draw_every_frame(frames, options, framing, meshed, renderer, outputs, console);
         drawn != exit_success)
         return drawn;
@@ -305,8 +374,10 @@ int animate(const Animate_options& options, Console& console)
             return exit_output_failed;
         }
     }
+    // Older frames beyond these go only once the new animation is whole.
+    const int removed = options.frames_dir.empty() ? 0 : remove_older_frames(options.frames_dir, options.frames);
     if (!options.inputs.quiet)
-        console.err << runtime::one_line(summary(options)) << '\n' << std::flush;
+        console.err << runtime::one_line(summary(options, removed)) << '\n' << std::flush;
     return exit_success;
 }
 

@@ -1,5 +1,7 @@
 #include "tool/batch.h"
 
+#include "output/atomic_file.h"
+
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
@@ -20,8 +22,20 @@ std::string identity(const std::string& path)
     return fs::weakly_canonical(path, ignored).string();
 }
 
-// Why the outputs cannot all be written: two that share a file, or one (or
-// its companion) that would replace an input. Empty when they can.
+// The files an output writes: itself and its companion, when its format has
+// one; none for standard output.
+std::vector<std::string> files_of(const std::string& output, const Output_request& request)
+{
+    if (output.empty() || output == standard_stream)
+        return {};
+    if (request.format && request.format->companion.extension)
+        return {file_export::companion_path(output, *request.format), output};
+    return {output};
+}
+
+// Why the outputs cannot all be written: two that share a file or folder,
+// or one (a companion, a frame) that would replace an input. Empty when
+// they can.
 std::string clashing_output(const std::vector<Named_shape>& shapes, const std::vector<std::string>& outputs,
                             const Output_request& request)
 {
@@ -29,16 +43,15 @@ std::string clashing_output(const std::vector<Named_shape>& shapes, const std::v
     for (const Named_shape& shape : shapes)
         if (!shape.path.empty() && shape.path != standard_stream)
             seen.insert(identity(shape.path));
-    for (const std::string& output : outputs) {
-        if (output.empty() || output == standard_stream)
-            continue;
-        std::vector<std::string> written{output};
-        if (request.format && request.format->companion.extension)
-            written.push_back(file_export::companion_path(output, *request.format));
-        for (const std::string& file : written)
-            if (!seen.insert(identity(file)).second)
-                return file + " would be written twice, or replace an input; give each output its own name";
-    }
+    std::vector<std::string> written = request.also_written;
+    if (!request.outdir.empty())
+        written.push_back(request.outdir);
+    for (const std::string& output : outputs)
+        for (const std::string& file : files_of(output, request))
+            written.push_back(file);
+    for (const std::string& file : written)
+        if (!seen.insert(identity(file)).second)
+            return file + " would be written twice, or replace an input; give each output its own name";
     return "";
 }
 
@@ -68,6 +81,17 @@ std::vector<std::string> plan_outputs(const std::vector<Named_shape>& shapes, co
 
 } // namespace
 
+std::optional<int> refuse_unmakeable(const std::vector<std::string>& files, Console& console)
+{
+    for (const std::string& file : files)
+        if (file != standard_stream)
+            if (const Status made = output::can_create(file); !made.ok()) {
+                report(console, made.message);
+                return exit_output_failed;
+            }
+    return std::nullopt;
+}
+
 Status make_folder(const std::string& folder)
 {
     std::error_code error;
@@ -96,6 +120,16 @@ std::optional<int> start_batch(const char* command, const Shape_inputs& inputs, 
             report(console, made.message);
             return exit_output_failed;
         }
+    // Each shape's output is tried before any is written, so that a command
+    // whose outputs all fail never starts a renderer.
+    if (request.kind == Output_request::Kind::each_shape)
+        for (std::size_t i = 0; i < batch.shapes.size(); ++i)
+            for (const std::string& file : files_of(batch.outputs[i], request))
+                if (Named_shape& shape = batch.shapes[i]; shape.params)
+                    if (Status made = output::can_create(file); !made.ok()) {
+                        shape.params.reset();
+                        shape.status = std::move(made);
+                    }
     return std::nullopt;
 }
 

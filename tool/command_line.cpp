@@ -39,6 +39,18 @@ std::string parameters_help()
            statuses_help;
 }
 
+// CLI11's text for a parse error, a flag given twice in the words of the
+// other usage errors.
+std::string error_text(const CLI::ParseError& error)
+{
+    const std::string what = error.what();
+    constexpr std::string_view twice = ": At Most 1 required but received ";
+    const std::size_t at = what.find(twice);
+    if (at == std::string::npos)
+        return what;
+    return what.substr(0, at) + ": expected once, found " + what.substr(at + twice.size()) + " times";
+}
+
 // One line for a parse error, with the help that says what to type.
 std::string usage_line(const CLI::ParseError& error, const CLI::App& app)
 {
@@ -46,7 +58,7 @@ std::string usage_line(const CLI::ParseError& error, const CLI::App& app)
     for (const CLI::App* sub : app.get_subcommands())
         command = sub->get_name();
     const std::string help = "shapetool " + (command.empty() ? "" : command + " ") + "--help";
-    return (command.empty() ? "" : command + ": ") + error.what() + " (" + help + " lists what it takes)";
+    return (command.empty() ? "" : command + ": ") + error_text(error) + " (" + help + " lists what it takes)";
 }
 
 // Every command, in the order --help lists them.

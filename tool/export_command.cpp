@@ -93,17 +93,15 @@ void add_export_flags(CLI::App& command, Export_options& options)
 {
     add_shape_inputs(command, options.inputs);
     CLI::Option* output =
-        command
-            .add_option("-o,--output", options.output,
-                        "the output file, for one shape; its extension gives the format; - for standard output with "
-                        "--format (an OBJ there has no material file); an OBJ's material file is named after it, with "
-                        "blanks, control characters, #, \\ and % as %XX" +
-                            output_rules)
-            ->type_name("FILE");
-    CLI::Option* outdir = command
-                              .add_option("--outdir", options.outdir,
-                                          "the folder, made when missing, for one file per shape; not a dangling link")
-                              ->type_name("DIR");
+        add_path_flag(command, "-o,--output", options.output,
+                      "the output file, for one shape; its extension gives the format; - for standard output with "
+                      "--format (an OBJ there has no material file); an OBJ's material file is named after it, with "
+                      "blanks, control characters, #, \\ and % as %XX" +
+                          output_rules,
+                      "FILE");
+    CLI::Option* outdir = add_path_flag(command, "--outdir", options.outdir,
+                                        "the folder, made when missing, for one file per shape; not a dangling link",
+                                        "DIR");
     command.add_option("--format", options.format, "the format, with --outdir or -o -")
         ->type_name(file_export::format_choices());
     output->excludes(outdir);

@@ -43,6 +43,14 @@ CLI::Option* add_value_flag(CLI::App& command, const std::string& flag, const st
     return command.add_option_function<std::string>(flag, std::move(take), help)->type_name(shown);
 }
 
+CLI::Option* add_path_flag(CLI::App& command, const std::string& flag, std::string& path, const std::string& help,
+                           const std::string& shown)
+{
+    return command.add_option(flag, path, help)->type_name(shown)->check([](const std::string& text) {
+        return text.empty() ? std::string("expected a path, found \"\"") : std::string();
+    });
+}
+
 int whole_number(const std::string& flag, const std::string& text, int least, int most)
 {
     const std::optional<int> value = number_in<int>(text);

@@ -48,6 +48,11 @@ std::optional<Number> number_in(const std::string& text)
 CLI::Option* add_value_flag(CLI::App& command, const std::string& flag, const std::string& help,
                             const std::string& shown, std::function<void(const std::string&)> take);
 
+// A flag naming a file or folder to write, shown as `shown` (FILE or DIR);
+// an empty path is refused, not taken for none.
+CLI::Option* add_path_flag(CLI::App& command, const std::string& flag, std::string& path, const std::string& help,
+                           const std::string& shown);
+
 // The value of `flag`, a whole number from `least` to `most`, or refused.
 int whole_number(const std::string& flag, const std::string& text, int least, int most);
 // The value of `flag`, a finite number from `least` to `most`, or refused as

@@ -33,8 +33,8 @@ const char* cell_text(const Named_shape& shape)
 void add_gallery_flags(CLI::App& command, Gallery_options& options)
 {
     add_shape_inputs(command, options.inputs);
-    command.add_option("-o,--output", options.output, "the PNG file, or - for standard output" + output_rules)
-        ->type_name("FILE")
+    add_path_flag(command, "-o,--output", options.output, "the PNG file, or - for standard output" + output_rules,
+                  "FILE")
         ->required();
     add_value_flag(
         command, "--columns", "thumbnails a row, 1..1000 (default: about as many as rows)", "N",
@@ -68,6 +68,8 @@ int gallery(const Gallery_options& options, Console& console)
         report(console, options.output + ": not written, as no snippet could be read");
         return exit_bad_input;
     }
+    if (const std::optional<int> refused = refuse_unmakeable({options.output}, console))
+        return *refused;
 
     offscreen::Renderer renderer;
     if (!open_renderer(renderer, console))

@@ -3,12 +3,20 @@
 #include "runtime/text.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace shapetool {
 namespace {
 
 constexpr int bar_cells = 30;
+
+// Carriage return, then erase to the end of the line.
+constexpr char clear_line[] = "\r\x1b[K";
+
+// Whether a bar stands on standard error's last line, for a signal handler.
+volatile std::sig_atomic_t bar_shown = 0;
 
 } // namespace
 
@@ -49,6 +57,14 @@ void Progress::done(const std::string& line, bool failed)
     stream_ << std::flush;
 }
 
+void Progress::stop(const std::string& line)
+{
+    if (bar_)
+        clear_bar();
+    bar_ = false;
+    stream_ << "shapetool: " << runtime::one_line(line) << '\n' << std::flush;
+}
+
 void Progress::notice(const std::string& line)
 {
     if (quiet_)
@@ -63,6 +79,8 @@ void Progress::notice(const std::string& line)
 
 void Progress::draw_bar()
 {
+    // Set first, so that a signal in the middle clears what was drawn.
+    bar_shown = 1;
     const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
     const double left = finished_ == 0 ? NAN : elapsed / finished_ * (total_ - finished_);
     const int filled = static_cast<int>(bar_cells * finished_ / total_);
@@ -70,10 +88,17 @@ void Progress::draw_bar()
             << total_ << "  " << minutes_and_seconds(left) << " left" << std::flush;
 }
 
-// Carriage return, then erase to the end of the line.
 void Progress::clear_bar()
 {
-    stream_ << "\r\x1b[K";
+    stream_ << clear_line << std::flush;
+    bar_shown = 0;
+}
+
+void clear_bar_on_signal()
+{
+    // Nothing more can be done about a failed write here.
+    if (bar_shown && write(STDERR_FILENO, clear_line, sizeof clear_line - 1) < 0)
+        return;
 }
 
 } // namespace shapetool

@@ -25,6 +25,9 @@ public:
     // A file is done; `line` says how it went. On a terminal with a bar only
     // failures are kept above the bar.
     void done(const std::string& line, bool failed);
+    // A failure that ends the run: the bar is cleared first and not drawn
+    // again, and `line` said on a line of its own.
+    void stop(const std::string& line);
     // Advice about the file just done, such as the size it prints at: a
     // line of its own, kept above a bar; none when quiet.
     void notice(const std::string& line);
@@ -40,6 +43,11 @@ private:
     std::size_t finished_ = 0;
     Clock::time_point start_ = Clock::now();
 };
+
+// Clears a bar shown on standard error, for a signal handler that then ends
+// the process, so that the shell's prompt starts a clean line:
+// async-signal-safe.
+void clear_bar_on_signal();
 
 // "1:05" for 65 seconds; "--:--" while nothing is known.
 std::string minutes_and_seconds(double seconds);

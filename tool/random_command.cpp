@@ -20,6 +20,9 @@ namespace shapetool {
 namespace {
 
 constexpr int max_random_count = 10000;
+// A draw's number is written with as many digits as the largest count, so
+// that names sort in draw order whatever --count is.
+const std::size_t count_digits = std::to_string(max_random_count).size();
 
 // The names --keep takes, in the table's order, the second set's as a span
 // ("FIRST ... LAST").
@@ -63,8 +66,12 @@ void add_random_flags(CLI::App& command, Random_options& options)
                            options.keep.push_back(name);
                        }
                    });
-    command.add_option("--outdir", options.outdir, "the folder, made when missing, for the snippets")
-        ->type_name("DIR")
+    add_path_flag(command, "--outdir", options.outdir,
+                  "the folder, made when missing, for the snippets, named random_SEED_NUMBER.bas with NUMBER of " +
+                      std::to_string(count_digits) +
+                      " digits; a rerun of the same seed writes the same names, replacing them whole (a hand-edited "
+                      "draw too)",
+                  "DIR")
         ->required();
     command.add_flag("-q,--quiet", options.quiet, "leave out the line per file; errors still show");
 }
@@ -97,13 +104,12 @@ int random_shapes(const Random_options& options, Console& console)
         report(console, made.message);
         return exit_output_failed;
     }
-    const std::size_t digits = std::to_string(options.count).size();
     Progress progress(console.err, console.err_is_terminal && !options.quiet, std::size_t(options.count),
                       options.quiet);
     int status = exit_success;
     for (int draw = 1; draw <= options.count; ++draw) {
         std::string number = std::to_string(draw);
-        number.insert(0, digits - number.size(), '0');
+        number.insert(0, count_digits - number.size(), '0');
         const std::string output =
             (std::filesystem::path(options.outdir) / ("random_" + std::to_string(seed) + "_" + number + ".bas"))
                 .string();

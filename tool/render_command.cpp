@@ -11,21 +11,20 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+
 namespace shapetool {
 namespace {
 
 void add_render_flags(CLI::App& command, Render_options& options)
 {
     add_shape_inputs(command, options.inputs);
-    CLI::Option* picture = command
-                               .add_option("-o,--output", options.output,
-                                           "the PNG file, for one shape, or - for standard output" + output_rules)
-                               ->type_name("FILE");
+    CLI::Option* picture = add_path_flag(command, "-o,--output", options.output,
+                                         "the PNG file, for one shape, or - for standard output" + output_rules,
+                                         "FILE");
     CLI::Option* pictures =
-        command
-            .add_option("--outdir", options.outdir,
-                        "the folder, made when missing, for one PNG file per shape; not a dangling link")
-            ->type_name("DIR");
+        add_path_flag(command, "--outdir", options.outdir,
+                      "the folder, made when missing, for one PNG file per shape; not a dangling link", "DIR");
     picture->excludes(pictures);
     add_size_flag(command, "size", options.width, options.height, 1, offscreen::Picture_options::max_side,
                   "the picture's size in pixels (default 640x480)");
@@ -43,8 +42,11 @@ int render(const Render_options& options, Console& console)
     Batch batch;
     if (const std::optional<int> stopped = start_batch("render", options.inputs, request, console, batch))
         return *stopped;
+    // Without a shape to draw, each refusal is said without a renderer.
     offscreen::Renderer renderer;
-    if (!open_renderer(renderer, console))
+    if (std::any_of(batch.shapes.begin(), batch.shapes.end(),
+                    [](const Named_shape& shape) { return shape.params.has_value(); }) &&
+        !open_renderer(renderer, console))
         return exit_output_failed;
     return write_each(
         batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,

@@ -4,6 +4,7 @@
 #include "runtime/console.h"
 #include "runtime/status.h"
 #include "tool/command_line.h"
+#include "tool/progress.h"
 
 #include <cerrno>
 #include <csignal>
@@ -15,11 +16,12 @@
 
 namespace {
 
-// Interrupted, a run removes the files it was writing and ends as the shell
-// reports a signal.
+// Interrupted, a run removes the files it was writing, and its bar, and
+// ends as the shell reports a signal.
 void interrupted(int signal)
 {
     output::remove_temporaries();
+    shapetool::clear_bar_on_signal();
     _exit(128 + signal);
 }
 

@@ -84,6 +84,7 @@ TEST(SnippetReader, RefusalsNameTheLineAndWhatWasExpected)
         {"'' comment\r\n  ''\r\n\r\n", "1: expected a snippet, found only comments and blank lines"},
         {"\xEF\xBB\xBF", "1: expected a snippet, found an empty file"},
         {edit("delete shape", "delete  shapes"), "22: expected \"delete shape\", found \"delete shapes\""},
+        {edit("params.bands,_", "params.band,_"), "25: expected \"...arams.bands,_\", found \"...arams.band,_\""},
         {text + "end sub\r\n", "32: expected the end of the file after \"end sub\", found \"end sub\""},
         {text.substr(0, text.find("\r\n\r\n\t\tdelete") + 2),
          "21: expected \"delete shape\", found the end of the file"},

@@ -120,3 +120,20 @@ TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime
         EXPECT_EQ(png("morph/frame_000" + std::to_string(k + 1) + ".png"), picture.rgb) << k;
     }
 }
+
+// Frames an older, longer run left beyond the new ones go once the new ones are written, and the summary says so:
+// files and links (the link, not its file) named exactly as frames are; other names stay.
+TEST_F(Animate, OlderFramesBeyondTheNewOnesAreRemovedAndSaid)
+{
+    fs::create_directory(folder / "frames");
+    for (const char* name : {"frame_0003.png", "frame_0004.png", "frame_3.png", "frame_0000.png"})
+        std::ofstream(folder / "frames" / name);
+    std::ofstream(folder / "kept") << "kept";
+    fs::create_symlink("../kept", folder / "frames/frame_0005.png");
+    const auto result = test_support::run_program(
+        SHAPETOOL_EXECUTABLE, {"animate", "--m", "3", "--frames", "2", "--size", "8x8", "--frames-dir", "frames"},
+        folder);
+    EXPECT_EQ(result.standard_error, "frames: 2 frames of 8 x 8 pixels at 30 fps; removed 3 older frames\n");
+    EXPECT_EQ(test_support::entries(folder / "frames"), 4);
+    EXPECT_EQ(test_support::file_text(folder / "kept"), "kept");
+}
