@@ -271,7 +271,8 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
                   "FILE");
     add_path_flag(command, "--frames-dir", options.frames_dir,
                   "a folder, made when missing, for the frames as PNG files frame_0001.png, frame_0002.png ..., "
-                  "each written whole; not a dangling link",
+                  "each written whole; not a dangling link. Once they are, older frames beyond them there are "
+                  "removed (files and links, never a link's file) and counted in the summary",
                   "DIR");
     add_value_flag(
         command, "--frames", "the animation's frames, 1.." + std::to_string(max_frames) + " (default 60)", "N",
