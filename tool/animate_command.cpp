@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -111,14 +112,20 @@ Status mesh_every_frame(const Frames& frames, int count, Meshed_shape::Kind kind
     return {};
 }
 
-constexpr char frame_pattern[] = "frame_%04d.png";
-constexpr int frame_name_size = 14;
+constexpr int max_frames = 9999;
+constexpr char frame_prefix[] = "frame_";
+
+// "frame_0001.png" for the first frame.
+std::string frame_name(int frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%04d.png", frame_prefix, frame + 1);
+    return name;
+}
 
 std::string frame_path(const std::string& folder, int frame)
 {
-    char name[32];
-    std::snprintf(name, sizeof name, frame_pattern, frame + 1);
-    return (fs::path(folder) / name).string();
+    return (fs::path(folder) / frame_name(frame)).string();
 }
 
 std::vector<std::string> frame_paths(const Animate_options& options)
@@ -139,9 +146,11 @@ int remove_older_frames(const std::string& folder, int count)
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        const int number = name.size() == frame_name_size ? std::atoi(name.c_str() + 6) : 0;
+        // Read back, the number must give the very name.
+        const long number =
+            name.rfind(frame_prefix, 0) == 0 ? std::strtol(name.c_str() + std::strlen(frame_prefix), nullptr, 10) : 0;
         const fs::file_type type = entry.symlink_status(error).type();
-        if (number > count && name == fs::path(frame_path(folder, number - 1)).filename() &&
+        if (number > count && number <= max_frames && name == frame_name(int(number) - 1) &&
             (type == fs::file_type::regular || type == fs::file_type::symlink))
             older.push_back(entry.path());
     }
@@ -246,8 +255,6 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
     }
     return exit_success;
 }
-
-constexpr int max_frames = 9999;
 
 // The most frames a second any animated format holds.
 int max_fps()
