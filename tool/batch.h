@@ -48,19 +48,18 @@ struct Batch {
     std::vector<std::string> outputs;
 };
 
-// The start every command shares, in this order: a command line that names
-// no snippet and gives no parameter flag is a usage error; then the outputs'
-// own refusal; the shapes are found (find_shapes); their outputs are
-// planned, and two that would write the same file or folder, or one (a
-// companion or one of `also_written` included) that is an input by another
-// name or through a link, are a usage error; each shape is read and the
-// flags applied (read_shapes); `outdir` is made with its parents; and each
-// shape's output that cannot be made (output::can_create) becomes that
-// shape's refusal. Fills `batch` and returns nothing when
-// the command may go on; otherwise says why on the console and returns the
-// exit status. A folder named as input that cannot be read, and an `outdir`
-// that cannot be made (a dangling link there included), are said with their
-// reasons.
+// The start every command shares, in this order: a command line that names no
+// snippet and gives no parameter flag is a usage error; then the outputs' own
+// refusal; the shapes are found (find_shapes); their outputs are planned, and
+// two that would write the same file or folder, or one (a companion or one of
+// `also_written` included) that is an input by another name or through a
+// link, are a usage error; each shape is read and the flags applied
+// (read_shapes); `outdir` is made with its parents; and each shape's output
+// that cannot be made (output::can_create) becomes that shape's refusal.
+// Fills `batch` and returns nothing when the command may go on; otherwise
+// says why on the console and returns the exit status. A folder named as
+// input that cannot be read, and an `outdir` that cannot be made (a dangling
+// link there included), are said with their reasons.
 std::optional<int> start_batch(const char* command, const Shape_inputs& inputs, const Output_request& request,
                                Console& console, Batch& batch);
 
