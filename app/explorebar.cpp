@@ -19,12 +19,12 @@ void randomcb(void* client_data)
 
 void undocb(void* client_data)
 {
-    exploring_of(client_data, "undocb").do_undo = request_pending;
+    --exploring_of(client_data, "undocb").do_undo;
 }
 
 void redocb(void* client_data)
 {
-    exploring_of(client_data, "redocb").do_redo = request_pending;
+    --exploring_of(client_data, "redocb").do_redo;
 }
 
 void presetcb(void* client_data)
@@ -87,17 +87,22 @@ void init_explorebar(TwBar* bar, Exploring& exploring)
 void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& shown, History& history,
                          Second_set_seen& seen)
 {
-    bool replaced = false;
-    if (exploring.do_undo == request_pending) {
-        exploring.do_undo = request_idle;
-        if (const std::optional<Step> step = history.undo(step_of(params, shown)))
-            show(*step, params, shown), replaced = true;
-    }
-    if (exploring.do_redo == request_pending) {
-        exploring.do_redo = request_idle;
-        if (const std::optional<Step> step = history.redo(step_of(params, shown)))
-            show(*step, params, shown), replaced = true;
-    }
+    // Every step first, then one grid built for the last.
+    std::optional<Step> stepped;
+    const auto walk = [&](std::int32_t& presses, std::optional<Step> (History::*move)(const Step&)) {
+        for (; presses < 0; ++presses) {
+            std::optional<Step> step = (history.*move)(stepped ? *stepped : step_of(params, shown));
+            if (!step)
+                break;
+            stepped = std::move(step);
+        }
+        presses = request_idle;
+    };
+    walk(exploring.do_undo, &History::undo);
+    walk(exploring.do_redo, &History::redo);
+    bool replaced = stepped.has_value();
+    if (stepped)
+        show(*stepped, params, shown);
     if (exploring.do_preset == request_pending) {
         exploring.do_preset = request_idle;
         if (exploring.preset >= 0 && std::size_t(exploring.preset) < exploring.presets.size()) {

@@ -27,6 +27,9 @@ struct Exploring {
     // The preset last chosen, shown in its list.
     std::int32_t preset = -1;
     // Requests, as the main bar's: -1 asks, the frame loop acts and writes 0.
+    // Undo and redo count down once a press, so that presses made during a
+    // slow frame step that many steps in one go; a draw is one however often
+    // asked.
     std::int32_t do_random = 0, do_undo = 0, do_redo = 0, do_preset = 0;
 };
 

@@ -99,6 +99,9 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
     EXPECT_EQ(difference(editor.press(editor.exploring.do_undo), steps[0]), "") << "nothing before the first step";
     for (std::size_t i = 1; i < steps.size(); ++i)
         ASSERT_EQ(difference(editor.press(editor.exploring.do_redo), steps[i]), "") << "redo to step " << i;
+    editor.exploring.do_undo = -3, editor.exploring.do_redo = -1; // pressed within one frame
+    editor.frame();
+    EXPECT_EQ(difference(editor.now(), steps[steps.size() - 3]), "") << "three steps back, one forward";
 }
 
 TEST(History, ANewChangeEndsWhatCouldBeRedone)

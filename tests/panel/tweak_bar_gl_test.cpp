@@ -164,5 +164,16 @@ TEST_F(PanelTest, ChordsHeldEditsAndAListsPick)
     click(field_x, list_y);
     click(field_x, list_y + row_pitch + 17); // the second line of the open list
     EXPECT_EQ(std::pair(chosen, picks), std::pair(1, 1));
+
+    for (int i = 0; i < 3; ++i) // all pressed while one slow frame was drawn
+        for (const auto& [key, action] : {std::pair(GLFW_KEY_R, GLFW_PRESS),
+                                          {GLFW_KEY_R, GLFW_RELEASE},
+                                          {GLFW_KEY_LEFT_CONTROL, GLFW_PRESS},
+                                          {GLFW_KEY_Z, GLFW_PRESS},
+                                          {GLFW_KEY_Z, GLFW_RELEASE},
+                                          {GLFW_KEY_LEFT_CONTROL, GLFW_RELEASE}})
+            TwEventKeyGLFW(key, action);
+    TwDraw();
+    EXPECT_EQ(std::vector<int>({undos, draws}), std::vector<int>({2 + 3, 1 + 3})) << "each press in the next frame";
     TwTerminate();
 }
