@@ -24,7 +24,9 @@ struct Exploring {
     // The lit surface instead of the wire strip.
     std::int32_t solid = 0;
     std::vector<explore::Preset> presets;
-    // The preset last chosen, shown in its list.
+    // Their names, as the list shows them.
+    std::vector<std::string> names;
+    // The preset last chosen, shown in its list until the shape is another.
     std::int32_t preset = -1;
     // Requests, as the main bar's: -1 asks, the frame loop acts and writes 0.
     // Undo and redo count down once a press, so that presses made during a
@@ -36,12 +38,16 @@ struct Exploring {
 // Exploring from `seed`, with `presets` to choose from.
 Exploring start_exploring(std::uint64_t seed, std::vector<explore::Preset> presets);
 
+// `presets` to choose from instead, the one shown kept by its name.
+void offer_presets(Exploring& exploring, std::vector<explore::Preset> presets);
+
 // Fills `bar` with the buttons, the draw's line, the locks, the presets and
 // the solid view's switch, bound to `exploring`.
 void init_explorebar(TwBar* bar, Exploring& exploring);
 
 // Undo, redo, a preset and a random draw, as requested: each replaces the
 // values, asking Reset where a new grid must be built, or the shape itself
-// for undo and redo; a new second set is not an edit of the linked one.
+// for undo and redo; a new second set is not an edit of the linked one. The
+// list shows a preset only while it was the last of them.
 void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& shown, History& history,
                          Second_set_seen& seen);
