@@ -19,12 +19,12 @@ void randomcb(void* client_data)
 
 void undocb(void* client_data)
 {
-    exploring_of(client_data, "undocb").do_undo = request_pending;
+    --exploring_of(client_data, "undocb").do_undo;
 }
 
 void redocb(void* client_data)
 {
-    exploring_of(client_data, "redocb").do_redo = request_pending;
+    --exploring_of(client_data, "redocb").do_redo;
 }
 
 void presetcb(void* client_data)
@@ -52,8 +52,22 @@ Exploring start_exploring(std::uint64_t seed, std::vector<explore::Preset> prese
     Exploring exploring;
     exploring.seed = seed;
     exploring.drawn = draw_line(exploring);
-    exploring.presets = std::move(presets);
+    offer_presets(exploring, std::move(presets));
     return exploring;
+}
+
+void offer_presets(Exploring& exploring, std::vector<explore::Preset> presets)
+{
+    const std::size_t shown = std::size_t(exploring.preset);
+    const std::string name = shown < exploring.names.size() ? exploring.names[shown] : std::string();
+    exploring.presets = std::move(presets);
+    exploring.names.clear();
+    exploring.preset = -1;
+    for (const explore::Preset& preset : exploring.presets) {
+        if (preset.name == name && !name.empty())
+            exploring.preset = std::int32_t(exploring.names.size());
+        exploring.names.push_back(preset.name);
+    }
 }
 
 void init_explorebar(TwBar* bar, Exploring& exploring)
@@ -65,10 +79,7 @@ void init_explorebar(TwBar* bar, Exploring& exploring)
     TwAddText(bar, "Drawn", &exploring.drawn, " label='' help='shapetool random --seed S makes the same draws.' ");
     TwAddButton(bar, "Undo", undocb, e, " label='Undo' key=CTRL+Z ");
     TwAddButton(bar, "Redo", redocb, e, " label='Redo' key=CTRL+SHIFT+Z key=CTRL+Y ");
-    std::vector<std::string> names;
-    for (const explore::Preset& preset : exploring.presets)
-        names.push_back(preset.name);
-    TwAddChoice(bar, "Preset", names, &exploring.preset, presetcb, e,
+    TwAddChoice(bar, "Preset", &exploring.names, &exploring.preset, presetcb, e,
                 " label='Preset' help='The examples and the shapes saved in shapes/.' ");
     TwAddVarRW(bar, "Solid", TW_TYPE_BOOL32, &exploring.solid,
                " label='Solid view' help='The shape as the closed, lit surface it prints as.' ");
@@ -87,17 +98,22 @@ void init_explorebar(TwBar* bar, Exploring& exploring)
 void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& shown, History& history,
                          Second_set_seen& seen)
 {
-    bool replaced = false;
-    if (exploring.do_undo == request_pending) {
-        exploring.do_undo = request_idle;
-        if (const std::optional<Step> step = history.undo(step_of(params, shown)))
-            show(*step, params, shown), replaced = true;
-    }
-    if (exploring.do_redo == request_pending) {
-        exploring.do_redo = request_idle;
-        if (const std::optional<Step> step = history.redo(step_of(params, shown)))
-            show(*step, params, shown), replaced = true;
-    }
+    // Every step first, then one grid built for the last.
+    std::optional<Step> stepped;
+    const auto walk = [&](std::int32_t& presses, std::optional<Step> (History::*move)(const Step&)) {
+        for (; presses < 0; ++presses) {
+            std::optional<Step> step = (history.*move)(stepped ? *stepped : step_of(params, shown));
+            if (!step)
+                break;
+            stepped = std::move(step);
+        }
+        presses = request_idle;
+    };
+    walk(exploring.do_undo, &History::undo);
+    walk(exploring.do_redo, &History::redo);
+    bool replaced = stepped.has_value();
+    if (stepped)
+        show(*stepped, params, shown), exploring.preset = -1;
     if (exploring.do_preset == request_pending) {
         exploring.do_preset = request_idle;
         if (exploring.preset >= 0 && std::size_t(exploring.preset) < exploring.presets.size()) {
@@ -127,6 +143,7 @@ void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& sho
                 params = drawn;
                 params.do_reset = request_pending;
                 replaced = true;
+                exploring.preset = -1;
             }
         }
     }

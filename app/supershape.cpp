@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -50,21 +51,41 @@ std::string window_title()
 }
 
 // The presets: the examples of the working folder, then the installed ones,
-// then the user's saved shapes. Refused files are said on standard error.
-std::vector<explore::Preset> read_presets()
-{
-    std::vector<std::string> folders{"examples"};
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error)
-        folders.push_back((program.parent_path() / SUPERSHAPE_EXAMPLES_FROM_PROGRAM).lexically_normal().string());
-    folders.push_back("shapes");
-    std::vector<std::string> refusals;
-    std::vector<explore::Preset> presets = explore::read_presets(folders, refusals);
-    for (const std::string& refusal : refusals)
-        runtime::error_line(refusal.c_str());
-    return presets;
-}
+// then the user's saved shapes, read again whenever a folder changes (as a
+// Save changes shapes/). Refused files are said on standard error, once.
+class Preset_source {
+public:
+    Preset_source()
+    {
+        std::error_code error;
+        const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (!error)
+            folders_.push_back(
+                {(program.parent_path() / SUPERSHAPE_EXAMPLES_FROM_PROGRAM).lexically_normal().string(), ""});
+        folders_.push_back({"shapes", "shapes/"});
+    }
+
+    // Offers the presets read again if a folder changed since the last call.
+    void follow(Exploring& exploring)
+    {
+        std::string stamp = explore::folders_stamp(folders_);
+        if (stamp == stamp_)
+            return;
+        stamp_ = std::move(stamp);
+        std::vector<std::string> refusals;
+        std::vector<explore::Preset> presets = explore::read_presets(folders_, refusals);
+        for (const std::string& refusal : refusals)
+            if (said_.insert(refusal).second)
+                runtime::error_line(refusal.c_str());
+        offer_presets(exploring, std::move(presets));
+    }
+
+private:
+    std::vector<explore::Preset_folder> folders_{{"examples", ""}};
+    // Empty until the first read: a stamp holds a '/' per folder.
+    std::string stamp_;
+    std::set<std::string> said_;
+};
 
 } // namespace
 
@@ -90,7 +111,9 @@ int run_editor(const std::optional<Tparams>& opened)
     screen::enable_mouse_cursor();
     screen::enable_key_repeat();
     screen::set_window_title(window_title().c_str());
-    Exploring exploring = start_exploring(explore::clock_seed(), read_presets());
+    Exploring exploring = start_exploring(explore::clock_seed(), {});
+    Preset_source preset_source;
+    preset_source.follow(exploring);
     start_panel(params, exploring);
 
     screen::set_window_size_callback(windowsizecb);
@@ -133,6 +156,7 @@ int run_editor(const std::optional<Tparams>& opened)
         carry_out_exploring(exploring, params, shown, history, second_set_seen);
         carry_out_requests(params, shown);
         history.watch(step_of(params, shown), TwEditing());
+        preset_source.follow(exploring);
 
         TwDraw();
         screen::swap_buffers();
@@ -168,8 +192,8 @@ constexpr char help_text[] = "Usage: supershape [SNIPPET.bas]\n"
                              "The bar Explore, beside it, draws random shapes (the seed is shown, and\n"
                              "shapetool random --seed S makes the same draws), keeps chosen values through\n"
                              "them, steps back and forward through every change, loads the snippets of\n"
-                             "examples/, the installed examples and shapes/ as presets, and shows the shape\n"
-                             "as the closed, lit surface it prints as.\n"
+                             "examples/, the installed examples and shapes/ (as shapes/NAME) as presets, and\n"
+                             "shows the shape as the closed, lit surface it prints as.\n"
                              "\n"
                              "Keys: Space rebuilds the shape (Reset) and R draws a random one, unless you are\n"
                              "typing into a field; Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo; Esc quits.\n"

@@ -21,7 +21,7 @@ struct Entry {
     void* client_data = nullptr;
     // What a text line shows, and a list's choices (its place is `variable`).
     const std::string* text = nullptr;
-    std::vector<std::string> choices;
+    const std::vector<std::string>* choices = nullptr;
 
     const char* label() const { return definition.label ? definition.label->c_str() : name.c_str(); }
 };

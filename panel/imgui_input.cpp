@@ -46,6 +46,10 @@ struct Input_state {
     // Keys ImGui reads: the mapped ones and the modifiers. Only these keep
     // their order with typed text.
     std::bitset<key_count> read_by_imgui;
+    // Those of them it reads only in a field being typed into: the letters
+    // of its editing chords and the modifiers (a click reads these too, but
+    // no key change follows a click within its frame).
+    std::bitset<key_count> read_in_fields;
     std::optional<int> wheel_position;
     int width = 0, height = 0;
     std::optional<Clock::time_point> last_frame;
@@ -53,7 +57,13 @@ struct Input_state {
 
 Input_state input;
 
-constexpr std::pair<ImGuiKey_, int> key_map[] = {
+struct Mapped_key {
+    ImGuiKey_ imgui;
+    int glfw;
+    bool in_fields_only = false;
+};
+
+constexpr Mapped_key key_map[] = {
     {ImGuiKey_Tab, GLFW_KEY_TAB},
     {ImGuiKey_LeftArrow, GLFW_KEY_LEFT},
     {ImGuiKey_RightArrow, GLFW_KEY_RIGHT},
@@ -70,12 +80,13 @@ constexpr std::pair<ImGuiKey_, int> key_map[] = {
     {ImGuiKey_Enter, GLFW_KEY_ENTER},
     {ImGuiKey_Escape, GLFW_KEY_ESCAPE},
     {ImGuiKey_KeyPadEnter, GLFW_KEY_KP_ENTER},
-    {ImGuiKey_A, GLFW_KEY_A},
-    {ImGuiKey_C, GLFW_KEY_C},
-    {ImGuiKey_V, GLFW_KEY_V},
-    {ImGuiKey_X, GLFW_KEY_X},
-    {ImGuiKey_Y, GLFW_KEY_Y},
-    {ImGuiKey_Z, GLFW_KEY_Z},
+    // The letters of text editing chords, such as Ctrl+Z.
+    {ImGuiKey_A, GLFW_KEY_A, true},
+    {ImGuiKey_C, GLFW_KEY_C, true},
+    {ImGuiKey_V, GLFW_KEY_V, true},
+    {ImGuiKey_X, GLFW_KEY_X, true},
+    {ImGuiKey_Y, GLFW_KEY_Y, true},
+    {ImGuiKey_Z, GLFW_KEY_Z, true},
 };
 
 // Left and right key of each modifier flag.
@@ -125,6 +136,8 @@ struct Frame_changes {
     std::bitset<key_count> keys;
     std::bitset<mouse_buttons> buttons;
     bool imgui_key = false, moved = false, wheeled = false, typed = false;
+    // A key ImGui reads at this moment changed.
+    bool read_key = false;
 
     bool must_wait(bool conflict) const { return conflict && !flood; }
 };
@@ -137,11 +150,16 @@ bool take(const Event& event, ImGuiIO& io, Frame_changes& changes, std::vector<K
     case Event::Kind::key:
         if (io.KeysDown[event.code] != event.down) {
             const bool imgui_key = input.read_by_imgui[event.code];
-            if (changes.must_wait(changes.keys[event.code] || changes.buttons.any() || (imgui_key && changes.typed)))
+            // A key ImGui does not read now may change again within the frame, so that
+            // presses made while a slow frame was drawn all reach the next one.
+            const bool read = imgui_key && (io.WantTextInput || !input.read_in_fields[event.code]);
+            const bool again = changes.keys[event.code] && (read || changes.read_key);
+            if (changes.must_wait(again || changes.buttons.any() || (imgui_key && changes.typed)))
                 return false;
             io.KeysDown[event.code] = event.down;
             changes.keys[event.code] = true;
             changes.imgui_key |= imgui_key;
+            changes.read_key |= read;
         }
         if (event.down)
             presses.push_back({event.code, held(io, 0), held(io, 1)});
@@ -187,13 +205,15 @@ void start_input()
 {
     ImGuiIO& io = ImGui::GetIO();
     input.read_by_imgui.reset();
-    for (const auto& [imgui_key, glfw_key] : key_map) {
-        io.KeyMap[imgui_key] = glfw_key;
-        input.read_by_imgui[glfw_key] = true;
+    input.read_in_fields.reset();
+    for (const Mapped_key& key : key_map) {
+        io.KeyMap[key.imgui] = key.glfw;
+        input.read_by_imgui[key.glfw] = true;
+        input.read_in_fields[key.glfw] = key.in_fields_only;
     }
     for (const auto& pair : modifier_keys)
         for (int key : pair)
-            input.read_by_imgui[key] = true;
+            input.read_by_imgui[key] = input.read_in_fields[key] = true;
 }
 
 void record_key(int key, int action)

@@ -33,7 +33,10 @@ void record_window_size(int width, int height);
 // Hands ImGui the display size, the time since the last frame and the
 // recorded events this frame can take in order: a second change of one key
 // or button, or keys and text mixed, wait for the next frame, so that a
-// press and release between two frames still counts. Call it right before
+// press and release between two frames still counts. A key ImGui does not
+// read at the time (outside a field, the letters of its editing chords and
+// the modifiers) may change again, so that every press of R or Ctrl+Z made
+// since the last frame reaches this one. Call it right before
 // ImGui::NewFrame. Returns the key presses handed over, in order.
 std::vector<Key_press> feed_frame();
 

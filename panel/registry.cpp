@@ -176,12 +176,12 @@ int TwAddText(TwBar* bar, const char* name, const std::string* text, const char*
     return add_entry(bar, std::move(entry), definition);
 }
 
-int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>& choices, std::int32_t* chosen,
+int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>* choices, std::int32_t* chosen,
                 TwButtonCallback picked, void* client_data, const char* definition)
 {
     Entry entry = new_entry(Entry::Kind::choice, name ? name : "");
-    if (!chosen || !picked)
-        return panel::fail(entry.name + ": a list needs a place for the choice and a callback");
+    if (!choices || !chosen || !picked)
+        return panel::fail(entry.name + ": a list needs its choices, a place for the choice and a callback");
     entry.choices = choices;
     entry.variable = chosen;
     entry.callback = picked;

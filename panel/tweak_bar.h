@@ -49,10 +49,11 @@ int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const
 // A line that shows `text` as it is each frame, not editable; without a
 // label it takes the bar's width and wraps.
 int TwAddText(TwBar* bar, const char* name, const std::string* text, const char* definition);
-// A list that shows `choices[*chosen]` (nothing when out of range); picking
-// one, even the one shown, writes its place to `chosen` and then calls
-// `picked`. The choices are copied.
-int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>& choices, std::int32_t* chosen,
+// A list that shows `(*choices)[*chosen]` (nothing when out of range) and
+// the choices as they are each frame; picking one, even the one shown,
+// writes its place to `chosen` and then calls `picked`. Each choice shows
+// whole, "##" included; one too long for the bar shows its end.
+int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>* choices, std::int32_t* chosen,
                 TwButtonCallback picked, void* client_data, const char* definition);
 
 // The framebuffer size in pixels.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace panel {
@@ -19,6 +20,8 @@ constexpr float bar_width = 220.0f;
 constexpr float bar_height = 320.0f;
 // Labels never take more than this share of a bar's width.
 constexpr float widest_label_share = 0.5f;
+// Before the end of a name too long to show whole.
+constexpr char cut_mark[] = "...";
 
 template <class T>
 T clamped(T value, const Definition& d)
@@ -126,22 +129,41 @@ void show_text(const Entry& entry, float value_column)
     show_help(entry);
 }
 
+// Text drawn as it is at `at`: ImGui would end a label at "##".
+void draw_text(ImDrawList& list, ImVec2 at, const std::string& text)
+{
+    list.AddText(at, ImGui::GetColorU32(ImGuiCol_Text), text.c_str(), text.c_str() + text.size());
+}
+
 void choose(const Entry& entry, float value_column)
 {
     auto* chosen = static_cast<std::int32_t*>(entry.variable);
-    const bool shown = *chosen >= 0 && static_cast<std::size_t>(*chosen) < entry.choices.size();
+    const std::vector<std::string>& choices = *entry.choices;
+    const bool shown = *chosen >= 0 && static_cast<std::size_t>(*chosen) < choices.size();
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted(entry.label());
     show_help(entry);
     ImGui::SameLine(value_column);
     ImGui::SetNextItemWidth(-FLT_MIN);
-    if (ImGui::BeginCombo("##value", shown ? entry.choices[static_cast<std::size_t>(*chosen)].c_str() : "")) {
-        for (std::size_t i = 0; i < entry.choices.size(); ++i) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const ImVec2 frame = ImGui::GetCursorScreenPos();
+    const float preview_width = ImGui::CalcItemWidth() - ImGui::GetFrameHeight() - 2.0f * style.FramePadding.x;
+    ImDrawList& bar_list = *ImGui::GetWindowDrawList();
+    const bool open = ImGui::BeginCombo("##value", "");
+    if (shown)
+        draw_text(bar_list, ImVec2(frame.x + style.FramePadding.x, frame.y + style.FramePadding.y),
+                  end_within(choices[static_cast<std::size_t>(*chosen)], preview_width));
+    if (open) {
+        for (std::size_t i = 0; i < choices.size(); ++i) {
             ImGui::PushID(static_cast<int>(i));
-            if (ImGui::Selectable(entry.choices[i].c_str(), shown && static_cast<std::size_t>(*chosen) == i)) {
+            const ImVec2 at = ImGui::GetCursorScreenPos();
+            const float width = ImGui::GetContentRegionAvail().x;
+            if (ImGui::Selectable("##choice", shown && static_cast<std::size_t>(*chosen) == i)) {
                 *chosen = static_cast<std::int32_t>(i);
                 entry.callback(entry.client_data);
             }
+            if (ImGui::IsItemVisible())
+                draw_text(*ImGui::GetWindowDrawList(), at, end_within(choices[i], width));
             ImGui::PopID();
         }
         ImGui::EndCombo();
@@ -265,6 +287,26 @@ void run_frame()
     for (const auto& bar : bars())
         run_bar(*bar);
     ImGui::Render();
+}
+
+std::string end_within(const std::string& text, float width)
+{
+    if (ImGui::CalcTextSize(text.c_str()).x <= width)
+        return text;
+    // The first start whose rest fits: the rest only narrows as it starts later.
+    const float left = width - ImGui::CalcTextSize(cut_mark).x;
+    std::size_t start = 0, end = text.size();
+    while (start < end) {
+        const std::size_t middle = start + (end - start) / 2;
+        if (ImGui::CalcTextSize(text.c_str() + middle).x > left)
+            start = middle + 1;
+        else
+            end = middle;
+    }
+    // Never within a character's bytes.
+    while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+        ++start;
+    return cut_mark + text.substr(start);
 }
 
 bool editing()

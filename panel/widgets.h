@@ -5,6 +5,8 @@
 
 #include "panel/entry.h"
 
+#include <string>
+
 namespace panel {
 
 // A Dear ImGui context for the bars, writing nothing to the user's folder,
@@ -16,6 +18,11 @@ void stop_imgui();
 // One frame: the recorded input this frame takes handed to ImGui before it
 // starts, the shortcuts pressed, every bar run, and the draw data made.
 void run_frame();
+
+// The end of `text` that fits in `width` pixels of the current font, after
+// "..." when cut, so that names differing at the end (as saved shapes' times
+// do) are told apart; never cut within a character.
+std::string end_within(const std::string& text, float width);
 
 // Whether an item of the last frame is still held: a value being dragged or
 // typed into, a button pressed.

@@ -71,7 +71,7 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
     Tparams& p = editor.params;
     Tparams two_sets = p;
     two_sets.sets_linked = 0, two_sets.m = 5, two_sets.m2 = 2, two_sets.n1_2 = 0.7f;
-    editor.exploring.presets = {{"two", two_sets}};
+    offer_presets(editor.exploring, {{"two", two_sets}});
     std::vector<Shown> steps{editor.now()};
     const auto change = [&](auto&& edit) {
         edit();
@@ -90,15 +90,21 @@ TEST(History, EveryKindOfChangeIsOneStepAndUndoAndRedoGiveBackValuesAndGridBitFo
     change([&] { p.m = 5, p.auto_edit = 0; });                      // typed, not built
     change([&] { editor.exploring.do_random = request_pending; });
     change([&] { editor.exploring.preset = 0, editor.exploring.do_preset = request_pending; });
+    offer_presets(editor.exploring, {{"one", two_sets}, {"two", two_sets}}); // read again, a file added before it
+    EXPECT_EQ(editor.exploring.preset, 1) << "still shown";
     change([&] { p.sets_linked = truth_on; });
     editor.frame();
     ASSERT_EQ(editor.history.back_count(), steps.size() - 1) << "the drag is one step, a frame without a change none";
 
     for (std::size_t i = steps.size() - 1; i > 0; --i)
         ASSERT_EQ(difference(editor.press(editor.exploring.do_undo), steps[i - 1]), "") << "undo to step " << i - 1;
+    EXPECT_EQ(editor.exploring.preset, -1) << "undone, the shape is no longer the preset";
     EXPECT_EQ(difference(editor.press(editor.exploring.do_undo), steps[0]), "") << "nothing before the first step";
     for (std::size_t i = 1; i < steps.size(); ++i)
         ASSERT_EQ(difference(editor.press(editor.exploring.do_redo), steps[i]), "") << "redo to step " << i;
+    editor.exploring.do_undo = -3, editor.exploring.do_redo = -1; // pressed within one frame
+    editor.frame();
+    EXPECT_EQ(difference(editor.now(), steps[steps.size() - 3]), "") << "three steps back, one forward";
 }
 
 TEST(History, ANewChangeEndsWhatCouldBeRedone)
@@ -130,8 +136,9 @@ TEST(Exploring, ADrawKeepsWhatIsLockedAndOnlyThat)
     Editor editor;
     editor.params.m = 5;
     editor.exploring.locks[params::field_named("m") - params::saved_fields] = truth_on;
+    editor.exploring.preset = 0;
     editor.press(editor.exploring.do_random);
-    EXPECT_EQ(editor.params.m, 5.0f);
+    EXPECT_EQ(std::pair(editor.params.m, editor.exploring.preset), std::pair(5.0f, -1));
     EXPECT_NE(editor.params.n1, 0.3f);
 }
 

@@ -87,5 +87,9 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
             ++locks;
         }
     EXPECT_EQ(locks, 13) << TwGetLastError();
+    for (const panel::Entry& entry : panel::entries(*explore)) // pressed three times within one frame
+        for (int i = 0; i < 3 && (entry.name == "Random" || entry.name == "Undo"); ++i)
+            entry.callback(entry.client_data);
+    EXPECT_EQ(std::pair(exploring.do_random, exploring.do_undo), std::pair(request_pending, -3));
     TwTerminate();
 }

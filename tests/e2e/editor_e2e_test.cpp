@@ -282,6 +282,10 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     char today[16];
     const std::time_t now = std::time(nullptr);
     std::strftime(today, sizeof today, "_%m-%d-%Y_", std::localtime(&now));
+    std::string drag = "mousedown 1 "; // in the free area, eight moves, then Save's one click must save
+    for (int i = 1; i <= 8; ++i)
+        drag += "mousemove --window " + editor.window + " " + std::to_string(400 + 10 * i) + " 300 sleep 0.05 ";
+    editor.at({400, 300}, drag + "mouseup 1");
     const auto [name, text] = editor.save();
     EXPECT_EQ(text, snippet::text(expected));
     EXPECT_NE(name.find(today), std::string::npos) << name << " is not named after " << today;

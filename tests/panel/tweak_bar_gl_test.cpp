@@ -1,10 +1,12 @@
 // The panel on a real context: entries refused or used through its handlers, and the GL state it leaves.
 #include "panel/entry.h"
+#include "panel/widgets.h"
 #include "tests/support/gl_fixture.h"
 
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -139,9 +141,10 @@ TEST_F(PanelTest, ChordsHeldEditsAndAListsPick)
     TwAddButton(bar, "Undo", count_press, &undos, " key=CTRL+Z ");
     TwAddButton(bar, "Redo", count_press, &redos, " key=CTRL+SHIFT+Z key=CTRL+Y ");
     TwAddButton(bar, "Draw", count_press, &draws, " key=R ");
-    ASSERT_EQ(TwAddChoice(bar, "list", {"first", "second"}, &chosen, count_press, &picks, ""), 1);
+    std::vector<std::string> choices{"first", "##"}; // ImGui would read "##" as the start of an id
+    ASSERT_EQ(TwAddChoice(bar, "list", &choices, &chosen, count_press, &picks, ""), 1);
     ASSERT_EQ(TwAddText(bar, "line", &line, ""), 1);
-    EXPECT_EQ(TwAddChoice(bar, "none", {}, nullptr, count_press, &picks, ""), 0);
+    EXPECT_EQ(TwAddChoice(bar, "none", &choices, nullptr, count_press, &picks, ""), 0);
     TwDraw();
 
     press(GLFW_KEY_Z, {GLFW_KEY_LEFT_CONTROL});
@@ -164,5 +167,25 @@ TEST_F(PanelTest, ChordsHeldEditsAndAListsPick)
     click(field_x, list_y);
     click(field_x, list_y + row_pitch + 17); // the second line of the open list
     EXPECT_EQ(std::pair(chosen, picks), std::pair(1, 1));
+    glClear(GL_COLOR_BUFFER_BIT);
+    TwDraw();
+    std::vector<test_support::Rgba> shown(60 * 12);
+    glReadPixels(label_x + 20, height - list_y - 6, 60, 12, GL_RGBA, GL_UNSIGNED_BYTE, shown.data());
+    EXPECT_GT(std::count_if(shown.begin(), shown.end(), [](const auto& p) { return p.r > 200; }), 10)
+        << "\"##\" shown as chosen";
+    // 7 pixels a character, so 100 pixels hold "..." and the last 11.
+    EXPECT_EQ(panel::end_within("shapes/shape_12-08-2026_04-31-12", 100.0f), "...26_04-31-12");
+    EXPECT_EQ(panel::end_within("star", 100.0f), "star");
+
+    for (int i = 0; i < 3; ++i) // all pressed while one slow frame was drawn
+        for (const auto& [key, action] : {std::pair(GLFW_KEY_R, GLFW_PRESS),
+                                          {GLFW_KEY_R, GLFW_RELEASE},
+                                          {GLFW_KEY_LEFT_CONTROL, GLFW_PRESS},
+                                          {GLFW_KEY_Z, GLFW_PRESS},
+                                          {GLFW_KEY_Z, GLFW_RELEASE},
+                                          {GLFW_KEY_LEFT_CONTROL, GLFW_RELEASE}})
+            TwEventKeyGLFW(key, action);
+    TwDraw();
+    EXPECT_EQ(std::vector<int>({undos, draws}), std::vector<int>({2 + 3, 1 + 3})) << "each press in the next frame";
     TwTerminate();
 }
