@@ -41,8 +41,7 @@ TEST(Timeline, BlendsBothSetsColourAndCountsWithDivisorsAndN1ThroughTheirRecipro
     to.a = 0.25f, to.n1 = 0.4f, to.m = 6, to.slices = 13, to.color[0] = 255;
     to.sets_linked = 0, to.a2 = 0.25f, to.m2 = 4, to.n1_2 = 0.4f;
     const Tparams half = animation::blend(from, to, 0.5);
-    // 1/a from 1 to 4, 1/n1 from -1 to 2.5 (n1 through infinity, never 0); the one-set shape's second set is its
-    // first.
+    // 1/a from 1 to 4, 1/n1 from -1 to 2.5 (n1 through infinity, never 0); the one-set shape's second set is its first.
     EXPECT_EQ(std::tuple(half.a, half.n1, half.m, half.a2, half.m2, half.n1_2, half.sets_linked),
               std::tuple(0.4f, float(1 / 0.75), 4, 0.4f, 3, float(1 / 0.75), 0));
     EXPECT_EQ(std::pair(half.slices, int(half.color[0])), std::pair(12, 128)) << "rounded half up";

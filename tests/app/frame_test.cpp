@@ -76,7 +76,7 @@ TEST(Requests, ResetBuildsTheGridShapetoolBuildsPaintedWhite)
     Shown_shape shown;
     carry_out_requests(params, shown);
     EXPECT_EQ(params.do_reset, request_idle);
-    EXPECT_EQ(shown.shape->colors[1].g, 1.0f);
+    EXPECT_EQ(shown.shape->colors[34].g, 1.0f) << "to the last vertex";
     std::vector<Nsupershape::Tvector3> positions(35);
     std::vector<Nsupershape::Ttriangle> triangles(70);
     Nsupershape::build_as_reset(params, positions.data(), triangles.data());

@@ -75,9 +75,8 @@ constexpr Box explore_title{176, 444, 396, 464};
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
 
 // Where the lines printed at (450, 20), (450, 40) and (20, 420) may put pixels, a
-// pixel to spare: "FPS:" with up to six digits, "rotations: " before and after a swap.
-constexpr Box caption{449, 8, 521, 23}, fps{449, 28, 551, 43};
-constexpr Box history{19, 408, 131, 423}, history_swapped{19, 408, 161, 423};
+// pixel to spare: "FPS:" with up to six digits, "rotations: ".
+constexpr Box caption{449, 8, 521, 23}, fps{449, 28, 551, 43}, history{19, 408, 131, 423};
 // The shape right of the bars, between the frame rate and the bottom bars.
 constexpr Box shape_box{400, 50, 640, 440};
 
@@ -237,13 +236,8 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
                   count(first, white, explore_title),
               count(first, white, caption) + count(first, white, fps) + count(first, white, history));
 
-    // A swap adds " xy" to the history line.
+    // A swap adds " xy" to the history line, which the save below holds.
     editor.click(swap_xy_button);
-    const int history_before = count(first, white, history_swapped);
-    EXPECT_GT(count(editor.capture([&](const Picture& p) { return count(p, white, history_swapped) > history_before; }),
-                    white, history_swapped),
-              history_before);
-
     editor.click(show_axes_box);
     const auto axes = [](const Picture& p) { return count(p, red) + count(p, green) + count(p, blue); };
     const Picture plain = editor.capture([&](const Picture& p) { return axes(p) == 0; });

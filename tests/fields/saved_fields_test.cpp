@@ -1,7 +1,6 @@
-// Every saved field, one row of the field table at a time, carried through
-// each place that keeps a shape: the snippet, the files' parameters,
-// shapetool's flags and its report, a morph's blend and undo's record. A row
-// that one place forgets fails here, named.
+// Every saved field, one row of the field table at a time, carried through each place that keeps a shape: the snippet,
+// the files' parameters, shapetool's flags and its report, a morph's blend and undo's record. A row that one place
+// forgets fails here, named.
 #include "animation/timeline.h"
 #include "app/history.h"
 #include "export/metadata.h"
@@ -24,8 +23,7 @@
 
 namespace {
 
-// The start values with `field` changed, and its value as a flag would give
-// it; text has no flag.
+// The start values with `field` changed, and its value as a flag would give it; text has no flag.
 struct Probe {
     Tparams params;
     std::string flag_text;

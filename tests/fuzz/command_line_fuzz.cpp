@@ -1,6 +1,5 @@
-// Any argument vector (the input's bytes split at NUL bytes) is refused with
-// status 1 and one line, answered with help or the version, or read with
-// every value within the limits --help gives; reading touches no file.
+// Any argument vector (the input's bytes split at NUL bytes) is refused with status 1 and one line, answered with help
+// or the version, or read with every value within the limits --help gives; reading touches no file.
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/scratch_folder.h"
 #include "tool/command_line.h"

@@ -1,5 +1,4 @@
-// What every fuzz target does when a property fails: say which and stop, so
-// that libFuzzer keeps the input.
+// What every fuzz target does when a property fails: say which and stop, so that libFuzzer keeps the input.
 #pragma once
 
 #include <cstdio>

@@ -1,8 +1,6 @@
-// Any finite parameter record within the limits, on small grids: the closed
-// mesh is refused with a reason or closed with a positive volume, and each
-// writer's file read back by an outside library (tests/support) holds the
-// same triangles and, whatever bytes rot_str holds, the same one line of
-// parameters (its escapes: tests/export).
+// Any finite parameter record within the limits, on small grids: the closed mesh is refused with a reason or closed
+// with a positive volume, and each writer's file read back by an outside library (tests/support) holds the same
+// triangles and, whatever bytes rot_str holds, the same one line of parameters (its escapes: tests/export).
 //
 // The input: the floats a, b, m, n1, n2, n3, radius and scale, a byte each
 // for slices and bands (1 to 16), four colour bytes, then rot_str.

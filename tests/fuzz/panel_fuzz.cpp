@@ -1,11 +1,8 @@
-// Any sequence of key, character, button, motion, wheel and size events, in
-// frames of any length, through the panel with the editor's three bars: no
-// assertion of Dear ImGui fires, every bound value stays in its range and a
-// chosen preset is one of the list.
-// Dear ImGui's core needs no GL, so the frames run without a window.
+// Any sequence of key, character, button, motion, wheel and size events, in frames of any length, through the panel
+// with the editor's three bars: no assertion of Dear ImGui fires, every bound value stays in its range and a chosen
+// preset is one of the list. Dear ImGui's core needs no GL, so the frames run without a window.
 //
-// The input is a list of events of six bytes: a kind, a 32-bit value and a
-// byte (an action, or a second value).
+// The input is a list of events of six bytes: a kind, a 32-bit value and a byte (an action, or a second value).
 #include "app/shapebar.h"
 #include "panel/entry.h"
 #include "panel/imgui_input.h"

@@ -1,7 +1,6 @@
-// Any bytes read as a snippet give a record or one line naming the file and a
-// line within it; the record written as Save writes it reads back and writes
-// the same text. That Save's records read back bit for bit is the snippet
-// unit test's round trip.
+// Any bytes read as a snippet give a record or one line naming the file and a line within it; the record written as
+// Save writes it reads back and writes the same text. That Save's records read back bit for bit is the snippet unit
+// test's round trip.
 #include "snippet/snippet.h"
 #include "tests/fuzz/fuzz_check.h"
 

@@ -1,4 +1,4 @@
-// The names fitted under thumbnails; shapetool's tests read its PNG files back.
+// The sheet's columns and the names fitted under its thumbnails; shapetool's tests read its PNG files back.
 #include "offscreen/png.h"
 #include "offscreen/sheet.h"
 
@@ -17,4 +17,13 @@ TEST(Sheet, LabelsFitTheirWidthAndAnEmptyImageGivesNoPng)
     for (const auto& [name, width, label] : cases)
         EXPECT_EQ(offscreen::fit_label(name, width), label) << name << " in " << width;
     EXPECT_TRUE(offscreen::encode_png(offscreen::Image{}).empty());
+}
+
+// Five entries take three columns, the square root rounded up, in two rows; asked for, no more columns than entries.
+TEST(Sheet, ChoosesAboutAsManyColumnsAsRows)
+{
+    offscreen::Sheet_layout chosen, asked;
+    ASSERT_EQ(offscreen::layout_sheet(5, {}, chosen).message, "");
+    ASSERT_EQ(offscreen::layout_sheet(2, {4}, asked).message, "");
+    EXPECT_EQ(std::tuple(chosen.columns, chosen.rows, asked.columns), std::tuple(3, 2, 2));
 }

@@ -116,16 +116,6 @@ TEST(SupershapeEdits, ResetShapeReEvaluatesOnTheGridHeld)
     EXPECT_EQ(off_formula(shape), std::pair(-1LL, -1LL));
 }
 
-TEST(SupershapeEdits, ReloadBringsBackTheColourPattern)
-{
-    Tsupershape shape;
-    shape.set_color(0.25f, 0.5f, 0.75f, 0.125f);
-    const auto& colour = shape.colors[71];
-    EXPECT_EQ(std::tuple(colour.r, colour.g, colour.b, colour.a), std::tuple(0.25f, 0.5f, 0.75f, 0.125f));
-    shape.reload(1.5f, 3, 4, 1, 1, 4, 0.3f, 1, 1);
-    EXPECT_EQ(shape.colors[1].g, 3.0f);
-}
-
 // A two-set snippet's call: its fifteen values go to the named members in order, and so do reset_shape2's.
 TEST(SupershapeEdits, TheValueListsNameTheParametersInOrder)
 {

@@ -23,13 +23,11 @@ struct Read_animation {
 // its library refuses it or it knows no such extension.
 Read_animation read_animation(const std::string& extension, const std::string& path);
 
-// The peak signal-to-noise ratio in decibels of `found` against `wanted`
-// (infinity when equal): `pixels` pixels of `wanted_step` and `found_step`
-// bytes, the first three red, green and blue.
+// The peak signal-to-noise ratio in decibels of `found` against `wanted` (infinity when equal): `pixels` pixels of
+// `wanted_step` and `found_step` bytes, the first three red, green and blue.
 double psnr(const std::uint8_t* wanted, int wanted_step, const std::uint8_t* found, int found_step, std::size_t pixels);
 
-// The same for giflib's own median cut, GifQuantizeBuffer, of the 3-byte
-// pixels `rgb` into 256 colours.
+// The same for giflib's own median cut, GifQuantizeBuffer, of the 3-byte pixels `rgb` into 256 colours.
 double giflib_quantized_psnr(const std::uint8_t* rgb, int width, int height);
 
 } // namespace test_support

@@ -1,6 +1,5 @@
-// What the tests expect of each format's file, worked out by hand from the
-// format's own conventions, one row per row of file_export::formats in its
-// order: a new format compiles only once it has its row here.
+// What the tests expect of each format's file, worked out by hand from the format's own conventions, one row per row of
+// file_export::formats in its order: a new format compiles only once it has its row here.
 #pragma once
 
 #include "export/formats.h"
@@ -10,12 +9,10 @@
 
 namespace test_support {
 
-// Up axis and millimetres a unit; whether the colour and parameters are
-// carried; the name of an object "star & <x>" blended, the object types of the
-// closed mesh and the raw grid ("" for none), normals; the text before the
-// parameters in a comment, shared vertices (Assimp gives each corner of STL
-// and OBJ its own), and how near corners come back (3MF keeps six decimals of
-// its unit, Assimp's OBJ reader may miss a float's last bits).
+// Up axis and millimetres a unit; whether the colour and parameters are carried; the name of an object "star & <x>"
+// blended, the object types of the closed mesh and the raw grid ("" for none), normals; the text before the parameters
+// in a comment, shared vertices (Assimp gives each corner of STL and OBJ its own), and how near corners come back (3MF
+// keeps six decimals of its unit, Assimp's OBJ reader may miss a float's last bits).
 struct Format_expectation {
     file_export::Format format;
     char up;

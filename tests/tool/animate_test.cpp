@@ -1,5 +1,6 @@
 // shapetool animate as a user runs it, with no display: each file read back by its format's own library, a
 // turntable's first frame the picture render draws, a morph's frames its shapes and the halfway shape.
+#include "animation/timeline.h"
 #include "mesh/closed_mesh.h"
 #include "offscreen/renderer.h"
 #include "params/Tparams.h"
@@ -85,7 +86,7 @@ TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime
 {
     // From one set to two, larger, with a, n1, m, the grid and the colour changing; and the shape halfway.
     Tparams shapes[3];
-    Tparams &first = shapes[0], &half = shapes[1], &last = shapes[2];
+    Tparams &first = shapes[0], &last = shapes[2];
     set_start_values(first);
     first.slices = first.bands = 40;
     last = first;
@@ -96,11 +97,7 @@ TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime
     ASSERT_EQ(
         run({"animate", "first.bas", "last.bas", "--frames", "3", "--size", "96x72", "--frames-dir", "morph", "-q"}),
         0);
-    half = first;
-    const auto reciprocal = [](float x, float y) { return float(2.0 / (1.0 / x + 1.0 / y)); };
-    half.a = half.a2 = reciprocal(first.a, last.a), half.n1 = half.n1_2 = reciprocal(first.n1, last.n1);
-    half.m = 4.5f, half.m2 = 3, half.radius = 1.25f, half.slices = 35, half.color[1] = (first.color[1] + 201) / 2;
-    half.sets_linked = 0;
+    shapes[1] = animation::blend(first, last, 0.5); // its values are the timeline test's
 
     // Each drawn in the framing of all three.
     mesh::Triangle_mesh meshes[3];

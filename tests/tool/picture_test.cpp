@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 #include <set>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using Pixel = const stbi_uc*;
@@ -25,18 +24,23 @@ struct Found {
     int count = 0, left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
 };
 
+// Read as RGB, or RGBA when `step` is 4; `channels` are the file's own.
 struct Png {
-    int width = 0, height = 0;
+    int width = 0, height = 0, channels = 0, step;
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels{nullptr, stbi_image_free};
 
-    explicit Png(const fs::path& path) { pixels.reset(stbi_load(path.c_str(), &width, &height, nullptr, 3)); }
+    explicit Png(const fs::path& path, int step = 3) : step(step)
+    {
+        pixels.reset(stbi_load(path.c_str(), &width, &height, &channels, step));
+    }
+    Pixel at(int x, int y) const { return pixels.get() + step * (y * width + x); }
     // The pixels in [x0, x1) x [y0, y1) for which `wanted` holds.
     Found find(int x0, int y0, int x1, int y1, const Wanted& wanted) const
     {
         Found f;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
-                if (wanted(pixels.get() + 3 * (y * width + x)))
+                if (wanted(at(x, y)))
                     f = {f.count + 1, std::min(f.left, x), std::min(f.top, y), std::max(f.right, x),
                          std::max(f.bottom, y)};
         return f;
@@ -66,10 +70,11 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
         const Found drawn = picture.find(0, 0, 640, 480, colour);
         EXPECT_EQ(drawn.count + picture.find(0, 0, 640, 480, black).count, 640 * 480) << "only the colour on black";
         // Centred and fitted: clear of the edges, filling most of the height and the middle.
-        EXPECT_TRUE(drawn.top > 0 && drawn.bottom < 479 && drawn.bottom - drawn.top > 240 &&
-                    std::abs(drawn.left + drawn.right - 640) < 96 &&
-                    picture.find(240, 160, 400, 320, colour).count > 1000)
-            << file;
+        EXPECT_GT(drawn.top, 0) << file;
+        EXPECT_LT(drawn.bottom, 479) << file;
+        EXPECT_GT(drawn.bottom - drawn.top, 240) << file;
+        EXPECT_LT(std::abs(drawn.left + drawn.right - 640), 96) << file;
+        EXPECT_GT(picture.find(240, 160, 400, 320, colour).count, 1000) << file;
     }
     // Every lit pixel keeps the colour's order of channels, in many levels; no ground in the silhouette's middle.
     // An odd width has rows of an odd number of bytes.
@@ -80,21 +85,20 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
         greens.insert(p[1]);
         return p[1] < p[0] || p[2] < p[0];
     });
-    EXPECT_TRUE(solid.width == 321 && out_of_order.count == 0 && greens.size() > 21u) << greens.size() << " levels";
+    EXPECT_EQ(std::pair(solid.width, out_of_order.count), std::pair(321, 0));
+    EXPECT_GT(greens.size(), 21u) << "levels";
     EXPECT_EQ(solid.find(150, 110, 170, 130, [](Pixel p) { return p[1] > p[0] && p[2] > p[0]; }).count, 400);
     // A transparent ground: alpha 0 around the shape, 255 on it, though the colour's own alpha is less.
     ASSERT_EQ(shapetool({"render", "shapes/b.bas", "--solid", "--transparent", "--color", "0,128,128,100", "--size",
                          "321x240", "-o", "clear.png"}),
               0);
-    int width = 0, height = 0, channels = 0;
-    const std::unique_ptr<stbi_uc, void (*)(void*)> clear{
-        stbi_load((folder / "clear.png").c_str(), &width, &height, &channels, 4), stbi_image_free};
-    ASSERT_TRUE(clear && channels == 4);
+    const Png clear(folder / "clear.png", 4);
+    ASSERT_EQ(clear.channels, 4);
     std::set<int> alphas;
-    for (int i = 0; i < width * height; ++i)
-        alphas.insert(clear.get()[4 * i + 3]);
-    const stbi_uc* middle = clear.get() + 4 * (120 * width + 160);
-    EXPECT_TRUE(alphas == (std::set<int>{0, 255}) && clear.get()[3] == 0 && middle[3] == 255 && middle[2] > middle[0]);
+    clear.find(0, 0, clear.width, clear.height, [&](Pixel p) { return alphas.insert(p[3]).second; });
+    EXPECT_EQ(alphas, (std::set<int>{0, 255}));
+    const Pixel middle = clear.at(160, 120);
+    EXPECT_EQ(std::tuple(int(clear.at(0, 0)[3]), int(middle[3]), middle[2] > middle[0]), std::tuple(0, 255, true));
     // The wire picture draws any grid the editor draws, where the closed mesh needs 2 slices and 3 bands.
     EXPECT_EQ(shapetool({"render", "--slices", "1", "-o", "row.png"}), 0);
     ASSERT_EQ(shapetool({"render", "--slices", "3", "--bands", "2", "-o", "flat.png"}), 0);
@@ -110,8 +114,8 @@ TEST(ShapetoolPictures, RenderAndGalleryShowTheSnippetsColoursFittedShadedTurned
             return sheet.find(cell * third, 0, (cell + 1) * third, sheet.height, wanted);
         };
         const Found thumbnail = in_cell(own[cell]), name = in_cell(rgb(255, 255, 255));
-        EXPECT_TRUE(std::min(thumbnail.count, name.count) > 20 && name.top > thumbnail.bottom &&
-                    in_cell(own[(cell + 1) % 3]).count + in_cell(own[(cell + 2) % 3]).count == 0)
-            << cell;
+        EXPECT_GT(std::min(thumbnail.count, name.count), 20) << cell;
+        EXPECT_GT(name.top, thumbnail.bottom) << cell;
+        EXPECT_EQ(in_cell(own[(cell + 1) % 3]).count + in_cell(own[(cell + 2) % 3]).count, 0) << cell;
     }
 }

@@ -164,13 +164,6 @@ TEST_F(Shapetool, AnOutputThatCannotBeMadeIsStatus3)
               std::pair(3, std::string("shapetool: out/dangling: cannot create: a dangling symbolic link\n")));
 }
 
-TEST_F(Shapetool, AGoodExportReplacesTheOlderFile)
-{
-    std::ofstream(folder / "out/older.stl") << "older";
-    ASSERT_EQ(status({"export", "flower.bas", "-o", "out/older.stl"}), 0);
-    EXPECT_EQ(fs::file_size(folder / "out/older.stl"), 84 + 50 * 2320u);
-}
-
 // An animation writes nothing for a snippet among its shapes that cannot be read, or a frame that cannot be meshed.
 TEST_F(Shapetool, AnAnimationOfABadShapeWritesNothing)
 {
