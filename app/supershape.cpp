@@ -3,6 +3,7 @@
 #include "app/explorebar.h"
 #include "app/frame.h"
 #include "app/history.h"
+#include "app/save.h"
 #include "app/scene.h"
 #include "app/shapebar.h"
 #include "app/solid_view.h"
@@ -23,6 +24,7 @@
 #include "snippet/snippet.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -50,14 +52,24 @@ std::string window_title()
     return std::string(params::program_name) + " by " + params::maker_name + " (" + params::web_address + ")";
 }
 
-// The presets: the examples of the working folder, then the installed ones,
-// then the user's saved shapes, read again whenever a folder changes (as a
-// Save changes shapes/). Refused files are said on standard error, once.
+// The presets: the shape shown when the editor last ended, the examples of
+// the working folder, then the installed ones, then the user's saved shapes,
+// read again whenever a folder changes (as a Save changes shapes/). Refused
+// files are said on standard error, once.
 class Preset_source {
 public:
     Preset_source()
     {
         std::error_code error;
+        const std::string last = last_shape_path(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+        if (!last.empty() && std::filesystem::exists(last, error)) {
+            explore::Preset kept{"(last shape)", {}};
+            const runtime::Status status = snippet::read_file(last, kept.values);
+            if (status.ok())
+                last_.push_back(std::move(kept));
+            else
+                runtime::error_line(status.message.c_str());
+        }
         const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
         if (!error)
             folders_.push_back(
@@ -73,7 +85,9 @@ public:
             return;
         stamp_ = std::move(stamp);
         std::vector<std::string> refusals;
-        std::vector<explore::Preset> presets = explore::read_presets(folders_, refusals);
+        std::vector<explore::Preset> presets = last_;
+        for (explore::Preset& preset : explore::read_presets(folders_, refusals))
+            presets.push_back(std::move(preset));
         for (const std::string& refusal : refusals)
             if (said_.insert(refusal).second)
                 runtime::error_line(refusal.c_str());
@@ -81,6 +95,8 @@ public:
     }
 
 private:
+    // The last shape, when one was kept and could be read.
+    std::vector<explore::Preset> last_;
     std::vector<explore::Preset_folder> folders_{{"examples", ""}};
     // Empty until the first read: a stamp holds a '/' per folder.
     std::string stamp_;
@@ -117,7 +133,7 @@ int run_editor(const std::optional<Tparams>& opened)
     start_panel(params, exploring);
 
     screen::set_window_size_callback(windowsizecb);
-    // Every input goes to the panel; the program asks only whether ESC is down.
+    // Every input goes to the panel; the program asks only whether an Esc was left unused.
     screen::set_mouse_button_callback(TwEventMouseButtonGLFW);
     screen::set_mouse_pos_callback(TwMouseMotion);
     screen::set_mouse_wheel_callback(TwMouseWheel);
@@ -161,9 +177,10 @@ int run_editor(const std::optional<Tparams>& opened)
         TwDraw();
         screen::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
-        if (screen::key_down(screen::key_escape) || params.do_quit != 0 || !screen::window_open())
+        if (TwEscapeUnused() || params.do_quit != 0 || !screen::window_open())
             break;
     }
+    keep_last_shape(params);
 
     font.reset();
     shown.shape.reset();

@@ -65,6 +65,10 @@ int TwDraw();
 // Whether the last TwDraw left an edit under way: a value being dragged or
 // typed into, a button or list held open; such an edit ends when it is let go.
 bool TwEditing();
+// Whether the last TwDraw took an Esc press that the panel did not use: Esc
+// drops the text of a field being typed into and closes an open list or
+// colour picker.
+bool TwEscapeUnused();
 
 // Event handlers for the window library. Keys are its key codes.
 void TwEventMouseButtonGLFW(int button, int action);

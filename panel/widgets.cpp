@@ -4,6 +4,7 @@
 #include "panel/registry.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,9 @@ constexpr float bar_height = 320.0f;
 constexpr float widest_label_share = 0.5f;
 // Before the end of a name too long to show whole.
 constexpr char cut_mark[] = "...";
+
+// An Esc press of the last frame that nothing in the panel used.
+bool escape_left = false;
 
 template <class T>
 T clamped(T value, const Definition& d)
@@ -257,6 +261,23 @@ void press_shortcuts(const std::vector<Key_press>& keys)
             button->callback(button->client_data);
 }
 
+// Esc cancels what is under way in the panel: ImGui drops a field's typed
+// text by itself, and an open list or colour picker is closed here, as ImGui
+// closes popups on Esc only with keyboard navigation, which would take Space.
+// Call it after ImGui::NewFrame, which tells whether a field is typed into.
+void use_escape(const std::vector<Key_press>& keys)
+{
+    escape_left = false;
+    for (const Key_press& key : keys) {
+        if (!is_escape(key) || ImGui::GetIO().WantTextInput)
+            continue;
+        if (ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopup))
+            ImGui::ClosePopupsOverWindow(nullptr, true);
+        else
+            escape_left = true;
+    }
+}
+
 } // namespace
 
 void start_imgui()
@@ -270,6 +291,7 @@ void start_imgui()
     ImGui::StyleColorsDark();
     start_input();
     open_registry();
+    escape_left = false;
 }
 
 void stop_imgui()
@@ -284,6 +306,7 @@ void run_frame()
     const std::vector<Key_press> pressed_keys = feed_frame();
     ImGui::NewFrame();
     press_shortcuts(pressed_keys);
+    use_escape(pressed_keys);
     for (const auto& bar : bars())
         run_bar(*bar);
     ImGui::Render();
@@ -312,6 +335,11 @@ std::string end_within(const std::string& text, float width)
 bool editing()
 {
     return ImGui::IsAnyItemActive();
+}
+
+bool escape_unused()
+{
+    return escape_left;
 }
 
 } // namespace panel

@@ -28,4 +28,8 @@ std::string end_within(const std::string& text, float width);
 // typed into, a button pressed.
 bool editing();
 
+// Whether the last frame took an Esc press that no field being typed into
+// and no open list or colour picker used.
+bool escape_unused();
+
 } // namespace panel

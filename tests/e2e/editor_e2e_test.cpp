@@ -63,7 +63,7 @@ constexpr Rgb white{255, 255, 255}, check_mark{66, 150, 250}; // ImGui's tick in
 
 // Rows of the bar as it opens at the top-left, and of the bar scrolled to its end.
 constexpr Point save_button{120, 75}, exit_button{120, 98}, show_axes_box{133, 149};
-constexpr Point red_channel{40, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
+constexpr Point red_channel{40, 235}, colour_box{204, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
 constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
 // The second set's bar, folded in the bottom-right corner.
 constexpr Box profile_title{404, 444, 624, 464};
@@ -111,8 +111,8 @@ public:
     explicit Editor(const std::string& folder, const std::string& arguments = "") : folder_(folder)
     {
         run("xdotool mousemove 1279 1023"); // away from where the window opens
-        const std::string command =
-            "cd " + folder + " && exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
+        const std::string command = "cd " + folder + " && XDG_STATE_HOME=" + folder +
+                                    "/state exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
         if ((pid_ = fork()) == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
@@ -352,15 +352,23 @@ TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
 
 // A preset and a random draw, undone and redone by keys and the button: each step's picture comes back as it was (the
 // values are the history's unit test's); the solid view shades; a snippet in shapes/ that cannot be read is said once.
+// Esc closes the colour picker, then drops a typed value, then ends the editor, keeping the last shape.
 TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewShades)
 {
-    fs::create_directories(folder + "/examples");
+    fs::create_directories(folder + "/state/supershape");
     fs::create_directories(folder + "/shapes");
-    fs::copy_file(SOURCE_DIR "/examples/lemon.bas", folder + "/examples/lemon.bas");
+    fs::copy_file(SOURCE_DIR "/examples/lemon.bas", folder + "/state/supershape/last.bas"); // the first preset
     std::ofstream(folder + "/shapes/bad.bas") << "x\n";
     Editor editor(folder);
     ASSERT_FALSE(editor.window.empty()) << "no window appeared";
-    editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
+    const Picture start = editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
+    for (const auto& [where, open] :
+         {std::pair(colour_box, "click 1"), {red_channel, "click --repeat 2 --delay 80 1"}}) {
+        editor.at(where, open), editor.type("0"), editor.key("Escape Return");
+        editor.at({5, 475});
+        EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, start) == 0; }), start), 0)
+            << open;
+    }
     editor.click(explore_arrow);
 
     std::vector<Picture> pictures{editor.capture()};
@@ -398,8 +406,10 @@ TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewSh
     };
     EXPECT_GT(shades(editor.capture([&](const Picture& p) { return shades(p) > 30; })), 30u);
 
+    const std::string last = editor.save().second;
     editor.key("Escape");
     EXPECT_EQ(editor.wait_for_exit(), 0);
+    EXPECT_EQ(file_text(folder + "/state/supershape/last.bas"), last);
     const std::string error = editor.output("stderr");
     EXPECT_EQ(error.substr(0, 18), "shapes/bad.bas:1: ");
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
