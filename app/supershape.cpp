@@ -131,6 +131,10 @@ int run_editor(const std::optional<Tparams>& opened)
     Preset_source preset_source;
     preset_source.follow(exploring);
     start_panel(params, exploring);
+    // The view's own zoom, never saved.
+    float zoom = 1.0f;
+    TwSetViewControls(
+        {&params.xrot, &params.yrot, &params.tx, &params.ty, &params.auto_rotate, &zoom, view_height_at_model()});
 
     screen::set_window_size_callback(windowsizecb);
     // Every input goes to the panel; the program asks only whether an Esc was left unused.
@@ -163,9 +167,9 @@ int run_editor(const std::optional<Tparams>& opened)
         const scene::Surface* surface = exploring.solid != 0 ? solid_view.surface(shown, note) : nullptr;
         const auto overlay = [&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); };
         if (surface)
-            scene::draw_frame(editor_frame(params, angles), *surface, overlay);
+            scene::draw_frame(editor_frame(params, angles, zoom), *surface, overlay);
         else
-            scene::draw_frame(editor_frame(params, angles), runtime::checked_deref(shown.shape.get(), main_site),
+            scene::draw_frame(editor_frame(params, angles, zoom), runtime::checked_deref(shown.shape.get(), main_site),
                               overlay);
 
         follow_linked_sets(params, second_set_seen);

@@ -5,6 +5,8 @@
 #include "panel/definition.h"
 #include "panel/tweak_bar.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,20 @@ struct Entry {
     const std::vector<std::string>* choices = nullptr;
 
     const char* label() const { return definition.label ? definition.label->c_str() : name.c_str(); }
+};
+
+// A number the mouse edits outside the bars, within its entry's range.
+struct Bound_number {
+    float* value = nullptr;
+    std::optional<double> min, max;
+};
+
+// What TwSetViewControls was given, each number with its entry's range.
+struct View_binding {
+    Bound_number turn_x, turn_y, pan_x, pan_y;
+    std::int32_t* spinning = nullptr;
+    float* zoom = nullptr;
+    float view_height = 1.0f;
 };
 
 // The entries of `bar` in the order they were added, read-only.

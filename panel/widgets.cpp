@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ constexpr char cut_mark[] = "...";
 
 // An Esc press of the last frame that nothing in the panel used.
 bool escape_left = false;
+// The button of a drag that began outside every bar, while it is held.
+std::optional<ImGuiMouseButton> view_drag;
+
+constexpr float turn_per_pixel = 0.5f;
+constexpr float zoom_per_notch = 1.1f, min_zoom = 0.25f, max_zoom = 4.0f;
 
 template <class T>
 T clamped(T value, const Definition& d)
@@ -278,6 +284,48 @@ void use_escape(const std::vector<Key_press>& keys)
     }
 }
 
+void nudge(const Bound_number& number, float by)
+{
+    double value = static_cast<double>(*number.value) + by;
+    if (number.min)
+        value = std::max(value, *number.min);
+    if (number.max)
+        value = std::min(value, *number.max);
+    *number.value = static_cast<float>(value);
+}
+
+// The mouse outside every bar moves the view: a drag goes on from the frame
+// after its press until it is let go, wherever the pointer goes. Call it
+// after ImGui::NewFrame, which tells whether a bar takes the mouse.
+void use_free_area()
+{
+    const std::optional<View_binding>& view = view_binding();
+    if (!view)
+        return;
+    const ImGuiIO& io = ImGui::GetIO();
+    // A move and the release in one frame still move the view.
+    if (view_drag == ImGuiMouseButton_Left) {
+        nudge(view->turn_y, io.MouseDelta.x * turn_per_pixel);
+        nudge(view->turn_x, io.MouseDelta.y * turn_per_pixel);
+    } else if (view_drag) {
+        // The shape follows the pointer; zooming keeps where it shows.
+        const float per_pixel = view->view_height / std::max(io.DisplaySize.y, 1.0f);
+        nudge(view->pan_x, io.MouseDelta.x * per_pixel);
+        nudge(view->pan_y, -io.MouseDelta.y * per_pixel);
+    }
+    if (view_drag && !ImGui::IsMouseDown(*view_drag))
+        view_drag.reset();
+    if (io.WantCaptureMouse)
+        return;
+    for (const ImGuiMouseButton button : {ImGuiMouseButton_Left, ImGuiMouseButton_Right, ImGuiMouseButton_Middle})
+        if (!view_drag && ImGui::IsMouseClicked(button))
+            view_drag = button;
+    if (view_drag == ImGuiMouseButton_Left)
+        *view->spinning = 0;
+    if (io.MouseWheel != 0.0f)
+        *view->zoom = std::clamp(*view->zoom * std::pow(zoom_per_notch, io.MouseWheel), min_zoom, max_zoom);
+}
+
 } // namespace
 
 void start_imgui()
@@ -292,6 +340,7 @@ void start_imgui()
     start_input();
     open_registry();
     escape_left = false;
+    view_drag.reset();
 }
 
 void stop_imgui()
@@ -307,6 +356,7 @@ void run_frame()
     ImGui::NewFrame();
     press_shortcuts(pressed_keys);
     use_escape(pressed_keys);
+    use_free_area();
     for (const auto& bar : bars())
         run_bar(*bar);
     ImGui::Render();
@@ -334,7 +384,7 @@ std::string end_within(const std::string& text, float width)
 
 bool editing()
 {
-    return ImGui::IsAnyItemActive();
+    return ImGui::IsAnyItemActive() || view_drag;
 }
 
 bool escape_unused()

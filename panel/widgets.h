@@ -25,7 +25,7 @@ void run_frame();
 std::string end_within(const std::string& text, float width);
 
 // Whether an item of the last frame is still held: a value being dragged or
-// typed into, a button pressed.
+// typed into, a button pressed; or the view is being dragged.
 bool editing();
 
 // Whether the last frame took an Esc press that no field being typed into

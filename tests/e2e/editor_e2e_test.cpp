@@ -282,10 +282,26 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     char today[16];
     const std::time_t now = std::time(nullptr);
     std::strftime(today, sizeof today, "_%m-%d-%Y_", std::localtime(&now));
-    std::string drag = "mousedown 1 "; // in the free area, eight moves, then Save's one click must save
+    // A drag in the free area (eight moves) turns the view and Ctrl+Z turns it back; the wheel zooms in and out,
+    // never clipping the shape; neither is saved, and Save's one click after them saves.
+    const Picture unturned = editor.capture();
+    std::string drag = "mousedown 1 ";
     for (int i = 1; i <= 8; ++i)
         drag += "mousemove --window " + editor.window + " " + std::to_string(400 + 10 * i) + " 300 sleep 0.05 ";
     editor.at({400, 300}, drag + "mouseup 1");
+    EXPECT_GT(differing(editor.capture([&](const Picture& p) { return differing(p, unturned) > 0; }), unturned), 0);
+    editor.key("ctrl+z");
+    EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, unturned) == 0; }), unturned), 0);
+    const int unzoomed = count(unturned, recoloured);
+    for (const auto& [button, least, most] : {std::tuple(4, unzoomed * 2, 640 * 480), {5, 1, unzoomed / 2}}) {
+        editor.at({500, 300}, "click --repeat 20 --delay 30 " + std::to_string(button));
+        const int shown = count(editor.capture([&](const Picture& p) {
+            return count(p, recoloured) >= least && count(p, recoloured) <= most;
+        }),
+                                recoloured);
+        EXPECT_GE(shown, least);
+        EXPECT_LE(shown, most);
+    }
     const auto [name, text] = editor.save();
     EXPECT_EQ(text, snippet::text(expected));
     EXPECT_NE(name.find(today), std::string::npos) << name << " is not named after " << today;
