@@ -30,6 +30,12 @@ bool escape_left = false;
 // The button of a drag that began outside every bar, while it is held.
 std::optional<ImGuiMouseButton> view_drag;
 
+// The exact value of a number dragged by its label, from its press on.
+double label_dragged = 0.0;
+// A number dragged by its label moves by at least its step a pixel, and by
+// this share of its size where that is more; Shift makes it finer.
+constexpr double drag_share = 0.005, shift_finer = 10.0;
+
 constexpr float turn_per_pixel = 0.5f;
 constexpr float zoom_per_notch = 1.1f, min_zoom = 0.25f, max_zoom = 4.0f;
 
@@ -88,6 +94,33 @@ void edit_value(const Entry& entry)
         break;
     }
     }
+}
+
+// A press on the label of a number and a move change it, live; a click on
+// its field still types into it. Call it right after the label is drawn,
+// with `row` where the row starts: the label's place becomes a button there.
+void drag_by_label(const Entry& entry, ImVec2 row)
+{
+    const ImVec2 label = ImGui::GetItemRectSize();
+    ImGui::SetCursorScreenPos(row);
+    ImGui::InvisibleButton("##drag", ImVec2(label.x, ImGui::GetFrameHeight()));
+    const bool whole = entry.type == TW_TYPE_INT32;
+    auto* count = static_cast<std::int32_t*>(entry.variable);
+    auto* number = static_cast<float*>(entry.variable);
+    // The moves of the press's frame came before it.
+    if (ImGui::IsItemActivated())
+        label_dragged = whole ? *count : *number;
+    const ImGuiIO& io = ImGui::GetIO();
+    if (!ImGui::IsItemActive() || ImGui::IsItemActivated() || io.MouseDelta.x == 0.0f)
+        return;
+    const Definition& d = entry.definition;
+    const double step = d.step ? *d.step : whole ? 1.0 : 0.001;
+    const double per_pixel = std::max(step, drag_share * std::fabs(label_dragged)) / (io.KeyShift ? shift_finer : 1.0);
+    label_dragged = clamped(label_dragged + io.MouseDelta.x * per_pixel, d);
+    if (whole)
+        *count = static_cast<std::int32_t>(std::lround(std::clamp(label_dragged, -2e9, 2e9)));
+    else
+        *number = static_cast<float>(label_dragged);
 }
 
 void show_help(const Entry& entry)
@@ -236,8 +269,11 @@ void run_bar(TwBar& bar)
                     show_help(entry);
                     break;
                 }
+                const ImVec2 row = ImGui::GetCursorScreenPos();
                 ImGui::AlignTextToFramePadding();
                 ImGui::TextUnformatted(entry.label());
+                if (entry.type != TW_TYPE_BOOL32)
+                    drag_by_label(entry, row);
                 show_help(entry);
                 // A switch whose label is wider than the labels' column has its box after the label.
                 ImGui::SameLine(entry.type == TW_TYPE_BOOL32
