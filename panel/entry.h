@@ -54,10 +54,12 @@ struct TwBar {
     int index = 0;
     ETwBarCorner corner = TW_CORNER_TOP_LEFT;
     bool folded = false;
-    // How the bar was last drawn, so that one in the bottom-right corner
-    // keeps that corner when it folds or unfolds.
+    // How the bar was last drawn: whether it was open, the window's height
+    // then, and whether a click asked it to open or another bar in its
+    // corner to fold.
     struct Drawn {
-        bool ever = false, folded = false, move_to_corner = false;
-        float corner_x = 0, corner_y = 0;
+        bool ever = false, folded = false;
+        float display_height = 0;
+        bool open_asked = false, fold_asked = false;
     } drawn;
 };

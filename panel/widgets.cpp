@@ -213,39 +213,52 @@ void choose(const Entry& entry, float value_column)
     }
 }
 
-// Runs `bar` as an ImGui window for this frame.
+// Runs `bar` as an ImGui window for this frame. The bars of the bottom-right
+// corner stay in it, side by side, the open one rightmost, no taller than a
+// third of the window so that the shape shows above it; one opening folds the
+// others there. A bar of the top-left corner grows with a taller window to
+// show its entries.
 void run_bar(TwBar& bar)
 {
     TwBar::Drawn& drawn = bar.drawn;
+    const ImVec2 window = ImGui::GetIO().DisplaySize;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    // A short bar is no taller than its entries.
+    const float entries_height = ImGui::GetFrameHeight() + 2.0f * style.WindowPadding.y +
+                                 static_cast<float>(bar.entries.size()) * ImGui::GetFrameHeightWithSpacing();
     if (bar.corner == TW_CORNER_BOTTOM_RIGHT) {
-        const ImVec2 window = ImGui::GetIO().DisplaySize;
+        const auto before = [](const TwBar& one, const TwBar& other) {
+            return one.drawn.folded != other.drawn.folded ? !one.drawn.folded : one.index < other.index;
+        };
         const auto earlier = std::count_if(bars().begin(), bars().end(), [&](const auto& other) {
-            return other->index < bar.index && other->corner == TW_CORNER_BOTTOM_RIGHT;
+            return other->corner == TW_CORNER_BOTTOM_RIGHT && before(*other, bar);
         });
         const float right = window.x - bar_margin - static_cast<float>(earlier) * (bar_width + bar_margin / 2);
-        ImGui::SetNextWindowPos(ImVec2(right, window.y - bar_margin), ImGuiCond_FirstUseEver, ImVec2(1.0f, 1.0f));
-        // Folded or unfolded last frame: it grows or shrinks towards the top.
-        if (drawn.move_to_corner)
-            ImGui::SetNextWindowPos(ImVec2(drawn.corner_x, drawn.corner_y), ImGuiCond_Always, ImVec2(1.0f, 1.0f));
+        ImGui::SetNextWindowPos(ImVec2(right, window.y - bar_margin), ImGuiCond_Always, ImVec2(1.0f, 1.0f));
+        ImGui::SetNextWindowSize(ImVec2(bar_width, std::min({bar_height, entries_height, window.y / 3.0f})));
     } else {
         ImGui::SetNextWindowPos(ImVec2(bar_margin + 24.0f * bar.index, bar_margin + 24.0f * bar.index),
                                 ImGuiCond_FirstUseEver);
+        ImGui::SetNextWindowSize(ImVec2(bar_width, std::min(bar_height, entries_height)), ImGuiCond_FirstUseEver);
+        // Above the titles of the bottom-right corner.
+        const float room = window.y - 3.0f * bar_margin - ImGui::GetFrameHeight();
+        if (drawn.ever && window.y != drawn.display_height)
+            ImGui::SetNextWindowSize(ImVec2(bar_width, std::min(entries_height, std::max(bar_height, room))));
     }
-    // A short bar is no taller than its entries.
-    const ImGuiStyle& style = ImGui::GetStyle();
-    const float entries_height = ImGui::GetFrameHeight() + 2.0f * style.WindowPadding.y +
-                                 static_cast<float>(bar.entries.size()) * ImGui::GetFrameHeightWithSpacing();
-    ImGui::SetNextWindowSize(ImVec2(bar_width, std::min(bar_height, entries_height)), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowCollapsed(bar.folded, ImGuiCond_FirstUseEver);
+    if (drawn.open_asked || drawn.fold_asked)
+        ImGui::SetNextWindowCollapsed(drawn.fold_asked, ImGuiCond_Always);
+    drawn.open_asked = drawn.fold_asked = false;
     const bool open = ImGui::Begin(bar.name.c_str());
     const bool folded = ImGui::IsWindowCollapsed();
-    drawn.move_to_corner = drawn.ever && folded != drawn.folded;
-    if (!drawn.move_to_corner) {
-        drawn.corner_x = ImGui::GetWindowPos().x + ImGui::GetWindowSize().x;
-        drawn.corner_y = ImGui::GetWindowPos().y + ImGui::GetWindowSize().y;
-    }
+    // A click anywhere on a folded title opens the bar.
+    drawn.open_asked = folded && ImGui::IsWindowHovered() && ImGui::IsMouseClicked(ImGuiMouseButton_Left);
+    if (bar.corner == TW_CORNER_BOTTOM_RIGHT && drawn.ever && drawn.folded && !folded)
+        for (const auto& other : bars())
+            other->drawn.fold_asked = other.get() != &bar && other->corner == TW_CORNER_BOTTOM_RIGHT;
     drawn.ever = true;
     drawn.folded = folded;
+    drawn.display_height = window.y;
     if (open) {
         const float value_column = value_column_start(bar);
         for (const Entry& entry : bar.entries) {

@@ -67,9 +67,9 @@ constexpr Point red_channel{40, 235}, colour_box{204, 235}, swap_xy_button{120, 
 constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
 // The second set's bar, folded in the bottom-right corner.
 constexpr Box profile_title{404, 444, 624, 464};
-// The exploring bar: folded beside it, and its rows once opened.
-constexpr Point explore_arrow{186, 454}, random_button{280, 181}, undo_button{280, 227}, preset_list{320, 273};
-constexpr Point solid_box{280, 296};
+// The exploring bar: folded beside it, and its rows once opened, when it takes the corner.
+constexpr Point explore_arrow{186, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
+constexpr Point solid_box{508, 456};
 constexpr Box explore_title{176, 444, 396, 464};
 // The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
@@ -78,8 +78,8 @@ constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{
 // pixel to spare: "FPS:" with up to six digits, "rotations: " before and after a swap.
 constexpr Box caption{449, 8, 521, 23}, fps{449, 28, 551, 43};
 constexpr Box history{19, 408, 131, 423}, history_swapped{19, 408, 161, 423};
-// The shape right of the bars, between the frame rate and the bottom bars.
-constexpr Box shape_box{400, 50, 640, 440};
+// The shape right of the bars, between the frame rate and an open bottom bar.
+constexpr Box shape_box{400, 50, 640, 300};
 
 // How many pixels of the shape's box differ between two pictures; -1 when one is missing.
 int differing(const Picture& one, const Picture& other)
@@ -388,6 +388,7 @@ TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewSh
     editor.click(explore_arrow);
 
     std::vector<Picture> pictures{editor.capture()};
+    EXPECT_GE(count(pictures[0], yellow) * 5, count(start, yellow) * 4) << "the open bar leaves the shape in sight";
     // Acts, moves the pointer off the bars' tooltips and keeps what the step shows.
     const auto step = [&](const std::function<void()>& act) {
         act();
