@@ -2,10 +2,13 @@
 #include "app/save.h"
 
 #include "output/atomic_file.h"
+#include "runtime/console.h"
 #include "runtime/fatal_error.h"
 #include "snippet/snippet.h"
 
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 namespace {
 
@@ -59,4 +62,27 @@ void savecb(void* client_data)
     save_me(snippet::file_name({time.tm_hour, time.tm_min, time.tm_sec},
                                {date.tm_mon + 1, date.tm_mday, date.tm_year + 1900}),
             params);
+}
+
+std::string last_shape_path(const char* state_home, const char* home)
+{
+    std::string folder;
+    if (state_home && state_home[0] == '/')
+        folder = state_home;
+    else if (home && home[0] != '\0')
+        folder = std::string(home) + "/.local/state";
+    return folder.empty() ? folder : folder + "/supershape/last.bas";
+}
+
+void keep_last_shape(const Tparams& params)
+{
+    const std::string path = last_shape_path(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+    if (path.empty())
+        return;
+    // A folder that cannot be made is said by the write.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    const runtime::Status status = output::write_file(path, snippet::text(params));
+    if (!status.ok())
+        runtime::error_line(("supershape: " + status.message).c_str());
 }

@@ -5,7 +5,11 @@
 #include "params/maker.h"
 #include "screen/Tscreen.h"
 
+#include "scene/camera.h"
+
 #include <GL/gl.h>
+
+#include <cmath>
 
 namespace {
 
@@ -19,7 +23,7 @@ constexpr int note_x = 20, note_y = 440;
 
 } // namespace
 
-scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles)
+scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles, float zoom)
 {
     scene::Frame frame;
     frame.placement.offset[0] = model_offset_x + params.tx;
@@ -30,9 +34,18 @@ scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles)
     frame.placement.angles[2] = static_cast<float>(angles.z);
     frame.show_axes = params.show_axes != 0;
     frame.smooth_lines = params.smooth_lines != 0;
+    frame.zoom = zoom;
     for (int channel = 0; channel < 4; ++channel)
         frame.color[channel] = params.color[channel];
     return frame;
+}
+
+float view_height_at_model()
+{
+    const double* eye = scene::camera::eye;
+    const double distance = std::hypot(model_offset_x - eye[0], eye[1], model_offset_z - eye[2]);
+    constexpr double degrees_per_radian = 180.0 / 3.14159265358979323846;
+    return static_cast<float>(2.0 * distance * std::tan(scene::camera::field_of_view / 2.0 / degrees_per_radian));
 }
 
 void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history,

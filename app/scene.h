@@ -13,8 +13,12 @@ class Trasterfont;
 
 // The frame the editor draws for `params`: the model offset plus the user's
 // translation, the whole-degree angles, the axes and line smoothing as
-// switched, and the panel's colour.
-scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles);
+// switched, the view's zoom and the panel's colour.
+scene::Frame editor_frame(const Tparams& params, const Rotation_angles& angles, float zoom = 1.0f);
+
+// The window's height in scene units where the model sits: how far a pan
+// moves the model for the pointer to keep up with it.
+float view_height_at_model();
 
 // The three overlay lines in white over the screen's pixel view: the
 // caption, the frame rate and the swap history; and `note`, when there is

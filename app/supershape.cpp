@@ -3,6 +3,7 @@
 #include "app/explorebar.h"
 #include "app/frame.h"
 #include "app/history.h"
+#include "app/save.h"
 #include "app/scene.h"
 #include "app/shapebar.h"
 #include "app/solid_view.h"
@@ -23,6 +24,7 @@
 #include "snippet/snippet.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -50,14 +52,24 @@ std::string window_title()
     return std::string(params::program_name) + " by " + params::maker_name + " (" + params::web_address + ")";
 }
 
-// The presets: the examples of the working folder, then the installed ones,
-// then the user's saved shapes, read again whenever a folder changes (as a
-// Save changes shapes/). Refused files are said on standard error, once.
+// The presets: the shape shown when the editor last ended, the examples of
+// the working folder, then the installed ones, then the user's saved shapes,
+// read again whenever a folder changes (as a Save changes shapes/). Refused
+// files are said on standard error, once.
 class Preset_source {
 public:
     Preset_source()
     {
         std::error_code error;
+        const std::string last = last_shape_path(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+        if (!last.empty() && std::filesystem::exists(last, error)) {
+            explore::Preset kept{"(last shape)", {}};
+            const runtime::Status status = snippet::read_file(last, kept.values);
+            if (status.ok())
+                last_.push_back(std::move(kept));
+            else
+                runtime::error_line(status.message.c_str());
+        }
         const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
         if (!error)
             folders_.push_back(
@@ -73,7 +85,9 @@ public:
             return;
         stamp_ = std::move(stamp);
         std::vector<std::string> refusals;
-        std::vector<explore::Preset> presets = explore::read_presets(folders_, refusals);
+        std::vector<explore::Preset> presets = last_;
+        for (explore::Preset& preset : explore::read_presets(folders_, refusals))
+            presets.push_back(std::move(preset));
         for (const std::string& refusal : refusals)
             if (said_.insert(refusal).second)
                 runtime::error_line(refusal.c_str());
@@ -81,6 +95,8 @@ public:
     }
 
 private:
+    // The last shape, when one was kept and could be read.
+    std::vector<explore::Preset> last_;
     std::vector<explore::Preset_folder> folders_{{"examples", ""}};
     // Empty until the first read: a stamp holds a '/' per folder.
     std::string stamp_;
@@ -115,9 +131,13 @@ int run_editor(const std::optional<Tparams>& opened)
     Preset_source preset_source;
     preset_source.follow(exploring);
     start_panel(params, exploring);
+    // The view's own zoom, never saved.
+    float zoom = 1.0f;
+    TwSetViewControls(
+        {&params.xrot, &params.yrot, &params.tx, &params.ty, &params.auto_rotate, &zoom, view_height_at_model()});
 
     screen::set_window_size_callback(windowsizecb);
-    // Every input goes to the panel; the program asks only whether ESC is down.
+    // Every input goes to the panel; the program asks only whether an Esc was left unused.
     screen::set_mouse_button_callback(TwEventMouseButtonGLFW);
     screen::set_mouse_pos_callback(TwMouseMotion);
     screen::set_mouse_wheel_callback(TwMouseWheel);
@@ -147,9 +167,9 @@ int run_editor(const std::optional<Tparams>& opened)
         const scene::Surface* surface = exploring.solid != 0 ? solid_view.surface(shown, note) : nullptr;
         const auto overlay = [&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); };
         if (surface)
-            scene::draw_frame(editor_frame(params, angles), *surface, overlay);
+            scene::draw_frame(editor_frame(params, angles, zoom), *surface, overlay);
         else
-            scene::draw_frame(editor_frame(params, angles), runtime::checked_deref(shown.shape.get(), main_site),
+            scene::draw_frame(editor_frame(params, angles, zoom), runtime::checked_deref(shown.shape.get(), main_site),
                               overlay);
 
         follow_linked_sets(params, second_set_seen);
@@ -161,9 +181,10 @@ int run_editor(const std::optional<Tparams>& opened)
         TwDraw();
         screen::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
-        if (screen::key_down(screen::key_escape) || params.do_quit != 0 || !screen::window_open())
+        if (TwEscapeUnused() || params.do_quit != 0 || !screen::window_open())
             break;
     }
+    keep_last_shape(params);
 
     font.reset();
     shown.shape.reset();
@@ -193,10 +214,17 @@ constexpr char help_text[] = "Usage: supershape [SNIPPET.bas]\n"
                              "shapetool random --seed S makes the same draws), keeps chosen values through\n"
                              "them, steps back and forward through every change, loads the snippets of\n"
                              "examples/, the installed examples and shapes/ (as shapes/NAME) as presets, and\n"
-                             "shows the shape as the closed, lit surface it prints as.\n"
+                             "shows the shape as the closed, lit surface it prints as. The shape shown when\n"
+                             "the editor last ended is offered first, as (last shape), kept in\n"
+                             "$XDG_STATE_HOME/supershape/last.bas (~/.local/state without it).\n"
+                             "\n"
+                             "Mouse: outside the bars a left drag turns the view, a right or middle drag\n"
+                             "moves it and the wheel zooms (never saved); a number's label dragged changes\n"
+                             "it, ten times finer with Shift.\n"
                              "\n"
                              "Keys: Space rebuilds the shape (Reset) and R draws a random one, unless you are\n"
-                             "typing into a field; Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo; Esc quits.\n"
+                             "typing into a field; Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo. Esc drops\n"
+                             "a typed value or closes an open list or colour picker, and otherwise quits.\n"
                              "Typed values take effect on Enter. Save writes the values as a snippet\n"
                              "into the folder shapes/ of the folder the editor starts in, named after the\n"
                              "date and time, and never replaces one: a second Save within the same second\n"

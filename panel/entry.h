@@ -5,6 +5,8 @@
 #include "panel/definition.h"
 #include "panel/tweak_bar.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,20 @@ struct Entry {
     const char* label() const { return definition.label ? definition.label->c_str() : name.c_str(); }
 };
 
+// A number the mouse edits outside the bars, within its entry's range.
+struct Bound_number {
+    float* value = nullptr;
+    std::optional<double> min, max;
+};
+
+// What TwSetViewControls was given, each number with its entry's range.
+struct View_binding {
+    Bound_number turn_x, turn_y, pan_x, pan_y;
+    std::int32_t* spinning = nullptr;
+    float* zoom = nullptr;
+    float view_height = 1.0f;
+};
+
 // The entries of `bar` in the order they were added, read-only.
 const std::vector<Entry>& entries(const TwBar& bar);
 
@@ -38,10 +54,12 @@ struct TwBar {
     int index = 0;
     ETwBarCorner corner = TW_CORNER_TOP_LEFT;
     bool folded = false;
-    // How the bar was last drawn, so that one in the bottom-right corner
-    // keeps that corner when it folds or unfolds.
+    // How the bar was last drawn: whether it was open, the window's height
+    // then, and whether a click asked it to open or another bar in its
+    // corner to fold.
     struct Drawn {
-        bool ever = false, folded = false, move_to_corner = false;
-        float corner_x = 0, corner_y = 0;
+        bool ever = false, folded = false;
+        float display_height = 0;
+        bool open_asked = false, fold_asked = false;
     } drawn;
 };

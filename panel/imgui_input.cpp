@@ -201,6 +201,11 @@ bool take(const Event& event, ImGuiIO& io, Frame_changes& changes, std::vector<K
 
 } // namespace
 
+bool is_escape(const Key_press& press)
+{
+    return press.key == GLFW_KEY_ESCAPE;
+}
+
 void start_input()
 {
     ImGuiIO& io = ImGui::GetIO();

@@ -14,6 +14,8 @@ struct Key_press {
     bool ctrl = false, shift = false;
 };
 
+bool is_escape(const Key_press& press);
+
 // Gives the current ImGui context the key map. Input recorded for an
 // earlier context goes to this one.
 void start_input();

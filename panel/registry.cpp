@@ -3,6 +3,7 @@
 #include "panel/registry.h"
 
 #include <algorithm>
+#include <utility>
 
 using panel::Entry;
 
@@ -13,6 +14,7 @@ struct Registry {
     std::vector<std::unique_ptr<TwBar>> bars;
     std::string last_error;
     bool failed = false;
+    std::optional<panel::View_binding> view;
 };
 
 Registry registry;
@@ -30,6 +32,16 @@ std::string misplaced_attribute(const Entry& entry)
     if ((d.min || d.max || d.step) && !numeric)
         return d.min ? "min" : d.max ? "max" : "step";
     return "";
+}
+
+// The entry bound to `variable` with `type`, in any bar.
+const Entry* entry_bound_to(const void* variable, ETwType type)
+{
+    for (const auto& bar : registry.bars)
+        for (const Entry& entry : bar->entries)
+            if (entry.kind == Entry::Kind::value && entry.variable == variable && entry.type == type)
+                return &entry;
+    return nullptr;
 }
 
 Entry new_entry(Entry::Kind kind, const std::string& name)
@@ -79,6 +91,11 @@ void close_registry()
 bool registry_open()
 {
     return registry.open;
+}
+
+const std::optional<View_binding>& view_binding()
+{
+    return registry.view;
 }
 
 const std::vector<std::unique_ptr<TwBar>>& bars()
@@ -136,6 +153,30 @@ int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded)
         return panel::fail(bar->name + ": unknown corner " + std::to_string(static_cast<int>(corner)));
     bar->corner = corner;
     bar->folded = folded != 0;
+    return 1;
+}
+
+int TwSetViewControls(const TwViewControls& controls)
+{
+    if (!registry.open)
+        return panel::fail("the panel library is not started");
+    panel::View_binding view;
+    const std::pair<float*, panel::Bound_number*> numbers[] = {{controls.turn_x, &view.turn_x},
+                                                               {controls.turn_y, &view.turn_y},
+                                                               {controls.pan_x, &view.pan_x},
+                                                               {controls.pan_y, &view.pan_y}};
+    for (const auto& [value, bound] : numbers) {
+        const Entry* entry = entry_bound_to(value, TW_TYPE_FLOAT);
+        if (!entry)
+            return panel::fail("the view's numbers must be values of the bars");
+        *bound = {value, entry->definition.min, entry->definition.max};
+    }
+    if (!entry_bound_to(controls.spinning, TW_TYPE_BOOL32) || !controls.zoom || !(controls.view_height > 0.0f))
+        return panel::fail("the view needs a switch of the bars, a zoom and a height above 0");
+    view.spinning = controls.spinning;
+    view.zoom = controls.zoom;
+    view.view_height = controls.view_height;
+    registry.view = view;
     return 1;
 }
 

@@ -18,6 +18,9 @@ bool registry_open();
 // Every bar, in the order made.
 const std::vector<std::unique_ptr<TwBar>>& bars();
 
+// The values the mouse edits outside the bars, once given.
+const std::optional<View_binding>& view_binding();
+
 // Keeps `reason` for TwGetLastError; returns 0, the library's failure.
 int fail(const std::string& reason);
 

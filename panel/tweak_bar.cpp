@@ -63,6 +63,11 @@ bool TwEditing()
     return panel::registry_open() && panel::editing();
 }
 
+bool TwEscapeUnused()
+{
+    return panel::registry_open() && panel::escape_unused();
+}
+
 void TwEventMouseButtonGLFW(int button, int action)
 {
     if (panel::registry_open())

@@ -56,6 +56,24 @@ int TwAddText(TwBar* bar, const char* name, const std::string* text, const char*
 int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>* choices, std::int32_t* chosen,
                 TwButtonCallback picked, void* client_data, const char* definition);
 
+// What the mouse does outside every bar. The four numbers and the switch
+// are values of entries already added, edited within their ranges: a left
+// drag turns the view, half a degree a pixel (across about y, down about x),
+// and switches `spinning` off; a right or middle drag moves it with the
+// pointer, `view_height` being the window's height in pan units; the wheel
+// zooms, `zoom` growing by a tenth a notch, from 1/4 to 4, about where the
+// model shows. A press that a bar takes stays that bar's.
+struct TwViewControls {
+    float* turn_x = nullptr;
+    float* turn_y = nullptr;
+    float* pan_x = nullptr;
+    float* pan_y = nullptr;
+    std::int32_t* spinning = nullptr;
+    float* zoom = nullptr;
+    float view_height = 1.0f;
+};
+int TwSetViewControls(const TwViewControls& controls);
+
 // The framebuffer size in pixels.
 int TwWindowSize(int width, int height);
 // Runs the bars for this frame on the input recorded since the last one
@@ -63,8 +81,13 @@ int TwWindowSize(int width, int height);
 // leaving the caller's GL state as it was.
 int TwDraw();
 // Whether the last TwDraw left an edit under way: a value being dragged or
-// typed into, a button or list held open; such an edit ends when it is let go.
+// typed into, a button or list held open, the view being dragged; such an
+// edit ends when it is let go.
 bool TwEditing();
+// Whether the last TwDraw took an Esc press that the panel did not use: Esc
+// drops the text of a field being typed into and closes an open list or
+// colour picker.
+bool TwEscapeUnused();
 
 // Event handlers for the window library. Keys are its key codes.
 void TwEventMouseButtonGLFW(int button, int action);

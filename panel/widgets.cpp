@@ -4,11 +4,13 @@
 #include "panel/registry.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,20 @@ constexpr float bar_height = 320.0f;
 constexpr float widest_label_share = 0.5f;
 // Before the end of a name too long to show whole.
 constexpr char cut_mark[] = "...";
+
+// An Esc press of the last frame that nothing in the panel used.
+bool escape_left = false;
+// The button of a drag that began outside every bar, while it is held.
+std::optional<ImGuiMouseButton> view_drag;
+
+// The exact value of a number dragged by its label, from its press on.
+double label_dragged = 0.0;
+// A number dragged by its label moves by at least its step a pixel, and by
+// this share of its size where that is more; Shift makes it finer.
+constexpr double drag_share = 0.005, shift_finer = 10.0;
+
+constexpr float turn_per_pixel = 0.5f;
+constexpr float zoom_per_notch = 1.1f, min_zoom = 0.25f, max_zoom = 4.0f;
 
 template <class T>
 T clamped(T value, const Definition& d)
@@ -78,6 +94,33 @@ void edit_value(const Entry& entry)
         break;
     }
     }
+}
+
+// A press on the label of a number and a move change it, live; a click on
+// its field still types into it. Call it right after the label is drawn,
+// with `row` where the row starts: the label's place becomes a button there.
+void drag_by_label(const Entry& entry, ImVec2 row)
+{
+    const ImVec2 label = ImGui::GetItemRectSize();
+    ImGui::SetCursorScreenPos(row);
+    ImGui::InvisibleButton("##drag", ImVec2(label.x, ImGui::GetFrameHeight()));
+    const bool whole = entry.type == TW_TYPE_INT32;
+    auto* count = static_cast<std::int32_t*>(entry.variable);
+    auto* number = static_cast<float*>(entry.variable);
+    // The moves of the press's frame came before it.
+    if (ImGui::IsItemActivated())
+        label_dragged = whole ? *count : *number;
+    const ImGuiIO& io = ImGui::GetIO();
+    if (!ImGui::IsItemActive() || ImGui::IsItemActivated() || io.MouseDelta.x == 0.0f)
+        return;
+    const Definition& d = entry.definition;
+    const double step = d.step ? *d.step : whole ? 1.0 : 0.001;
+    const double per_pixel = std::max(step, drag_share * std::fabs(label_dragged)) / (io.KeyShift ? shift_finer : 1.0);
+    label_dragged = clamped(label_dragged + io.MouseDelta.x * per_pixel, d);
+    if (whole)
+        *count = static_cast<std::int32_t>(std::lround(std::clamp(label_dragged, -2e9, 2e9)));
+    else
+        *number = static_cast<float>(label_dragged);
 }
 
 void show_help(const Entry& entry)
@@ -170,39 +213,52 @@ void choose(const Entry& entry, float value_column)
     }
 }
 
-// Runs `bar` as an ImGui window for this frame.
+// Runs `bar` as an ImGui window for this frame. The bars of the bottom-right
+// corner stay in it, side by side, the open one rightmost, no taller than a
+// third of the window so that the shape shows above it; one opening folds the
+// others there. A bar of the top-left corner grows with a taller window to
+// show its entries.
 void run_bar(TwBar& bar)
 {
     TwBar::Drawn& drawn = bar.drawn;
+    const ImVec2 window = ImGui::GetIO().DisplaySize;
+    const ImGuiStyle& style = ImGui::GetStyle();
+    // A short bar is no taller than its entries.
+    const float entries_height = ImGui::GetFrameHeight() + 2.0f * style.WindowPadding.y +
+                                 static_cast<float>(bar.entries.size()) * ImGui::GetFrameHeightWithSpacing();
     if (bar.corner == TW_CORNER_BOTTOM_RIGHT) {
-        const ImVec2 window = ImGui::GetIO().DisplaySize;
+        const auto before = [](const TwBar& one, const TwBar& other) {
+            return one.drawn.folded != other.drawn.folded ? !one.drawn.folded : one.index < other.index;
+        };
         const auto earlier = std::count_if(bars().begin(), bars().end(), [&](const auto& other) {
-            return other->index < bar.index && other->corner == TW_CORNER_BOTTOM_RIGHT;
+            return other->corner == TW_CORNER_BOTTOM_RIGHT && before(*other, bar);
         });
         const float right = window.x - bar_margin - static_cast<float>(earlier) * (bar_width + bar_margin / 2);
-        ImGui::SetNextWindowPos(ImVec2(right, window.y - bar_margin), ImGuiCond_FirstUseEver, ImVec2(1.0f, 1.0f));
-        // Folded or unfolded last frame: it grows or shrinks towards the top.
-        if (drawn.move_to_corner)
-            ImGui::SetNextWindowPos(ImVec2(drawn.corner_x, drawn.corner_y), ImGuiCond_Always, ImVec2(1.0f, 1.0f));
+        ImGui::SetNextWindowPos(ImVec2(right, window.y - bar_margin), ImGuiCond_Always, ImVec2(1.0f, 1.0f));
+        ImGui::SetNextWindowSize(ImVec2(bar_width, std::min({bar_height, entries_height, window.y / 3.0f})));
     } else {
         ImGui::SetNextWindowPos(ImVec2(bar_margin + 24.0f * bar.index, bar_margin + 24.0f * bar.index),
                                 ImGuiCond_FirstUseEver);
+        ImGui::SetNextWindowSize(ImVec2(bar_width, std::min(bar_height, entries_height)), ImGuiCond_FirstUseEver);
+        // Above the titles of the bottom-right corner.
+        const float room = window.y - 3.0f * bar_margin - ImGui::GetFrameHeight();
+        if (drawn.ever && window.y != drawn.display_height)
+            ImGui::SetNextWindowSize(ImVec2(bar_width, std::min(entries_height, std::max(bar_height, room))));
     }
-    // A short bar is no taller than its entries.
-    const ImGuiStyle& style = ImGui::GetStyle();
-    const float entries_height = ImGui::GetFrameHeight() + 2.0f * style.WindowPadding.y +
-                                 static_cast<float>(bar.entries.size()) * ImGui::GetFrameHeightWithSpacing();
-    ImGui::SetNextWindowSize(ImVec2(bar_width, std::min(bar_height, entries_height)), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowCollapsed(bar.folded, ImGuiCond_FirstUseEver);
+    if (drawn.open_asked || drawn.fold_asked)
+        ImGui::SetNextWindowCollapsed(drawn.fold_asked, ImGuiCond_Always);
+    drawn.open_asked = drawn.fold_asked = false;
     const bool open = ImGui::Begin(bar.name.c_str());
     const bool folded = ImGui::IsWindowCollapsed();
-    drawn.move_to_corner = drawn.ever && folded != drawn.folded;
-    if (!drawn.move_to_corner) {
-        drawn.corner_x = ImGui::GetWindowPos().x + ImGui::GetWindowSize().x;
-        drawn.corner_y = ImGui::GetWindowPos().y + ImGui::GetWindowSize().y;
-    }
+    // A click anywhere on a folded title opens the bar.
+    drawn.open_asked = folded && ImGui::IsWindowHovered() && ImGui::IsMouseClicked(ImGuiMouseButton_Left);
+    if (bar.corner == TW_CORNER_BOTTOM_RIGHT && drawn.ever && drawn.folded && !folded)
+        for (const auto& other : bars())
+            other->drawn.fold_asked = other.get() != &bar && other->corner == TW_CORNER_BOTTOM_RIGHT;
     drawn.ever = true;
     drawn.folded = folded;
+    drawn.display_height = window.y;
     if (open) {
         const float value_column = value_column_start(bar);
         for (const Entry& entry : bar.entries) {
@@ -226,8 +282,11 @@ void run_bar(TwBar& bar)
                     show_help(entry);
                     break;
                 }
+                const ImVec2 row = ImGui::GetCursorScreenPos();
                 ImGui::AlignTextToFramePadding();
                 ImGui::TextUnformatted(entry.label());
+                if (entry.type != TW_TYPE_BOOL32)
+                    drag_by_label(entry, row);
                 show_help(entry);
                 // A switch whose label is wider than the labels' column has its box after the label.
                 ImGui::SameLine(entry.type == TW_TYPE_BOOL32
@@ -257,6 +316,65 @@ void press_shortcuts(const std::vector<Key_press>& keys)
             button->callback(button->client_data);
 }
 
+// Esc cancels what is under way in the panel: ImGui drops a field's typed
+// text by itself, and an open list or colour picker is closed here, as ImGui
+// closes popups on Esc only with keyboard navigation, which would take Space.
+// Call it after ImGui::NewFrame, which tells whether a field is typed into.
+void use_escape(const std::vector<Key_press>& keys)
+{
+    escape_left = false;
+    for (const Key_press& key : keys) {
+        if (!is_escape(key) || ImGui::GetIO().WantTextInput)
+            continue;
+        if (ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopup))
+            ImGui::ClosePopupsOverWindow(nullptr, true);
+        else
+            escape_left = true;
+    }
+}
+
+void nudge(const Bound_number& number, float by)
+{
+    double value = static_cast<double>(*number.value) + by;
+    if (number.min)
+        value = std::max(value, *number.min);
+    if (number.max)
+        value = std::min(value, *number.max);
+    *number.value = static_cast<float>(value);
+}
+
+// The mouse outside every bar moves the view: a drag goes on from the frame
+// after its press until it is let go, wherever the pointer goes. Call it
+// after ImGui::NewFrame, which tells whether a bar takes the mouse.
+void use_free_area()
+{
+    const std::optional<View_binding>& view = view_binding();
+    if (!view)
+        return;
+    const ImGuiIO& io = ImGui::GetIO();
+    // A move and the release in one frame still move the view.
+    if (view_drag == ImGuiMouseButton_Left) {
+        nudge(view->turn_y, io.MouseDelta.x * turn_per_pixel);
+        nudge(view->turn_x, io.MouseDelta.y * turn_per_pixel);
+    } else if (view_drag) {
+        // The shape follows the pointer; zooming keeps where it shows.
+        const float per_pixel = view->view_height / std::max(io.DisplaySize.y, 1.0f);
+        nudge(view->pan_x, io.MouseDelta.x * per_pixel);
+        nudge(view->pan_y, -io.MouseDelta.y * per_pixel);
+    }
+    if (view_drag && !ImGui::IsMouseDown(*view_drag))
+        view_drag.reset();
+    if (io.WantCaptureMouse)
+        return;
+    for (const ImGuiMouseButton button : {ImGuiMouseButton_Left, ImGuiMouseButton_Right, ImGuiMouseButton_Middle})
+        if (!view_drag && ImGui::IsMouseClicked(button))
+            view_drag = button;
+    if (view_drag == ImGuiMouseButton_Left)
+        *view->spinning = 0;
+    if (io.MouseWheel != 0.0f)
+        *view->zoom = std::clamp(*view->zoom * std::pow(zoom_per_notch, io.MouseWheel), min_zoom, max_zoom);
+}
+
 } // namespace
 
 void start_imgui()
@@ -270,6 +388,8 @@ void start_imgui()
     ImGui::StyleColorsDark();
     start_input();
     open_registry();
+    escape_left = false;
+    view_drag.reset();
 }
 
 void stop_imgui()
@@ -284,6 +404,8 @@ void run_frame()
     const std::vector<Key_press> pressed_keys = feed_frame();
     ImGui::NewFrame();
     press_shortcuts(pressed_keys);
+    use_escape(pressed_keys);
+    use_free_area();
     for (const auto& bar : bars())
         run_bar(*bar);
     ImGui::Render();
@@ -311,7 +433,12 @@ std::string end_within(const std::string& text, float width)
 
 bool editing()
 {
-    return ImGui::IsAnyItemActive();
+    return ImGui::IsAnyItemActive() || view_drag;
+}
+
+bool escape_unused()
+{
+    return escape_left;
 }
 
 } // namespace panel

@@ -25,7 +25,11 @@ void run_frame();
 std::string end_within(const std::string& text, float width);
 
 // Whether an item of the last frame is still held: a value being dragged or
-// typed into, a button pressed.
+// typed into, a button pressed; or the view is being dragged.
 bool editing();
+
+// Whether the last frame took an Esc press that no field being typed into
+// and no open list or colour picker used.
+bool escape_unused();
 
 } // namespace panel

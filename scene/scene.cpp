@@ -38,6 +38,25 @@ void place(const Placement& placement)
     }
 }
 
+// Pushes the projection, scaled by `zoom` about where `offset` shows.
+void push_zoomed_projection(const float offset[3], float zoom)
+{
+    GLdouble p[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, p);
+    double clip[4];
+    for (int row = 0; row < 4; ++row)
+        clip[row] = p[row] * offset[0] + p[4 + row] * offset[1] + p[8 + row] * offset[2] + p[12 + row];
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    // In clip space a translation is weighted by w, and so moves the picture by as much at every depth.
+    glTranslated(clip[0] / clip[3], clip[1] / clip[3], 0.0);
+    glScaled(zoom, zoom, 1.0);
+    glTranslated(-clip[0] / clip[3], -clip[1] / clip[3], 0.0);
+    glMultMatrixd(p);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 template <class Draw_model>
 void draw(const Frame& frame, Draw_model draw_model, const Overlay& overlay)
 {
@@ -50,6 +69,10 @@ void draw(const Frame& frame, Draw_model draw_model, const Overlay& overlay)
     else
         glDisable(GL_LINE_SMOOTH);
 
+    // Zoom 1 leaves the projection as it is, bit for bit.
+    const bool zoomed = frame.zoom != 1.0f;
+    if (zoomed)
+        push_zoomed_projection(frame.placement.offset, frame.zoom);
     glPushMatrix();
     place(frame.placement);
     if (frame.show_axes) {
@@ -62,6 +85,11 @@ void draw(const Frame& frame, Draw_model draw_model, const Overlay& overlay)
     if (overlay)
         overlay();
     glPopMatrix();
+    if (zoomed) {
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
 }
 
 void draw_lit(const Surface& surface)

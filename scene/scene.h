@@ -33,6 +33,10 @@ struct Frame {
     Placement placement;
     bool show_axes = false;
     bool smooth_lines = false;
+    // The picture enlarged about where the placement's origin shows, as a
+    // narrower field of view would: depths stay as they are, and so does
+    // what lies between the near and far planes.
+    float zoom = 1.0f;
     // Red, green, blue, alpha; 255 is full.
     std::uint8_t color[4] = {255, 255, 255, 255};
 };

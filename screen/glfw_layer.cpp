@@ -7,7 +7,6 @@
 
 #include <array>
 
-static_assert(screen::key_escape == GLFW_KEY_ESCAPE && screen::key_space == GLFW_KEY_SPACE, "key codes are GLFW's");
 static_assert(screen::bits_dont_care == GLFW_DONT_CARE, "the library's own \"don't care\"");
 
 namespace screen {
@@ -115,9 +114,6 @@ bool open_window(int width, int height, int red_bits, int green_bits, int blue_b
         return false;
     glfwMakeContextCurrent(state.window);
     set_window_icon(state.window);
-    // A key pressed and released within one slow frame still reads as down
-    // at the next check.
-    glfwSetInputMode(state.window, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSetFramebufferSizeCallback(state.window, on_framebuffer_size);
     glfwSetMouseButtonCallback(state.window, on_mouse_button);
     glfwSetCursorPosCallback(state.window, on_cursor_position);
@@ -201,11 +197,6 @@ void swap_buffers()
     glfwPollEvents();
     if (state.window)
         glfwSwapBuffers(state.window);
-}
-
-bool key_down(int key)
-{
-    return state.window && glfwGetKey(state.window, key) == GLFW_PRESS;
 }
 
 bool window_open()

@@ -12,11 +12,9 @@ namespace screen {
 constexpr int window_mode_window = 0x00010001;
 constexpr int window_mode_fullscreen = 0x00010002;
 
-// Key actions and the keys the program asks about.
+// Key actions.
 constexpr int action_release = 0;
 constexpr int action_press = 1;
-constexpr int key_escape = 256;
-constexpr int key_space = 32;
 
 using Window_size_handler = void (*)(int width, int height);
 using Mouse_button_handler = void (*)(int button, int action);
@@ -58,8 +56,6 @@ void set_char_callback(Char_handler handler);
 
 // Delivers pending window events to the handlers, then shows the frame.
 void swap_buffers();
-// Whether the key is down, or was pressed since the last time it was asked.
-bool key_down(int key);
 // False once the user has asked the window system to close the window.
 bool window_open();
 void close_window();

@@ -61,3 +61,17 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
     EXPECT_EQ(save.standard_error,
               "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
 }
+
+// The user's state folder, or ~/.local/state where that is unset, empty or relative.
+TEST(ShapeBar, TheLastShapeIsKeptInTheStateFolder)
+{
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"/s", "/h", "/s/supershape/last.bas"},
+        {nullptr, "/h", "/h/.local/state/supershape/last.bas"},
+        {"", "/h", "/h/.local/state/supershape/last.bas"},
+        {"s", "/h", "/h/.local/state/supershape/last.bas"},
+        {nullptr, nullptr, ""},
+    };
+    for (const auto& [state, home, want] : cases)
+        EXPECT_EQ(last_shape_path(state, home), want) << (state ? state : "unset");
+}

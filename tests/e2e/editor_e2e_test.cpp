@@ -63,13 +63,13 @@ constexpr Rgb white{255, 255, 255}, check_mark{66, 150, 250}; // ImGui's tick in
 
 // Rows of the bar as it opens at the top-left, and of the bar scrolled to its end.
 constexpr Point save_button{120, 75}, exit_button{120, 98}, show_axes_box{133, 149};
-constexpr Point red_channel{40, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
+constexpr Point red_channel{40, 235}, colour_box{204, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
 constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
 // The second set's bar, folded in the bottom-right corner.
 constexpr Box profile_title{404, 444, 624, 464};
-// The exploring bar: folded beside it, and its rows once opened.
-constexpr Point explore_arrow{186, 454}, random_button{280, 181}, undo_button{280, 227}, preset_list{320, 273};
-constexpr Point solid_box{280, 296};
+// The exploring bar: folded beside it, and its rows once opened, when it takes the corner.
+constexpr Point explore_arrow{186, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
+constexpr Point solid_box{508, 456};
 constexpr Box explore_title{176, 444, 396, 464};
 // The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
@@ -77,8 +77,8 @@ constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{
 // Where the lines printed at (450, 20), (450, 40) and (20, 420) may put pixels, a
 // pixel to spare: "FPS:" with up to six digits, "rotations: ".
 constexpr Box caption{449, 8, 521, 23}, fps{449, 28, 551, 43}, history{19, 408, 131, 423};
-// The shape right of the bars, between the frame rate and the bottom bars.
-constexpr Box shape_box{400, 50, 640, 440};
+// The shape right of the bars, between the frame rate and an open bottom bar.
+constexpr Box shape_box{400, 50, 640, 300};
 
 // How many pixels of the shape's box differ between two pictures; -1 when one is missing.
 int differing(const Picture& one, const Picture& other)
@@ -110,8 +110,8 @@ public:
     explicit Editor(const std::string& folder, const std::string& arguments = "") : folder_(folder)
     {
         run("xdotool mousemove 1279 1023"); // away from where the window opens
-        const std::string command =
-            "cd " + folder + " && exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
+        const std::string command = "cd " + folder + " && XDG_STATE_HOME=" + folder +
+                                    "/state exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
         if ((pid_ = fork()) == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
@@ -276,10 +276,26 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     char today[16];
     const std::time_t now = std::time(nullptr);
     std::strftime(today, sizeof today, "_%m-%d-%Y_", std::localtime(&now));
-    std::string drag = "mousedown 1 "; // in the free area, eight moves, then Save's one click must save
+    // A drag in the free area (eight moves) turns the view and Ctrl+Z turns it back; the wheel zooms in and out,
+    // never clipping the shape; neither is saved, and Save's one click after them saves.
+    const Picture unturned = editor.capture();
+    std::string drag = "mousedown 1 ";
     for (int i = 1; i <= 8; ++i)
         drag += "mousemove --window " + editor.window + " " + std::to_string(400 + 10 * i) + " 300 sleep 0.05 ";
     editor.at({400, 300}, drag + "mouseup 1");
+    EXPECT_GT(differing(editor.capture([&](const Picture& p) { return differing(p, unturned) > 0; }), unturned), 0);
+    editor.key("ctrl+z");
+    EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, unturned) == 0; }), unturned), 0);
+    const int unzoomed = count(unturned, recoloured);
+    for (const auto& [button, least, most] : {std::tuple(4, unzoomed * 2, 640 * 480), {5, 1, unzoomed / 2}}) {
+        editor.at({500, 300}, "click --repeat 20 --delay 30 " + std::to_string(button));
+        const int shown = count(editor.capture([&](const Picture& p) {
+            return count(p, recoloured) >= least && count(p, recoloured) <= most;
+        }),
+                                recoloured);
+        EXPECT_GE(shown, least);
+        EXPECT_LE(shown, most);
+    }
     const auto [name, text] = editor.save();
     EXPECT_EQ(text, snippet::text(expected));
     EXPECT_NE(name.find(today), std::string::npos) << name << " is not named after " << today;
@@ -346,18 +362,27 @@ TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
 
 // A preset and a random draw, undone and redone by keys and the button: each step's picture comes back as it was (the
 // values are the history's unit test's); the solid view shades; a snippet in shapes/ that cannot be read is said once.
+// Esc closes the colour picker, then drops a typed value, then ends the editor, keeping the last shape.
 TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewShades)
 {
-    fs::create_directories(folder + "/examples");
+    fs::create_directories(folder + "/state/supershape");
     fs::create_directories(folder + "/shapes");
-    fs::copy_file(SOURCE_DIR "/examples/lemon.bas", folder + "/examples/lemon.bas");
+    fs::copy_file(SOURCE_DIR "/examples/lemon.bas", folder + "/state/supershape/last.bas"); // the first preset
     std::ofstream(folder + "/shapes/bad.bas") << "x\n";
     Editor editor(folder);
     ASSERT_FALSE(editor.window.empty()) << "no window appeared";
-    editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
+    const Picture start = editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
+    for (const auto& [where, open] :
+         {std::pair(colour_box, "click 1"), {red_channel, "click --repeat 2 --delay 80 1"}}) {
+        editor.at(where, open), editor.type("0"), editor.key("Escape Return");
+        editor.at({5, 475});
+        EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, start) == 0; }), start), 0)
+            << open;
+    }
     editor.click(explore_arrow);
 
     std::vector<Picture> pictures{editor.capture()};
+    EXPECT_GE(count(pictures[0], yellow) * 5, count(start, yellow) * 4) << "the open bar leaves the shape in sight";
     // Acts, moves the pointer off the bars' tooltips and keeps what the step shows.
     const auto step = [&](const std::function<void()>& act) {
         act();
@@ -392,8 +417,10 @@ TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewSh
     };
     EXPECT_GT(shades(editor.capture([&](const Picture& p) { return shades(p) > 30; })), 30u);
 
+    const std::string last = editor.save().second;
     editor.key("Escape");
     EXPECT_EQ(editor.wait_for_exit(), 0);
+    EXPECT_EQ(file_text(folder + "/state/supershape/last.bas"), last);
     const std::string error = editor.output("stderr");
     EXPECT_EQ(error.substr(0, 18), "shapes/bad.bas:1: ");
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;

@@ -122,8 +122,9 @@ launch
 xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the window has no 16 px icon"
 xdotool mousemove --window "$window" 120 75 sleep 0.3 click 1 sleep 1
 saved=$(ls "$HOME"/Documents/Supershape/shapes/shape_*.bas) || fail "Save from the launcher"
-# The installed examples are the presets: the first by name, chosen in the bar Explore, saves as it was.
-for point in "186 454" "320 273" "320 296" "120 75"; do
+# The installed examples are the presets: the first by name (the list opens upwards), chosen in the bar Explore,
+# saves as it was.
+for point in "186 454" "548 433" "548 290" "120 75"; do
     xdotool mousemove --window "$window" $point sleep 0.3 click 1 sleep 0.7
 done
 first=$(ls "$share"/supershape/examples/*.bas | head -n 1)

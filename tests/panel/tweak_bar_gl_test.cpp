@@ -33,6 +33,17 @@ void click(int x, int y)
     TwEventMouseButtonGLFW(GLFW_MOUSE_BUTTON_LEFT, GLFW_RELEASE);
     frames();
 }
+// `button` pressed at (x, y), moved to (to_x, to_y) in the next frame and let go in the one after.
+void drag(int button, int x, int y, int to_x, int to_y)
+{
+    TwMouseMotion(x, y);
+    TwEventMouseButtonGLFW(button, GLFW_PRESS);
+    frames();
+    TwMouseMotion(to_x, to_y);
+    frames();
+    TwEventMouseButtonGLFW(button, GLFW_RELEASE);
+    frames();
+}
 // `key` pressed and released while `modifiers` are held.
 void press(int key, std::initializer_list<int> modifiers = {})
 {
@@ -110,6 +121,14 @@ TEST_F(PanelTest, RefusedEntriesClicksTypedValuesTheShortcutAndTheStateLeft)
     click(field_x, factor_y);
     type("0");
     EXPECT_EQ(std::pair(count, factor), std::pair(999, 0.01f)) << "each clamped to its range";
+    // Dragged by its label a number moves by its step a pixel, or 0.5 % of itself where that is more; Shift: a tenth.
+    drag(GLFW_MOUSE_BUTTON_LEFT, label_x, factor_y, label_x + 20, factor_y);
+    TwEventKeyGLFW(GLFW_KEY_LEFT_SHIFT, GLFW_PRESS);
+    drag(GLFW_MOUSE_BUTTON_LEFT, label_x, factor_y, label_x + 20, factor_y);
+    TwEventKeyGLFW(GLFW_KEY_LEFT_SHIFT, GLFW_RELEASE);
+    drag(GLFW_MOUSE_BUTTON_LEFT, label_x, count_y, label_x - 10, count_y);
+    EXPECT_FLOAT_EQ(factor, 0.032f);
+    EXPECT_EQ(count, 949);
 
     // The shortcut pressed outside a field is the editor's Reset, which its end-to-end test presses.
     click(field_x, count_y);
@@ -187,5 +206,33 @@ TEST_F(PanelTest, ChordsHeldEditsAndAListsPick)
             TwEventKeyGLFW(key, action);
     TwDraw();
     EXPECT_EQ(std::vector<int>({undos, draws}), std::vector<int>({2 + 3, 1 + 3})) << "each press in the next frame";
+
+    // Outside the bar a left drag turns the view and stops its spin, a right drag pans, the wheel zooms; a press the
+    // bar takes is the bar's, and the next click is the bar's too.
+    float view[4] = {}, zoom = 1.0f; // turned about x and y, moved in x and y
+    std::int32_t spinning = 1;
+    for (float& value : view)
+        TwAddVarRW(bar, std::to_string(&value - view).c_str(), TW_TYPE_FLOAT, &value, " min=-5 max=5 ");
+    TwAddVarRW(bar, "spin", TW_TYPE_BOOL32, &spinning, "");
+    ASSERT_EQ(TwSetViewControls({&view[0], &view[1], &view[2], &view[3], &spinning, &zoom, 40.0f}), 1);
+    drag(GLFW_MOUSE_BUTTON_LEFT, 300, 200, 306, 204);
+    drag(GLFW_MOUSE_BUTTON_RIGHT, 300, 200, 310, 220);
+    EXPECT_EQ(std::vector<float>(view, view + 4), std::vector<float>({2, 3, 1, -2}));
+    EXPECT_EQ(spinning, 0);
+    drag(GLFW_MOUSE_BUTTON_LEFT, 300, 200, 300, 260);
+    drag(GLFW_MOUSE_BUTTON_LEFT, label_x, first_row_y + row_pitch, 390, 390);
+    EXPECT_EQ(std::pair(view[0], view[1]), std::pair(5.0f, 3.0f)) << "within the range, and not from the bar";
+    click(label_x, first_row_y);
+    EXPECT_EQ(undos, 6);
+    TwMouseWheel(0);
+    TwMouseWheel(30); // over the bar
+    TwMouseMotion(300, 200);
+    frames();
+    TwMouseWheel(32);
+    frames();
+    EXPECT_FLOAT_EQ(zoom, 1.21f);
+    TwMouseWheel(-100);
+    frames();
+    EXPECT_EQ(zoom, 0.25f);
     TwTerminate();
 }
