@@ -133,8 +133,13 @@ int run_editor(const std::optional<Tparams>& opened)
     start_panel(params, exploring);
     // The view's own zoom, never saved.
     float zoom = 1.0f;
-    TwSetViewControls(
-        {&params.xrot, &params.yrot, &params.tx, &params.ty, &params.auto_rotate, &zoom, view_height_at_model()});
+    Rotation_angles angles;
+    // A drag that stops the spin turns on from where the spin has got to.
+    const auto hand_over_spin = [&angles] {
+        params.xrot = float(angles.x), params.yrot = float(angles.y), params.zrot = float(angles.z);
+    };
+    TwSetViewControls({&params.xrot, &params.yrot, &params.tx, &params.ty, &params.auto_rotate, &zoom,
+                       view_height_at_model(), hand_over_spin});
 
     screen::set_window_size_callback(windowsizecb);
     // Every input goes to the panel; the program asks only whether an Esc was left unused.
@@ -157,7 +162,6 @@ int run_editor(const std::optional<Tparams>& opened)
     }
     History history(step_of(params, shown));
     Solid_view solid_view;
-    Rotation_angles angles;
     Second_set_seen second_set_seen;
 
     for (;;) {

@@ -40,6 +40,7 @@ struct View_binding {
     std::int32_t* spinning = nullptr;
     float* zoom = nullptr;
     float view_height = 1.0f;
+    std::function<void()> spin_stopped;
 };
 
 // The entries of `bar` in the order they were added, read-only.

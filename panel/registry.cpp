@@ -176,6 +176,7 @@ int TwSetViewControls(const TwViewControls& controls)
     view.spinning = controls.spinning;
     view.zoom = controls.zoom;
     view.view_height = controls.view_height;
+    view.spin_stopped = controls.spin_stopped;
     registry.view = view;
     return 1;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,9 @@ int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>* ch
 // and switches `spinning` off; a right or middle drag moves it with the
 // pointer, `view_height` being the window's height in pan units; the wheel
 // zooms, `zoom` growing by a tenth a notch, from 1/4 to 4, about where the
-// model shows. A press that a bar takes stays that bar's.
+// model shows. A press that a bar takes stays that bar's. When a drag stops
+// the spin, `spin_stopped` (if given) is called first, so that the turn goes
+// on from the angles the spin reached rather than jumping back.
 struct TwViewControls {
     float* turn_x = nullptr;
     float* turn_y = nullptr;
@@ -71,6 +74,7 @@ struct TwViewControls {
     std::int32_t* spinning = nullptr;
     float* zoom = nullptr;
     float view_height = 1.0f;
+    std::function<void()> spin_stopped;
 };
 int TwSetViewControls(const TwViewControls& controls);
 

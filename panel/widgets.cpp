@@ -369,8 +369,11 @@ void use_free_area()
     for (const ImGuiMouseButton button : {ImGuiMouseButton_Left, ImGuiMouseButton_Right, ImGuiMouseButton_Middle})
         if (!view_drag && ImGui::IsMouseClicked(button))
             view_drag = button;
-    if (view_drag == ImGuiMouseButton_Left)
+    if (view_drag == ImGuiMouseButton_Left && *view->spinning != 0) {
         *view->spinning = 0;
+        if (view->spin_stopped)
+            view->spin_stopped();
+    }
     if (io.MouseWheel != 0.0f)
         *view->zoom = std::clamp(*view->zoom * std::pow(zoom_per_notch, io.MouseWheel), min_zoom, max_zoom);
 }
