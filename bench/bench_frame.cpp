@@ -2,9 +2,12 @@
 // editor's scene (clear, transform, axes, the wire strip, the text overlay),
 // automatic editing and the buffer swap, with the time per frame split into
 // its phases.
+#include "app/explorebar.h"
 #include "app/scene.h"
+#include "app/shapebar.h"
 #include "app/solid_view.h"
 #include "font/Trasterfont.h"
+#include "panel/tweak_bar.h"
 #include "params/Tparams.h"
 #include "screen/Tscreen.h"
 #include "screen/glfw_layer.h"
@@ -102,6 +105,45 @@ void solid_frame(benchmark::State& state, Tscreen& screen, const Trasterfont& fo
     state.counters["draw"] = benchmark::Counter(drawing, benchmark::Counter::kAvgIterations);
 }
 
+// The editor's frame with its panel at rest (`drag` 0) and while a left drag
+// in the free area turns the view (1): the turn must only redraw.
+void panel_frame(benchmark::State& state, Tscreen& screen, const Trasterfont& font)
+{
+    Tparams params;
+    set_start_values(params);
+    params.slices = 999;
+    params.bands = 1000;
+    params.do_reset = request_pending;
+    Shown_shape shown;
+    carry_out_requests(params, shown);
+    Exploring exploring = start_exploring(7, {});
+    start_panel(params, exploring);
+    float zoom = 1.0f;
+    TwSetViewControls({&params.xrot, &params.yrot, &params.tx, &params.ty, &params.auto_rotate, &zoom, 1.0f, {}});
+    Rotation_angles angles;
+    const bool drag = state.range(0) != 0;
+    int x = 400;
+    TwMouseMotion(x, 240);
+    if (drag)
+        TwEventMouseButtonGLFW(0, 1);
+    for (auto _ : state) {
+        if (drag)
+            TwMouseMotion(x = x < 600 ? x + 1 : 400, 240);
+        update_rotation(angles, params, 0.016f, 0.0f);
+        scene::draw_frame(editor_frame(params, angles, zoom), *shown.shape,
+                          [&] { draw_text_overlay(screen, font, 60.0f, params.rot_str); });
+        carry_out_requests(params, shown);
+        TwDraw();
+        screen::swap_buffers();
+        glFinish();
+    }
+    if (drag)
+        TwEventMouseButtonGLFW(0, 0);
+    // Degrees the view turned, to show that the drag was taken.
+    state.counters["yrot"] = params.yrot;
+    TwTerminate();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,6 +163,11 @@ int main(int argc, char** argv)
         ->Args({100, 100})
         ->Args({999, 999})
         ->Args({999, 1000})
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("panel_frame", [&](benchmark::State& state) { panel_frame(state, screen, font); })
+        ->ArgName("drag")
+        ->DenseRange(0, 1)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::Initialize(&argc, argv);
