@@ -37,24 +37,27 @@ struct Box {
 struct Point {
     int x, y;
 };
-// 640 x 480 RGB pixels from the top row; empty when the window has another size.
+// 640 x 480 (or, resized, 1280 x 960) RGB pixels from the top row; empty when the window has another size.
 using Picture = std::string;
+constexpr std::size_t large_size = 1280 * 960 * 3;
 
-constexpr Box whole{0, 0, 640, 480};
+constexpr Box whole{0, 0, 640, 480}, large_whole{0, 0, 1280, 960};
 
-// Calls `visit` with the offset of each pixel of `box` in a picture.
-void each_pixel(Box box, const std::function<void(int)>& visit)
+// Calls `visit` with the offset of each pixel of `box` in a picture `width` pixels wide.
+void each_pixel(Box box, const std::function<void(int)>& visit, int width = 640)
 {
     for (int y = box.top; y < box.bottom; ++y)
         for (int x = box.left; x < box.right; ++x)
-            visit(3 * (y * 640 + x));
+            visit(3 * (y * width + x));
 }
 
 int count(const Picture& picture, const Rgb& colour, Box box = whole)
 {
     int total = 0;
     if (!picture.empty())
-        each_pixel(box, [&](int at) { total += std::memcmp(&picture[at], colour.data(), 3) == 0; });
+        each_pixel(
+            box, [&](int at) { total += std::memcmp(&picture[at], colour.data(), 3) == 0; },
+            picture.size() == large_size ? 1280 : 640);
     return total;
 }
 
@@ -130,7 +133,7 @@ public:
     {
         for (Picture picture;; pause(100)) {
             picture = run("timeout 10 import -window " + window + " -depth 8 rgb:-");
-            picture.resize(picture.size() == 640 * 480 * 3 ? picture.size() : 0);
+            picture.resize(picture.size() == 640 * 480 * 3 || picture.size() == large_size ? picture.size() : 0);
             if (!wanted || wanted(picture) || --tries <= 0)
                 return picture;
         }
@@ -340,6 +343,17 @@ TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
     {
         Editor editor(folder);
         editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
+        // In a larger window the main bar grows to its last entry (Ztranslate) and Explore opens in its corner,
+        // leaving the whole shape in sight.
+        run("xdotool windowsize " + editor.window + " 1280 960");
+        constexpr Box last_entry{20, 668, 100, 690}, explore_corner{1045, 625, 1265, 955};
+        const Picture folded = editor.capture([&](const Picture& p) { return count(p, white, last_entry) > 20; });
+        EXPECT_GT(count(folded, white, last_entry), 20) << "the main bar did not grow";
+        editor.click({900, 940});
+        editor.at({5, 955});
+        const Picture opened = editor.capture([&](const Picture& p) { return count(p, white, explore_corner) > 100; });
+        EXPECT_GT(count(opened, white, explore_corner), 100) << "Explore did not open in its corner";
+        EXPECT_EQ(count(opened, yellow, large_whole), count(folded, yellow, large_whole));
         editor.request_close();
         EXPECT_EQ(editor.wait_for_exit(), 0);
     }
