@@ -22,6 +22,7 @@
 #include <thread>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 // Last, as its macros clash with names in GoogleTest.
 #include <X11/Xlib.h>
 
@@ -347,7 +348,12 @@ TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
         // leaving the whole shape in sight.
         run("xdotool windowsize " + editor.window + " 1280 960");
         constexpr Box last_entry{20, 668, 100, 690}, explore_corner{1045, 625, 1265, 955};
-        const Picture folded = editor.capture([&](const Picture& p) { return count(p, white, last_entry) > 20; });
+        // Once the shape too is drawn at the new size: the same in two pictures running.
+        int before = -1;
+        const Picture folded = editor.capture([&](const Picture& p) {
+            const int shown = count(p, yellow, large_whole);
+            return count(p, white, last_entry) > 20 && std::exchange(before, shown) == shown;
+        });
         EXPECT_GT(count(folded, white, last_entry), 20) << "the main bar did not grow";
         editor.click({900, 940});
         editor.at({5, 955});
