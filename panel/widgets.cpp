@@ -102,6 +102,9 @@ void edit_value(const Entry& entry)
 void drag_by_label(const Entry& entry, ImVec2 row)
 {
     const ImVec2 label = ImGui::GetItemRectSize();
+    // An empty label leaves nothing to press, and ImGui takes no button without a width.
+    if (label.x <= 0.0f)
+        return;
     ImGui::SetCursorScreenPos(row);
     ImGui::InvisibleButton("##drag", ImVec2(label.x, ImGui::GetFrameHeight()));
     const bool whole = entry.type == TW_TYPE_INT32;
