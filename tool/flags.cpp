@@ -1,6 +1,7 @@
 #include "tool/flags.h"
 
 #include "mesh/closed_mesh.h"
+#include "scene/camera.h"
 
 #include <CLI/CLI.hpp>
 
@@ -199,6 +200,19 @@ void add_turn_flag(CLI::App& command, float& turn)
 void add_transparent_flag(CLI::App& command, bool& transparent)
 {
     command.add_flag("--transparent", transparent, "leave the ground transparent instead of black");
+}
+
+void add_tilt_flag(CLI::App& command, float& tilt)
+{
+    const std::string most = std::to_string(scene::camera::max_tilt), range = "-" + most + ".." + most;
+    add_value_flag(command, "--tilt",
+                   "look down on the shape from DEG degrees above its equator, " + range +
+                       "; negative looks up from below (default " + std::to_string(default_tilt) + ")",
+                   "DEG", [&tilt, most](const std::string& text) {
+                       tilt = static_cast<float>(finite_number("--tilt", text, -scene::camera::max_tilt,
+                                                               scene::camera::max_tilt,
+                                                               "degrees from -" + most + " to " + most));
+                   });
 }
 
 } // namespace shapetool
