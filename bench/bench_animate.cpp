@@ -57,8 +57,8 @@ void draw_alone(benchmark::State& state)
         const auto framing = scene::fit_to_view(built.positions.data(), built.positions.size(), side, side);
         offscreen::Image picture;
         for (int frame = 0; frame < frames; ++frame) {
-            const offscreen::Picture_options drawn_as{side, side, 360.0f * frame / frames, false, framing,
-                                                      float(shapetool::default_tilt)};
+            const offscreen::Picture_options drawn_as{side,  side,    360.0f * frame / frames,
+                                                      false, framing, float(shapetool::default_tilt)};
             if (!renderer.picture(model, drawn_as, picture).ok())
                 return state.SkipWithError("cannot draw");
         }

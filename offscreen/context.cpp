@@ -181,14 +181,12 @@ Status Context::use_framebuffer(int new_width, int new_height, Edges new_edges)
         return {};
     }
     release_framebuffer();
-    const long long larger = static_cast<long long>(smoothing_scale) * smoothing_scale * new_width * new_height;
-    const int scale = new_edges == Edges::smoothed && std::max(new_width, new_height) * smoothing_scale <= side_limit &&
-                              larger <= max_drawn_pixels
-                          ? smoothing_scale
-                          : 1;
+    const bool fits = std::max(new_width, new_height) * smoothing_scale <= side_limit &&
+                      1LL * smoothing_scale * smoothing_scale * new_width * new_height <= max_drawn_pixels;
+    const int scale = new_edges == Edges::smoothed && fits ? smoothing_scale : 1;
     bool complete = scale == 1 || make_framebuffer(new_width, new_height, picture_framebuffer, picture_color, nullptr);
-    complete = complete && make_framebuffer(scale * new_width, scale * new_height, framebuffer, color_buffer,
-                                            &depth_buffer);
+    complete = complete &&
+               make_framebuffer(scale * new_width, scale * new_height, framebuffer, color_buffer, &depth_buffer);
     if (!complete) {
         release_framebuffer();
         // Out of memory shows here as an incomplete framebuffer.

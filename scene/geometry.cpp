@@ -80,8 +80,7 @@ namespace {
 // The radius about `centre` of the sphere that holds `reach`'s.
 double radius_about(const Reach& reach, const double centre[3])
 {
-    return length(reach.centre(0) - centre[0], reach.centre(1) - centre[1], reach.centre(2) - centre[2]) +
-           reach.radius;
+    return length(reach.centre(0) - centre[0], reach.centre(1) - centre[1], reach.centre(2) - centre[2]) + reach.radius;
 }
 
 // The zoom at which a sphere of `radius` about the target just fits; none

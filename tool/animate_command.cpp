@@ -5,8 +5,8 @@
 
 #include "animation/timeline.h"
 #include "animation/writers.h"
-#include "params/fields.h"
 #include "output/atomic_file.h"
+#include "params/fields.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
@@ -246,9 +246,8 @@ int failed(Console& console, const std::string& subject, const Status& why)
 
 // Draws each frame, meshing a morph's anew, and hands it to the outputs;
 // a bar on a terminal shows how far it is.
-int draw_every_frame(const Frames& frames, const Animate_options& options,
-                     const std::vector<scene::Framing>& framings, Meshed_shape& meshed, offscreen::Renderer& renderer,
-                     Outputs& outputs, Console& console)
+int draw_every_frame(const Frames& frames, const Animate_options& options, const std::vector<scene::Framing>& framings,
+                     Meshed_shape& meshed, offscreen::Renderer& renderer, Outputs& outputs, Console& console)
 {
     const bool solid = !options.wire;
     Progress progress(console.err, console.err_is_terminal && !options.inputs.quiet, std::size_t(options.frames), true);
@@ -269,9 +268,12 @@ int draw_every_frame(const Frames& frames, const Animate_options& options,
             if (const Status made = meshed.make(shown, mesh_kind(solid)); !made.ok())
                 return stop(runtime::failure(made.kind, frames.name(frame, plan), made.message));
         }
-        const offscreen::Picture_options drawn_as{options.width,       options.height,
-                                                  static_cast<float>(plan.turn), options.transparent,
-                                                  framings[std::size_t(frame)], options.tilt};
+        const offscreen::Picture_options drawn_as{options.width,
+                                                  options.height,
+                                                  static_cast<float>(plan.turn),
+                                                  options.transparent,
+                                                  framings[std::size_t(frame)],
+                                                  options.tilt};
         offscreen::Model model = model_of(meshed, shown, solid);
         model.normals = normals.empty() ? nullptr : normals.data();
         if (const Status drawn = renderer.picture(model, drawn_as, picture); !drawn.ok())

@@ -204,14 +204,13 @@ void add_transparent_flag(CLI::App& command, bool& transparent)
 
 void add_tilt_flag(CLI::App& command, float& tilt)
 {
-    const std::string most = std::to_string(scene::camera::max_tilt), range = "-" + most + ".." + most;
+    constexpr int most = scene::camera::max_tilt;
+    const std::string range = std::to_string(-most) + " to " + std::to_string(most);
     add_value_flag(command, "--tilt",
                    "look down on the shape from DEG degrees above its equator, " + range +
                        "; negative looks up from below (default " + std::to_string(default_tilt) + ")",
-                   "DEG", [&tilt, most](const std::string& text) {
-                       tilt = static_cast<float>(finite_number("--tilt", text, -scene::camera::max_tilt,
-                                                               scene::camera::max_tilt,
-                                                               "degrees from -" + most + " to " + most));
+                   "DEG", [&tilt, range](const std::string& text) {
+                       tilt = static_cast<float>(finite_number("--tilt", text, -most, most, "degrees from " + range));
                    });
 }
 

@@ -53,8 +53,8 @@ int render(const Render_options& options, Console& console)
         batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
         [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
             offscreen::Image picture;
-            const offscreen::Picture_options drawn_as{options.width, options.height,     options.turn,
-                                                      options.transparent, std::nullopt, options.tilt};
+            const offscreen::Picture_options drawn_as{options.width,       options.height, options.turn,
+                                                      options.transparent, std::nullopt,   options.tilt};
             const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid), drawn_as, picture);
             written.summary = std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
             return drawn.ok() ? write_png(output, picture)

@@ -15,8 +15,8 @@ TEST(Timeline, TurntablesCloseTheirLoopAndMorphsShareTimeEvenlyEasingEachLeg)
     // Three shapes in 5 frames: two legs over t = 0, 1/4 ... 1, turning 90 degrees a leg. Looping, 6 frames: a
     // third leg back to the first over t = 0, 1/6 ... 5/6, the seventh frame the first again.
     const std::vector<Expected> open{{0, 1, 0, 0}, {0, 1, 0.5, 45}, {1, 2, 0, 90}, {1, 2, 0.5, 135}, {1, 2, 1, 180}};
-    const std::vector<Expected> looped{{0, 1, 0, 0},   {0, 1, 0.5, 60},  {1, 2, 0, 120},
-                                       {1, 2, 0.5, 180}, {2, 0, 0, 240}, {2, 0, 0.5, 300}};
+    const std::vector<Expected> looped{{0, 1, 0, 0},     {0, 1, 0.5, 60}, {1, 2, 0, 120},
+                                       {1, 2, 0.5, 180}, {2, 0, 0, 240},  {2, 0, 0.5, 300}};
     for (const bool loop : {false, true}) {
         const std::vector<Expected>& expected = loop ? looped : open;
         for (std::size_t k = 0; k < expected.size(); ++k) {

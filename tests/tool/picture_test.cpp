@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <set>
@@ -161,8 +161,8 @@ TEST(ShapetoolPictures, EdgesAreSmoothAndSharp)
 
     // The solid's edge pixels within two of the ground; the coarse wire's in its colour, unlit, whatever their alpha.
     ASSERT_EQ(shapetool(folder, {"render", lemon, "--solid", "--transparent", "--size", "96x72", "-o", "solid.png"}) +
-                  shapetool(folder, {"render", "--slices", "8", "--bands", "8", "--color", "0,128,128",
-                                     "--transparent", "--size", "96x72", "-o", "wire.png"}),
+                  shapetool(folder, {"render", "--slices", "8", "--bands", "8", "--color", "0,128,128", "--transparent",
+                                     "--size", "96x72", "-o", "wire.png"}),
               0);
     const Png solid(folder / "solid.png", 4), wire(folder / "wire.png", 4);
     const auto alpha = [&](int x, int y) { return int(solid.at(std::clamp(x, 0, 95), std::clamp(y, 0, 71))[3]); };
@@ -179,9 +179,9 @@ TEST(ShapetoolPictures, EdgesAreSmoothAndSharp)
         }
     EXPECT_EQ(std::pair(edges > 50, inner), std::pair(true, 0));
     const Found off_colour = wire.find(0, 0, 96, 72, [](Pixel p) { return p[3] > 0 && !rgb(0, 128, 128)(p); });
-    EXPECT_EQ(std::pair(wire.find(0, 0, 96, 72, [](Pixel p) { return p[3] > 0 && p[3] < 255; }).count > 20,
-                        off_colour.count),
-              std::pair(true, 0));
+    EXPECT_EQ(
+        std::pair(wire.find(0, 0, 96, 72, [](Pixel p) { return p[3] > 0 && p[3] < 255; }).count > 20, off_colour.count),
+        std::pair(true, 0));
 }
 
 // From 30 degrees above the equator unless told: the flat starfish shows its face, the upper one, lit from above;
