@@ -169,21 +169,21 @@ bool make_framebuffer(int width, int height, GLuint& framebuffer, GLuint& color,
 
 } // namespace
 
-Status Context::use_framebuffer(int new_width, int new_height, Edges new_edges)
+Status Context::use_framebuffer(int new_width, int new_height)
 {
     if (Status current = make_current(); !current.ok())
         return current;
     if (new_width < 1 || new_height < 1 || new_width > side_limit || new_height > side_limit)
         return runtime::refused("a framebuffer of " + std::to_string(new_width) + " x " + std::to_string(new_height) +
                                 " pixels is not possible here (1 to " + std::to_string(side_limit) + " a side)");
-    if (framebuffer != 0 && new_width == width && new_height == height && new_edges == edges) {
+    if (framebuffer != 0 && new_width == width && new_height == height) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         return {};
     }
     release_framebuffer();
     const bool fits = std::max(new_width, new_height) * smoothing_scale <= side_limit &&
                       1LL * smoothing_scale * smoothing_scale * new_width * new_height <= max_drawn_pixels;
-    const int scale = new_edges == Edges::smoothed && fits ? smoothing_scale : 1;
+    const int scale = fits ? smoothing_scale : 1;
     bool complete = scale == 1 || make_framebuffer(new_width, new_height, picture_framebuffer, picture_color, nullptr);
     complete = complete &&
                make_framebuffer(scale * new_width, scale * new_height, framebuffer, color_buffer, &depth_buffer);
@@ -198,7 +198,6 @@ Status Context::use_framebuffer(int new_width, int new_height, Edges new_edges)
     width = new_width;
     height = new_height;
     scale_ = scale;
-    edges = new_edges;
     return {};
 }
 

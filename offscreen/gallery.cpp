@@ -84,8 +84,7 @@ Status Renderer::gallery(int count, const Gallery_source& source, const Gallery_
     }
 
     for (int first_row = 0; first_row < layout.rows; first_row += rows_per_band) {
-        if (Status bound = context.use_framebuffer(layout.width, framebuffer_height, Context::Edges::smoothed);
-            !bound.ok())
+        if (Status bound = context.use_framebuffer(layout.width, framebuffer_height); !bound.ok())
             return bound;
         const int end_row = std::min(layout.rows, first_row + rows_per_band);
         // The band's sheet rows, the gap above its cells included.

@@ -67,7 +67,7 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
         return angles;
     if (Status checked = check_model(model); !checked.ok())
         return checked;
-    if (Status bound = context.use_framebuffer(width, height, Context::Edges::smoothed); !bound.ok())
+    if (Status bound = context.use_framebuffer(width, height); !bound.ok())
         return bound;
 
     glDisable(GL_SCISSOR_TEST);

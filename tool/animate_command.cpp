@@ -333,7 +333,7 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
     command.add_flag("--lossless", options.lossless, "write WebP without loss: larger, every pixel kept");
     command.add_flag("--loop", options.loop, "morph back to the first shape at the end");
     add_turn_flag(command,
-                  "turn a morph by DEG degrees about the vertical axis in each leg; with --loop, whole circles in all",
+                  "turn a morph by DEG degrees about its up axis in each leg; with --loop, whole circles in all",
                   [&options](float degrees) { options.turn = degrees; });
 }
 
@@ -435,7 +435,7 @@ const Command_row animate_command{
     "animate",
     [] {
         return std::string(
-            "Draw an animation without a display: one shape turning a full circle about its vertical axis, or a "
+            "Draw an animation without a display: one shape turning a full circle about its up axis, or a "
             "morph through several shapes in order, each leg eased in and out, every parameter blended (both sets, "
             "the colour; a, b and n1 through their reciprocals; counts rounded). Each shape is framed as render "
             "frames it, and the framing between them eased as the shapes are, zoomed out while a blend outgrows "

@@ -193,7 +193,7 @@ void add_turn_flag(CLI::App& command, const std::string& help, std::function<voi
 
 void add_turn_flag(CLI::App& command, float& turn)
 {
-    add_turn_flag(command, "turn the shape by DEG degrees about the vertical axis",
+    add_turn_flag(command, "turn the shape by DEG degrees about its up axis",
                   [&turn](float degrees) { turn = degrees; });
 }
 
