@@ -1,6 +1,7 @@
 // The editor's main routine: start-up, the frame loop and shutdown, and the
 // frame clock.
 #include "app/explorebar.h"
+#include "app/exportbar.h"
 #include "app/frame.h"
 #include "app/history.h"
 #include "app/save.h"
@@ -130,7 +131,8 @@ int run_editor(const std::optional<Tparams>& opened)
     Exploring exploring = start_exploring(explore::clock_seed(), {});
     Preset_source preset_source;
     preset_source.follow(exploring);
-    start_panel(params, exploring);
+    Exporting exporting = start_exporting(params);
+    start_panel(params, exploring, exporting);
     // The view's own zoom, never saved.
     float zoom = 1.0f;
     Rotation_angles angles;
@@ -169,12 +171,23 @@ int run_editor(const std::optional<Tparams>& opened)
         update_rotation(angles, params, frame_time, rotation_speed);
         std::string note;
         const scene::Surface* surface = exploring.solid != 0 ? solid_view.surface(shown, note) : nullptr;
-        const auto overlay = [&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); };
-        if (surface)
-            scene::draw_frame(editor_frame(params, angles, zoom), *surface, overlay);
-        else
-            scene::draw_frame(editor_frame(params, angles, zoom), runtime::checked_deref(shown.shape.get(), main_site),
-                              overlay);
+        const auto draw_scene = [&](const scene::Overlay& overlay) {
+            if (surface)
+                scene::draw_frame(editor_frame(params, angles, zoom), *surface, overlay);
+            else
+                scene::draw_frame(editor_frame(params, angles, zoom),
+                                  runtime::checked_deref(shown.shape.get(), main_site), overlay);
+        };
+        // A picture is this frame without its text, drawn first, then drawn over.
+        const double now = screen::get_time();
+        carry_out_exporting(
+            exporting, params, shown,
+            [&] {
+                draw_scene({});
+                return window_picture();
+            },
+            now);
+        draw_scene([&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); });
 
         follow_linked_sets(params, second_set_seen);
         carry_out_exploring(exploring, params, shown, history, second_set_seen);
@@ -183,6 +196,7 @@ int run_editor(const std::optional<Tparams>& opened)
         preset_source.follow(exploring);
 
         TwDraw();
+        draw_status_line(screen, *font, now < exporting.said_until ? exporting.said : "", !note.empty());
         screen::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
         if (TwEscapeUnused() || params.do_quit != 0 || !screen::window_open())

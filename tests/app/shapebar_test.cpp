@@ -24,8 +24,9 @@ TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGivenAndAPanelThatCannotSta
     EXPECT_EQ(params.auto_edit, 0);
 
     Exploring exploring;
+    Exporting exporting;
     const auto panel =
-        test_support::run_in_child([&] { start_panel(params, exploring); }); // there is no GL context here
+        test_support::run_in_child([&] { start_panel(params, exploring, exporting); }); // there is no GL context here
     EXPECT_EQ(panel.exit_status, 1);
     EXPECT_EQ(panel.standard_output, "AntTweakBar initialization failed: no current OpenGL context\n");
     EXPECT_EQ(panel.standard_error,
