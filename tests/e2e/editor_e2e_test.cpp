@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <sys/wait.h>
@@ -70,11 +71,14 @@ constexpr Point save_button{120, 75}, exit_button{120, 98}, show_axes_box{133, 1
 constexpr Point red_channel{40, 235}, colour_box{204, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
 constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
 // The second set's bar, folded in the bottom-right corner.
-constexpr Box profile_title{404, 444, 624, 464};
+constexpr Box profile_title{537, 444, 624, 464};
 // The exploring bar: folded beside it, and its rows once opened, when it takes the corner.
-constexpr Point explore_arrow{186, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
+constexpr Point explore_arrow{452, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
 constexpr Point solid_box{508, 456};
-constexpr Box explore_title{176, 444, 396, 464};
+constexpr Box explore_title{442, 444, 529, 464};
+// The export bar, folded beside that: its title, and once opened its list and the list's second row.
+constexpr Box export_title{354, 444, 434, 464};
+constexpr Point format_list{548, 373}, second_format{548, 298};
 // The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
 
@@ -114,8 +118,10 @@ public:
     explicit Editor(const std::string& folder, const std::string& arguments = "") : folder_(folder)
     {
         run("xdotool mousemove 1279 1023"); // away from where the window opens
-        const std::string command = "cd " + folder + " && XDG_STATE_HOME=" + folder +
-                                    "/state exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
+        // Root without its power over permissions finds a read-only folder read-only, as a user does.
+        const std::string command = "cd " + folder + " && XDG_STATE_HOME=" + folder + "/state exec " +
+                                    (geteuid() == 0 ? "setpriv --bounding-set=-dac_override " : "") +
+                                    SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
         if ((pid_ = fork()) == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
@@ -173,17 +179,19 @@ public:
         return status_;
     }
     std::string output(const char* stream) const { return file_text(folder_ + "/" + stream); }
-    // Clicks Save and gives the name and text of the shapes/shape_... file it adds; empty ones after ten seconds.
-    std::pair<std::string, std::string> save()
+    // The name and text of a shapes/shape_... file ending in `extension` that was not there before; empty ones after
+    // ten seconds.
+    std::pair<std::string, std::string> added(const std::string& extension = ".bas")
     {
-        click(save_button);
         for (int tries = 0; tries < 100; ++tries, pause(100))
             for (const auto& file : fs::directory_iterator(folder_ + "/shapes"))
                 if (const std::string name = file.path().filename();
-                    name.rfind("shape_", 0) == 0 && saved_.insert(name).second)
+                    name.rfind("shape_", 0) == 0 && file.path().extension() == extension && saved_.insert(name).second)
                     return {name, file_text(file.path())};
         return {};
     }
+    // Clicks Save and gives the name and text of the snippet it adds.
+    std::pair<std::string, std::string> save() { return click(save_button), added(); }
 
     std::string window; // empty when none appeared
 
@@ -237,7 +245,7 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     EXPECT_EQ(count(first, yellow, beside_panel), 0);
     // The overlay is all the white outside the panel and the folded bars.
     EXPECT_EQ(count(first, white) - count(first, white, panel) - count(first, white, profile_title) -
-                  count(first, white, explore_title),
+                  count(first, white, explore_title) - count(first, white, export_title),
               count(first, white, caption) + count(first, white, fps) + count(first, white, history));
 
     // A swap adds " xy" to the history line, which the save below holds.
@@ -330,7 +338,59 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     // Built at the file's grid from the start, so Reset changes nothing.
     editor.key("space");
     EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);
+
+    // Ctrl+E saves the shape as Save does and writes beside it what shapetool writes from that snippet, and says so
+    // under the history; the same shape in OBJ adds its two files and no snippet. A wrapped line's first row shows.
+    // Left of the open bar.
+    constexpr Box said{19, 427, 400, 444};
+    const auto says = [&](const Picture& p) { return count(p, white, said) > 0; };
+    editor.key("ctrl+e");
+    const auto [stl, mesh] = editor.added(".stl");
+    EXPECT_TRUE(says(editor.capture(says)));
+    const std::string name = stl.substr(0, stl.size() - 4), stem = "shapes/" + name;
+    EXPECT_EQ(editor.added(), std::pair(name + ".bas", text));
+    const auto shapetool = test_support::run_program(
+        SHAPETOOL_EXECUTABLE, {"export", stem + ".bas", "-o", "want.stl", "--fit", "50"}, folder);
+    EXPECT_EQ(mesh, file_text(folder + "/want.stl")) << shapetool.standard_error;
+    // Profile is open, so Export's title is the leftmost, left of Explore's.
+    editor.click({export_title.left - 120, 454}), editor.click(format_list), editor.click(second_format);
+    editor.key("ctrl+e");
+    EXPECT_EQ(std::pair(editor.added(".obj").first, editor.added(".mtl").first),
+              std::pair(name + ".obj", name + ".mtl"));
+    // Ctrl+P: the window's view at its size, without the bars' text, frames or ticks.
+    editor.key("ctrl+p");
+    const std::string png = stem + ".png";
+    EXPECT_EQ(editor.added(".png").first, name + ".png");
+    const Picture view = run("convert " + folder + "/" + png + " -depth 8 rgb:-");
+    ASSERT_EQ(view.size(), 640u * 480 * 3);
+    constexpr Rgb bar_frame{55, 55, 64};
+    EXPECT_EQ(std::tuple(count(view, white), count(view, bar_frame), count(view, check_mark)), std::tuple(0, 0, 0));
+    EXPECT_GT(shape(view), 100);
     ASSERT_EQ(editor.save().second, text);
+
+    // With Auto Edit off a typed value leaves the grid as it was: nothing is written, and the line says why, its
+    // rightmost pixel in its last character. So does a read-only shapes/, and the editor goes on.
+    const auto files = [&] { return std::distance(fs::directory_iterator(folder + "/shapes"), {}); };
+    const std::ptrdiff_t before = files();
+    editor.click({133, 126});
+    editor.at(bar_middle, "click --repeat 20 --delay 30 5"), editor.enter(n1_scrolled, "3");
+    editor.at(bar_middle, "click --repeat 20 --delay 30 4");
+    const auto ends_at = [&](const Picture& p, std::size_t length) {
+        int right = 0;
+        for (int x = said.left; x < said.right; ++x)
+            right = count(p, white, {x, said.top, x + 1, said.bottom}) > 0 ? x : right;
+        return right >= int(10 * length) + 10 && right < int(10 * length) + 20;
+    };
+    const std::string reset_first = "nothing written: press Reset first";
+    editor.key("ctrl+e");
+    EXPECT_TRUE(
+        ends_at(editor.capture([&](const Picture& p) { return ends_at(p, reset_first.size()); }), reset_first.size()));
+    editor.key("space");
+    fs::permissions(folder + "/shapes", fs::perms(0555));
+    editor.key("ctrl+e"); // "shapes/NAME.bas: cannot create: Permission denied", past the box
+    EXPECT_TRUE(says(editor.capture([&](const Picture& p) { return !ends_at(p, reset_first.size()) && says(p); })));
+    fs::permissions(folder + "/shapes", fs::perms(0755));
+    EXPECT_EQ(files(), before);
 
     fs::rename(folder + "/shapes", folder + "/kept");
     editor.click(save_button);
@@ -355,7 +415,7 @@ TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
             return count(p, white, last_entry) > 20 && std::exchange(before, shown) == shown;
         });
         EXPECT_GT(count(folded, white, last_entry), 20) << "the main bar did not grow";
-        editor.click({900, 940});
+        editor.click({1120, 940});
         editor.at({5, 955});
         const Picture opened = editor.capture([&](const Picture& p) { return count(p, white, explore_corner) > 100; });
         EXPECT_GT(count(opened, white, explore_corner), 100) << "Explore did not open in its corner";
