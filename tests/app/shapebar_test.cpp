@@ -63,6 +63,33 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
               "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
 }
 
+// Export goes beside the snippet written last while that holds the shape, and saves one otherwise; it replaces a file
+// only while it is the one this run wrote.
+TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
+{
+    const test_support::Scratch_folder scratch("export");
+    const std::string folder = scratch.path();
+    const auto contents = [&](const std::string& name) { return test_support::file_text(folder + name); };
+    Tparams params;
+    set_start_values(params);
+    Exporting exporting = start_exporting(params);
+    std::ofstream(folder + "/shape.stl") << "kept";
+    EXPECT_EQ(export_mesh(exporting, params, folder + "/shape.bas"),
+              folder + "/shape.stl: cannot create: File exists, and not written here, so it is kept");
+    std::filesystem::remove(folder + "/shape.stl");
+    EXPECT_EQ(export_mesh(exporting, params, folder + "/shape.bas"),
+              "exported " + folder + "/shape.stl: 50 x 50 x 50 mm, 112 triangles, beside its .bas");
+    EXPECT_FALSE(std::filesystem::exists(folder + "/shape_2.bas")) << "the shape is as its snippet holds it";
+    const std::string first = contents("/shape.stl");
+    exporting.fit = 20.0f;
+    export_mesh(exporting, params, folder + "/shape.bas");
+    EXPECT_NE(contents("/shape.stl"), first) << "its own mesh is replaced";
+    std::ofstream(folder + "/theirs") << "theirs";
+    std::filesystem::rename(folder + "/theirs", folder + "/shape.stl");
+    export_mesh(exporting, params, folder + "/shape.bas");
+    EXPECT_EQ(contents("/shape.stl"), "theirs");
+}
+
 // The user's state folder, or ~/.local/state where that is unset, empty or relative.
 TEST(ShapeBar, TheLastShapeIsKeptInTheStateFolder)
 {
