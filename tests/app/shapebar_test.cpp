@@ -68,26 +68,24 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
 TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
 {
     const test_support::Scratch_folder scratch("export");
-    const std::string folder = scratch.path();
-    const auto contents = [&](const std::string& name) { return test_support::file_text(folder + name); };
+    const std::string folder = scratch.path(), snippet = folder + "/shape.bas", mesh = folder + "/shape.stl";
     Tparams params;
     set_start_values(params);
     Exporting exporting = start_exporting(params);
-    std::ofstream(folder + "/shape.stl") << "kept";
-    EXPECT_EQ(export_mesh(exporting, params, folder + "/shape.bas"),
-              folder + "/shape.stl: cannot create: File exists, and not written here, so it is kept");
-    std::filesystem::remove(folder + "/shape.stl");
-    EXPECT_EQ(export_mesh(exporting, params, folder + "/shape.bas"),
-              "exported " + folder + "/shape.stl: 50 x 50 x 50 mm, 112 triangles, beside its .bas");
-    EXPECT_FALSE(std::filesystem::exists(folder + "/shape_2.bas")) << "the shape is as its snippet holds it";
-    const std::string first = contents("/shape.stl");
+    std::ofstream(mesh) << "kept";
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              mesh + ": cannot create: File exists, and not written here, so it is kept");
+    std::filesystem::remove(mesh);
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              "exported " + mesh + ": 50 x 50 x 50 mm, 112 triangles, beside its .bas");
+    const std::string first = test_support::file_text(mesh);
     exporting.fit = 20.0f;
-    export_mesh(exporting, params, folder + "/shape.bas");
-    EXPECT_NE(contents("/shape.stl"), first) << "its own mesh is replaced";
+    export_mesh(exporting, params, snippet);
+    EXPECT_NE(test_support::file_text(mesh), first) << "its own mesh is replaced";
     std::ofstream(folder + "/theirs") << "theirs";
-    std::filesystem::rename(folder + "/theirs", folder + "/shape.stl");
-    export_mesh(exporting, params, folder + "/shape.bas");
-    EXPECT_EQ(contents("/shape.stl"), "theirs");
+    std::filesystem::rename(folder + "/theirs", mesh);
+    export_mesh(exporting, params, snippet);
+    EXPECT_EQ(test_support::file_text(mesh), "theirs");
 }
 
 // The user's state folder, or ~/.local/state where that is unset, empty or relative.

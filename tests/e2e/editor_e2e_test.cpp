@@ -339,58 +339,52 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     editor.key("space");
     EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);
 
-    // Ctrl+E saves the shape as Save does and writes beside it what shapetool writes from that snippet, and says so
-    // under the history; the same shape in OBJ adds its two files and no snippet. A wrapped line's first row shows.
-    // Left of the open bar.
+    // Ctrl+E saves the shape as Save does and writes beside it what shapetool writes from that snippet, saying so under
+    // the history (left of the open bar); the same shape in OBJ adds its two files and no snippet.
     constexpr Box said{19, 427, 400, 444};
     const auto says = [&](const Picture& p) { return count(p, white, said) > 0; };
     editor.key("ctrl+e");
     const auto [stl, mesh] = editor.added(".stl");
     EXPECT_TRUE(says(editor.capture(says)));
-    const std::string name = stl.substr(0, stl.size() - 4), stem = "shapes/" + name;
+    const std::string name = stl.substr(0, stl.size() - 4), stem = folder + "/shapes/" + name;
     EXPECT_EQ(editor.added(), std::pair(name + ".bas", text));
     const auto shapetool = test_support::run_program(
         SHAPETOOL_EXECUTABLE, {"export", stem + ".bas", "-o", "want.stl", "--fit", "50"}, folder);
     EXPECT_EQ(mesh, file_text(folder + "/want.stl")) << shapetool.standard_error;
-    // Profile is open, so Export's title is the leftmost, left of Explore's.
+    // Profile is open, so Export's title is the leftmost.
     editor.click({export_title.left - 120, 454}), editor.click(format_list), editor.click(second_format);
     editor.key("ctrl+e");
     EXPECT_EQ(std::pair(editor.added(".obj").first, editor.added(".mtl").first),
               std::pair(name + ".obj", name + ".mtl"));
     // Ctrl+P: the window's view at its size, without the bars' text, frames or ticks.
     editor.key("ctrl+p");
-    const std::string png = stem + ".png";
     EXPECT_EQ(editor.added(".png").first, name + ".png");
-    const Picture view = run("convert " + folder + "/" + png + " -depth 8 rgb:-");
+    const Picture view = run("convert " + stem + ".png -depth 8 rgb:-");
     ASSERT_EQ(view.size(), 640u * 480 * 3);
-    constexpr Rgb bar_frame{55, 55, 64};
-    EXPECT_EQ(std::tuple(count(view, white), count(view, bar_frame), count(view, check_mark)), std::tuple(0, 0, 0));
+    EXPECT_EQ(std::tuple(count(view, white), count(view, {55, 55, 64}), count(view, check_mark)), std::tuple(0, 0, 0));
     EXPECT_GT(shape(view), 100);
     ASSERT_EQ(editor.save().second, text);
 
-    // With Auto Edit off a typed value leaves the grid as it was: nothing is written, and the line says why, its
-    // rightmost pixel in its last character. So does a read-only shapes/, and the editor goes on.
-    const auto files = [&] { return std::distance(fs::directory_iterator(folder + "/shapes"), {}); };
-    const std::ptrdiff_t before = files();
-    editor.click({133, 126});
-    editor.at(bar_middle, "click --repeat 20 --delay 30 5"), editor.enter(n1_scrolled, "3");
+    // With Auto Edit off a typed value leaves the grid as it was: nothing is written, and the line says why (its
+    // rightmost pixel in its last character). So does a read-only shapes/, and the editor goes on.
+    const auto before = std::distance(fs::directory_iterator(folder + "/shapes"), {});
+    editor.click({133, 126}), editor.at(bar_middle, "click --repeat 20 --delay 30 5"), editor.enter(n1_scrolled, "3");
     editor.at(bar_middle, "click --repeat 20 --delay 30 4");
-    const auto ends_at = [&](const Picture& p, std::size_t length) {
-        int right = 0;
-        for (int x = said.left; x < said.right; ++x)
-            right = count(p, white, {x, said.top, x + 1, said.bottom}) > 0 ? x : right;
-        return right >= int(10 * length) + 10 && right < int(10 * length) + 20;
+    const int reset_first = 10 * int(std::strlen("nothing written: press Reset first")) + 10;
+    const auto ends_at = [&](const Picture& p, int last) {
+        int right = said.right;
+        while (right > said.left && count(p, white, {right - 1, said.top, right, said.bottom}) == 0)
+            --right;
+        return right > last && right <= last + 10;
     };
-    const std::string reset_first = "nothing written: press Reset first";
     editor.key("ctrl+e");
-    EXPECT_TRUE(
-        ends_at(editor.capture([&](const Picture& p) { return ends_at(p, reset_first.size()); }), reset_first.size()));
+    EXPECT_TRUE(ends_at(editor.capture([&](const Picture& p) { return ends_at(p, reset_first); }), reset_first));
     editor.key("space");
     fs::permissions(folder + "/shapes", fs::perms(0555));
     editor.key("ctrl+e"); // "shapes/NAME.bas: cannot create: Permission denied", past the box
-    EXPECT_TRUE(says(editor.capture([&](const Picture& p) { return !ends_at(p, reset_first.size()) && says(p); })));
+    EXPECT_TRUE(says(editor.capture([&](const Picture& p) { return !ends_at(p, reset_first) && says(p); })));
     fs::permissions(folder + "/shapes", fs::perms(0755));
-    EXPECT_EQ(files(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder + "/shapes"), {}), before);
 
     fs::rename(folder + "/shapes", folder + "/kept");
     editor.click(save_button);
