@@ -292,8 +292,10 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     editor.key("ctrl+z");
     EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, unturned) == 0; }), unturned), 0);
     const int unzoomed = count(unturned, recoloured);
-    for (const auto& [button, least, most] : {std::tuple(4, unzoomed * 2, 640 * 480), {5, 1, unzoomed / 2}}) {
-        editor.at({500, 300}, "click --repeat 20 --delay 30 " + std::to_string(button));
+    // In to the largest zoom, then out past the smallest.
+    for (const auto& [button, notches, least, most] :
+         {std::tuple(4, 20, unzoomed * 2, 640 * 480), {5, 40, 1, unzoomed / 5}}) {
+        editor.at({500, 300}, "click --repeat " + std::to_string(notches) + " --delay 30 " + std::to_string(button));
         const int shown = count(editor.capture([&](const Picture& p) {
             return count(p, recoloured) >= least && count(p, recoloured) <= most;
         }),
