@@ -69,11 +69,12 @@ constexpr Rgb white{255, 255, 255}, check_mark{66, 150, 250}; // ImGui's tick in
 // Rows of the bar as it opens at the top-left, and of the bar scrolled to its end.
 constexpr Point save_button{120, 75}, exit_button{120, 98}, show_axes_box{133, 149};
 constexpr Point red_channel{40, 235}, colour_box{204, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
-constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
+constexpr Point n1_scrolled{150, 43}, radius_scrolled{150, 112}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
 // The second set's bar, folded in the bottom-right corner.
-constexpr Box profile_title{537, 444, 624, 464};
-// The exploring bar: folded beside it, and its rows once opened, when it takes the corner.
-constexpr Point explore_arrow{452, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
+constexpr Box profile_title{537, 444, 624, 464}, profile_rows{404, 268, 624, 444};
+constexpr Point profile_middle{580, 454};
+// The exploring bar: folded beside it (left of Profile open), and its rows once opened, when it takes the corner.
+constexpr Point explore_arrow{319, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
 constexpr Point solid_box{508, 456};
 constexpr Box explore_title{442, 444, 529, 464};
 // The export bar, folded beside that: its title, and once opened its list and the list's second row.
@@ -299,8 +300,10 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     editor.key("ctrl+z");
     EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, unturned) == 0; }), unturned), 0);
     const int unzoomed = count(unturned, recoloured);
-    for (const auto& [button, least, most] : {std::tuple(4, unzoomed * 2, 640 * 480), {5, 1, unzoomed / 2}}) {
-        editor.at({500, 300}, "click --repeat 20 --delay 30 " + std::to_string(button));
+    // In to the largest zoom, then out past the smallest.
+    for (const auto& [button, notches, least, most] :
+         {std::tuple(4, 20, unzoomed * 2, 640 * 480), {5, 40, 1, unzoomed / 5}}) {
+        editor.at({500, 300}, "click --repeat " + std::to_string(notches) + " --delay 30 " + std::to_string(button));
         const int shown = count(editor.capture([&](const Picture& p) {
             return count(p, recoloured) >= least && count(p, recoloured) <= most;
         }),
@@ -334,7 +337,7 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     const int lit = shape(first);
     EXPECT_GT(lit, 100);
     EXPECT_EQ(count(first, yellow), 0);
-    EXPECT_GT(count(first, white, {404, 268, 624, 444}), 100) << "a shape with two sets opens with its second bar open";
+    EXPECT_GT(count(first, white, profile_rows), 100) << "a shape with two sets opens with its second bar open";
     // Built at the file's grid from the start, so Reset changes nothing.
     editor.key("space");
     EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);
@@ -446,17 +449,25 @@ TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewSh
     Editor editor(folder);
     ASSERT_FALSE(editor.window.empty()) << "no window appeared";
     const Picture start = editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
-    for (const auto& [where, open] :
-         {std::pair(colour_box, "click 1"), {red_channel, "click --repeat 2 --delay 80 1"}}) {
-        editor.at(where, open), editor.type("0"), editor.key("Escape Return");
+    // The colour picker, then Radius typed into (the bar scrolled to its end and back).
+    for (const auto& [where, scroll] : {std::pair(colour_box, ""), {radius_scrolled, "5"}}) {
+        if (*scroll)
+            editor.at(bar_middle, std::string("click --repeat 20 --delay 30 ") + scroll);
+        editor.click(where), editor.key("ctrl+a"), editor.type("3"), editor.key("Escape Return");
         editor.at({5, 475});
         EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, start) == 0; }), start), 0)
-            << open;
+            << where.y;
     }
+    editor.at(bar_middle, "click --repeat 20 --delay 30 4");
+    // Either bottom bar open leaves four fifths of the shape in sight; opening Explore folds Profile.
+    editor.click(profile_middle);
+    const Picture profile_open = editor.capture([](const Picture& p) { return count(p, white, profile_rows) > 100; });
+    EXPECT_GT(count(profile_open, white, profile_rows), 100) << "Profile did not open";
+    EXPECT_GE(count(profile_open, yellow) * 5, count(start, yellow) * 4) << "Profile open";
     editor.click(explore_arrow);
 
     std::vector<Picture> pictures{editor.capture()};
-    EXPECT_GE(count(pictures[0], yellow) * 5, count(start, yellow) * 4) << "the open bar leaves the shape in sight";
+    EXPECT_GE(count(pictures[0], yellow) * 5, count(start, yellow) * 4) << "Explore open";
     // Acts, moves the pointer off the bars' tooltips and keeps what the step shows.
     const auto step = [&](const std::function<void()>& act) {
         act();
