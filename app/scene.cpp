@@ -1,6 +1,7 @@
 #include "app/scene.h"
 
 #include "font/Trasterfont.h"
+#include "offscreen/framebuffer.h"
 #include "panel/tweak_bar.h"
 #include "params/maker.h"
 #include "screen/Tscreen.h"
@@ -108,26 +109,40 @@ void draw_status_line(Tscreen& screen, const Trasterfont& font, const std::strin
     glPopAttrib();
 }
 
-offscreen::Image window_picture()
+offscreen::Image window_picture(const std::function<void()>& draw)
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     offscreen::Image picture;
     picture.width = std::max(viewport[2], 0);
     picture.height = std::max(viewport[3], 0);
-    const std::size_t row = std::size_t(picture.width) * offscreen::Image::channels;
-    picture.rgb.resize(row * std::size_t(picture.height));
+    picture.rgb.resize(std::size_t(picture.width) * offscreen::Image::channels * std::size_t(picture.height));
+    // Drawn larger and brought down, as shapetool's pictures are; the window
+    // keeps its own framebuffer, view and line width.
+    offscreen::Framebuffer framebuffer;
+    if (offscreen::Framebuffer::available().ok() && framebuffer.use(picture.width, picture.height).ok()) {
+        const int scale = framebuffer.scale();
+        glPushAttrib(GL_VIEWPORT_BIT | GL_LINE_BIT | GL_SCISSOR_BIT | GL_TRANSFORM_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        glLineWidth(static_cast<float>(scale));
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        scene::set_view(0, 0, scale * picture.width, scale * picture.height);
+        draw();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glPopAttrib();
+        framebuffer.resolve();
+        framebuffer.read(0, picture.height, offscreen::Pixels::rgb, picture.rgb.data());
+        framebuffer.release();
+        return picture;
+    }
+    draw();
     glPushAttrib(GL_PIXEL_MODE_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(viewport[0], viewport[1], picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
-    glPopClientAttrib();
+    offscreen::read_rows(viewport[0], viewport[1], picture.width, picture.height, offscreen::Pixels::rgb,
+                         picture.rgb.data());
     glPopAttrib();
-    // GL counts rows from the bottom, files from the top.
-    for (int top = 0, bottom = picture.height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(picture.rgb.begin() + top * row, picture.rgb.begin() + (top + 1) * row,
-                         picture.rgb.begin() + bottom * row);
     return picture;
 }
 

@@ -7,6 +7,7 @@
 #include "params/Tparams.h"
 #include "scene/scene.h"
 
+#include <functional>
 #include <string>
 
 class Tscreen;
@@ -32,9 +33,10 @@ void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, cons
 // width, each row on a black band.
 void draw_status_line(Tscreen& screen, const Trasterfont& font, const std::string& line, bool below_note);
 
-// The picture drawn so far in the back buffer, as wide and high as the
-// viewport.
-offscreen::Image window_picture();
+// The picture `draw` draws, as wide and high as the viewport, with smooth
+// edges where the context has framebuffer objects; else `draw` draws into
+// the back buffer and that is read.
+offscreen::Image window_picture(const std::function<void()>& draw);
 
 // The window library's size handler: the scene's view for the new size;
 // then the panel learns the new size. Leaves the projection matrix selected.

@@ -178,15 +178,10 @@ int run_editor(const std::optional<Tparams>& opened)
                 scene::draw_frame(editor_frame(params, angles, zoom),
                                   runtime::checked_deref(shown.shape.get(), main_site), overlay);
         };
-        // A picture is this frame without its text, drawn first, then drawn over.
+        // A picture is this frame without its text, drawn before it.
         const double now = screen::get_time();
         carry_out_exporting(
-            exporting, params, shown,
-            [&] {
-                draw_scene({});
-                return window_picture();
-            },
-            now);
+            exporting, params, shown, [&] { return window_picture([&] { draw_scene({}); }); }, now);
         draw_scene([&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); });
 
         follow_linked_sets(params, second_set_seen);

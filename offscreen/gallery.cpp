@@ -114,14 +114,14 @@ Status Renderer::gallery(int count, const Gallery_source& source, const Gallery_
             band.push_back(std::move(entry));
         }
         glDisable(GL_SCISSOR_TEST);
-        context.resolve();
+        context.framebuffer().resolve();
         glEnable(GL_SCISSOR_TEST);
         for (int index = first; index < end; ++index)
             draw_text(layout, band[static_cast<std::size_t>(index - first)], index, top, framebuffer_height);
         glDisable(GL_SCISSOR_TEST);
         // The band lies at the framebuffer's top.
-        context.read(framebuffer_height - (bottom - top), bottom - top, Context::Pixels::rgb,
-                     made.rgb.data() + static_cast<std::size_t>(top) * row_bytes);
+        context.framebuffer().read(framebuffer_height - (bottom - top), bottom - top, Pixels::rgb,
+                                   made.rgb.data() + static_cast<std::size_t>(top) * row_bytes);
     }
     if (Status drawn = gl_status(); !drawn.ok())
         return drawn;
@@ -133,7 +133,8 @@ Status Renderer::draw_thumbnail(const Sheet_layout& layout, const Gallery_entry&
                                 const Gallery_options& options, int band_top, int band_height)
 {
     const Cell cell = cell_at(layout, index, band_top, band_height);
-    const int scale = context.scale(), width = scale * layout.thumb_width, height = scale * layout.thumb_height;
+    const int scale = context.framebuffer().scale(), width = scale * layout.thumb_width,
+              height = scale * layout.thumb_height;
     glScissor(scale * cell.x, scale * cell.thumb_y, width, height);
     if (!entry.failure.empty()) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -71,7 +71,7 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
         return bound;
 
     glDisable(GL_SCISSOR_TEST);
-    const int scale = context.scale();
+    const int scale = context.framebuffer().scale();
     Model drawn_model = model;
     if (options.transparent) {
         // The framebuffer's alpha is then what the picture's is: 0 where
@@ -86,7 +86,7 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
         glPopAttrib();
     if (!drawn.ok())
         return drawn;
-    context.resolve();
+    context.framebuffer().resolve();
     Image made;
     made.width = width;
     made.height = height;
@@ -97,9 +97,9 @@ Status Renderer::picture(const Model& model, const Picture_options& options, Ima
     } catch (const std::bad_alloc&) {
         return runtime::cannot_draw("out of memory for the picture");
     }
-    context.read(0, height, Context::Pixels::rgb, made.rgb.data());
+    context.framebuffer().read(0, height, Pixels::rgb, made.rgb.data());
     if (options.transparent) {
-        context.read(0, height, Context::Pixels::alpha, made.alpha.data());
+        context.framebuffer().read(0, height, Pixels::alpha, made.alpha.data());
         unpremultiply(made);
     }
     if (Status drawn = gl_status(); !drawn.ok())
@@ -135,7 +135,7 @@ Status Renderer::draw_model(const Model& model, int x, int y, int width, int hei
         // pixel, as the editor draws them.
         glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT);
         glDisable(GL_DEPTH_TEST);
-        glLineWidth(static_cast<float>(context.scale()));
+        glLineWidth(static_cast<float>(context.framebuffer().scale()));
         scene::draw_frame(frame, mesh);
         glPopAttrib();
         return {};

@@ -89,6 +89,15 @@ constexpr Box caption{449, 8, 521, 23}, fps{449, 28, 551, 43}, history{19, 408, 
 // The shape right of the bars, between the frame rate and an open bottom bar.
 constexpr Box shape_box{400, 50, 640, 300};
 
+// How many colours the pixels of `box` hold.
+std::size_t shades(const Picture& picture, Box box = shape_box)
+{
+    std::set<std::string> colours;
+    if (!picture.empty())
+        each_pixel(box, [&](int at) { colours.insert(picture.substr(at, 3)); });
+    return colours.size();
+}
+
 // How many pixels of the shape's box differ between two pictures; -1 when one is missing.
 int differing(const Picture& one, const Picture& other)
 {
@@ -366,6 +375,8 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     ASSERT_EQ(view.size(), 640u * 480 * 3);
     EXPECT_EQ(std::tuple(count(view, white), count(view, {55, 55, 64}), count(view, check_mark)), std::tuple(0, 0, 0));
     EXPECT_GT(shape(view), 100);
+    // Smooth: besides the ground's, the wire's and the three axes' colours, shades between them along their edges.
+    EXPECT_GT(shades(view, right_half), 8u);
     ASSERT_EQ(editor.save().second, text);
 
     // With Auto Edit off a typed value leaves the grid as it was: nothing is written, and the line says why (its
@@ -494,12 +505,6 @@ TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewSh
     // Lit, the surface has many shades where the wire strip has one colour.
     editor.click(solid_box);
     editor.at({5, 475});
-    const auto shades = [&](const Picture& p) {
-        std::set<std::string> colours;
-        if (!p.empty())
-            each_pixel(shape_box, [&](int at) { colours.insert(p.substr(at, 3)); });
-        return colours.size();
-    };
     EXPECT_GT(shades(editor.capture([&](const Picture& p) { return shades(p) > 30; })), 30u);
 
     const std::string last = editor.save().second;
