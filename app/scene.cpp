@@ -118,7 +118,8 @@ offscreen::Image window_picture(const std::function<void()>& draw)
     picture.height = std::max(viewport[3], 0);
     picture.rgb.resize(std::size_t(picture.width) * offscreen::Image::channels * std::size_t(picture.height));
     // Drawn larger and brought down, as shapetool's pictures are; the window
-    // keeps its own framebuffer, view and line width.
+    // keeps its view and line width, and gets its own framebuffer back as
+    // this one goes.
     offscreen::Framebuffer framebuffer;
     if (offscreen::Framebuffer::available().ok() && framebuffer.use(picture.width, picture.height).ok()) {
         const int scale = framebuffer.scale();
@@ -134,7 +135,6 @@ offscreen::Image window_picture(const std::function<void()>& draw)
         glPopAttrib();
         framebuffer.resolve();
         framebuffer.read(0, picture.height, offscreen::Pixels::rgb, picture.rgb.data());
-        framebuffer.release();
         return picture;
     }
     draw();
