@@ -374,7 +374,7 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     const Picture view = run("convert " + stem + ".png -depth 8 rgb:-");
     ASSERT_EQ(view.size(), 640u * 480 * 3);
     EXPECT_EQ(std::tuple(count(view, white), count(view, {55, 55, 64}), count(view, check_mark)), std::tuple(0, 0, 0));
-    EXPECT_GT(shape(view), 100);
+    EXPECT_GT(3 * shape(view), 2 * lit) << "its lines as wide as the window's";
     // Smooth: besides the ground's, the wire's and the three axes' colours, shades between them along their edges.
     EXPECT_GT(shades(view, right_half), 8u);
     ASSERT_EQ(editor.save().second, text);
