@@ -196,7 +196,7 @@ int run_editor(const std::optional<Tparams>& opened)
         preset_source.follow(exploring);
 
         TwDraw();
-        draw_status_line(screen, *font, now < exporting.said_until ? exporting.said : "", !note.empty());
+        draw_status_line(*font, now < exporting.said_until ? exporting.said : "", !note.empty());
         screen::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
         if (TwEscapeUnused() || params.do_quit != 0 || !screen::window_open())
