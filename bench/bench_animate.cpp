@@ -51,9 +51,9 @@ void draw_alone(benchmark::State& state)
         mesh::Triangle_mesh built;
         if (!renderer.open().ok() || !mesh::build_closed_mesh(params, built).ok())
             return state.SkipWithError("cannot draw or mesh");
-        std::vector<mesh::Tvector3> normals;
-        mesh::light(built.view(), normals);
-        const offscreen::Model model{built.view(), offscreen::Model::Style::solid, {255, 255, 64, 255}, normals.data()};
+        mesh::Lit_surface lit;
+        mesh::light(built.view(), lit);
+        const offscreen::Model model{built.view(), offscreen::Model::Style::solid, {255, 255, 64, 255}, &lit};
         const auto framing = scene::fit_to_view(built.positions.data(), built.positions.size(), side, side);
         offscreen::Image picture;
         for (int frame = 0; frame < frames; ++frame)

@@ -17,11 +17,8 @@ Tvector3 as_tvector(const Vector3<float>& v)
     return {v.x, v.y, v.z};
 }
 
-// The power of two that brings the largest finite coordinate of `mesh` to
-// between 1 and 2 (or as near as a float's exponent reaches), or 1 for a
-// mesh without one. Scaling by it is exact, so that a float's products
-// neither underflow for a tiny shape nor overflow for a huge one, and the
-// normals come out as at the editor's size.
+} // namespace
+
 float unit_scale(const Mesh_view& mesh)
 {
     float largest = 0;
@@ -32,8 +29,6 @@ float unit_scale(const Mesh_view& mesh)
     constexpr int largest_exponent = std::numeric_limits<float>::max_exponent - 1;
     return largest > 0 ? std::ldexp(1.0f, std::min(-std::ilogb(largest), largest_exponent)) : 1.0f;
 }
-
-} // namespace
 
 bool indices_in_range(const Mesh_view& mesh)
 {

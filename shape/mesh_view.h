@@ -58,6 +58,13 @@ Vector3<Real> area_normal(const Point& p, const Point& q, const Point& r)
     return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
 }
 
+// The power of two that brings the largest finite coordinate of `mesh` to
+// between 1 and 2 (or as near as a float's exponent reaches), or 1 for a
+// mesh without one. Scaling by it is exact, so that a float's products
+// neither underflow for a tiny shape nor overflow for a huge one, and the
+// normals come out as at the editor's size.
+float unit_scale(const Mesh_view& mesh);
+
 // Whether every index of `mesh` names one of its vertices.
 bool indices_in_range(const Mesh_view& mesh);
 

@@ -226,10 +226,10 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
     };
     offscreen::Image picture;
     Tparams shown = frames.params(frames.plan(0));
-    // A turntable's mesh stays, and so do its normals.
-    std::vector<mesh::Tvector3> normals;
+    // A turntable's mesh stays, and so does its lit surface.
+    mesh::Lit_surface lit;
     if (frames.turntable() && solid)
-        mesh::light(meshed.view(), normals);
+        mesh::light(meshed.view(), lit);
     for (int frame = 0; frame < options.frames; ++frame) {
         const animation::Frame_plan plan = frames.plan(frame);
         if (!frames.turntable()) {
@@ -240,7 +240,7 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
         const offscreen::Picture_options drawn_as{options.width, options.height, static_cast<float>(plan.turn),
                                                   options.transparent, framing};
         offscreen::Model model = model_of(meshed, shown, solid);
-        model.normals = normals.empty() ? nullptr : normals.data();
+        model.lit = lit.normals.empty() ? nullptr : &lit;
         if (const Status drawn = renderer.picture(model, drawn_as, picture); !drawn.ok())
             return stop(runtime::failure(drawn.kind, frames.name(frame, plan), drawn.message));
         if (outputs.writer)
