@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mesh {
@@ -84,7 +85,9 @@ struct Lit_surface {
         return k < closed ? k : copied_from[std::size_t(k - closed)];
     }
     // Scratch kept from call to call.
-    std::vector<std::int32_t> fan_of, fan_start, fan;
+    std::vector<Tvector3> face_normals;
+    std::vector<std::int32_t> fan_of, fan_corners;
+    std::vector<std::pair<std::int32_t, std::int32_t>> fan;
 };
 
 // The lit surface of the closed mesh in `surface.mesh`, in place: its

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <utility>
 
 namespace mesh {
@@ -34,22 +33,6 @@ Normal widened(const Tvector3& n)
     return {n.x, n.y, n.z};
 }
 
-// Triangle t's area normal as Nsupershape::vertex_normals sums it: in float,
-// at the mesh's unit scale; zero when it is not finite.
-Normal area_normal(const Triangle_mesh& mesh, std::size_t t, float scale)
-{
-    const auto scaled = [&](std::int32_t k) {
-        const Tvector3& p = mesh.positions[std::size_t(k)];
-        return Tvector3{p.x * scale, p.y * scale, p.z * scale};
-    };
-    const Ttriangle& corners = mesh.triangles[t];
-    const Nsupershape::Vector3<float> n =
-        Nsupershape::area_normal<float>(scaled(corners.i0), scaled(corners.i1), scaled(corners.i2));
-    if (!(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z)))
-        return {0, 0, 0};
-    return {n.x, n.y, n.z};
-}
-
 std::int32_t& corner(Triangle_mesh& mesh, std::int32_t at)
 {
     return (&mesh.triangles[std::size_t(at / 3)].i0)[at % 3];
@@ -59,7 +42,7 @@ std::int32_t& corner(Triangle_mesh& mesh, std::int32_t at)
 // side each is on, and the sides' normals.
 class Fan {
 public:
-    Fan(Lit_surface& surface, float scale) : surface_(surface), scale_(scale) {}
+    explicit Fan(Lit_surface& surface) : surface_(surface) {}
 
     // Splits vertex `v`, whose corners are `corners`, into its sides.
     void split(std::int32_t v, const std::int32_t* corners, std::size_t count)
@@ -83,7 +66,7 @@ private:
         faces_.clear();
         edges_.clear();
         for (std::size_t i = 0; i < count; ++i) {
-            const Normal area = area_normal(mesh, std::size_t(corners[i] / 3), scale_);
+            const Normal area = widened(surface_.face_normals[std::size_t(corners[i] / 3)]);
             faces_.push_back({corners[i], area, unit(area), std::int32_t(i), 0});
             const std::int32_t* triangle = &mesh.triangles[std::size_t(corners[i] / 3)].i0;
             for (int other = 1; other < 3; ++other)
@@ -184,7 +167,6 @@ private:
         std::int32_t parent, side;
     };
     Lit_surface& surface_;
-    const float scale_;
     std::vector<Face> faces_;
     // (the other end, the face) for each edge at the vertex.
     std::vector<std::pair<std::int32_t, std::int32_t>> edges_;
@@ -201,51 +183,53 @@ void light(Lit_surface& surface)
     const std::size_t vertices = mesh.positions.size();
     surface.copied_from.clear();
     surface.normals.resize(vertices);
-    Nsupershape::vertex_normals(mesh.view(), surface.normals.data());
+    surface.face_normals.resize(mesh.triangles.size());
+    Nsupershape::vertex_normals(mesh.view(), surface.normals.data(), surface.face_normals.data());
 
     // A vertex with a face beyond half the crease angle of the mean is
     // looked at face by face: fan_of holds 1 for it, then its fan's number.
-    const float scale = Nsupershape::unit_scale(mesh.view());
+    // Without roots: the mean is of unit length, a face's normal not.
+    const auto cosine = float(half_crease_cosine);
     std::vector<std::int32_t>& fan_of = surface.fan_of;
     fan_of.assign(vertices, 0);
     for (std::size_t t = 0; t < mesh.triangles.size(); ++t) {
-        const Normal face = unit(area_normal(mesh, t, scale));
-        if (dot(face, face) == 0)
+        const Tvector3& face = surface.face_normals[t];
+        const float least = cosine * cosine * (face.x * face.x + face.y * face.y + face.z * face.z);
+        if (!(least > 0))
             continue;
-        for (const std::int32_t v : {mesh.triangles[t].i0, mesh.triangles[t].i1, mesh.triangles[t].i2})
-            if (dot(face, widened(surface.normals[std::size_t(v)])) < half_crease_cosine)
+        for (const std::int32_t v : {mesh.triangles[t].i0, mesh.triangles[t].i1, mesh.triangles[t].i2}) {
+            const Tvector3& n = surface.normals[std::size_t(v)];
+            const float along = face.x * n.x + face.y * n.y + face.z * n.z;
+            if (along < 0 || along * along < least)
                 fan_of[std::size_t(v)] = 1;
+        }
     }
     for (Tvector3& n : surface.normals)
         if (n.x == 0 && n.y == 0 && n.z == 0)
             n = {0, 1, 0};
 
-    // Each such vertex's corners, in the triangles' order.
+    // Each such vertex's corners, in the triangles' order: (fan, corner)
+    // pairs, sorted by fan.
     std::int32_t fans = 0;
     for (std::int32_t& f : fan_of)
         f = f ? fans++ : -1;
     if (fans == 0)
         return;
-    std::vector<std::int32_t>&start = surface.fan_start, &fan = surface.fan;
-    start.assign(std::size_t(fans) + 1, 0);
+    std::vector<std::pair<std::int32_t, std::int32_t>>& fan = surface.fan;
+    fan.clear();
     const auto corners = static_cast<std::int32_t>(3 * mesh.triangles.size());
     for (std::int32_t at = 0; at < corners; ++at)
         if (const std::int32_t f = fan_of[std::size_t(corner(mesh, at))]; f >= 0)
-            ++start[std::size_t(f) + 1];
-    std::partial_sum(start.begin(), start.end(), start.begin());
-    fan.resize(std::size_t(start.back()));
-    for (std::int32_t at = 0; at < corners; ++at)
-        if (const std::int32_t f = fan_of[std::size_t(corner(mesh, at))]; f >= 0)
-            fan[std::size_t(start[std::size_t(f)]++)] = at;
-    // Each fan's start is now the next one's.
-    Fan sides(surface, scale);
-    std::int32_t begin = 0;
-    for (std::int32_t v = 0; v < std::int32_t(vertices); ++v)
-        if (const std::int32_t f = fan_of[std::size_t(v)]; f >= 0) {
-            const std::int32_t end = start[std::size_t(f)];
-            sides.split(v, fan.data() + begin, std::size_t(end - begin));
-            begin = end;
-        }
+            fan.emplace_back(f, at);
+    std::sort(fan.begin(), fan.end());
+    Fan sides(surface);
+    std::vector<std::int32_t>& at = surface.fan_corners;
+    for (std::size_t begin = 0, end = 0; begin < fan.size(); begin = end) {
+        at.clear();
+        for (end = begin; end < fan.size() && fan[end].first == fan[begin].first; ++end)
+            at.push_back(fan[end].second);
+        sides.split(corner(mesh, at[0]), at.data(), at.size());
+    }
 }
 
 void light(const Mesh_view& mesh, Lit_surface& surface)

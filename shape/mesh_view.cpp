@@ -17,8 +17,11 @@ Tvector3 as_tvector(const Vector3<float>& v)
     return {v.x, v.y, v.z};
 }
 
-} // namespace
-
+// The power of two that brings the largest finite coordinate of `mesh` to
+// between 1 and 2 (or as near as a float's exponent reaches), or 1 for a
+// mesh without one. Scaling by it is exact, so that a float's products
+// neither underflow for a tiny shape nor overflow for a huge one, and the
+// normals come out as at the editor's size.
 float unit_scale(const Mesh_view& mesh)
 {
     float largest = 0;
@@ -29,6 +32,8 @@ float unit_scale(const Mesh_view& mesh)
     constexpr int largest_exponent = std::numeric_limits<float>::max_exponent - 1;
     return largest > 0 ? std::ldexp(1.0f, std::min(-std::ilogb(largest), largest_exponent)) : 1.0f;
 }
+
+} // namespace
 
 bool indices_in_range(const Mesh_view& mesh)
 {
@@ -43,7 +48,7 @@ bool indices_in_range(const Mesh_view& mesh)
     return true;
 }
 
-bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals, Tvector3* face_normals)
 {
     if (!indices_in_range(mesh))
         return false;
@@ -55,9 +60,11 @@ bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
     };
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const auto [i0, i1, i2] = mesh.triangles[t];
-        const Tvector3 n = as_tvector(area_normal<float>(scaled(i0), scaled(i1), scaled(i2)));
+        Tvector3 n = as_tvector(area_normal<float>(scaled(i0), scaled(i1), scaled(i2)));
         if (!finite_point(n))
-            continue;
+            n = {0.0f, 0.0f, 0.0f};
+        if (face_normals)
+            face_normals[t] = n;
         for (const std::int32_t corner : {i0, i1, i2}) {
             Tvector3& sum = normals[corner];
             sum = {sum.x + n.x, sum.y + n.y, sum.z + n.z};

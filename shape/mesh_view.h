@@ -58,13 +58,6 @@ Vector3<Real> area_normal(const Point& p, const Point& q, const Point& r)
     return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
 }
 
-// The power of two that brings the largest finite coordinate of `mesh` to
-// between 1 and 2 (or as near as a float's exponent reaches), or 1 for a
-// mesh without one. Scaling by it is exact, so that a float's products
-// neither underflow for a tiny shape nor overflow for a huge one, and the
-// normals come out as at the editor's size.
-float unit_scale(const Mesh_view& mesh);
-
 // Whether every index of `mesh` names one of its vertices.
 bool indices_in_range(const Mesh_view& mesh);
 
@@ -72,8 +65,10 @@ bool indices_in_range(const Mesh_view& mesh);
 // the side the normals face: each vertex's is the sum of its triangles'
 // area-weighted normals made unit length, or (0, 0, 0) when those triangles
 // have no area. The same at any size: a shape scaled by 1e-22 or 1e20 gets
-// the normals it has at 1. `normals` holds one for each vertex. Returns
-// false, writing nothing, when an index lies outside the vertices.
-bool vertex_normals(const Mesh_view& mesh, Tvector3* normals);
+// the normals it has at 1. `normals` holds one for each vertex;
+// `face_normals`, unless null, gets each triangle's area-weighted normal as
+// summed (zero when not finite). Returns false, writing nothing, when an
+// index lies outside the vertices.
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals, Tvector3* face_normals = nullptr);
 
 } // namespace Nsupershape
