@@ -96,7 +96,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 38);
+    EXPECT_EQ(tried, 43);
     EXPECT_EQ(files("out"), 0u);
 }
 
