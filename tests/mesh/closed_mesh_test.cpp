@@ -115,8 +115,8 @@ TEST(LitSurface, ASwappedGridIsLitAsItsMirrorImage)
     }
 }
 
-// A cube folds by 90 degrees at every edge: each corner splits into its three faces' sides, 24 vertices in all, each
-// corner's normal its face's axis and each copy where its vertex is.
+// A cube folds by 90 degrees at every edge: each corner splits into its three faces' sides, 24 vertices in all (and
+// the point below), each corner's normal its face's axis and each copy where its vertex is.
 TEST(LitSurface, ACubesCornersTakeANormalForEachFace)
 {
     mesh::Lit_surface cube;
@@ -125,9 +125,13 @@ TEST(LitSurface, ACubesCornersTakeANormalForEachFace)
     // -z, +z, -y, +y, -x, +x, two triangles each.
     cube.mesh.triangles = {{0, 2, 3}, {3, 1, 0}, {4, 5, 7}, {7, 6, 4}, {0, 1, 5}, {5, 4, 0},
                            {2, 6, 7}, {7, 3, 2}, {0, 4, 6}, {6, 2, 0}, {1, 3, 7}, {7, 5, 1}};
+    // And a point that no face with an area reaches, which gets +Y: readers need unit normals.
+    cube.mesh.positions.push_back({2, 2, 2});
+    cube.mesh.triangles.push_back({8, 8, 8});
     const mesh::Triangle_mesh closed = cube.mesh;
     mesh::light(cube);
-    ASSERT_EQ(cube.mesh.positions.size(), 24u);
+    ASSERT_EQ(cube.mesh.positions.size(), 25u);
+    EXPECT_EQ(std::tuple(cube.normals[8].x, cube.normals[8].y, cube.normals[8].z), std::tuple(0.0f, 1.0f, 0.0f));
     for (std::size_t t = 0; t < 12; ++t)
         for (int c = 0; c < 3; ++c) {
             const std::int32_t k = (&cube.mesh.triangles[t].i0)[c];

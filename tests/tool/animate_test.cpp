@@ -123,8 +123,8 @@ TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime
     }
 }
 
-// What sites and browsers take: H.264 in yuv420p at exactly 30 frames a second, its index before its media, under 1 MB
-// for the starfish's default turntable, and decoded by ffmpeg without a complaint.
+// What sites and browsers take: H.264 in yuv420p at exactly 30 frames a second, a key frame to start at, its index
+// before its media, under 1 MB for the starfish's default turntable, and decoded by ffmpeg without a complaint.
 TEST_F(Animate, AnMp4TurntableIsVideoThatPlaysWhileItLoads)
 {
     ASSERT_EQ(run({"animate", SOURCE_DIR "/examples/starfish.bas", "-q", "-o", "turn.mp4"}), 0);
@@ -138,6 +138,10 @@ TEST_F(Animate, AnMp4TurntableIsVideoThatPlaysWhileItLoads)
     EXPECT_LT(fs::file_size(folder / "turn.mp4"), 1000000u);
     const std::string file = test_support::file_text(folder / "turn.mp4");
     EXPECT_LT(file.find("moov"), file.find("mdat"));
+    // Players start at a sync sample, which ffmpeg finds without the index: the first, and no other in two seconds
+    // (stss: its version and flags, count and numbers; then the 28 bytes of stsc).
+    const std::string first_alone("\0\0\0\1\0\0\0\1\0\0\0\x1cstsc", 16);
+    EXPECT_EQ(file.substr(file.find("stss") + 8, 16), first_alone);
     const auto decoded = shell("ffmpeg -v error -i turn.mp4 -f null -");
     EXPECT_EQ(std::pair(decoded.exit_status, decoded.standard_error), std::pair(0, std::string()));
 }
