@@ -64,6 +64,9 @@ Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh);
 // auto-smooth takes 30 and three.js's creased normals 60.
 constexpr double crease_degrees = 60;
 
+// A triangle corner's place in a mesh's index list, three a triangle.
+using Corner = std::int64_t;
+
 // A surface to draw lit: a mesh and a unit normal for each of its
 // vertices. Where the faces around a vertex of the closed mesh fold
 // further apart than crease_degrees, the vertex is copied, once for each
@@ -86,8 +89,9 @@ struct Lit_surface {
     }
     // Scratch kept from call to call.
     std::vector<Tvector3> face_normals;
-    std::vector<std::int32_t> fan_of, fan_corners;
-    std::vector<std::pair<std::int32_t, std::int32_t>> fan;
+    std::vector<std::int32_t> fan_of;
+    std::vector<Corner> fan_corners;
+    std::vector<std::pair<std::int32_t, Corner>> fan;
 };
 
 // The lit surface of the closed mesh in `surface.mesh`, in place: its

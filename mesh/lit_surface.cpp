@@ -33,7 +33,8 @@ Normal widened(const Tvector3& n)
     return {n.x, n.y, n.z};
 }
 
-std::int32_t& corner(Triangle_mesh& mesh, std::int32_t at)
+// The vertex that corner `at` names.
+std::int32_t& corner(Triangle_mesh& mesh, Corner at)
 {
     return (&mesh.triangles[std::size_t(at / 3)].i0)[at % 3];
 }
@@ -45,7 +46,7 @@ public:
     explicit Fan(Lit_surface& surface) : surface_(surface) {}
 
     // Splits vertex `v`, whose corners are `corners`, into its sides.
-    void split(std::int32_t v, const std::int32_t* corners, std::size_t count)
+    void split(std::int32_t v, const Corner* corners, std::size_t count)
     {
         gather(corners, count);
         join_across_gentle_edges();
@@ -60,7 +61,7 @@ public:
     }
 
 private:
-    void gather(const std::int32_t* corners, std::size_t count)
+    void gather(const Corner* corners, std::size_t count)
     {
         const Triangle_mesh& mesh = surface_.mesh;
         faces_.clear();
@@ -162,7 +163,7 @@ private:
     }
 
     struct Face {
-        std::int32_t corner;
+        Corner corner;
         Normal area, unit;
         std::int32_t parent, side;
     };
@@ -215,15 +216,15 @@ void light(Lit_surface& surface)
         f = f ? fans++ : -1;
     if (fans == 0)
         return;
-    std::vector<std::pair<std::int32_t, std::int32_t>>& fan = surface.fan;
+    std::vector<std::pair<std::int32_t, Corner>>& fan = surface.fan;
     fan.clear();
-    const auto corners = static_cast<std::int32_t>(3 * mesh.triangles.size());
-    for (std::int32_t at = 0; at < corners; ++at)
+    const auto corners = static_cast<Corner>(3 * mesh.triangles.size());
+    for (Corner at = 0; at < corners; ++at)
         if (const std::int32_t f = fan_of[std::size_t(corner(mesh, at))]; f >= 0)
             fan.emplace_back(f, at);
     std::sort(fan.begin(), fan.end());
     Fan sides(surface);
-    std::vector<std::int32_t>& at = surface.fan_corners;
+    std::vector<Corner>& at = surface.fan_corners;
     for (std::size_t begin = 0, end = 0; begin < fan.size(); begin = end) {
         at.clear();
         for (end = begin; end < fan.size() && fan[end].first == fan[begin].first; ++end)
