@@ -2,7 +2,6 @@
 // takes yuv420p: each frame is converted, encoded as it comes and kept,
 // and the file is assembled at the end with its index first.
 #include "animation/mp4_file.h"
-#include "animation/timeline.h"
 #include "animation/writers.h"
 
 #include <wels/codec_api.h>
@@ -14,8 +13,6 @@
 
 namespace animation {
 namespace {
-
-const int ticks = ticks_per_second(open_mp4_writer);
 
 // H.264 level 5.2 (Annex A), the highest OpenH264 encodes: frames of at
 // most 36864 macroblocks of 16 x 16 pixels, 2073600 of them a second.
@@ -144,7 +141,8 @@ public:
 
         track_.width = options_.width;
         track_.height = options_.height;
-        track_.ticks_per_second = std::uint32_t(ticks);
+        // Each frame one tick of a clock at the frame rate.
+        track_.ticks_per_second = std::uint32_t(options_.fps);
         const std::size_t pixels = std::size_t(options_.width) * std::size_t(options_.height);
         try {
             yuv_.resize(pixels + pixels / 2);
@@ -185,8 +183,7 @@ public:
             if (media_.size() - start > UINT32_MAX)
                 return encoder_failure("a frame is too large for MP4");
             track_.sizes.push_back(std::uint32_t(media_.size() - start));
-            track_.durations.push_back(std::uint32_t(frame_start(frames_ + 1, options_.fps, ticks) -
-                                                     frame_start(frames_, options_.fps, ticks)));
+            track_.durations.push_back(1);
             track_.sync.push_back(encoded.eFrameType == videoFrameTypeIDR);
         } catch (const std::bad_alloc&) {
             return runtime::failure(Status::Kind::cannot_write, "out of memory for an MP4 frame");

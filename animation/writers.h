@@ -67,7 +67,8 @@ struct Format_row {
     // The file name's, in lower case, without its dot.
     const char* extension;
     const char* title;
-    // The ticks a second its frames' starts count in.
+    // The ticks a second its frames' starts count in; 0 for the frame rate
+    // itself, each frame one tick.
     int ticks_per_second;
     // The most frames a second its delays can hold.
     int max_fps;
@@ -85,9 +86,8 @@ inline constexpr Format_row formats[] = {
     // Delays are whole hundredths of a second, and browsers slow down any
     // below 2.
     {"gif", "GIF", 100, 50, false, false, true, nullptr, open_gif_writer},
-    // MPEG's 90 kHz clock: every usual rate (24, 25, 30, 50, 60) divides it,
-    // so each frame lasts the same; any other starts within half a tick.
-    {"mp4", "MP4", 90000, 100, true, false, false, mp4_size_refusal, open_mp4_writer},
+    // The track's clock is its frame rate: every rate exact.
+    {"mp4", "MP4", 0, 100, true, false, false, mp4_size_refusal, open_mp4_writer},
 };
 
 // The ticks a second of the format that `open` writes.
@@ -97,6 +97,12 @@ inline int ticks_per_second(Open_writer open)
         if (row.open == open)
             return row.ticks_per_second;
     return 0;
+}
+
+// The ticks a second of `row`'s frames at `fps`.
+inline int ticks_at(const Format_row& row, int fps)
+{
+    return row.ticks_per_second != 0 ? row.ticks_per_second : fps;
 }
 
 // The row for a file name's extension, in any case; null for none.

@@ -52,8 +52,9 @@ TEST(AnimationWriters, EachFormatReadsBackWithItsFramesDelaysLoopingPixelsAndGro
             EXPECT_EQ(std::tuple(read.width, read.height, read.loops),
                       std::tuple(width, height, row.extension == std::string("mp4") ? -1 : 0));
             for (int k = 0; k < frames; ++k) {
-                EXPECT_EQ(read.delays[k], animation::frame_start(k + 1, fps, row.ticks_per_second) -
-                                              animation::frame_start(k, fps, row.ticks_per_second));
+                const int ticks = animation::ticks_at(row, fps);
+                EXPECT_EQ(read.delays[k],
+                          animation::frame_start(k + 1, fps, ticks) - animation::frame_start(k, fps, ticks));
                 int wrong_alpha = 0;
                 std::vector<std::uint8_t> shown = rgb[k];
                 for (int i = 0; i < pixels; ++i) {

@@ -13,7 +13,7 @@ struct Read_animation {
     int width = 0, height = 0;
     // 0 for forever; -1 when the file says nothing.
     int loops = -1;
-    // Each frame's duration in ticks: milliseconds in WebP, hundredths in GIF, 90 kHz in MP4.
+    // Each frame's duration in ticks: milliseconds in WebP, hundredths in GIF, frames in MP4.
     std::vector<int> delays;
     // The whole picture shown during each frame, RGBA, rows from the top.
     std::vector<std::vector<std::uint8_t>> frames;
