@@ -6,7 +6,7 @@
 # shape, a blank in the name) and a shape from flags alone, in every export
 # format as it is, with --fit, with --up y and z, --raw and -o -; a batch
 # into --outdir; info and info --json; render, wire and solid; gallery;
-# animate, a turntable and a morph; a few refusals; every --help and
+# animate, a turntable, a morph and a video; a few refusals; every --help and
 # --version.
 #
 # OLD runs twice first: a difference between those two runs means the
