@@ -169,6 +169,8 @@ int run_editor(const std::optional<Tparams>& opened)
         update_rotation(angles, params, frame_time, rotation_speed);
         std::string note;
         const scene::Surface* surface = exploring.solid != 0 ? solid_view.surface(shown, note) : nullptr;
+        if (note.empty())
+            note = Nsupershape::refusal(shown.recipe.formula);
         const auto overlay = [&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); };
         if (surface)
             scene::draw_frame(editor_frame(params, angles, zoom), *surface, overlay);

@@ -17,6 +17,8 @@ namespace mesh {
 // The smallest grid that has an area, and the smallest that encloses a volume.
 constexpr std::int32_t closed_min_slices = 2;
 constexpr std::int32_t closed_min_bands = 3;
+// The fewest rows of a ring's tube that is not flat.
+constexpr std::int32_t ring_min_slices = 3;
 
 // What the closed mesh over a grid of `slices` rows of `bands` + 1 columns
 // needs: 2 + (slices - 1) x bands vertices and 2 x bands x (slices - 1)
@@ -45,8 +47,25 @@ Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t 
                         Tvector3* positions, std::size_t position_capacity, Ttriangle* triangles,
                         std::size_t triangle_capacity, Mesh_size* written = nullptr);
 
-// The closed mesh of the shape the editor's Reset builds for `params`, into
-// `mesh`, which is left empty after a refusal; `grid` holds the editor's
+// What the closed mesh over a ring's grid needs: slices x bands vertices and
+// 2 x slices x bands triangles. Refuses fewer than ring_min_slices rows and
+// fewer than 3 bands, leaving `size` zero.
+Status ring_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size);
+
+// The same fill for a ring's grid (Nsupershape::is_ring), closed without
+// poles: rows 0 ... slices - 1, columns 0 ... bands - 1 each (column `bands`
+// welded onto column 0), and between each row and the next, the last and
+// the first included, the quads as above; genus one, all of them kept.
+// Refuses as fill_closed_mesh does, by ring_mesh_size.
+Status fill_ring_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t bands, Tvector3* positions,
+                      std::size_t position_capacity, Ttriangle* triangles, std::size_t triangle_capacity,
+                      Mesh_size* written = nullptr);
+
+// The closed mesh of the shape the editor's Reset builds for `params`, a
+// ball's or a ring's, into `mesh`, which is left empty after a refusal: as
+// the fills refuse, and a ring with a twist (Nsupershape::refusal) or whose
+// tube reaches its axis (a torus not above Nsupershape::tube_reach), with
+// the torus that would do. `grid` holds the editor's
 // grid on the way. Both keep their storage from call to call, so that
 // meshing again and again allocates nothing once the largest is met.
 // Throws std::bad_alloc when memory runs out.

@@ -213,6 +213,26 @@ int failed(Console& console, const std::string& subject, const Status& why)
     return exit_status_of(why);
 }
 
+// A ring's grid has no poles to blend into a ball's: each leg of a morph
+// joins two rings or two balls.
+Status one_kind_a_leg(const std::vector<Named_shape>& shapes, bool loop)
+{
+    const auto ring = [](const Named_shape& shape) {
+        return Nsupershape::is_ring(Nsupershape::formula_of(*shape.params));
+    };
+    const std::size_t legs = loop ? shapes.size() : shapes.size() - 1;
+    for (std::size_t k = 0; k < legs; ++k) {
+        const Named_shape &from = shapes[k], &to = shapes[(k + 1) % shapes.size()];
+        if (ring(from) == ring(to))
+            continue;
+        const Named_shape &the_ring = ring(from) ? from : to, &the_ball = ring(from) ? to : from;
+        return runtime::refused(to.name + ": a morph between a ring and a ball: " + the_ring.name +
+                                " is a ring (torus " + params::shortest_text(the_ring.params->torus) + "), " +
+                                the_ball.name + " a ball; morph rings into rings and balls into balls");
+    }
+    return {};
+}
+
 // Draws each frame, meshing a morph's anew, and hands it to the outputs;
 // a bar on a terminal shows how far it is.
 int draw_every_frame(const Frames& frames, const Animate_options& options, const scene::Framing& framing,
@@ -324,6 +344,10 @@ int animate(const Animate_options& options, Console& console)
     const Frames frames(batch.shapes, options);
     if (frames.turntable() && (options.loop || options.turn))
         return usage_error(console, "animate: --loop and --turn are for a morph: name two shapes or more");
+    if (const Status blendable = one_kind_a_leg(batch.shapes, options.loop); !blendable.ok()) {
+        report(console, blendable.message);
+        return exit_status_of(blendable);
+    }
 
     // Every frame is meshed before anything is written, and the framing
     // holds them all, so that the shape does not jump or pump.
