@@ -94,7 +94,8 @@ void init_explorebar(TwBar* bar, Exploring& exploring)
                    (" label='" + name + "' help='Random shapes keep " + field.description + ".' ").c_str());
     }
     TwAddVarRW(bar, "Rings", TW_TYPE_BOOL32, &exploring.rings_and_twists,
-               " label='rings and twists' help='Random shapes are rings or twisted balls too, a third each.' ");
+               " label='rings and twists' help='Random shapes are rings or twisted balls too, each try a ring, a twist "
+               "or a plain ball alike.' ");
 }
 
 void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& shown, History& history,

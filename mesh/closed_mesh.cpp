@@ -161,6 +161,13 @@ Status fill(Closure closure, const Tvector3* grid, std::int32_t slices, std::int
     return {};
 }
 
+// `value`, above 0, rounded up to two significant digits: a torus to type.
+double rounded_up(double value)
+{
+    const double unit = std::pow(10.0, std::floor(std::log10(value)) - 1);
+    return std::ceil(value / unit) * unit;
+}
+
 // Why the mesh formats refuse `formula` over `slices` rows before its grid
 // is closed: a twisted ring, or a ring whose tube reaches its axis.
 Status shape_refusal(const Nsupershape::Formula& formula, std::int32_t slices)
@@ -173,7 +180,7 @@ Status shape_refusal(const Nsupershape::Formula& formula, std::int32_t slices)
     const double reach = Nsupershape::tube_reach(formula, slices);
     if (std::isfinite(reach) && double(formula.torus) <= reach)
         return runtime::refused("the ring's tube crosses its axis at torus " + params::shortest_text(formula.torus) +
-                                "; raise torus above " + params::shortest_text(static_cast<float>(reach)));
+                                "; raise torus above " + params::shortest_text(static_cast<float>(rounded_up(reach))));
     return {};
 }
 
@@ -205,25 +212,12 @@ Status closed_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size
     return mesh_size(Closure::poles, slices, bands, size);
 }
 
-Status ring_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size)
-{
-    return mesh_size(Closure::ring, slices, bands, size);
-}
-
 Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t bands, const Tvector3& first_pole,
                         Tvector3* positions, std::size_t position_capacity, Ttriangle* triangles,
                         std::size_t triangle_capacity, Mesh_size* written)
 {
     return fill(Closure::poles, grid, slices, bands, first_pole, positions, position_capacity, triangles,
                 triangle_capacity, written);
-}
-
-Status fill_ring_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t bands, Tvector3* positions,
-                      std::size_t position_capacity, Ttriangle* triangles, std::size_t triangle_capacity,
-                      Mesh_size* written)
-{
-    return fill(Closure::ring, grid, slices, bands, {}, positions, position_capacity, triangles, triangle_capacity,
-                written);
 }
 
 Mesh_view Triangle_mesh::view() const

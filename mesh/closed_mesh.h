@@ -47,25 +47,16 @@ Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t 
                         Tvector3* positions, std::size_t position_capacity, Ttriangle* triangles,
                         std::size_t triangle_capacity, Mesh_size* written = nullptr);
 
-// What the closed mesh over a ring's grid needs: slices x bands vertices and
-// 2 x slices x bands triangles. Refuses fewer than ring_min_slices rows and
-// fewer than 3 bands, leaving `size` zero.
-Status ring_mesh_size(std::int32_t slices, std::int32_t bands, Mesh_size& size);
-
-// The same fill for a ring's grid (Nsupershape::is_ring), closed without
-// poles: rows 0 ... slices - 1, columns 0 ... bands - 1 each (column `bands`
-// welded onto column 0), and between each row and the next, the last and
-// the first included, the quads as above; genus one, all of them kept.
-// Refuses as fill_closed_mesh does, by ring_mesh_size.
-Status fill_ring_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t bands, Tvector3* positions,
-                      std::size_t position_capacity, Ttriangle* triangles, std::size_t triangle_capacity,
-                      Mesh_size* written = nullptr);
-
-// The closed mesh of the shape the editor's Reset builds for `params`, a
-// ball's or a ring's, into `mesh`, which is left empty after a refusal: as
-// the fills refuse, and a ring with a twist (Nsupershape::refusal) or whose
-// tube reaches its axis (a torus not above Nsupershape::tube_reach), with
-// the torus that would do. `grid` holds the editor's
+// The closed mesh of the shape the editor's Reset builds for `params`, into
+// `mesh`, which is left empty after a refusal. A ball's is fill_closed_mesh's;
+// a ring's (Nsupershape::is_ring) is closed without poles: slices x bands
+// vertices, rows 0 ... slices - 1 of columns 0 ... bands - 1 (column `bands`
+// welded onto column 0), and the same quads between each row and the next,
+// the last and the first included: 2 x slices x bands triangles, genus one.
+// Refused as fill_closed_mesh refuses, a ring under ring_min_slices rows, a
+// ring with a twist (Nsupershape::refusal), and one whose tube reaches its
+// axis (a torus not above Nsupershape::tube_reach), with a torus that would
+// do. `grid` holds the editor's
 // grid on the way. Both keep their storage from call to call, so that
 // meshing again and again allocates nothing once the largest is met.
 // Throws std::bad_alloc when memory runs out.
@@ -88,7 +79,7 @@ void light(const Mesh_view& mesh, std::vector<Tvector3>& normals);
 // `formula`, scaled by `scale`, then swapped by `swaps` ('0' exchanges x and
 // y, '1' x and z, '2' y and z, in order). The pole the grid lacks is placed
 // the same way, and the winding is chosen on the swapped positions, so a
-// swapped surface still faces outwards. Refuses as fill_closed_mesh does,
+// swapped surface still faces outwards. Refuses as build_closed_mesh does,
 // leaving `surface` empty. Its storage is kept from call to call. Throws
 // std::bad_alloc when memory runs out.
 Status build_lit_surface(const Tvector3* grid, std::int32_t slices, std::int32_t bands,

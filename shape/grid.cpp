@@ -60,7 +60,7 @@ struct Row_terms {
 double turn_at(float twist, float phi)
 {
     constexpr double pi = 3.14159265358979323846;
-    return double(twist) * (double(phi) + pi / 2) / pi * (pi / 180);
+    return double(twist) * ((double(phi) + pi / 2) / pi) * (pi / 180);
 }
 
 // Wider vectors pay off here where the processor has them; every clone

@@ -61,7 +61,7 @@ std::string refusal(const Formula& formula);
 // ball's x = cos(theta) r2 r1 cos(phi) radius, z the same with sin(theta); a
 // ring's x = cos(theta) r2 (torus + r1 cos(phi)) radius; y = -r1 sin(phi)
 // radius. A twist turns a ball's row about y by the angle
-// twist (phi + pi/2) / pi (pi / 180), from the float x and z, in double:
+// twist ((phi + pi/2) / pi) (pi / 180), from the float x and z, in double:
 // x' = x cos + z sin, z' = z cos - x sin; at twist 0 nothing is turned, and a
 // ring is never turned. A normal is the unit vector from the centre, or (0,
 // 0, 1) when the inverse length is 0 or not a number. `normals` may be null.

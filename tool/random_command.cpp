@@ -74,7 +74,7 @@ void add_random_flags(CLI::App& command, Random_options& options)
                   "DIR")
         ->required();
     command.add_flag("--rings-and-twists", options.rings_and_twists,
-                     "draw rings and twisted shapes too, a third of the draws each, the rest untwisted balls; "
+                     "draw rings and twisted shapes too: each try a ring, a twisted ball or a plain one alike; "
                      "without it every draw keeps the torus and twist given (0)");
     command.add_flag("-q,--quiet", options.quiet, "leave out the line per file; errors still show");
 }
