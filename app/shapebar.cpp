@@ -48,8 +48,8 @@ constexpr Number_entry number_entries[] = {
 
 // The Profile bar's numbers after the second set: a ring and a twist.
 constexpr Number_entry shape_entries[] = {
-    {"torus", "torus", "0.01", "a ring above 0: the tube's distance from the axis, in the tube's radii"},
-    {"twist", "twist", "1", "degrees a ball's top turns against its bottom; a ring takes none"},
+    {"torus", "torus", "0.01", "above 0 a ring: the distance of its tube from the axis, in tube radii"},
+    {"twist", "twist", "1", "degrees the top of a ball turns against its bottom; a ring takes none"},
 };
 
 // The rest of a number's definition after its label.
