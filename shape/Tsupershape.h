@@ -25,7 +25,8 @@ public:
     // which the one-set calls make the first.
     float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
     float a2 = 0, b2 = 0, m2 = 0, n1_2 = 0, n2_2 = 0, n3_2 = 0;
-    // A ring's torus and a ball's twist (grid.h); the reload calls leave both 0.
+    // A ring's torus and a ball's twist (grid.h); the reload calls that take the
+    // values in a row leave both 0.
     float torus = 0, twist = 0;
     // The grid has `slices` rows of `bands` + 1 vertices.
     std::int32_t slices = 0, bands = 0;

@@ -52,7 +52,6 @@ TEST(RandomShapes, ASeedGivesTheSameShapesAndEveryDrawMeshesClosed)
         EXPECT_GE(*std::min_element(sides, sides + 3), 0.1f * *std::max_element(sides, sides + 3)) << draw;
     }
     EXPECT_EQ(std::pair(rings > 70, twists > 70), std::pair(true, true)) << rings << " rings, " << twists << " twists";
-    EXPECT_LT(rings + twists, 270) << "some are plain balls";
 }
 
 // A locked value never changes; a lock in the second set makes every draw two-set; locks that leave no shapely shape
