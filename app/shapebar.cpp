@@ -62,7 +62,7 @@ std::string range(double min, double max, const Number_entry& entry)
 
 } // namespace
 
-TwBar* start_panel(Tparams& params, Exploring& exploring)
+TwBar* start_panel(Tparams& params, Exploring& exploring, Exporting& exporting)
 {
     if (!TwInit(TW_OPENGL, nullptr)) {
         const char* reason = TwGetLastError();
@@ -71,13 +71,16 @@ TwBar* start_panel(Tparams& params, Exploring& exploring)
         runtime::fatal_error(runtime::illegal_function_call, {"supershape"});
     }
     TwBar* bar = TwNewBar("Supershape");
-    init_shapebar(bar, params);
+    init_shapebar(bar, params, exporting.saving);
     TwBar* profile = TwNewBar("Profile");
     init_profilebar(profile, params);
     TwSetBarStart(profile, TW_CORNER_BOTTOM_RIGHT, params.sets_linked != 0);
     TwBar* explore = TwNewBar("Explore");
     init_explorebar(explore, exploring);
     TwSetBarStart(explore, TW_CORNER_BOTTOM_RIGHT, 1);
+    TwBar* export_bar = TwNewBar("Export");
+    init_exportbar(export_bar, exporting);
+    TwSetBarStart(export_bar, TW_CORNER_BOTTOM_RIGHT, 1);
     return bar;
 }
 
@@ -104,11 +107,11 @@ void init_profilebar(TwBar* bar, Tparams& params)
     }
 }
 
-void init_shapebar(TwBar* bar, Tparams& params)
+void init_shapebar(TwBar* bar, Tparams& params, Saving& saving)
 {
     void* p = &params;
     TwAddButton(bar, "Reset", resetcb, p, " label='Reset Behavior' key = SPACE ");
-    TwAddButton(bar, "Save", savecb, p, " label='Save to file' ");
+    TwAddButton(bar, "Save", savecb, &saving, " label='Save to file' ");
     TwAddButton(bar, "Quit", quitcb, p, " label='Exit' ");
     TwAddSeparator(bar, "sep1", "");
     TwAddVarRW(bar, "Auto Edit", TW_TYPE_BOOL32, &params.auto_edit,

@@ -1,6 +1,7 @@
 #include "tool/flags.h"
 
 #include "mesh/closed_mesh.h"
+#include "scene/camera.h"
 
 #include <CLI/CLI.hpp>
 
@@ -199,13 +200,25 @@ void add_turn_flag(CLI::App& command, const std::string& help, std::function<voi
 
 void add_turn_flag(CLI::App& command, float& turn)
 {
-    add_turn_flag(command, "turn the shape by DEG degrees about the vertical axis",
+    add_turn_flag(command, "turn the shape by DEG degrees about its up axis",
                   [&turn](float degrees) { turn = degrees; });
 }
 
 void add_transparent_flag(CLI::App& command, bool& transparent)
 {
     command.add_flag("--transparent", transparent, "leave the ground transparent instead of black");
+}
+
+void add_tilt_flag(CLI::App& command, float& tilt)
+{
+    constexpr int most = scene::camera::max_tilt;
+    const std::string range = std::to_string(-most) + " to " + std::to_string(most);
+    add_value_flag(command, "--tilt",
+                   "look down on the shape from DEG degrees above its equator, " + range +
+                       "; negative looks up from below (default " + std::to_string(default_tilt) + ")",
+                   "DEG", [&tilt, range](const std::string& text) {
+                       tilt = static_cast<float>(finite_number("--tilt", text, -most, most, "degrees from " + range));
+                   });
 }
 
 } // namespace shapetool

@@ -36,8 +36,9 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
 {
     ASSERT_EQ(TwInit(TW_OPENGL, nullptr), 1);
     Tparams p;
+    Saving saving{&p, "", ""};
     TwBar* bar = TwNewBar("Supershape");
-    init_shapebar(bar, p);
+    init_shapebar(bar, p, saving);
     // Each entry's variable and button callback, in the order of tests/app/shapebar_entries.txt.
     const void* const variables[] = {nullptr,        nullptr,         nullptr,   nullptr,   &p.auto_edit, &p.show_axes,
                                      &p.auto_rotate, &p.smooth_lines, p.color,   nullptr,   nullptr,      nullptr,
@@ -57,7 +58,8 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
         EXPECT_EQ(described(entries[i]), text);
         EXPECT_EQ(entries[i].variable, variables[i]) << text;
         EXPECT_EQ(entries[i].callback, callbacks[i]) << text;
-        EXPECT_EQ(entries[i].client_data, callbacks[i] ? &p : nullptr) << text;
+        const void* client = callbacks[i] == savecb ? static_cast<void*>(&saving) : &p;
+        EXPECT_EQ(entries[i].client_data, callbacks[i] ? client : nullptr) << text;
     }
     // The second set is in its own bar, under the switch that links the sets, labelled as the first; the torus and
     // the twist follow.

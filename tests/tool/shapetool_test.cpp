@@ -95,7 +95,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 39);
+    EXPECT_EQ(tried, 42);
     EXPECT_EQ(files("out"), 0u);
 }
 
