@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -104,6 +105,25 @@ void rebuild(Shown_shape& shown, const Grid_recipe& recipe)
     for (const char axis : recipe.swaps)
         shown.shape->swap_axis(axis - '0');
     shown.recipe = recipe;
+}
+
+Grid_match match_grid(const Tparams& params, const Shown_shape& shown)
+{
+    // Each swap exchanges two axes; some runs of them come back to where they started.
+    static constexpr int exchanged[3][2] = {{0, 1}, {0, 2}, {1, 2}};
+    int axes[3] = {0, 1, 2};
+    for (const char swap : shown.recipe.swaps)
+        std::swap(axes[exchanged[swap - '0'][0]], axes[exchanged[swap - '0'][1]]);
+    if (axes[0] != 0 || axes[1] != 1)
+        return Grid_match::swapped;
+    Grid_recipe wanted = shown.recipe;
+    wanted.formula = Nsupershape::formula_of(params);
+    wanted.scale = params.scale;
+    if (params.slices != shown.recipe.slices || params.bands != shown.recipe.bands)
+        return Grid_match::needs_reset;
+    if (same_recipe(wanted, shown.recipe))
+        return Grid_match::same;
+    return params.auto_edit != 0 ? Grid_match::following : Grid_match::needs_reset;
 }
 
 void carry_out_requests(Tparams& params, Shown_shape& shown)

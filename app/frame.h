@@ -79,6 +79,19 @@ struct Shown_shape {
 // The shape made again from `recipe` as Reset builds it, then swapped.
 void rebuild(Shown_shape& shown, const Grid_recipe& recipe);
 
+// How the grid drawn stands to the one the values make, for a file that must
+// hold what the window shows.
+enum class Grid_match {
+    same,
+    // Automatic editing brings the values in at the next frame.
+    following,
+    // Values that need Reset (the counts, or any with automatic editing off).
+    needs_reset,
+    // Axes swapped, and not back where they were.
+    swapped,
+};
+Grid_match match_grid(const Tparams& params, const Shown_shape& shown);
+
 // Reset, automatic editing and the three swaps, in that order; the recipe
 // follows each. The shape is replaced on Reset and never left empty.
 void carry_out_requests(Tparams& params, Shown_shape& shown);

@@ -34,34 +34,47 @@ std::string numbered(const std::string& filename, unsigned long number)
 
 } // namespace
 
-void save_me(const std::string& filename, const Tparams& params)
+runtime::Status write_snippet(const std::string& filename, const std::string& text, std::string& written)
 {
-    const std::string text = snippet::text(params);
     runtime::Status status;
     // Saves within one second get the same name from the clock; the later
     // ones number theirs, with no limit: a folder holds finitely many names,
     // and the shape being edited is never lost to one.
     for (unsigned long number = 1;; ++number) {
-        status = output::write_file(numbered(filename, number), text, output::Publish::only_if_free);
+        written = numbered(filename, number);
+        status = output::write_file(written, text, output::Publish::only_if_free);
         if (status.kind != runtime::Status::Kind::name_taken)
-            break;
+            return status;
     }
+}
+
+std::string save_me(const std::string& filename, const Tparams& params)
+{
+    std::string written;
+    const runtime::Status status = write_snippet(filename, snippet::text(params), written);
     if (!status.ok())
         runtime::fatal_error(status.kind == runtime::Status::Kind::cannot_create ? runtime::file_not_found
                                                                                  : runtime::file_io_error,
                              {"supershape", "save_me"});
+    return written;
 }
 
-void savecb(void* client_data)
+std::string clock_file_name()
 {
-    const Tparams& params = runtime::checked_deref(static_cast<const Tparams*>(client_data), {"supershape", "savecb"});
     // Time first, then the date, in two reads: a save across midnight pairs
     // the old time with the new date.
     const std::tm time = local_now();
     const std::tm date = local_now();
-    save_me(snippet::file_name({time.tm_hour, time.tm_min, time.tm_sec},
-                               {date.tm_mon + 1, date.tm_mday, date.tm_year + 1900}),
-            params);
+    return snippet::file_name({time.tm_hour, time.tm_min, time.tm_sec},
+                              {date.tm_mon + 1, date.tm_mday, date.tm_year + 1900});
+}
+
+void savecb(void* client_data)
+{
+    Saving& saving = runtime::checked_deref(static_cast<Saving*>(client_data), {"supershape", "savecb"});
+    const Tparams& params = runtime::checked_deref(saving.params, {"supershape", "savecb"});
+    saving.path = save_me(clock_file_name(), params);
+    saving.text = snippet::text(params);
 }
 
 std::string last_shape_path(const char* state_home, const char* home)

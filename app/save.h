@@ -4,17 +4,34 @@
 #pragma once
 
 #include "params/Tparams.h"
+#include "runtime/status.h"
 
 #include <string>
 
-// Writes the snippet for `params` to `filename`, published only once the
-// whole text is safely written, and never over another file: when the name
-// is taken, to the first free of NAME_2.bas, NAME_3.bas, ... Ends the program
-// with error 2 when the file cannot be created, error 3 when writing fails.
-void save_me(const std::string& filename, const Tparams& params);
+// What Save saves, and the snippet written last by Save or an export, so
+// that exporting the same shape again goes beside that file.
+struct Saving {
+    const Tparams* params = nullptr;
+    // Its path and text; empty before the first.
+    std::string path, text;
+};
 
-// The Save button's callback: `client_data` points to the Tparams to save
-// (error 7 when null). Saves under the name for the current local time.
+// Writes `text` to `filename`, published only once it is safely written,
+// and never over another file: when the name is taken, to the first free of
+// NAME_2.bas, NAME_3.bas, ..., whose path goes to `written`. Fails as the
+// atomic writer words it: "shapes/x.bas: cannot create: REASON".
+runtime::Status write_snippet(const std::string& filename, const std::string& text, std::string& written);
+
+// Writes the snippet for `params` as write_snippet does, and returns its
+// path. Ends the program with error 2 when the file cannot be created,
+// error 3 when writing fails.
+std::string save_me(const std::string& filename, const Tparams& params);
+
+// Save's file name for the current local time.
+std::string clock_file_name();
+
+// The Save button's callback: `client_data` points to the Saving (error 7
+// when null), whose values it saves under clock_file_name(), noting the file.
 void savecb(void* client_data);
 
 // Where the shape shown last is kept: supershape/last.bas in the user's

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/frame.h"
+#include "offscreen/image.h"
 #include "params/Tparams.h"
 #include "scene/scene.h"
 
@@ -25,6 +26,15 @@ float view_height_at_model();
 // one, under them.
 void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, const std::string& history,
                        const std::string& note = "");
+
+// The line about an export, `line`, under the overlay's lines (`below_note`
+// when the note shows too), over everything else: wrapped to the window's
+// width, each row on a black band.
+void draw_status_line(Tscreen& screen, const Trasterfont& font, const std::string& line, bool below_note);
+
+// The picture drawn so far in the back buffer, as wide and high as the
+// viewport.
+offscreen::Image window_picture();
 
 // The window library's size handler: the scene's view for the new size;
 // then the panel learns the new size. Leaves the projection matrix selected.

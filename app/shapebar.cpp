@@ -46,6 +46,12 @@ constexpr Number_entry number_entries[] = {
     {"tz", "Ztranslate", "0.05", "z translation"},
 };
 
+// The Profile bar's numbers after the second set: a ring and a twist.
+constexpr Number_entry shape_entries[] = {
+    {"torus", "torus", "0.01", "above 0 a ring: the distance of its tube from the axis, in tube radii"},
+    {"twist", "twist", "1", "degrees the top of a ball turns against its bottom; a ring takes none"},
+};
+
 // The rest of a number's definition after its label.
 std::string range(double min, double max, const Number_entry& entry)
 {
@@ -56,7 +62,7 @@ std::string range(double min, double max, const Number_entry& entry)
 
 } // namespace
 
-TwBar* start_panel(Tparams& params, Exploring& exploring)
+TwBar* start_panel(Tparams& params, Exploring& exploring, Exporting& exporting)
 {
     if (!TwInit(TW_OPENGL, nullptr)) {
         const char* reason = TwGetLastError();
@@ -65,13 +71,16 @@ TwBar* start_panel(Tparams& params, Exploring& exploring)
         runtime::fatal_error(runtime::illegal_function_call, {"supershape"});
     }
     TwBar* bar = TwNewBar("Supershape");
-    init_shapebar(bar, params);
+    init_shapebar(bar, params, exporting.saving);
     TwBar* profile = TwNewBar("Profile");
     init_profilebar(profile, params);
     TwSetBarStart(profile, TW_CORNER_BOTTOM_RIGHT, params.sets_linked != 0);
     TwBar* explore = TwNewBar("Explore");
     init_explorebar(explore, exploring);
     TwSetBarStart(explore, TW_CORNER_BOTTOM_RIGHT, 1);
+    TwBar* export_bar = TwNewBar("Export");
+    init_exportbar(export_bar, exporting);
+    TwSetBarStart(export_bar, TW_CORNER_BOTTOM_RIGHT, 1);
     return bar;
 }
 
@@ -90,13 +99,19 @@ void init_profilebar(TwBar* bar, Tparams& params)
                                        field.description + "' ";
         TwAddVarRW(bar, field.name, TW_TYPE_FLOAT, &(params.*field.number), definition.c_str());
     }
+    TwAddSeparator(bar, "ring", "");
+    for (const Number_entry& entry : shape_entries) {
+        const params::Field& field = *params::field_named(entry.name);
+        const std::string definition = std::string(" label='") + entry.label + "'" + range(field.min, field.max, entry);
+        TwAddVarRW(bar, entry.name, TW_TYPE_FLOAT, &(params.*field.number), definition.c_str());
+    }
 }
 
-void init_shapebar(TwBar* bar, Tparams& params)
+void init_shapebar(TwBar* bar, Tparams& params, Saving& saving)
 {
     void* p = &params;
     TwAddButton(bar, "Reset", resetcb, p, " label='Reset Behavior' key = SPACE ");
-    TwAddButton(bar, "Save", savecb, p, " label='Save to file' ");
+    TwAddButton(bar, "Save", savecb, &saving, " label='Save to file' ");
     TwAddButton(bar, "Quit", quitcb, p, " label='Exit' ");
     TwAddSeparator(bar, "sep1", "");
     TwAddVarRW(bar, "Auto Edit", TW_TYPE_BOOL32, &params.auto_edit,

@@ -3,18 +3,20 @@
 #pragma once
 
 #include "app/explorebar.h"
+#include "app/exportbar.h"
 #include "params/Tparams.h"
 
 struct TwBar;
 
 // Starts the panel library and fills the bar "Supershape" for `params`,
 // the bar "Profile", folded in the bottom-right corner unless the shape has
-// a second set of its own, and the bar "Explore", folded beside it. When the library cannot start the program ends with
-// error 1.
-TwBar* start_panel(Tparams& params, Exploring& exploring);
+// a second set of its own, and the bars "Explore" and "Export", folded
+// beside it. When the library cannot start the program ends with error 1.
+TwBar* start_panel(Tparams& params, Exploring& exploring, Exporting& exporting);
 
-// Fills `bar` with the 30 entries, bound to the fields of `params`.
-void init_shapebar(TwBar* bar, Tparams& params);
+// Fills `bar` with the 30 entries, bound to the fields of `params`; Save
+// saves through `saving`.
+void init_shapebar(TwBar* bar, Tparams& params, Saving& saving);
 
 // Fills `bar` with the switch that links the sets and the second set's six
 // numbers, with the first set's ranges and steps.

@@ -57,9 +57,12 @@ void draw_alone(benchmark::State& state)
         const offscreen::Model model{built.view(), offscreen::Model::Style::solid, {255, 255, 64, 255}, &lit};
         const auto framing = scene::fit_to_view(built.positions.data(), built.positions.size(), side, side);
         offscreen::Image picture;
-        for (int frame = 0; frame < frames; ++frame)
-            if (!renderer.picture(model, {side, side, 360.0f * frame / frames, false, framing}, picture).ok())
+        for (int frame = 0; frame < frames; ++frame) {
+            const offscreen::Picture_options drawn_as{side,  side,    360.0f * frame / frames,
+                                                      false, framing, float(shapetool::default_tilt)};
+            if (!renderer.picture(model, drawn_as, picture).ok())
                 return state.SkipWithError("cannot draw");
+        }
         benchmark::DoNotOptimize(picture.rgb.data());
     }
 }

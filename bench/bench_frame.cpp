@@ -117,7 +117,8 @@ void panel_frame(benchmark::State& state, Tscreen& screen, const Trasterfont& fo
     Shown_shape shown;
     carry_out_requests(params, shown);
     Exploring exploring = start_exploring(7, {});
-    start_panel(params, exploring);
+    Exporting exporting = start_exporting(params);
+    start_panel(params, exploring, exporting);
     float zoom = 1.0f;
     TwSetViewControls({&params.xrot, &params.yrot, &params.tx, &params.ty, &params.auto_rotate, &zoom, 1.0f, {}});
     Rotation_angles angles;

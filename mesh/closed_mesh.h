@@ -18,6 +18,8 @@ namespace mesh {
 // The smallest grid that has an area, and the smallest that encloses a volume.
 constexpr std::int32_t closed_min_slices = 2;
 constexpr std::int32_t closed_min_bands = 3;
+// The fewest rows of a ring's tube that is not flat.
+constexpr std::int32_t ring_min_slices = 3;
 
 // What the closed mesh over a grid of `slices` rows of `bands` + 1 columns
 // needs: 2 + (slices - 1) x bands vertices and 2 x bands x (slices - 1)
@@ -47,7 +49,15 @@ Status fill_closed_mesh(const Tvector3* grid, std::int32_t slices, std::int32_t 
                         std::size_t triangle_capacity, Mesh_size* written = nullptr);
 
 // The closed mesh of the shape the editor's Reset builds for `params`, into
-// `mesh`, which is left empty after a refusal; `grid` holds the editor's
+// `mesh`, which is left empty after a refusal. A ball's is fill_closed_mesh's;
+// a ring's (Nsupershape::is_ring) is closed without poles: slices x bands
+// vertices, rows 0 ... slices - 1 of columns 0 ... bands - 1 (column `bands`
+// welded onto column 0), and the same quads between each row and the next,
+// the last and the first included: 2 x slices x bands triangles, genus one.
+// Refused as fill_closed_mesh refuses, a ring under ring_min_slices rows, a
+// ring with a twist (Nsupershape::refusal), and one whose tube reaches its
+// axis (a torus not above Nsupershape::tube_reach), with a torus that would
+// do. `grid` holds the editor's
 // grid on the way. Both keep their storage from call to call, so that
 // meshing again and again allocates nothing once the largest is met.
 // Throws std::bad_alloc when memory runs out.
@@ -105,7 +115,7 @@ void light(const Mesh_view& mesh, Lit_surface& surface);
 // `formula`, scaled by `scale`, then swapped by `swaps` ('0' exchanges x and
 // y, '1' x and z, '2' y and z, in order). The pole the grid lacks is placed
 // the same way, and the winding is chosen on the swapped positions, so a
-// swapped surface still faces outwards. Refuses as fill_closed_mesh does,
+// swapped surface still faces outwards. Refuses as build_closed_mesh does,
 // leaving `surface` empty. Its storage is kept from call to call. Throws
 // std::bad_alloc when memory runs out.
 Status build_lit_surface(const Tvector3* grid, std::int32_t slices, std::int32_t bands,

@@ -222,8 +222,8 @@ int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>* ch
                 TwButtonCallback picked, void* client_data, const char* definition)
 {
     Entry entry = new_entry(Entry::Kind::choice, name ? name : "");
-    if (!choices || !chosen || !picked)
-        return panel::fail(entry.name + ": a list needs its choices, a place for the choice and a callback");
+    if (!choices || !chosen)
+        return panel::fail(entry.name + ": a list needs its choices and a place for the choice");
     entry.choices = choices;
     entry.variable = chosen;
     entry.callback = picked;

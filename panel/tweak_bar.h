@@ -34,7 +34,7 @@ TwBar* TwNewBar(const char* name);
 
 // Where a bar first shows: in the window's top-left corner (each later bar a
 // little lower and to the right) or its bottom-right one (each later bar to
-// the left of the one before).
+// the left of the one before, a folded one as wide as its title).
 enum ETwBarCorner { TW_CORNER_TOP_LEFT, TW_CORNER_BOTTOM_RIGHT };
 // Sets where `bar` shows and whether it starts folded to its title line;
 // both take effect when it is first drawn.
@@ -52,7 +52,7 @@ int TwAddVarRW(TwBar* bar, const char* name, ETwType type, void* variable, const
 int TwAddText(TwBar* bar, const char* name, const std::string* text, const char* definition);
 // A list that shows `(*choices)[*chosen]` (nothing when out of range) and
 // the choices as they are each frame; picking one, even the one shown,
-// writes its place to `chosen` and then calls `picked`. Each choice shows
+// writes its place to `chosen` and then calls `picked`, unless null. Each choice shows
 // whole, "##" included; one too long for the bar shows its end.
 int TwAddChoice(TwBar* bar, const char* name, const std::vector<std::string>* choices, std::int32_t* chosen,
                 TwButtonCallback picked, void* client_data, const char* definition);

@@ -206,7 +206,8 @@ void choose(const Entry& entry, float value_column)
             const float width = ImGui::GetContentRegionAvail().x;
             if (ImGui::Selectable("##choice", shown && static_cast<std::size_t>(*chosen) == i)) {
                 *chosen = static_cast<std::int32_t>(i);
-                entry.callback(entry.client_data);
+                if (entry.callback)
+                    entry.callback(entry.client_data);
             }
             if (ImGui::IsItemVisible())
                 draw_text(*ImGui::GetWindowDrawList(), at, end_within(choices[i], width));
@@ -214,6 +215,14 @@ void choose(const Entry& entry, float value_column)
         }
         ImGui::EndCombo();
     }
+}
+
+// The width of a bar of the bottom-right corner: a folded one is as wide as
+// its title, so that the corner's titles fit side by side in a small window.
+float corner_width(const TwBar& bar)
+{
+    const bool folded = bar.drawn.ever ? bar.drawn.folded : bar.folded;
+    return folded ? ImGui::CalcTextSize(bar.name.c_str()).x + 2.0f * ImGui::GetFrameHeight() : bar_width;
 }
 
 // Runs `bar` as an ImGui window for this frame. The bars of the bottom-right
@@ -233,12 +242,12 @@ void run_bar(TwBar& bar)
         const auto before = [](const TwBar& one, const TwBar& other) {
             return one.drawn.folded != other.drawn.folded ? !one.drawn.folded : one.index < other.index;
         };
-        const auto earlier = std::count_if(bars().begin(), bars().end(), [&](const auto& other) {
-            return other->corner == TW_CORNER_BOTTOM_RIGHT && before(*other, bar);
-        });
-        const float right = window.x - bar_margin - static_cast<float>(earlier) * (bar_width + bar_margin / 2);
+        float right = window.x - bar_margin;
+        for (const auto& other : bars())
+            if (other->corner == TW_CORNER_BOTTOM_RIGHT && before(*other, bar))
+                right -= corner_width(*other) + bar_margin / 2;
         ImGui::SetNextWindowPos(ImVec2(right, window.y - bar_margin), ImGuiCond_Always, ImVec2(1.0f, 1.0f));
-        ImGui::SetNextWindowSize(ImVec2(bar_width, std::min({bar_height, entries_height, window.y / 3.0f})));
+        ImGui::SetNextWindowSize(ImVec2(corner_width(bar), std::min({bar_height, entries_height, window.y / 3.0f})));
     } else {
         ImGui::SetNextWindowPos(ImVec2(bar_margin + 24.0f * bar.index, bar_margin + 24.0f * bar.index),
                                 ImGuiCond_FirstUseEver);

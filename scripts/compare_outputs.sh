@@ -77,7 +77,7 @@ matrix() {
     echo "gallery '$inputs' -o sheet.png --columns 3 --thumb 64x48"
     echo "gallery '$inputs' -o sheet.png --solid --turn 20"
     echo "animate '$inputs/star.bas' -o out.webp --size 64x48 --frames 6"
-    echo "animate '$inputs/star.bas' '$inputs/starfish.bas' --loop --turn 30 --wire -o out.gif --size 64x48 --frames 6 --frames-dir frames"
+    echo "animate '$inputs/star.bas' '$inputs/starfish.bas' --loop --turn 180 --wire -o out.gif --size 64x48 --frames 6 --frames-dir frames"
     echo "animate '$inputs/star.bas' -o out.mp4 --size 64x48 --frames 6"
     # Refusals and their messages.
     echo "export '$inputs/star.bas' --slices 1 -o out.stl"

@@ -2,18 +2,17 @@
 // written in its format; a bad file is reported and the batch goes on.
 #include "tool/export_command.h"
 
+#include "export/file_output.h"
 #include "export/formats.h"
-#include "output/atomic_file.h"
+#include "export/number_text.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
 #include "tool/flags.h"
-#include "tool/number_text.h"
 #include "tool/write_output.h"
 
 #include <CLI/CLI.hpp>
 
-#include <charconv>
 #include <filesystem>
 
 namespace shapetool {
@@ -23,45 +22,6 @@ constexpr double max_fit = 1e6;
 
 // The --scale flag's place among the saved fields.
 const int scale_field = int(params::field_named("scale") - params::saved_fields);
-
-// The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
-// millimetres to two digits.
-std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit)
-{
-    const Extent size = extent(mesh::bounding_box(mesh));
-    std::string text;
-    for (const double side : {size.x, size.y, size.z}) {
-        // Rounded through its text, which std::to_chars writes in any locale.
-        char digits[32];
-        double rounded = 0;
-        std::from_chars(
-            digits,
-            std::to_chars(digits, digits + sizeof digits, side * millimetres_per_unit, std::chars_format::general, 2)
-                .ptr,
-            rounded);
-        text += (text.empty() ? "" : " x ") + side_text(rounded);
-    }
-    return text + " mm";
-}
-
-// The file and its companion beside it, published together.
-Status write_with_companion(const std::string& target, const file_export::Format_row& format,
-                            file_export::Export_mesh& file)
-{
-    const std::string companion = file_export::companion_path(target, format);
-    file.companion_file = std::filesystem::path(companion).filename().string();
-    output::Atomic_file companion_out(companion);
-    if (companion_out.status().ok())
-        if (const Status written = format.companion.write(companion_out.stream(), file); !written.ok())
-            return runtime::failure(written.kind, companion, written.message);
-    if (!companion_out.status().ok())
-        return companion_out.status();
-    output::Atomic_file main_out(target);
-    if (main_out.status().ok())
-        if (const Status written = format.write(main_out.stream(), file); !written.ok())
-            return runtime::failure(written.kind, target, written.message);
-    return main_out.commit_with(companion_out);
-}
 
 // Why export cannot write `options` as asked, as a usage error; empty when
 // it can, with the format in `format`.
@@ -179,13 +139,15 @@ int export_meshes(const Export_options& options, Console& console)
             const std::string name =
                 unnamed && output != standard_stream ? std::filesystem::path(output).stem().string() : shape.stem;
             file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
-            written.summary = format->holds_mesh ? grouped(file.mesh.triangle_count) + " triangles" : "snippet";
+            written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
+                                                 : "snippet";
             if (printed_as_is)
                 written.notice = (to_standard_output ? "standard output" : output) + " prints " +
-                                 print_size(file.mesh, format->unit.millimetres) + "; --fit MM sets its largest side";
-            if (format->companion.extension && !to_standard_output)
-                return write_with_companion(output, *format, file);
-            return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
+                                 file_export::print_size(file.mesh, format->unit.millimetres) +
+                                 "; --fit MM sets its largest side";
+            if (to_standard_output)
+                return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
+            return file_export::write_format_file(output, *format, file);
         });
 }
 

@@ -4,18 +4,22 @@
 
 #include "export/formats.h"
 #include "export/metadata.h"
+#include "export/number_text.h"
 #include "mesh/statistics.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
 #include "tool/flags.h"
 #include "tool/meshed_shape.h"
-#include "tool/number_text.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 namespace shapetool {
 namespace {
+
+using file_export::Extent;
+using file_export::grouped;
+using file_export::side_text;
 
 nlohmann::json json_vector(const Nsupershape::Tvector3& v)
 {
@@ -29,7 +33,7 @@ std::string range_text(float low, float high)
 
 double side_json(double side)
 {
-    return fits_float(side) ? file_export::json_number(static_cast<float>(side)) : side;
+    return file_export::fits_float(side) ? file_export::json_number(static_cast<float>(side)) : side;
 }
 
 // "1 is 1 mm in STL, OBJ, PLY and 3MF, 1 m in glb"
@@ -89,7 +93,7 @@ int info(const Info_options& options, Console& console)
             continue;
         }
         const mesh::Mesh_statistics statistics = mesh::measure(meshed.view());
-        const Extent size = extent(statistics.box);
+        const Extent size = file_export::extent(statistics.box);
         if (options.json) {
             report_json.push_back({
                 {"file", shape.name},

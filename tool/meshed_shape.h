@@ -1,36 +1,10 @@
-// The mesh of a shape as the editor's Reset builds it.
+// The mesh of a shape, under the name shapetool's commands use.
 #pragma once
 
-#include "mesh/closed_mesh.h"
-#include "params/Tparams.h"
-#include "runtime/status.h"
-
-#include <vector>
+#include "mesh/meshed_shape.h"
 
 namespace shapetool {
 
-// Made again, it reuses its storage.
-class Meshed_shape {
-public:
-    enum class Kind {
-        // The editor's own grid and triangle list, as the editor draws any.
-        wire,
-        // The same, checked for finite coordinates and some area.
-        raw,
-        closed,
-        // None, for an output that holds no mesh.
-        none,
-    };
-
-    // A refusal reads "cannot mesh: ...", out of memory included.
-    runtime::Status make(const Tparams& params, Kind kind);
-
-    mesh::Triangle_mesh& mesh() { return mesh_; }
-    mesh::Mesh_view view() const { return mesh_.view(); }
-
-private:
-    mesh::Triangle_mesh mesh_;
-    std::vector<mesh::Tvector3> grid_;
-};
+using mesh::Meshed_shape;
 
 } // namespace shapetool

@@ -129,3 +129,25 @@ TEST(LinkedSets, TheSecondFollowsTheFirstUntilItIsEdited)
     follow_linked_sets(params, seen);
     EXPECT_EQ(std::tuple(params.m2, params.n1_2), std::tuple(3.0f, 0.3f)) << "linked again, the second is the first";
 }
+
+// A file holds what the window shows only while the grid drawn is the values' own; swaps that come back count as none,
+// and two different ones do not.
+TEST(Requests, TheGridDrawnIsTheValuesOwnUntilAnEditNeedsResetOrTheAxesStaySwapped)
+{
+    Tparams params;
+    set_start_values(params);
+    Shown_shape shown;
+    params.do_reset = request_pending;
+    carry_out_requests(params, shown);
+    const std::tuple<float, std::int32_t, std::int32_t, const char*, Grid_match> cases[] = {
+        // n1 added, slices added, Auto Edit, swaps, the match
+        {0, 0, 0, "", Grid_match::same},         {0.5f, 0, 0, "", Grid_match::needs_reset},
+        {0.5f, 0, 1, "", Grid_match::following}, {0, 1, 1, "", Grid_match::needs_reset},
+        {0, 0, 0, "0", Grid_match::swapped},     {0, 0, 0, "00", Grid_match::same},
+        {0, 0, 0, "01", Grid_match::swapped},    {0, 0, 0, "0102", Grid_match::same}};
+    for (const auto& [n1, slices, auto_edit, swaps, want] : cases) {
+        Tparams edited = params;
+        edited.n1 += n1, edited.slices += slices, edited.auto_edit = auto_edit, shown.recipe.swaps = swaps;
+        EXPECT_EQ(match_grid(edited, shown), want) << n1 << " " << slices << " " << auto_edit << " " << swaps;
+    }
+}

@@ -24,8 +24,9 @@ TEST(ShapeBar, ButtonsLeaveRequestsInTheRecordTheyAreGivenAndAPanelThatCannotSta
     EXPECT_EQ(params.auto_edit, 0);
 
     Exploring exploring;
+    Exporting exporting;
     const auto panel =
-        test_support::run_in_child([&] { start_panel(params, exploring); }); // there is no GL context here
+        test_support::run_in_child([&] { start_panel(params, exploring, exporting); }); // there is no GL context here
     EXPECT_EQ(panel.exit_status, 1);
     EXPECT_EQ(panel.standard_output, "AntTweakBar initialization failed: no current OpenGL context\n");
     EXPECT_EQ(panel.standard_error,
@@ -60,6 +61,31 @@ TEST(ShapeBar, SaveNumbersATakenNameInsteadOfReplacingTheFileAndEndsTheProgramWh
     EXPECT_EQ(save.exit_status, 3);
     EXPECT_EQ(save.standard_error,
               "\r\nAborting due to runtime error 3 (file I/O error) in SUPERSHAPE::SAVE_ME()\r\n\r\n");
+}
+
+// Export goes beside the snippet written last while that holds the shape, and saves one otherwise; it replaces a file
+// only while it is the one this run wrote.
+TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
+{
+    const test_support::Scratch_folder scratch("export");
+    const std::string folder = scratch.path(), snippet = folder + "/shape.bas", mesh = folder + "/shape.stl";
+    Tparams params;
+    set_start_values(params);
+    Exporting exporting = start_exporting(params);
+    std::ofstream(mesh) << "kept";
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              mesh + ": cannot create: File exists, and not written here, so it is kept");
+    std::filesystem::remove(mesh);
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              "exported " + mesh + ": 50 x 50 x 50 mm, 112 triangles, beside its .bas");
+    const std::string first = test_support::file_text(mesh);
+    exporting.fit = 20.0f;
+    export_mesh(exporting, params, snippet);
+    EXPECT_NE(test_support::file_text(mesh), first) << "its own mesh is replaced";
+    std::ofstream(folder + "/theirs") << "theirs";
+    std::filesystem::rename(folder + "/theirs", mesh);
+    export_mesh(exporting, params, snippet);
+    EXPECT_EQ(test_support::file_text(mesh), "theirs");
 }
 
 // The user's state folder, or ~/.local/state where that is unset, empty or relative.

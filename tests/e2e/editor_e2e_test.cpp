@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <sys/wait.h>
@@ -68,13 +69,17 @@ constexpr Rgb white{255, 255, 255}, check_mark{66, 150, 250}; // ImGui's tick in
 // Rows of the bar as it opens at the top-left, and of the bar scrolled to its end.
 constexpr Point save_button{120, 75}, exit_button{120, 98}, show_axes_box{133, 149};
 constexpr Point red_channel{40, 235}, colour_box{204, 235}, swap_xy_button{120, 262}, bar_middle{120, 200};
-constexpr Point n1_scrolled{150, 43}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
+constexpr Point n1_scrolled{150, 43}, radius_scrolled{150, 112}, slices_scrolled{150, 135}, bands_scrolled{150, 158};
 // The second set's bar, folded in the bottom-right corner.
-constexpr Box profile_title{404, 444, 624, 464};
-// The exploring bar: folded beside it, and its rows once opened, when it takes the corner.
-constexpr Point explore_arrow{186, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
+constexpr Box profile_title{537, 444, 624, 464}, profile_rows{404, 268, 624, 444};
+constexpr Point profile_middle{580, 454};
+// The exploring bar: folded beside it (left of Profile open), and its rows once opened, when it takes the corner.
+constexpr Point explore_arrow{319, 454}, random_button{508, 341}, undo_button{508, 387}, preset_list{548, 433};
 constexpr Point solid_box{508, 456};
-constexpr Box explore_title{176, 444, 396, 464};
+constexpr Box explore_title{442, 444, 529, 464};
+// The export bar, folded beside that: its title, and once opened its list and the list's second row.
+constexpr Box export_title{354, 444, 434, 464};
+constexpr Point format_list{548, 373}, second_format{548, 298};
 // The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
 
@@ -114,8 +119,10 @@ public:
     explicit Editor(const std::string& folder, const std::string& arguments = "") : folder_(folder)
     {
         run("xdotool mousemove 1279 1023"); // away from where the window opens
-        const std::string command = "cd " + folder + " && XDG_STATE_HOME=" + folder +
-                                    "/state exec " SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
+        // Root without its power over permissions finds a read-only folder read-only, as a user does.
+        const std::string command = "cd " + folder + " && XDG_STATE_HOME=" + folder + "/state exec " +
+                                    (geteuid() == 0 ? "setpriv --bounding-set=-dac_override " : "") +
+                                    SUPERSHAPE_EXECUTABLE " " + arguments + " >stdout 2>stderr";
         if ((pid_ = fork()) == 0) {
             execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
             _exit(127);
@@ -173,17 +180,19 @@ public:
         return status_;
     }
     std::string output(const char* stream) const { return file_text(folder_ + "/" + stream); }
-    // Clicks Save and gives the name and text of the shapes/shape_... file it adds; empty ones after ten seconds.
-    std::pair<std::string, std::string> save()
+    // The name and text of a shapes/shape_... file ending in `extension` that was not there before; empty ones after
+    // ten seconds.
+    std::pair<std::string, std::string> added(const std::string& extension = ".bas")
     {
-        click(save_button);
         for (int tries = 0; tries < 100; ++tries, pause(100))
             for (const auto& file : fs::directory_iterator(folder_ + "/shapes"))
                 if (const std::string name = file.path().filename();
-                    name.rfind("shape_", 0) == 0 && saved_.insert(name).second)
+                    name.rfind("shape_", 0) == 0 && file.path().extension() == extension && saved_.insert(name).second)
                     return {name, file_text(file.path())};
         return {};
     }
+    // Clicks Save and gives the name and text of the snippet it adds.
+    std::pair<std::string, std::string> save() { return click(save_button), added(); }
 
     std::string window; // empty when none appeared
 
@@ -237,7 +246,7 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     EXPECT_EQ(count(first, yellow, beside_panel), 0);
     // The overlay is all the white outside the panel and the folded bars.
     EXPECT_EQ(count(first, white) - count(first, white, panel) - count(first, white, profile_title) -
-                  count(first, white, explore_title),
+                  count(first, white, explore_title) - count(first, white, export_title),
               count(first, white, caption) + count(first, white, fps) + count(first, white, history));
 
     // A swap adds " xy" to the history line, which the save below holds.
@@ -291,8 +300,10 @@ TEST_F(EditorE2E, OneSessionShowsTheSceneTakesPanelEditsSavesAndEndsByItsExitBut
     editor.key("ctrl+z");
     EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, unturned) == 0; }), unturned), 0);
     const int unzoomed = count(unturned, recoloured);
-    for (const auto& [button, least, most] : {std::tuple(4, unzoomed * 2, 640 * 480), {5, 1, unzoomed / 2}}) {
-        editor.at({500, 300}, "click --repeat 20 --delay 30 " + std::to_string(button));
+    // In to the largest zoom, then out past the smallest.
+    for (const auto& [button, notches, least, most] :
+         {std::tuple(4, 20, unzoomed * 2, 640 * 480), {5, 40, 1, unzoomed / 5}}) {
+        editor.at({500, 300}, "click --repeat " + std::to_string(notches) + " --delay 30 " + std::to_string(button));
         const int shown = count(editor.capture([&](const Picture& p) {
             return count(p, recoloured) >= least && count(p, recoloured) <= most;
         }),
@@ -326,11 +337,57 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     const int lit = shape(first);
     EXPECT_GT(lit, 100);
     EXPECT_EQ(count(first, yellow), 0);
-    EXPECT_GT(count(first, white, {404, 268, 624, 444}), 100) << "a shape with two sets opens with its second bar open";
+    EXPECT_GT(count(first, white, profile_rows), 100) << "a shape with two sets opens with its second bar open";
     // Built at the file's grid from the start, so Reset changes nothing.
     editor.key("space");
     EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);
+
+    // Ctrl+E saves the shape as Save does and writes beside it what shapetool writes from that snippet, saying so under
+    // the history (left of the open bar); the same shape in OBJ adds its two files and no snippet.
+    constexpr Box said{19, 427, 400, 444};
+    const auto says = [&](const Picture& p) { return count(p, white, said) > 0; };
+    editor.key("ctrl+e");
+    const auto [stl, mesh] = editor.added(".stl");
+    EXPECT_TRUE(says(editor.capture(says)));
+    const std::string name = stl.substr(0, stl.size() - 4), stem = folder + "/shapes/" + name;
+    EXPECT_EQ(editor.added(), std::pair(name + ".bas", text));
+    const auto shapetool = test_support::run_program(
+        SHAPETOOL_EXECUTABLE, {"export", stem + ".bas", "-o", "want.stl", "--fit", "50"}, folder);
+    EXPECT_EQ(mesh, file_text(folder + "/want.stl")) << shapetool.standard_error;
+    // Profile is open, so Export's title is the leftmost.
+    editor.click({export_title.left - 120, 454}), editor.click(format_list), editor.click(second_format);
+    editor.key("ctrl+e");
+    EXPECT_EQ(std::pair(editor.added(".obj").first, editor.added(".mtl").first),
+              std::pair(name + ".obj", name + ".mtl"));
+    // Ctrl+P: the window's view at its size, without the bars' text, frames or ticks.
+    editor.key("ctrl+p");
+    EXPECT_EQ(editor.added(".png").first, name + ".png");
+    const Picture view = run("convert " + stem + ".png -depth 8 rgb:-");
+    ASSERT_EQ(view.size(), 640u * 480 * 3);
+    EXPECT_EQ(std::tuple(count(view, white), count(view, {55, 55, 64}), count(view, check_mark)), std::tuple(0, 0, 0));
+    EXPECT_GT(shape(view), 100);
     ASSERT_EQ(editor.save().second, text);
+
+    // With Auto Edit off a typed value leaves the grid as it was: nothing is written, and the line says why (its
+    // rightmost pixel in its last character). So does a read-only shapes/, and the editor goes on.
+    const auto before = std::distance(fs::directory_iterator(folder + "/shapes"), {});
+    editor.click({133, 126}), editor.at(bar_middle, "click --repeat 20 --delay 30 5"), editor.enter(n1_scrolled, "3");
+    editor.at(bar_middle, "click --repeat 20 --delay 30 4");
+    const int reset_first = 10 * int(std::strlen("nothing written: press Reset first")) + 10;
+    const auto ends_at = [&](const Picture& p, int last) {
+        int right = said.right;
+        while (right > said.left && count(p, white, {right - 1, said.top, right, said.bottom}) == 0)
+            --right;
+        return right > last && right <= last + 10;
+    };
+    editor.key("ctrl+e");
+    EXPECT_TRUE(ends_at(editor.capture([&](const Picture& p) { return ends_at(p, reset_first); }), reset_first));
+    editor.key("space");
+    fs::permissions(folder + "/shapes", fs::perms(0555));
+    editor.key("ctrl+e"); // "shapes/NAME.bas: cannot create: Permission denied", past the box
+    EXPECT_TRUE(says(editor.capture([&](const Picture& p) { return !ends_at(p, reset_first) && says(p); })));
+    fs::permissions(folder + "/shapes", fs::perms(0755));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder + "/shapes"), {}), before);
 
     fs::rename(folder + "/shapes", folder + "/kept");
     editor.click(save_button);
@@ -355,7 +412,7 @@ TEST_F(EditorE2E, CloseEndsWith0AndWhatCannotStartIsRefusedWithOneLine)
             return count(p, white, last_entry) > 20 && std::exchange(before, shown) == shown;
         });
         EXPECT_GT(count(folded, white, last_entry), 20) << "the main bar did not grow";
-        editor.click({900, 940});
+        editor.click({1120, 940});
         editor.at({5, 955});
         const Picture opened = editor.capture([&](const Picture& p) { return count(p, white, explore_corner) > 100; });
         EXPECT_GT(count(opened, white, explore_corner), 100) << "Explore did not open in its corner";
@@ -392,17 +449,25 @@ TEST_F(EditorE2E, UndoAndRedoBringBackAPresetAndADrawAsTheyWereAndTheSolidViewSh
     Editor editor(folder);
     ASSERT_FALSE(editor.window.empty()) << "no window appeared";
     const Picture start = editor.capture([](const Picture& p) { return count(p, yellow) > 100; });
-    for (const auto& [where, open] :
-         {std::pair(colour_box, "click 1"), {red_channel, "click --repeat 2 --delay 80 1"}}) {
-        editor.at(where, open), editor.type("0"), editor.key("Escape Return");
+    // The colour picker, then Radius typed into (the bar scrolled to its end and back).
+    for (const auto& [where, scroll] : {std::pair(colour_box, ""), {radius_scrolled, "5"}}) {
+        if (*scroll)
+            editor.at(bar_middle, std::string("click --repeat 20 --delay 30 ") + scroll);
+        editor.click(where), editor.key("ctrl+a"), editor.type("3"), editor.key("Escape Return");
         editor.at({5, 475});
         EXPECT_EQ(differing(editor.capture([&](const Picture& p) { return differing(p, start) == 0; }), start), 0)
-            << open;
+            << where.y;
     }
+    editor.at(bar_middle, "click --repeat 20 --delay 30 4");
+    // Either bottom bar open leaves four fifths of the shape in sight; opening Explore folds Profile.
+    editor.click(profile_middle);
+    const Picture profile_open = editor.capture([](const Picture& p) { return count(p, white, profile_rows) > 100; });
+    EXPECT_GT(count(profile_open, white, profile_rows), 100) << "Profile did not open";
+    EXPECT_GE(count(profile_open, yellow) * 5, count(start, yellow) * 4) << "Profile open";
     editor.click(explore_arrow);
 
     std::vector<Picture> pictures{editor.capture()};
-    EXPECT_GE(count(pictures[0], yellow) * 5, count(start, yellow) * 4) << "the open bar leaves the shape in sight";
+    EXPECT_GE(count(pictures[0], yellow) * 5, count(start, yellow) * 4) << "Explore open";
     // Acts, moves the pointer off the bars' tooltips and keeps what the step shows.
     const auto step = [&](const std::function<void()>& act) {
         act();

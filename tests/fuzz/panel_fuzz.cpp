@@ -1,5 +1,5 @@
 // Any sequence of key, character, button, motion, wheel and size events, in frames of any length, through the panel
-// with the editor's three bars: no assertion of Dear ImGui fires, every bound value stays in its range and a chosen
+// with the editor's four bars: no assertion of Dear ImGui fires, every bound value stays in its range and a chosen
 // preset is one of the list. Dear ImGui's core needs no GL, so the frames run without a window.
 //
 // The input is a list of events of six bytes: a kind, a 32-bit value and a byte (an action, or a second value).
@@ -41,8 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     unsigned char* pixels = nullptr;
     int width = 0, height = 0;
     ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+    Exporting exporting = start_exporting(params);
     TwBar* bar = TwNewBar("Supershape");
-    init_shapebar(bar, params);
+    init_shapebar(bar, params, exporting.saving);
     TwBar* profile = TwNewBar("Profile");
     init_profilebar(profile, params);
     TwSetBarStart(profile, TW_CORNER_BOTTOM_RIGHT, 0);
@@ -50,6 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TwBar* explore = TwNewBar("Explore");
     init_explorebar(explore, exploring);
     TwSetBarStart(explore, TW_CORNER_BOTTOM_RIGHT, 0);
+    TwBar* export_bar = TwNewBar("Export");
+    init_exportbar(export_bar, exporting);
+    TwSetBarStart(export_bar, TW_CORNER_BOTTOM_RIGHT, 1);
     // Save writes files; everything else only leaves requests.
     for (panel::Entry& entry : bar->entries)
         if (entry.name == "Save")
@@ -72,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 panel::run_frame();
                 check_ranges(*bar);
                 check_ranges(*profile);
+                check_ranges(*export_bar);
                 FUZZ_REQUIRE(exploring.preset >= -1 && exploring.preset < 2);
             }
         }

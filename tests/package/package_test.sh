@@ -124,7 +124,7 @@ xdotool mousemove --window "$window" 120 75 sleep 0.3 click 1 sleep 1
 saved=$(ls "$HOME"/Documents/Supershape/shapes/shape_*.bas) || fail "Save from the launcher"
 # The installed examples are the presets: the first by name (the list opens upwards), chosen in the bar Explore,
 # saves as it was.
-for point in "186 454" "548 433" "548 290" "120 75"; do
+for point in "452 454" "548 433" "548 290" "120 75"; do
     xdotool mousemove --window "$window" $point sleep 0.3 click 1 sleep 0.7
 done
 first=$(ls "$share"/supershape/examples/*.bas | head -n 1)

@@ -87,7 +87,7 @@ TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFile)
     EXPECT_EQ(clear.frames[0][4 * (pixels / 2 + width / 2) + 3], 255) << "opaque on it";
 }
 
-TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime)
+TEST_F(Animate, AMorphShowsEachShapeAsRenderFramesItAndTheHalfwayShapeFramedHalfwayAtHalfTime)
 {
     // From one set to two, larger, with a, n1, m, the grid and the colour changing; and the shape halfway.
     Tparams shapes[3];
@@ -102,25 +102,29 @@ TEST_F(Animate, AMorphStartsAndEndsOnItsShapesAndPassesTheHalfwayShapeAtHalfTime
     ASSERT_EQ(
         run({"animate", "first.bas", "last.bas", "--frames", "3", "--size", "96x72", "--frames-dir", "morph", "-q"}),
         0);
-    shapes[1] = animation::blend(first, last, 0.5); // its values are the timeline test's
+    ASSERT_EQ(run({"render", "first.bas", "last.bas", "--solid", "--size", "96x72", "--outdir", "."}), 0);
+    EXPECT_EQ(png("morph/frame_0001.png"), png("first.png"));
+    EXPECT_EQ(png("morph/frame_0003.png"), png("last.png"));
 
-    // Each drawn in the framing of all three.
+    // Halfway (its values are the timeline test's), about the middle of the two centres, held by the mean of the
+    // spheres the two framings fit.
+    shapes[1] = animation::blend(first, last, 0.5);
+    scene::Framing framings[3];
     mesh::Triangle_mesh meshes[3];
-    std::vector<scene::Reach> reaches;
-    for (int k = 0; k < 3; ++k) {
+    for (int k : {0, 2, 1}) {
         ASSERT_TRUE(mesh::build_closed_mesh(shapes[k], meshes[k]).ok());
-        reaches.push_back(scene::reach_of(meshes[k].positions.data(), meshes[k].positions.size()));
+        framings[k] = scene::fit_to_view(meshes[k].positions.data(), meshes[k].positions.size(), width, height);
     }
+    framings[1].zoom = 2 / (1 / framings[0].zoom + 1 / framings[2].zoom);
+    for (int axis = 0; axis < 3; ++axis)
+        framings[1].centre[axis] = (framings[0].centre[axis] + framings[2].centre[axis]) / 2;
     offscreen::Renderer renderer;
     ASSERT_TRUE(renderer.open().ok());
-    for (int k = 0; k < 3; ++k) {
-        offscreen::Model model{meshes[k].view(), offscreen::Model::Style::solid, {}};
-        std::copy(shapes[k].color, shapes[k].color + 4, model.color);
-        offscreen::Image picture;
-        const auto framing = scene::fit_to_view(reaches.data(), 3, width, height);
-        ASSERT_TRUE(renderer.picture(model, {width, height, 0, false, framing}, picture).ok());
-        EXPECT_EQ(png("morph/frame_000" + std::to_string(k + 1) + ".png"), picture.rgb) << k;
-    }
+    offscreen::Model model{meshes[1].view(), offscreen::Model::Style::solid, {}};
+    std::copy(shapes[1].color, shapes[1].color + 4, model.color);
+    offscreen::Image picture;
+    ASSERT_TRUE(renderer.picture(model, {width, height, 0, false, framings[1], 30}, picture).ok());
+    EXPECT_GT(test_support::psnr(png("morph/frame_0002.png").data(), 3, picture.rgb.data(), 3, pixels), 40);
 }
 
 // What sites and browsers take: H.264 in yuv420p at exactly 30 frames a second, a key frame to start at, its index

@@ -98,7 +98,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 43);
+    EXPECT_EQ(tried, 47);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -172,7 +172,12 @@ TEST_F(Shapetool, AnAnimationOfABadShapeWritesNothing)
 {
     for (const auto& [shapes, refusal] :
          {std::pair("flower.bas empty.bas", "empty.bas:1: "),
-          {"flower.bas one_row.bas --frames 5 --frames-dir out/f", "one_row.bas: cannot mesh: "}}) {
+          {"flower.bas one_row.bas --frames 5 --frames-dir out/f", "one_row.bas: cannot mesh: "},
+          {"flower.bas --torus 2 --twist 30", "flower.bas: a ring takes no twist: torus 2 with twist 30; set one of "
+                                              "them to 0\n"},
+          {SOURCE_DIR "/examples/donut.bas flower.bas",
+           "flower.bas: a morph between a ring and a ball: " SOURCE_DIR "/examples/donut.bas is a ring (torus 1.5), "
+           "flower.bas a ball; morph rings into rings and balls into balls\n"}}) {
         const auto result = shell("shapetool animate -q -o out/a.gif " + std::string(shapes));
         EXPECT_EQ(result.exit_status, 2) << shapes;
         EXPECT_EQ(result.standard_error.rfind("shapetool: " + std::string(refusal), 0), 0u) << result.standard_error;
@@ -184,6 +189,10 @@ TEST_F(Shapetool, AnAnimationOfABadShapeWritesNothing)
 // cannot hold, in millimetres and in metres, like a shape without area.
 TEST_F(Shapetool, WhatAFormatCannotHoldIsRefusedWithTheReason)
 {
+    EXPECT_EQ(outcome({"export", "flower.bas", "--torus", "0.4", "-o", "out/ring.stl"}),
+              std::pair(2, std::string("shapetool: flower.bas: cannot mesh: the ring's tube crosses its axis at torus "
+                                       "0.4; raise torus above 0.76\n")));
+    EXPECT_FALSE(fs::exists(folder / "out/ring.stl"));
     EXPECT_EQ(outcome({"export", "flower.bas", "--scale", "1e-9", "-o", "out/tiny.3mf"}),
               std::pair(2, std::string("shapetool: out/tiny.3mf: too small for 3MF: its six decimals would merge "
                                        "corners even in microns\n")));
@@ -357,6 +366,7 @@ TEST_F(Shapetool, RandomWritesTheDrawsOfItsSeed)
     ASSERT_EQ(status({"random", "--count", "12", "--seed", "7", "--outdir", "a", "-q"}), 0);
     ASSERT_EQ(
         status({"random", "--count", "12", "--seed", "7", "--outdir", "b", "--keep", "n1,color", "--m", "5", "-q"}), 0);
+    ASSERT_EQ(status({"random", "--count", "12", "--seed", "7", "--outdir", "c", "--rings-and-twists", "-q"}), 0);
     Tparams start;
     set_start_values(start);
     start.slices = start.bands = 100;
@@ -366,9 +376,11 @@ TEST_F(Shapetool, RandomWritesTheDrawsOfItsSeed)
     for (int draw = 1; draw <= 12; ++draw) {
         const std::string name =
             std::string(draw < 10 ? "/random_7_0000" : "/random_7_000") + std::to_string(draw) + ".bas";
-        Tparams expected, kept;
+        Tparams expected, kept, ring_or_twist;
         ASSERT_TRUE(explore::random_shape(7, draw, start, {}, expected).ok());
         EXPECT_EQ(text("a" + name), snippet::text(expected)) << name;
+        ASSERT_TRUE(explore::random_shape(7, draw, start, {}, ring_or_twist, true).ok());
+        EXPECT_EQ(text("c" + name), snippet::text(ring_or_twist)) << name;
         ASSERT_TRUE(snippet::read_file(folder / ("b" + name), kept).ok()) << name;
         EXPECT_EQ(std::tuple(kept.m, kept.n1, std::vector(kept.color, kept.color + 4)),
                   std::tuple(5.0f, start.n1, std::vector(start.color, start.color + 4)))

@@ -1,4 +1,4 @@
-#include "tool/number_text.h"
+#include "export/number_text.h"
 
 #include "params/fields.h"
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-namespace shapetool {
+namespace file_export {
 
 std::string grouped(std::size_t number)
 {
@@ -34,4 +34,22 @@ std::string side_text(double side)
     return std::string(text, std::to_chars(text, text + sizeof text, side).ptr);
 }
 
-} // namespace shapetool
+std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit)
+{
+    const Extent size = extent(mesh::bounding_box(mesh));
+    std::string text;
+    for (const double side : {size.x, size.y, size.z}) {
+        // Rounded through its text, which std::to_chars writes in any locale.
+        char digits[32];
+        double rounded = 0;
+        std::from_chars(
+            digits,
+            std::to_chars(digits, digits + sizeof digits, side * millimetres_per_unit, std::chars_format::general, 2)
+                .ptr,
+            rounded);
+        text += (text.empty() ? "" : " x ") + side_text(rounded);
+    }
+    return text + " mm";
+}
+
+} // namespace file_export

@@ -1,19 +1,17 @@
-#include "tool/meshed_shape.h"
+#include "mesh/meshed_shape.h"
 
 #include <new>
 
-namespace shapetool {
-
-using runtime::Status;
+namespace mesh {
 
 Status Meshed_shape::make(const Tparams& params, Kind kind)
 {
     Status status;
     try {
         switch (kind) {
-        case Kind::wire: status = mesh::build_wire_grid(params, mesh_); break;
-        case Kind::raw: status = mesh::build_raw_grid(params, mesh_); break;
-        case Kind::closed: status = mesh::build_closed_mesh(params, mesh_, grid_); break;
+        case Kind::wire: status = build_wire_grid(params, mesh_); break;
+        case Kind::raw: status = build_raw_grid(params, mesh_); break;
+        case Kind::closed: status = build_closed_mesh(params, mesh_, grid_); break;
         case Kind::none: break;
         }
     } catch (const std::bad_alloc&) {
@@ -26,4 +24,4 @@ Status Meshed_shape::make(const Tparams& params, Kind kind)
     return status;
 }
 
-} // namespace shapetool
+} // namespace mesh

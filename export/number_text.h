@@ -1,4 +1,5 @@
-// Numbers as shapetool's reports write them.
+// Numbers as the reports of what was written say them: shapetool's lines
+// and the editor's word of an export.
 #pragma once
 
 #include "mesh/statistics.h"
@@ -6,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-namespace shapetool {
+namespace file_export {
 
 // 1234567 as "1,234,567".
 std::string grouped(std::size_t number);
@@ -22,4 +23,8 @@ bool fits_float(double side);
 // double beyond the floats.
 std::string side_text(double side);
 
-} // namespace shapetool
+// The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
+// millimetres, `millimetres_per_unit` to a unit of the mesh, to two digits.
+std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit);
+
+} // namespace file_export
