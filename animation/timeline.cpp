@@ -35,15 +35,22 @@ Frame_plan plan_frame(int frame, int count, std::size_t shapes, bool loop, doubl
         return plan;
     }
     const std::size_t legs = loop ? shapes : shapes - 1;
-    // How many legs in: t = frame / (count - 1) of them all, exact where a
-    // frame falls on a shape.
-    const double along = count > 1 ? double(frame) * double(legs) / double(count - 1) : 0.0;
+    // How many legs in: t of them all, exact where a frame falls on a shape.
+    const int steps = loop ? count : count - 1;
+    const double along = steps > 0 ? double(frame) * double(legs) / double(steps) : 0.0;
     const std::size_t leg = std::min(static_cast<std::size_t>(along), legs - 1);
     plan.from = leg;
     plan.to = (leg + 1) % shapes;
     plan.blend = smoothstep(along - double(leg));
     plan.turn = turn_per_leg * along;
     return plan;
+}
+
+bool loop_closes(std::size_t shapes, double turn_per_leg)
+{
+    constexpr double seam_tolerance = 0.05;
+    const double whole = turn_per_leg * double(shapes);
+    return std::abs(whole - 360.0 * std::round(whole / 360.0)) <= seam_tolerance;
 }
 
 Tparams blend(const Tparams& from, const Tparams& to, double blend)

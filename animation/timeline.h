@@ -19,11 +19,18 @@ struct Frame_plan {
 
 // For one shape, a turntable: a full circle in `count` frames, frame k at
 // k / count of it, so that the loop closes without a repeated frame. For
-// `shapes` of 2 or more, a morph through them in order (back to the first
-// with `loop`): frame k at t = k / (count - 1) of the whole (0 for a single
-// frame), the legs sharing t evenly, each eased in and out (smoothstep), and
-// turning `turn_per_leg` degrees a leg at an even pace. Needs count >= 1.
+// `shapes` of 2 or more, a morph through them in order: frame k at t = k /
+// (count - 1) of the whole (0 for a single frame), so that the last frame is
+// the last shape; with `loop`, back to the first at t = k / count, so that
+// the frame after the last would be the first again. The legs share t
+// evenly, each eased in and out (smoothstep), turning `turn_per_leg` degrees
+// a leg at an even pace. Needs count >= 1.
 Frame_plan plan_frame(int frame, int count, std::size_t shapes, bool loop, double turn_per_leg);
+
+// Whether a morph through `shapes` back to the first, turning `turn_per_leg`
+// degrees a leg, turns whole circles in all (within a twentieth of a
+// degree), so that the seam shows no jump.
+bool loop_closes(std::size_t shapes, double turn_per_leg);
 
 // The shape `blend` of the way from `from` to `to`: every saved number, both
 // sets (a shape with one set lends its first as its second), the colour and

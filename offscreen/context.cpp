@@ -141,6 +141,34 @@ Status Context::make_current()
     return {};
 }
 
+namespace {
+
+constexpr int smoothing_scale = 2;
+
+// A framebuffer of width x height bound, with a colour buffer and, unless
+// null, a depth buffer; false when incomplete.
+bool make_framebuffer(int width, int height, GLuint& framebuffer, GLuint& color, GLuint* depth)
+{
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(1, &color);
+    glBindRenderbuffer(GL_RENDERBUFFER, color);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
+    if (depth) {
+        glGenRenderbuffers(1, depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, *depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, *depth);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+} // namespace
+
 Status Context::use_framebuffer(int new_width, int new_height)
 {
     if (Status current = make_current(); !current.ok())
@@ -153,18 +181,13 @@ Status Context::use_framebuffer(int new_width, int new_height)
         return {};
     }
     release_framebuffer();
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glGenRenderbuffers(1, &color_buffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, color_buffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, new_width, new_height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color_buffer);
-    glGenRenderbuffers(1, &depth_buffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth_buffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, new_width, new_height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_buffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    const bool fits = std::max(new_width, new_height) * smoothing_scale <= side_limit &&
+                      1LL * smoothing_scale * smoothing_scale * new_width * new_height <= max_drawn_pixels;
+    const int scale = fits ? smoothing_scale : 1;
+    bool complete = scale == 1 || make_framebuffer(new_width, new_height, picture_framebuffer, picture_color, nullptr);
+    complete = complete &&
+               make_framebuffer(scale * new_width, scale * new_height, framebuffer, color_buffer, &depth_buffer);
+    if (!complete) {
         release_framebuffer();
         // Out of memory shows here as an incomplete framebuffer.
         while (glGetError() != GL_NO_ERROR) {
@@ -172,11 +195,26 @@ Status Context::use_framebuffer(int new_width, int new_height)
         return runtime::cannot_draw("cannot make a framebuffer of " + std::to_string(new_width) + " x " +
                                     std::to_string(new_height) + " pixels");
     }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
     width = new_width;
     height = new_height;
+    scale_ = scale;
     return {};
+}
+
+void Context::resolve()
+{
+    if (picture_framebuffer == 0)
+        return;
+    // Linear filtering samples each picture pixel's centre, the corner
+    // its 2 x 2 block shares: their mean. A blit is clipped to the scissor
+    // box like any drawing.
+    glPushAttrib(GL_SCISSOR_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, picture_framebuffer);
+    glBlitFramebuffer(0, 0, scale_ * width, scale_ * height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glPopAttrib();
+    glBindFramebuffer(GL_FRAMEBUFFER, picture_framebuffer);
 }
 
 void Context::read(int first_row, int rows, Pixels pixels, std::uint8_t* bytes) const
@@ -194,13 +232,20 @@ void Context::read(int first_row, int rows, Pixels pixels, std::uint8_t* bytes) 
 void Context::release_framebuffer()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    for (GLuint* name : {&color_buffer, &depth_buffer})
+    for (GLuint* name : {&color_buffer, &depth_buffer, &picture_color})
         if (*name != 0)
             glDeleteRenderbuffers(1, name);
-    if (framebuffer != 0)
-        glDeleteFramebuffers(1, &framebuffer);
-    framebuffer = color_buffer = depth_buffer = 0;
+    for (GLuint* name : {&framebuffer, &picture_framebuffer})
+        if (*name != 0)
+            glDeleteFramebuffers(1, name);
+    forget_framebuffer();
+}
+
+void Context::forget_framebuffer()
+{
+    framebuffer = color_buffer = depth_buffer = picture_framebuffer = picture_color = 0;
     width = height = 0;
+    scale_ = 1;
 }
 
 void Context::close()
@@ -212,8 +257,7 @@ void Context::close()
         eglDestroyContext(display, context);
         context = nullptr;
         // The names went with the context.
-        framebuffer = color_buffer = depth_buffer = 0;
-        width = height = 0;
+        forget_framebuffer();
     }
     if (display != nullptr) {
         if (--contexts_on_display() == 0) {

@@ -19,6 +19,10 @@
 
 class Trasterfont;
 
+namespace mesh {
+struct Lit_surface;
+}
+
 namespace offscreen {
 
 using Nsupershape::Mesh_view;
@@ -32,10 +36,9 @@ struct Model {
     Mesh_view mesh;
     Style style = Style::wire;
     std::uint8_t color[4] = {255, 255, 255, 255};
-    // A solid's unit normals, one a vertex, as Nsupershape::vertex_normals
-    // gives them, for a mesh drawn again and again; worked out for each
-    // picture when null.
-    const Nsupershape::Tvector3* normals = nullptr;
+    // A solid's lit surface, mesh::light of `mesh`, for a mesh drawn again
+    // and again; lit for each picture when null.
+    const mesh::Lit_surface* lit = nullptr;
 };
 
 struct Picture_options {
@@ -47,8 +50,11 @@ struct Picture_options {
     // The ground transparent instead of black, and the shape opaque
     // whatever its colour's alpha, as file managers show thumbnails.
     bool transparent = false;
-    // Held still over an animation's frames; the model's own when empty.
+    // An animation's frame's; the model's own when empty.
     std::optional<scene::Framing> framing = std::nullopt;
+    // Degrees the camera looks down from above the equator, -90 to 90
+    // (negative: up from below); the turn is about the shape's own up axis.
+    float tilt = 0.0f;
 };
 
 struct Gallery_entry {
@@ -91,19 +97,23 @@ public:
 private:
     Status check_model(const Model& model) const;
     // Draws `model` into the viewport at (x, y) of width x height, counted
-    // from the framebuffer's lower left, framed as `framing` says or fitted.
-    Status draw_model(const Model& model, int x, int y, int width, int height, float turn,
+    // in the bound framebuffer's pixels from its lower left, framed as
+    // `framing` says or fitted.
+    Status draw_model(const Model& model, int x, int y, int width, int height, float turn, float tilt,
                       const std::optional<scene::Framing>& framing = std::nullopt);
-    // Entry `index` of the sheet, into a band whose top is sheet row
-    // `band_top`, in a framebuffer `band_height` rows high.
-    Status draw_cell(const Sheet_layout& layout, const Gallery_entry& entry, int index, float turn, int band_top,
-                     int band_height);
+    // Entry `index` of the sheet, in a band whose top is sheet row
+    // `band_top`, in a framebuffer `band_height` rows of the sheet high: its
+    // thumbnail, or black for a failure, at the framebuffer's scale; then,
+    // once resolved, its text at the sheet's size.
+    Status draw_thumbnail(const Sheet_layout& layout, const Gallery_entry& entry, int index,
+                          const Gallery_options& options, int band_top, int band_height);
+    void draw_text(const Sheet_layout& layout, const Gallery_entry& entry, int index, int band_top, int band_height);
     Status gl_status() const;
 
     Context context;
     std::unique_ptr<Trasterfont> font;
-    // The solid's normals, kept between pictures.
-    std::vector<Nsupershape::Tvector3> normals;
+    // The solid's lit surface, kept between pictures.
+    std::unique_ptr<mesh::Lit_surface> lit;
 };
 
 } // namespace offscreen

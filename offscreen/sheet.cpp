@@ -1,6 +1,7 @@
 #include "offscreen/sheet.h"
 
 #include "font/glyphs.h"
+#include "scene/camera.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,8 +28,8 @@ Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& lay
     for (const int side : {options.thumb_width, options.thumb_height})
         if (side < Sheet_layout::min_thumb_side || side > Sheet_layout::max_thumb_side)
             return runtime::refused("thumbnail sides must be from " + side_range() + " pixels");
-    if (!std::isfinite(options.turn))
-        return runtime::refused("the turn must be a finite number of degrees");
+    if (Status angles = check_angles(options.turn, options.tilt); !angles.ok())
+        return angles;
 
     Sheet_layout made;
     made.count = count;
@@ -47,6 +48,17 @@ Status layout_sheet(int count, const Gallery_options& options, Sheet_layout& lay
     made.width = static_cast<int>(width);
     made.height = static_cast<int>(height);
     layout = made;
+    return {};
+}
+
+Status check_angles(float turn, float tilt)
+{
+    if (!std::isfinite(turn))
+        return runtime::refused("the turn must be a finite number of degrees");
+    constexpr int most = scene::camera::max_tilt;
+    if (!(tilt >= -most && tilt <= most))
+        return runtime::refused("the tilt must be from " + std::to_string(-most) + " to " + std::to_string(most) +
+                                " degrees");
     return {};
 }
 

@@ -16,9 +16,15 @@ struct Gallery_options {
     // made.
     int columns = 0;
     int thumb_width = 160, thumb_height = 120;
-    // Degrees about the vertical axis, for every thumbnail.
+    // Degrees about the vertical axis, and the camera's above the equator
+    // (Picture_options), for every thumbnail.
     float turn = 0.0f;
+    float tilt = 0.0f;
 };
+
+// Refused unless `turn` is a finite number of degrees and `tilt` is from
+// -90 to 90.
+Status check_angles(float turn, float tilt);
 
 struct Sheet_layout {
     // Ground around and between the cells.

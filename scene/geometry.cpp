@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <optional>
 
 namespace scene {
 namespace {
@@ -74,45 +75,95 @@ Reach reach_of(const Tvector3* positions, std::size_t count)
     return reach;
 }
 
-Framing fit_to_view(const Reach* reaches, std::size_t count, int width, int height)
+namespace {
+
+// The radius about `centre` of the sphere that holds `reach`'s.
+double radius_about(const Reach& reach, const double centre[3])
 {
-    Reach all;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!reaches[i].any)
-            continue;
-        for (int axis = 0; axis < 3; ++axis) {
-            all.low[axis] = all.any ? std::min(all.low[axis], reaches[i].low[axis]) : reaches[i].low[axis];
-            all.high[axis] = all.any ? std::max(all.high[axis], reaches[i].high[axis]) : reaches[i].high[axis];
-        }
-        all.any = true;
-    }
+    return length(reach.centre(0) - centre[0], reach.centre(1) - centre[1], reach.centre(2) - centre[2]) + reach.radius;
+}
+
+// The zoom at which a sphere of `radius` about the target just fits; none
+// for a point, or one too small for single precision to zoom to.
+std::optional<double> zoom_to_fit(double radius, int width, int height)
+{
+    if (!(radius > 0.0))
+        return std::nullopt;
+    const double zoom = fill * visible_radius(width, height) / radius;
+    if (zoom > std::numeric_limits<float>::max())
+        return std::nullopt;
+    return zoom;
+}
+
+} // namespace
+
+Framing fit_to_view(const Reach& reach, int width, int height)
+{
     Framing framing;
-    if (!all.any)
+    if (!reach.any)
         return framing;
     for (int axis = 0; axis < 3; ++axis)
-        framing.centre[axis] = static_cast<float>(all.centre(axis));
-    // A model's sphere lies within the one about the common centre that
-    // reaches past its own centre by its radius.
-    double radius = 0.0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Reach& reach = reaches[i];
-        if (reach.any)
-            radius = std::max(radius, length(reach.centre(0) - all.centre(0), reach.centre(1) - all.centre(1),
-                                             reach.centre(2) - all.centre(2)) +
-                                          reach.radius);
-    }
-    if (radius > 0.0) {
-        const double zoom = fill * visible_radius(width, height) / radius;
-        if (zoom <= std::numeric_limits<float>::max())
-            framing.zoom = static_cast<float>(zoom);
-    }
+        framing.centre[axis] = static_cast<float>(reach.centre(axis));
+    if (const std::optional<double> zoom = zoom_to_fit(reach.radius, width, height))
+        framing.zoom = static_cast<float>(*zoom);
     return framing;
 }
 
 Framing fit_to_view(const Tvector3* positions, std::size_t count, int width, int height)
 {
-    const Reach reach = reach_of(positions, count);
-    return fit_to_view(&reach, 1, width, height);
+    return fit_to_view(reach_of(positions, count), width, height);
+}
+
+std::vector<Framing> morph_framings(const Framing* shapes, const Morph_frame* frames, std::size_t count, int width,
+                                    int height)
+{
+    // The gentlest rate, in the zoom's logarithm a frame.
+    constexpr double gentlest = 0.03;
+    const auto size = [](const Framing& framing) { return framing.zoom > 0.0f ? 1.0 / framing.zoom : 1.0; };
+    const auto on_shape = [](const Morph_frame& frame) { return frame.blend <= 0.0 || frame.blend >= 1.0; };
+    std::vector<Framing> framings(count);
+    // The logarithms of the zoom wanted and of the most that holds the
+    // frame's shape about the wanted centre.
+    std::vector<double> wanted(count), most(count, std::numeric_limits<double>::infinity());
+    for (std::size_t k = 0; k < count; ++k) {
+        const Morph_frame& frame = frames[k];
+        const Framing &from = shapes[frame.from], &to = shapes[frame.to];
+        wanted[k] = -std::log((1.0 - frame.blend) * size(from) + frame.blend * size(to));
+        if (on_shape(frame)) {
+            framings[k] = frame.blend <= 0.0 ? from : to;
+            continue;
+        }
+        double centre[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            centre[axis] = (1.0 - frame.blend) * from.centre[axis] + frame.blend * to.centre[axis];
+            framings[k].centre[axis] = static_cast<float>(centre[axis]);
+        }
+        if (frame.reach.any)
+            if (const std::optional<double> fits = zoom_to_fit(radius_about(frame.reach, centre), width, height))
+                most[k] = std::log(*fits);
+    }
+    // The rate that zooms out from each frame nearest a shape in time for
+    // any frame's shape: the frames on either side of each shape where no
+    // frame falls on it.
+    const auto nearest_a_shape = [&](std::size_t k) {
+        return on_shape(frames[k]) || (k > 0 && frames[k - 1].from != frames[k].from) ||
+               (k + 1 < count && frames[k + 1].from != frames[k].from);
+    };
+    double rate = gentlest;
+    for (std::size_t p = 0; p < count; ++p)
+        if (nearest_a_shape(p))
+            for (std::size_t k = 0; k < count; ++k)
+                if (k != p && most[k] < wanted[p])
+                    rate = std::max(rate, (wanted[p] - most[k]) / double(k > p ? k - p : p - k));
+    // The most each frame may zoom in, its neighbours' most within the rate.
+    for (std::size_t k = 1; k < count; ++k)
+        most[k] = std::min(most[k], most[k - 1] + rate);
+    for (std::size_t k = count - 1; k-- > 0;)
+        most[k] = std::min(most[k], most[k + 1] + rate);
+    for (std::size_t k = 0; k < count; ++k)
+        if (!on_shape(frames[k]))
+            framings[k].zoom = static_cast<float>(std::exp(std::min(wanted[k], most[k])));
+    return framings;
 }
 
 } // namespace scene

@@ -29,6 +29,10 @@ constexpr GLfloat sheen_shininess = 24.0f;
 void place(const Placement& placement)
 {
     glTranslatef(placement.offset[0], placement.offset[1], placement.offset[2]);
+    // Turned towards the camera about the view's horizontal axis, as a
+    // camera raised by as much sees it; none leaves the matrix bit for bit.
+    if (placement.tilt != 0.0f)
+        glRotated(placement.tilt, camera::right[0], camera::right[1], camera::right[2]);
     glRotatef(placement.angles[0], 1.0f, 0.0f, 0.0f);
     glRotatef(placement.angles[1], 0.0f, 1.0f, 0.0f);
     glRotatef(placement.angles[2], 0.0f, 0.0f, 1.0f);

@@ -21,12 +21,16 @@ namespace scene {
 // projection matrix selected.
 void set_view(int x, int y, int width, int height);
 
-// The model's transform: moved by `offset`, turned by `angles` (degrees)
-// about x, then y, then z; with a framing, scaled about its centre first.
+// The model's transform: moved by `offset`, seen from `tilt` degrees above
+// the equator (negative: below), turned by `angles` (degrees) about x, then
+// y, then z; with a framing, scaled about its centre first. The tilt comes
+// before the turn, so that a model turned about y turns about its own up
+// axis under the raised camera.
 struct Placement {
     float offset[3] = {0.0f, 0.0f, 0.0f};
     float angles[3] = {0.0f, 0.0f, 0.0f};
     std::optional<Framing> framing;
+    float tilt = 0.0f;
 };
 
 struct Frame {

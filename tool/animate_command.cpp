@@ -1,11 +1,13 @@
 // The animate command: one shape turning a full circle, or a morph through
 // several, drawn off screen frame by frame on one context and written as the
-// frames come: an animated WebP or GIF file, PNG frames, or both.
+// frames come: an animated WebP or GIF file or an MP4 video, PNG frames, or
+// both.
 #include "tool/animate_command.h"
 
 #include "animation/timeline.h"
 #include "animation/writers.h"
 #include "output/atomic_file.h"
+#include "params/fields.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
@@ -47,15 +49,28 @@ std::string refused_outputs(const Animate_options& options, const animation::For
             return std::string(format->title) + " holds at most " + std::to_string(format->max_fps) +
                    " frames a second; give a lower --fps";
     }
-    if ((options.quality || options.lossless) && !(format && format->has_quality)) {
-        std::vector<std::string> lossy;
+    // The formats with a capability, as "FILE.webp or FILE.mp4".
+    const auto formats_with = [](bool animation::Format_row::*capability) {
+        std::vector<std::string> files;
         for (const animation::Format_row& row : animation::formats)
-            if (row.has_quality)
-                lossy.push_back("FILE." + std::string(row.extension));
-        return "--quality and --lossless are for -o " + runtime::listed(lossy, "or");
-    }
+            if (row.*capability)
+                files.push_back("FILE." + std::string(row.extension));
+        return runtime::listed(files, "or");
+    };
+    if (format && options.transparent && !format->has_alpha)
+        return std::string(format->title) + " has no transparent ground; leave out --transparent or write -o " +
+               formats_with(&animation::Format_row::has_alpha);
+    if (format && options.lossless && !format->has_lossless)
+        return std::string(format->title) + " is always lossy; leave out --lossless or write -o " +
+               formats_with(&animation::Format_row::has_lossless);
+    if (options.quality && !(format && format->has_quality))
+        return "--quality is for -o " + formats_with(&animation::Format_row::has_quality);
+    if (options.lossless && !(format && format->has_lossless))
+        return "--lossless is for -o " + formats_with(&animation::Format_row::has_lossless);
     if (options.quality && options.lossless)
         return "--lossless keeps every pixel; leave out --quality";
+    if (format && format->size_refusal)
+        return format->size_refusal(options.width, options.height, options.fps);
     return "";
 }
 
@@ -67,6 +82,9 @@ public:
     }
 
     bool turntable() const { return shapes_.size() == 1; }
+    std::size_t shapes() const { return shapes_.size(); }
+    const Tparams& params(std::size_t shape) const { return *shapes_[shape].params; }
+    const std::string& name(std::size_t shape) const { return shapes_[shape].name; }
 
     animation::Frame_plan plan(int frame) const
     {
@@ -96,19 +114,46 @@ private:
     const Animate_options& options_;
 };
 
-// Meshes every frame, a turntable's one shape once, and gathers how far
-// each reaches for the framing of them all; the first refusal stops it.
-Status mesh_every_frame(const Frames& frames, int count, Meshed_shape::Kind kind, Meshed_shape& meshed,
-                        std::vector<scene::Reach>& reaches)
+// Meshes every frame, a turntable's one shape once, and frames each: a
+// turntable as render frames its shape, a morph's frames between the
+// framings its shapes have alone (scene::morph_framings). The first refusal
+// stops it.
+Status frame_every_frame(const Frames& frames, const Animate_options& options, Meshed_shape& meshed,
+                         std::vector<scene::Framing>& framings)
 {
-    for (int frame = 0; frame < (frames.turntable() ? 1 : count); ++frame) {
-        const animation::Frame_plan plan = frames.plan(frame);
-        Status made = meshed.make(frames.params(plan), kind);
+    const Meshed_shape::Kind kind = mesh_kind(!options.wire);
+    const auto reach = [&](const Tparams& params, const std::string& name, scene::Reach& reached) {
+        const Status made = meshed.make(params, kind);
         if (!made.ok())
-            return runtime::failure(made.kind, frames.name(frame, plan), made.message);
+            return runtime::failure(made.kind, name, made.message);
         const mesh::Mesh_view view = meshed.view();
-        reaches.push_back(scene::reach_of(view.positions, view.vertex_count));
+        reached = scene::reach_of(view.positions, view.vertex_count);
+        return Status{};
+    };
+    std::vector<scene::Framing> own;
+    scene::Reach reached;
+    for (std::size_t shape = 0; shape < frames.shapes(); ++shape) {
+        if (const Status made = reach(frames.params(shape), frames.name(shape), reached); !made.ok())
+            return made;
+        own.push_back(scene::fit_to_view(reached, options.width, options.height));
     }
+    if (frames.turntable()) {
+        framings.assign(std::size_t(options.frames), own.front());
+        return {};
+    }
+    // A loop's frame after the last, its first shape again, keeps the
+    // framing easing into it.
+    std::vector<scene::Morph_frame> morph;
+    for (int frame = 0; frame < options.frames + (options.loop ? 1 : 0); ++frame) {
+        const animation::Frame_plan plan = frames.plan(frame);
+        morph.push_back({plan.from, plan.to, plan.blend, {}});
+        if (frame < options.frames)
+            if (const Status made = reach(frames.params(plan), frames.name(frame, plan), morph.back().reach);
+                !made.ok())
+                return made;
+    }
+    framings = scene::morph_framings(own.data(), morph.data(), morph.size(), options.width, options.height);
+    framings.resize(std::size_t(options.frames));
     return {};
 }
 
@@ -213,9 +258,29 @@ int failed(Console& console, const std::string& subject, const Status& why)
     return exit_status_of(why);
 }
 
+// A ring's grid has no poles to blend into a ball's: each leg of a morph
+// joins two rings or two balls.
+Status one_kind_a_leg(const std::vector<Named_shape>& shapes, bool loop)
+{
+    const auto ring = [](const Named_shape& shape) {
+        return Nsupershape::is_ring(Nsupershape::formula_of(*shape.params));
+    };
+    const std::size_t legs = loop ? shapes.size() : shapes.size() - 1;
+    for (std::size_t k = 0; k < legs; ++k) {
+        const Named_shape &from = shapes[k], &to = shapes[(k + 1) % shapes.size()];
+        if (ring(from) == ring(to))
+            continue;
+        const Named_shape &the_ring = ring(from) ? from : to, &the_ball = ring(from) ? to : from;
+        return runtime::refused(to.name + ": a morph between a ring and a ball: " + the_ring.name +
+                                " is a ring (torus " + params::shortest_text(the_ring.params->torus) + "), " +
+                                the_ball.name + " a ball; morph rings into rings and balls into balls");
+    }
+    return {};
+}
+
 // Draws each frame, meshing a morph's anew, and hands it to the outputs;
 // a bar on a terminal shows how far it is.
-int draw_every_frame(const Frames& frames, const Animate_options& options, const scene::Framing& framing,
+int draw_every_frame(const Frames& frames, const Animate_options& options, const std::vector<scene::Framing>& framings,
                      Meshed_shape& meshed, offscreen::Renderer& renderer, Outputs& outputs, Console& console)
 {
     const bool solid = !options.wire;
@@ -226,10 +291,10 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
     };
     offscreen::Image picture;
     Tparams shown = frames.params(frames.plan(0));
-    // A turntable's mesh stays, and so do its normals.
-    std::vector<mesh::Tvector3> normals;
+    // A turntable's mesh stays, and so does its lit surface.
+    mesh::Lit_surface lit;
     if (frames.turntable() && solid)
-        mesh::light(meshed.view(), normals);
+        mesh::light(meshed.view(), lit);
     for (int frame = 0; frame < options.frames; ++frame) {
         const animation::Frame_plan plan = frames.plan(frame);
         if (!frames.turntable()) {
@@ -237,10 +302,14 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
             if (const Status made = meshed.make(shown, mesh_kind(solid)); !made.ok())
                 return stop(runtime::failure(made.kind, frames.name(frame, plan), made.message));
         }
-        const offscreen::Picture_options drawn_as{options.width, options.height, static_cast<float>(plan.turn),
-                                                  options.transparent, framing};
+        const offscreen::Picture_options drawn_as{options.width,
+                                                  options.height,
+                                                  static_cast<float>(plan.turn),
+                                                  options.transparent,
+                                                  framings[std::size_t(frame)],
+                                                  options.tilt};
         offscreen::Model model = model_of(meshed, shown, solid);
-        model.normals = normals.empty() ? nullptr : normals.data();
+        model.lit = lit.normals.empty() ? nullptr : &lit;
         if (const Status drawn = renderer.picture(model, drawn_as, picture); !drawn.ok())
             return stop(runtime::failure(drawn.kind, frames.name(frame, plan), drawn.message));
         if (outputs.writer)
@@ -274,7 +343,10 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
                    std::to_string(row.max_fps) + " fps)";
     add_path_flag(command, "-o,--output", options.output,
                   "the animation, looping forever, its format from the extension: " + formats +
-                      "; GIF gives each frame a palette of its own, without dithering" + output_rules,
+                      "; GIF gives each frame a palette of its own, without dithering; MP4 is H.264 video in "
+                      "yuv420p (BT.709, limited range), its sides even, its index first so that it plays while it "
+                      "loads, and loops where the player loops it" +
+                      output_rules,
                   "FILE");
     add_path_flag(command, "--frames-dir", options.frames_dir,
                   "a folder, made when missing, for the frames as PNG files frame_0001.png, frame_0002.png ..., "
@@ -289,14 +361,17 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
     add_size_flag(command, "size", options.width, options.height, 1, offscreen::Picture_options::max_side,
                   "the frames' size in pixels (default 480x480)");
     command.add_flag("--wire", options.wire, "draw the editor's wire strip instead of the lit closed mesh");
+    add_tilt_flag(command, options.tilt);
     add_transparent_flag(command, options.transparent);
     add_value_flag(command, "--quality",
-                   "lossy WebP's quality, 0..100 (default " + std::to_string(Animate_options::default_quality) + ")",
+                   "lossy WebP's quality, 0..100 (default " + std::to_string(Animate_options::default_quality) +
+                       "), or MP4's: H.264's quantiser from 51 at 0 to 10 at 100, evenly between",
                    "Q",
                    [&options](const std::string& text) { options.quality = whole_number("--quality", text, 0, 100); });
     command.add_flag("--lossless", options.lossless, "write WebP without loss: larger, every pixel kept");
     command.add_flag("--loop", options.loop, "morph back to the first shape at the end");
-    add_turn_flag(command, "turn a morph by DEG degrees about the vertical axis in each leg",
+    add_turn_flag(command,
+                  "turn a morph by DEG degrees about its up axis in each leg; with --loop, whole circles in all",
                   [&options](float degrees) { options.turn = degrees; });
 }
 
@@ -324,17 +399,26 @@ int animate(const Animate_options& options, Console& console)
     const Frames frames(batch.shapes, options);
     if (frames.turntable() && (options.loop || options.turn))
         return usage_error(console, "animate: --loop and --turn are for a morph: name two shapes or more");
+    if (options.loop && options.turn && !animation::loop_closes(frames.shapes(), *options.turn)) {
+        const double legs = double(frames.shapes());
+        return usage_error(console, "animate: --loop --turn " + params::shortest_text(*options.turn) + " turns " +
+                                        params::shortest_text(float(*options.turn * legs)) + " degrees over " +
+                                        std::to_string(frames.shapes()) +
+                                        " legs, which leaves a jump at the seam; give a multiple of " +
+                                        params::shortest_text(float(360.0 / legs)) + ", or leave out --loop");
+    }
+    if (const Status blendable = one_kind_a_leg(batch.shapes, options.loop); !blendable.ok()) {
+        report(console, blendable.message);
+        return exit_status_of(blendable);
+    }
 
-    // Every frame is meshed before anything is written, and the framing
-    // holds them all, so that the shape does not jump or pump.
+    // Every frame is meshed and framed before anything is written.
     Meshed_shape meshed;
-    std::vector<scene::Reach> reaches;
-    if (const Status meshable = mesh_every_frame(frames, options.frames, mesh_kind(!options.wire), meshed, reaches);
-        !meshable.ok()) {
+    std::vector<scene::Framing> framings;
+    if (const Status meshable = frame_every_frame(frames, options, meshed, framings); !meshable.ok()) {
         report(console, meshable.message);
         return exit_status_of(meshable);
     }
-    const scene::Framing framing = scene::fit_to_view(reaches.data(), reaches.size(), options.width, options.height);
 
     // Every output is made before the context opens, so that one that cannot
     // be written never loads a driver.
@@ -370,7 +454,7 @@ int animate(const Animate_options& options, Console& console)
         remove_made(options.frames_dir, made_from);
         return exit_output_failed;
     }
-    if (const int drawn = draw_every_frame(frames, options, framing, meshed, renderer, outputs, console);
+    if (const int drawn = draw_every_frame(frames, options, framings, meshed, renderer, outputs, console);
         drawn != exit_success)
         return drawn;
     if (outputs.writer) {
@@ -393,13 +477,14 @@ const Command_row animate_command{
     "animate",
     [] {
         return std::string(
-            "Draw an animation without a display: one shape turning a full circle about its vertical axis, or a "
+            "Draw an animation without a display: one shape turning a full circle about its up axis, or a "
             "morph through several shapes in order, each leg eased in and out, every parameter blended (both sets, "
-            "the colour; a, b and n1 through their reciprocals; counts rounded). The framing holds every frame. A "
-            "frame that cannot be meshed refuses the whole animation before anything is written.");
+            "the colour; a, b and n1 through their reciprocals; counts rounded). Each shape is framed as render "
+            "frames it, and the framing between them eased as the shapes are, zoomed out while a blend outgrows "
+            "it. A frame that cannot be meshed refuses the whole animation before anything is written.");
     },
     "Examples:\n  shapetool animate shapes/star.bas -o star.webp\n"
-    "  shapetool animate bud.bas lemon.bas --loop --turn 90 -o morph.gif\n"
+    "  shapetool animate bud.bas lemon.bas --loop --turn 180 -o morph.gif\n"
     "  shapetool animate shapes/star.bas --wire --frames 120 --frames-dir frames\n",
     [](CLI::App& command, Command_line& line) { add_animate_flags(command, line.animate); },
     [](const Command_line& line, Console& console) { return animate(line.animate, console); }};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tool/command.h"
+#include "tool/flags.h"
 #include "tool/inputs.h"
 
 #include <optional>
@@ -30,6 +31,9 @@ struct Animate_options {
     // A morph's: back to the first shape, and degrees turned a leg.
     bool loop = false;
     std::optional<float> turn;
+    // The camera's degrees above the equator; a turn is about the shape's
+    // up axis under it.
+    float tilt = default_tilt;
 };
 
 int animate(const Animate_options& options, Console& console);

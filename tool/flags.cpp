@@ -1,6 +1,7 @@
 #include "tool/flags.h"
 
 #include "mesh/closed_mesh.h"
+#include "scene/camera.h"
 
 #include <CLI/CLI.hpp>
 
@@ -99,6 +100,12 @@ std::string closed_minimum(const params::Field& field)
     return "";
 }
 
+// What a number flag takes: `any`, or a finite number of at least its limit.
+std::string lower_limit(const params::Field& field, const std::string& any)
+{
+    return field.min_is_limit ? "a finite number of at least " + params::shortest_text(float(field.min)) : any;
+}
+
 // The flag of saved field `index`, which fills its place in `flags`.
 void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
 {
@@ -108,14 +115,15 @@ void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
     CLI::Option* option = nullptr;
     switch (field.kind) {
     case params::Kind::number:
-        option = add_value_flag(command, flag, std::string(field.description) + ", any finite number", "NUMBER",
-                                [&flags, &field, flag, given](const std::string& text) {
-                                    const std::optional<float> value = number_in<float>(text);
-                                    if (!value)
-                                        refuse(flag, "a finite number within single precision", text);
-                                    flags.values.*field.number = *value;
-                                    given();
-                                });
+        option = add_value_flag(
+            command, flag, std::string(field.description) + ", " + lower_limit(field, "any finite number"), "NUMBER",
+            [&flags, &field, flag, given](const std::string& text) {
+                const std::optional<float> value = number_in<float>(text);
+                if (!value || !params::within_limit(field, *value))
+                    refuse(flag, lower_limit(field, "a finite number") + " within single precision", text);
+                flags.values.*field.number = *value;
+                given();
+            });
         break;
     case params::Kind::count: {
         const int least = static_cast<int>(field.min), most = static_cast<int>(field.max);
@@ -192,13 +200,25 @@ void add_turn_flag(CLI::App& command, const std::string& help, std::function<voi
 
 void add_turn_flag(CLI::App& command, float& turn)
 {
-    add_turn_flag(command, "turn the shape by DEG degrees about the vertical axis",
+    add_turn_flag(command, "turn the shape by DEG degrees about its up axis",
                   [&turn](float degrees) { turn = degrees; });
 }
 
 void add_transparent_flag(CLI::App& command, bool& transparent)
 {
     command.add_flag("--transparent", transparent, "leave the ground transparent instead of black");
+}
+
+void add_tilt_flag(CLI::App& command, float& tilt)
+{
+    constexpr int most = scene::camera::max_tilt;
+    const std::string range = std::to_string(-most) + " to " + std::to_string(most);
+    add_value_flag(command, "--tilt",
+                   "look down on the shape from DEG degrees above its equator, " + range +
+                       "; negative looks up from below (default " + std::to_string(default_tilt) + ")",
+                   "DEG", [&tilt, range](const std::string& text) {
+                       tilt = static_cast<float>(finite_number("--tilt", text, -most, most, "degrees from " + range));
+                   });
 }
 
 } // namespace shapetool

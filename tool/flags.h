@@ -78,5 +78,10 @@ void add_size_flag(CLI::App& command, const std::string& name, int& width, int& 
 void add_turn_flag(CLI::App& command, const std::string& help, std::function<void(float)> take);
 void add_turn_flag(CLI::App& command, float& turn);
 void add_transparent_flag(CLI::App& command, bool& transparent);
+// The camera's degrees above the equator, -90 to 90.
+void add_tilt_flag(CLI::App& command, float& tilt);
+// What the picture commands draw from unless told: far enough above the
+// equator that a flat shape shows its face.
+constexpr int default_tilt = 30;
 
 } // namespace shapetool

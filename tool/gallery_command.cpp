@@ -43,6 +43,7 @@ void add_gallery_flags(CLI::App& command, Gallery_options& options)
                   offscreen::Sheet_layout::max_thumb_side, "each thumbnail's size in pixels (default 160x120)");
     command.add_flag("--solid", options.solid, "draw closed meshes as lit surfaces");
     add_turn_flag(command, options.turn);
+    add_tilt_flag(command, options.tilt);
 }
 
 } // namespace
@@ -57,7 +58,7 @@ int gallery(const Gallery_options& options, Console& console)
     std::vector<Named_shape>& shapes = batch.shapes;
     offscreen::Sheet_layout layout;
     const offscreen::Gallery_options sheet_options{options.columns, options.thumb_width, options.thumb_height,
-                                                   options.turn};
+                                                   options.turn, options.tilt};
     if (const Status laid = offscreen::layout_sheet(static_cast<int>(shapes.size()), sheet_options, layout); !laid.ok())
         return usage_error(console,
                            "gallery: " + laid.message + "; give fewer shapes, more --columns or a smaller --thumb");

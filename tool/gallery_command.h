@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tool/command.h"
+#include "tool/flags.h"
 #include "tool/inputs.h"
 
 #include <string>
@@ -17,6 +18,7 @@ struct Gallery_options {
     int thumb_width = 160, thumb_height = 120;
     bool solid = false;
     float turn = 0.0f;
+    float tilt = default_tilt;
 };
 
 int gallery(const Gallery_options& options, Console& console);

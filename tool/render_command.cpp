@@ -30,6 +30,7 @@ void add_render_flags(CLI::App& command, Render_options& options)
                   "the picture's size in pixels (default 640x480)");
     command.add_flag("--solid", options.solid, "draw the closed mesh as a lit surface");
     add_turn_flag(command, options.turn);
+    add_tilt_flag(command, options.tilt);
     add_transparent_flag(command, options.transparent);
 }
 
@@ -52,9 +53,9 @@ int render(const Render_options& options, Console& console)
         batch.shapes, mesh_kind(options.solid), batch.outputs, options.inputs.quiet, console,
         [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
             offscreen::Image picture;
-            const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid),
-                                                  {options.width, options.height, options.turn, options.transparent},
-                                                  picture);
+            const offscreen::Picture_options drawn_as{options.width,       options.height, options.turn,
+                                                      options.transparent, std::nullopt,   options.tilt};
+            const Status drawn = renderer.picture(model_of(meshed, *shape.params, options.solid), drawn_as, picture);
             written.summary = std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pixels";
             return drawn.ok() ? write_png(output, picture)
                               : runtime::failure(drawn.kind, shape.name + ": " + drawn.message);

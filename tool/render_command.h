@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tool/command.h"
+#include "tool/flags.h"
 #include "tool/inputs.h"
 
 #include <string>
@@ -21,6 +22,8 @@ struct Render_options {
     float turn = 0.0f;
     // A transparent ground instead of black.
     bool transparent = false;
+    // The camera's degrees above the equator.
+    float tilt = default_tilt;
 };
 
 int render(const Render_options& options, Console& console);

@@ -12,16 +12,16 @@ TEST(Timeline, TurntablesCloseTheirLoopAndMorphsShareTimeEvenlyEasingEachLeg)
         std::size_t from, to;
         double blend, turn;
     };
-    // Three shapes in 5 frames: two legs over t = 0, 1/4 ... 1, turning 90 degrees a leg. Looping, 7 frames: a
-    // third leg back to the first over t = 0, 1/6 ... 1.
+    // Three shapes in 5 frames: two legs over t = 0, 1/4 ... 1, turning 90 degrees a leg. Looping, 6 frames: a
+    // third leg back to the first over t = 0, 1/6 ... 5/6, the seventh frame the first again.
     const std::vector<Expected> open{{0, 1, 0, 0}, {0, 1, 0.5, 45}, {1, 2, 0, 90}, {1, 2, 0.5, 135}, {1, 2, 1, 180}};
-    const std::vector<Expected> looped{{0, 1, 0, 0}, {0, 1, 0.5, 0}, {1, 2, 0, 0}, {1, 2, 0.5, 0},
-                                       {2, 0, 0, 0}, {2, 0, 0.5, 0}, {2, 0, 1, 0}};
+    const std::vector<Expected> looped{{0, 1, 0, 0},     {0, 1, 0.5, 60}, {1, 2, 0, 120},
+                                       {1, 2, 0.5, 180}, {2, 0, 0, 240},  {2, 0, 0.5, 300}};
     for (const bool loop : {false, true}) {
         const std::vector<Expected>& expected = loop ? looped : open;
         for (std::size_t k = 0; k < expected.size(); ++k) {
             SCOPED_TRACE(testing::Message() << "frame " << k << (loop ? " looped" : ""));
-            const auto plan = animation::plan_frame(int(k), int(expected.size()), 3, loop, loop ? 0 : 90);
+            const auto plan = animation::plan_frame(int(k), int(expected.size()), 3, loop, loop ? 120 : 90);
             EXPECT_EQ(std::pair(plan.from, plan.to), std::pair(expected[k].from, expected[k].to));
             EXPECT_NEAR(plan.blend, expected[k].blend, 1e-12);
             EXPECT_NEAR(plan.turn, expected[k].turn, 1e-9);
@@ -30,6 +30,10 @@ TEST(Timeline, TurntablesCloseTheirLoopAndMorphsShareTimeEvenlyEasingEachLeg)
     // A quarter into a leg is eased to 5/32 of it; a single frame is the first shape.
     EXPECT_DOUBLE_EQ(animation::plan_frame(1, 9, 3, false, 0).blend, 5.0 / 32);
     EXPECT_EQ(animation::plan_frame(0, 1, 2, true, 0).blend, 0.0);
+    // A loop's turn closes in whole circles, to a twentieth of a degree.
+    EXPECT_EQ(std::vector<bool>({animation::loop_closes(3, 120.01), animation::loop_closes(3, -240),
+                                 animation::loop_closes(3, 90), animation::loop_closes(7, 51.4)}),
+              (std::vector<bool>{true, true, false, false}));
 }
 
 TEST(Timeline, BlendsBothSetsColourAndCountsWithDivisorsAndN1ThroughTheirReciprocals)

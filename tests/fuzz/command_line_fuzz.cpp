@@ -26,7 +26,8 @@ void check_inputs(const shapetool::Shape_inputs& inputs)
         if (!inputs.flags.given[std::size_t(i)])
             continue;
         if (field.kind == params::Kind::number)
-            FUZZ_REQUIRE(std::isfinite(inputs.flags.values.*field.number));
+            FUZZ_REQUIRE(std::isfinite(inputs.flags.values.*field.number) &&
+                         params::within_limit(field, inputs.flags.values.*field.number));
         if (field.kind == params::Kind::count)
             FUZZ_REQUIRE(inputs.flags.values.*field.count >= field.min &&
                          inputs.flags.values.*field.count <= field.max);
@@ -86,6 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      (!animation.turn || turn_within_limits(*animation.turn)));
         const shapetool::Gallery_options& sheet = line.gallery;
         FUZZ_REQUIRE(sheet.columns >= 0 && sheet.columns <= 1000 && turn_within_limits(sheet.turn));
+        for (const float tilt : {line.render.tilt, animation.tilt, sheet.tilt})
+            FUZZ_REQUIRE(tilt >= -90 && tilt <= 90);
         FUZZ_REQUIRE(sheet.thumb_width >= 32 && sheet.thumb_width <= 2048 && sheet.thumb_height >= 32 &&
                      sheet.thumb_height <= 2048);
     }

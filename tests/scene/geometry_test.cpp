@@ -25,3 +25,17 @@ TEST(Framing, OnlyFinitePositionsCountAndDegenerateSetsKeepZoomOne)
                          none = scene::fit_to_view(point + 2, 1, 640, 480);
     EXPECT_EQ(std::tuple(single.zoom, single.centre[2], none.zoom, none.centre[0]), std::tuple(1, 4, 1, 0));
 }
+
+// A morph between two shapes of radius 1 whose halfway frame reaches to 4: the frames on the shapes keep their own
+// framing, and between them the view zooms out to hold the large one and back at one even rate, twice a frame.
+TEST(Framing, AMorphZoomsOutForALargerBlendAndBackAtAnEvenRate)
+{
+    const scene::Reach unit{true, {-1, -1, -1}, {1, 1, 1}, 1}, large{true, {-4, -4, -4}, {4, 4, 4}, 4};
+    const scene::Framing own = scene::fit_to_view(unit, 640, 480), shapes[] = {own, own};
+    const scene::Morph_frame frames[] = {
+        {0, 1, 0, {}}, {0, 1, 0.15625, unit}, {0, 1, 0.5, large}, {0, 1, 0.84375, unit}, {0, 1, 1, {}}};
+    const std::vector<scene::Framing> framed = scene::morph_framings(shapes, frames, 5, 640, 480);
+    const float wanted[] = {1, 0.5f, 0.25f, 0.5f, 1};
+    for (int k = 0; k < 5; ++k)
+        EXPECT_NEAR(framed[k].zoom / own.zoom, wanted[k], 1e-6) << k;
+}
