@@ -93,6 +93,9 @@ void init_explorebar(TwBar* bar, Exploring& exploring)
         TwAddVarRW(bar, name.c_str(), TW_TYPE_BOOL32, &exploring.locks[i],
                    (" label='" + name + "' help='Random shapes keep " + field.description + ".' ").c_str());
     }
+    TwAddVarRW(bar, "Rings", TW_TYPE_BOOL32, &exploring.rings_and_twists,
+               " label='rings and twists' help='Random shapes are rings or twisted balls too, each try a ring, a twist "
+               "or a plain ball alike.' ");
 }
 
 void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& shown, History& history,
@@ -137,7 +140,9 @@ void carry_out_exploring(Exploring& exploring, Tparams& params, Shown_shape& sho
                               std::to_string(mesh::closed_min_bands) + " bands or more";
         } else {
             ++exploring.draw;
-            const bool fits = explore::random_shape(exploring.seed, exploring.draw, params, locks, drawn).ok();
+            const bool fits = explore::random_shape(exploring.seed, exploring.draw, params, locks, drawn,
+                                                    exploring.rings_and_twists != 0)
+                                  .ok();
             exploring.drawn = draw_line(exploring) + (fits ? "" : ": no shape fits the kept values at this grid");
             if (fits) {
                 params = drawn;

@@ -23,6 +23,8 @@ struct Exploring {
     std::int32_t locks[params::saved_field_count] = {};
     // The lit surface instead of the wire strip.
     std::int32_t solid = 0;
+    // Random draws may be rings and twisted balls.
+    std::int32_t rings_and_twists = 0;
     std::vector<explore::Preset> presets;
     // Their names, as the list shows them.
     std::vector<std::string> names;

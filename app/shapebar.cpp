@@ -46,6 +46,12 @@ constexpr Number_entry number_entries[] = {
     {"tz", "Ztranslate", "0.05", "z translation"},
 };
 
+// The Profile bar's numbers after the second set: a ring and a twist.
+constexpr Number_entry shape_entries[] = {
+    {"torus", "torus", "0.01", "above 0 a ring: the distance of its tube from the axis, in tube radii"},
+    {"twist", "twist", "1", "degrees the top of a ball turns against its bottom; a ring takes none"},
+};
+
 // The rest of a number's definition after its label.
 std::string range(double min, double max, const Number_entry& entry)
 {
@@ -92,6 +98,12 @@ void init_profilebar(TwBar* bar, Tparams& params)
                                        " max=" + std::to_string(int(field.max)) + " step=0.001 help=' " +
                                        field.description + "' ";
         TwAddVarRW(bar, field.name, TW_TYPE_FLOAT, &(params.*field.number), definition.c_str());
+    }
+    TwAddSeparator(bar, "ring", "");
+    for (const Number_entry& entry : shape_entries) {
+        const params::Field& field = *params::field_named(entry.name);
+        const std::string definition = std::string(" label='") + entry.label + "'" + range(field.min, field.max, entry);
+        TwAddVarRW(bar, entry.name, TW_TYPE_FLOAT, &(params.*field.number), definition.c_str());
     }
 }
 

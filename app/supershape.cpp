@@ -171,6 +171,8 @@ int run_editor(const std::optional<Tparams>& opened)
         update_rotation(angles, params, frame_time, rotation_speed);
         std::string note;
         const scene::Surface* surface = exploring.solid != 0 ? solid_view.surface(shown, note) : nullptr;
+        if (note.empty())
+            note = Nsupershape::refusal(shown.recipe.formula);
         const auto draw_scene = [&](const scene::Overlay& overlay) {
             if (surface)
                 scene::draw_frame(editor_frame(params, angles, zoom), *surface, overlay);
@@ -191,7 +193,7 @@ int run_editor(const std::optional<Tparams>& opened)
         preset_source.follow(exploring);
 
         TwDraw();
-        draw_status_line(screen, *font, now < exporting.said_until ? exporting.said : "", !note.empty());
+        draw_status_line(*font, now < exporting.said_until ? exporting.said : "", !note.empty());
         screen::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
         if (TwEscapeUnused() || params.do_quit != 0 || !screen::window_open())
@@ -221,20 +223,23 @@ constexpr char help_text[] = "Usage: supershape [SNIPPET.bas]\n"
                              "wire strip, follows live. Named, a snippet saved earlier opens with its values;\n"
                              "one that cannot be read is refused with one line, status 2. The bar Profile, in\n"
                              "the bottom-right corner, gives the rows (the latitude) a second set of a, b, m,\n"
-                             "n1, n2 and n3 of their own.\n"
+                             "n1, n2 and n3 of their own, and holds the torus, which above 0 makes a ring,\n"
+                             "and the twist of a ball, in degrees from its bottom to its top.\n"
                              "\n"
                              "The bar Explore, beside it, draws random shapes (the seed is shown, and\n"
                              "shapetool random --seed S makes the same draws), keeps chosen values through\n"
                              "them, steps back and forward through every change, loads the snippets of\n"
                              "examples/, the installed examples and shapes/ (as shapes/NAME) as presets, and\n"
-                             "shows the shape as the closed, lit surface it prints as. The shape shown when\n"
+                             "shows the shape as the closed, lit surface it prints as; a switch lets draws\n"
+                             "be rings and twisted shapes. The shape shown when\n"
                              "the editor last ended is offered first, as (last shape), kept in\n"
                              "$XDG_STATE_HOME/supershape/last.bas (~/.local/state without it).\n"
                              "\n"
                              "The bar Export writes the shape's mesh, in a format of shapetool export's at a\n"
                              "size in millimetres, or the view as a PNG picture into shapes/, beside its\n"
                              "snippet, saved first unless unchanged; the mesh is what shapetool export\n"
-                             "writes from that snippet. A line under the swap history says what was written.\n"
+                             "writes from that snippet. A line by the swap history, clear of the bars, says\n"
+                             "what was written.\n"
                              "\n"
                              "Mouse: outside the bars a left drag turns the view, a right or middle drag\n"
                              "moves it and the wheel zooms (never saved); a number's label dragged changes\n"

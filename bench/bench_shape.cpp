@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 
 using Nsupershape::Tsupershape;
 
@@ -53,6 +54,30 @@ void set_shape_two_sets(benchmark::State& state)
 {
     Tsupershape shape;
     shape.reload2(1.0f, int(state.range(0)), int(state.range(1)), 1, 1, 6, 0.6f, 1.2f, 1.7f, 1, 1, 1, 0.3f, 0.5f, 0.5f);
+    for (auto _ : state) {
+        shape.set_shape();
+        benchmark::DoNotOptimize(shape.vertices.get());
+    }
+    state.SetItemsProcessed(state.iterations() * shape.vertex_count);
+}
+
+// The same twisted a quarter turn, and as a ring: each within 1.2 times
+// set_shape's time.
+void set_shape_twisted(benchmark::State& state)
+{
+    Tsupershape shape = make_shape(state);
+    shape.twist = 90;
+    for (auto _ : state) {
+        shape.set_shape();
+        benchmark::DoNotOptimize(shape.vertices.get());
+    }
+    state.SetItemsProcessed(state.iterations() * shape.vertex_count);
+}
+
+void set_shape_ring(benchmark::State& state)
+{
+    Tsupershape shape = make_shape(state);
+    shape.torus = 2;
     for (auto _ : state) {
         shape.set_shape();
         benchmark::DoNotOptimize(shape.vertices.get());
@@ -116,14 +141,18 @@ void grid_arguments(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(literal_evaluation)->Apply(grid_arguments);
 BENCHMARK(set_shape)->Apply(grid_arguments);
 BENCHMARK(set_shape_two_sets)->Apply(grid_arguments);
+BENCHMARK(set_shape_twisted)->Apply(grid_arguments);
+BENCHMARK(set_shape_ring)->Apply(grid_arguments);
 BENCHMARK(reset)->Apply(grid_arguments);
 BENCHMARK(random_draw)->Apply(grid_arguments);
 BENCHMARK(scale)->Apply(grid_arguments);
 BENCHMARK(set_color)->Apply(grid_arguments);
 
-bool bit_identical(const Grid& grid)
+bool bit_identical(const Grid& grid, float torus, float twist)
 {
     Tsupershape shape(1.0f, grid.slices, grid.bands, 1, 1, 6, 0.6f, 1.2f, 1.7f);
+    shape.twist = twist;
+    shape.set_torus(torus);
     const auto literal = test_support::literal_shape(shape);
     const std::size_t bytes = literal.positions.size() * sizeof(Nsupershape::Tvector3);
     return literal.positions.size() == std::size_t(shape.vertex_count) &&
@@ -136,11 +165,14 @@ bool bit_identical(const Grid& grid)
 int main(int argc, char** argv)
 {
     for (const Grid& grid : grids) {
-        const bool same = bit_identical(grid);
-        std::printf("bit-identical to the literal evaluation at %d x %d: %s\n", grid.slices, grid.bands + 1,
-                    same ? "yes" : "NO");
-        if (!same)
-            return 1;
+        for (const auto& [torus, twist, what] :
+             {std::tuple(0.0f, 0.0f, ""), {0.0f, 90.0f, " twisted"}, {2.0f, 0.0f, " as a ring"}}) {
+            const bool same = bit_identical(grid, torus, twist);
+            std::printf("bit-identical to the literal evaluation at %d x %d%s: %s\n", grid.slices, grid.bands + 1, what,
+                        same ? "yes" : "NO");
+            if (!same)
+                return 1;
+        }
     }
     benchmark::Initialize(&argc, argv);
     Seconds_reporter reporter;
@@ -152,6 +184,12 @@ int main(int argc, char** argv)
         if (literal != reporter.seconds.end() && fast != reporter.seconds.end())
             std::printf("set_shape speed-up at %d x %d: %.1fx\n", grid.slices, grid.bands + 1,
                         literal->second / fast->second);
+        for (const char* variant : {"set_shape_twisted", "set_shape_ring"}) {
+            const auto other = reporter.seconds.find(variant + args);
+            if (other != reporter.seconds.end() && fast != reporter.seconds.end())
+                std::printf("%s against set_shape at %d x %d: %.2fx\n", variant, grid.slices, grid.bands + 1,
+                            other->second / fast->second);
+        }
     }
     benchmark::Shutdown();
 }

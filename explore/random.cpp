@@ -74,6 +74,10 @@ constexpr float least_side_share = 0.1f;
 // box under a tenth of the largest; `positions` is room the checks reuse.
 bool shapely(const Tparams& params, std::vector<Nsupershape::Tvector3>& positions)
 {
+    const Nsupershape::Formula formula = Nsupershape::formula_of(params);
+    if (!Nsupershape::refusal(formula).empty() ||
+        (Nsupershape::is_ring(formula) && !(formula.torus > Nsupershape::tube_reach(formula, params.slices))))
+        return false;
     const Nsupershape::Mesh_size size = Nsupershape::grid_size(params.slices, params.bands);
     positions.resize(size.vertex_count);
     Nsupershape::build_as_reset(params, positions.data(), nullptr);
@@ -94,6 +98,29 @@ bool shapely(const Tparams& params, std::vector<Nsupershape::Tvector3>& position
     return positions.empty() || (largest > 0 && *std::min_element(sides, sides + 3) >= least_side_share * largest);
 }
 
+// Steps of a drawn twist, 15 degrees each, and of a drawn torus beyond the
+// tube's reach, a tenth each.
+constexpr std::uint32_t twist_steps = 12, torus_steps = 20;
+constexpr float twist_step = 15;
+constexpr double torus_step = 0.1;
+
+// A plain ball, a twisted one or a ring, drawn for `shape`, whose sets are drawn.
+void draw_ring_or_twist(Generator& generator, Tparams& shape)
+{
+    const std::uint32_t kind = generator.below(3);
+    const std::uint32_t twist = generator.below(2 * twist_steps), torus = generator.below(torus_steps);
+    shape.torus = 0;
+    shape.twist = 0;
+    if (kind == 1)
+        shape.twist = twist_step * (twist < twist_steps ? float(twist) - twist_steps : float(twist) - twist_steps + 1);
+    if (kind == 2) {
+        shape.torus = 1; // any ring, for its reach
+        const double reach = Nsupershape::tube_reach(Nsupershape::formula_of(shape), shape.slices);
+        const double tenths = std::isfinite(reach) ? std::ceil(reach / torus_step) : 0;
+        shape.torus = float((tenths + 1 + torus) * torus_step);
+    }
+}
+
 } // namespace
 
 bool lock_named(std::string_view name, Locks& locks)
@@ -112,7 +139,7 @@ std::uint64_t clock_seed()
 }
 
 runtime::Status random_shape(std::uint64_t seed, std::uint64_t draw, const Tparams& current, const Locks& locks,
-                             Tparams& drawn)
+                             Tparams& drawn, bool rings_and_twists)
 {
     Generator generator(Generator(seed).next() ^ draw);
     // The second set as the shape has it: its first, while linked.
@@ -150,6 +177,8 @@ runtime::Status random_shape(std::uint64_t seed, std::uint64_t draw, const Tpara
             shape.sets_linked = 0;
         else
             params::link_sets(shape);
+        if (rings_and_twists)
+            draw_ring_or_twist(generator, shape);
         if (shapely(shape, positions)) {
             drawn = shape;
             return {};

@@ -34,7 +34,13 @@ std::uint64_t clock_seed();
 // up to 12), and a draw is tried again until its grid has finite positions
 // and a box whose smallest side is at least a tenth of its largest. Refused
 // when no try within a fixed number does, as locked values may make it.
+// With `rings_and_twists` each try then draws more, alike likely: a plain
+// ball, one twisted by a whole number of 15 degrees up to half a turn either
+// way, or a ring whose torus clears the tube's reach by a tenth to two, in
+// tenths; without it the torus and the twist are `current`'s
+// and a seed draws what it drew before there were rings. A ring whose tube
+// reaches its axis, or a twisted ring, is tried again.
 runtime::Status random_shape(std::uint64_t seed, std::uint64_t draw, const Tparams& current, const Locks& locks,
-                             Tparams& drawn);
+                             Tparams& drawn, bool rings_and_twists = false);
 
 } // namespace explore

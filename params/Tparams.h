@@ -19,6 +19,9 @@ struct Tparams {
     std::int32_t sets_linked = truth_on;
     std::int32_t slices = 0, bands = 0;
     float scale = 0;
+    // The ring's distance from its axis in tube radii, 0 for a ball, and
+    // the ball's twist in degrees from its bottom pole to its top one.
+    float torus = 0, twist = 0;
     // Degrees, used while auto-rotation is off.
     float xrot = 0, yrot = 0, zrot = 0;
     // Red, green, blue, alpha; 255 is full.

@@ -19,7 +19,17 @@ bool has_second_set(const Tparams& params)
 
 bool is_saved(const Field& field, const Tparams& params)
 {
-    return field.group == Group::always || has_second_set(params);
+    switch (field.group) {
+    case Group::always: return true;
+    case Group::second_set: return has_second_set(params);
+    case Group::unless_zero: return params.*field.number != 0;
+    }
+    return true;
+}
+
+bool within_limit(const Field& field, float value)
+{
+    return !field.min_is_limit || value >= field.min;
 }
 
 void link_sets(Tparams& params)

@@ -28,6 +28,9 @@ enum class Group {
     // The latitude's own set, written only for a shape that has one: sets
     // not linked, and different from the first set.
     second_set,
+    // A number whose 0 is the shape without it, written only when not 0, so
+    // that a shape without it is saved as before.
+    unless_zero,
 };
 
 struct Field {
@@ -46,6 +49,8 @@ struct Field {
     Group group;
     // For a field of the second set, its counterpart in the first.
     float Tparams::*first_set_twin;
+    // Whether `min` bounds every value read or given, not only the panel's.
+    bool min_is_limit = false;
 };
 
 constexpr Field number_field(const char* name, float Tparams::*member, double min, double max, const char* description)
@@ -63,6 +68,14 @@ constexpr Field second_set_field(const char* name, float Tparams::*member, const
 constexpr Field count_field(const char* name, std::int32_t Tparams::*member, const char* description)
 {
     return {name, Kind::count, nullptr, member, nullptr, nullptr, 1, 999, description, Group::always, nullptr};
+}
+
+// A number written only when not 0; `bounded_below` refuses any value under `min`.
+constexpr Field unless_zero_field(const char* name, float Tparams::*member, double min, double max,
+                                  const char* description, bool bounded_below)
+{
+    return {name,        Kind::number,       member,  nullptr,      nullptr, nullptr, min, max,
+            description, Group::unless_zero, nullptr, bounded_below};
 }
 
 inline constexpr Field first_set[] = {
@@ -92,6 +105,8 @@ inline constexpr Field saved_fields[] = {
     count_field("slices", &Tparams::slices, "rows of the grid"),
     count_field("bands", &Tparams::bands, "columns of the grid, less one"),
     number_field("scale", &Tparams::scale, 0.01, 99, "scale factor"),
+    unless_zero_field("torus", &Tparams::torus, 0, 99, "the ring's distance from its axis (0: a ball)", true),
+    unless_zero_field("twist", &Tparams::twist, -3600, 3600, "degrees the top turns against the bottom", false),
     {"color", Kind::colour, nullptr, nullptr, &Tparams::color, nullptr, 0, 255, "shape colour", Group::always, nullptr},
     {"rot_str", Kind::text, nullptr, nullptr, nullptr, &Tparams::rot_str, 0, 0, "the history of axis swaps",
      Group::always, nullptr},
@@ -151,6 +166,10 @@ void link_sets(Tparams& params);
 
 // Whether Save writes `field` for `params`.
 bool is_saved(const Field& field, const Tparams& params);
+
+// Whether `value` may be given to `field`: a number at least its `min`
+// where that is a limit.
+bool within_limit(const Field& field, float value);
 
 // The field called `name`, or null.
 const Field* field_named(std::string_view name);

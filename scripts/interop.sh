@@ -2,17 +2,20 @@
 # Lets PrusaSlicer judge what shapetool writes: each example exported with
 # --fit 40 as STL and 3MF must be one manifold object 40 mm at its largest,
 # standing upright (its Z extent is the editor's Y extent), and the default
-# shape must slice into G-code. Installs prusa-slicer when it is missing.
+# shape must slice into G-code. ADMesh then reads the STL of every ring and
+# twisted example and of random draws with rings and twists: one part and
+# nothing repaired; and PrusaSlicer slices a ring. Installs prusa-slicer and
+# admesh when they are missing.
 # Heavy (PrusaSlicer's start alone takes seconds), so it is not part of the
 # tests; prints what it checked and exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh >/dev/null
-if ! command -v prusa-slicer >/dev/null; then
+if ! command -v prusa-slicer >/dev/null || ! command -v admesh >/dev/null; then
     as_root=()
     [ "$(id -u)" -eq 0 ] || as_root=(sudo)
     "${as_root[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends prusa-slicer
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends prusa-slicer admesh
 fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -44,6 +47,23 @@ build/shapetool export --scale 1 --fit 40 -q -o "$scratch/default.stl"
 if prusa-slicer --export-gcode --raft-layers 2 --support-material --output "$scratch/default.gcode" \
     "$scratch/default.stl" >"$scratch/slice.log" 2>&1; then
     echo "default.stl at --fit 40: sliced, $(grep -c '^G1' "$scratch/default.gcode") moves"
+else
+    cat "$scratch/slice.log"
+    failed=1
+fi
+# Rings and twists: ADMesh finds one part and repairs nothing.
+build/shapetool random --rings-and-twists --count 12 --seed 7 --outdir "$scratch/draws" -q
+for snippet in $(grep -l 'params\.t[ow]' examples/*.bas) "$scratch"/draws/*.bas; do
+    file="$scratch/$(basename "$snippet" .bas).stl"
+    build/shapetool export "$snippet" --fit 40 -q -o "$file"
+    report=$(admesh "$file")
+    parts=$(echo "$report" | sed -n 's/^Number of parts *: *\([0-9]*\).*/\1/p')
+    repairs=$(echo "$report" | awk -F: '/^(Degenerate facets|Edges fixed|Facets removed|Facets added|Facets reversed|Backwards edges|Normals fixed)/ { s += $2 } END { print s + 0 }')
+    echo "$(basename "$file"): admesh: $parts part(s), $repairs repairs"
+    [ "$parts" = 1 ] && [ "$repairs" = 0 ] || failed=1
+done
+if prusa-slicer --export-gcode --output "$scratch/ring.gcode" "$scratch/donut.stl" >"$scratch/slice.log" 2>&1; then
+    echo "donut.stl at --fit 40: sliced, $(grep -c '^G1' "$scratch/ring.gcode") moves"
 else
     cat "$scratch/slice.log"
     failed=1

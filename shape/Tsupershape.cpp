@@ -38,6 +38,8 @@ void each_parameter(Shape& shape, Packed& formula, Move move)
     move(shape.n1_2, formula.latitude.n1);
     move(shape.n2_2, formula.latitude.n2);
     move(shape.n3_2, formula.latitude.n3);
+    move(shape.torus, formula.torus);
+    move(shape.twist, formula.twist);
 }
 
 // A Formula of the given values, one set for both angles.
@@ -211,6 +213,18 @@ void Tsupershape::reset_shape2(float radius, std::int32_t, std::int32_t, float a
                                float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2)
 {
     reset_shape({{a, b, m, n1, n2, n3}, {a2, b2, m2, n1_2, n2_2, n3_2}, radius});
+}
+
+void Tsupershape::set_torus(float value)
+{
+    torus = value;
+    set_shape();
+}
+
+void Tsupershape::set_twist(float value)
+{
+    twist = value;
+    set_shape();
 }
 
 void Tsupershape::swap_axis(std::int32_t axis)

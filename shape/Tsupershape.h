@@ -25,6 +25,9 @@ public:
     // which the one-set calls make the first.
     float a = 0, b = 0, m = 0, n1 = 0, n2 = 0, n3 = 0, radius = 0;
     float a2 = 0, b2 = 0, m2 = 0, n1_2 = 0, n2_2 = 0, n3_2 = 0;
+    // A ring's torus and a ball's twist (grid.h); the reload calls that take the
+    // values in a row leave both 0.
+    float torus = 0, twist = 0;
     // The grid has `slices` rows of `bands` + 1 vertices.
     std::int32_t slices = 0, bands = 0;
     // GL display-list name; 0 when there is none.
@@ -81,6 +84,10 @@ public:
                      float n2, float n3);
     void reset_shape2(float radius, std::int32_t slices, std::int32_t bands, float a, float b, float m, float n1,
                       float n2, float n3, float a2, float b2, float m2, float n1_2, float n2_2, float n3_2);
+    // A snippet's calls after reload for a ring or a twist: the value, and
+    // the positions evaluated again on the grid held.
+    void set_torus(float torus);
+    void set_twist(float twist);
 
     // Draws the wire strip in the current GL state. With `single_color` 0
     // each corner's colour is sent too.

@@ -42,14 +42,26 @@ float row_y(double r1, float phi, double radius)
 }
 
 // What one row of the grid shares: the per-column terms cos(theta) r2 and
-// sin(theta) r2, and the row's own r1, cos(phi), y and the radius.
+// sin(theta) r2, and the row's own r1, cos(phi), y and the radius. A ring's
+// row has torus + r1 cos(phi) for r1 and 1 for cos(phi), which multiplies
+// exactly. A twisted row is turned by the angle whose cosine and sine follow.
 struct Row_terms {
     const double* cos_r2;
     const double* sin_r2;
     double r1, cos_phi;
     float y;
     double radius;
+    bool turned = false;
+    double turn_cos = 1, turn_sin = 0;
 };
+
+// The angle in radians that a twist of `twist` degrees turns the row at `phi`:
+// its share of the way from the bottom pole to the top one.
+double turn_at(float twist, float phi)
+{
+    constexpr double pi = 3.14159265358979323846;
+    return double(twist) * ((double(phi) + pi / 2) / pi) * (pi / 180);
+}
 
 // Wider vectors pay off here where the processor has them; every clone
 // computes the same roundings, since nothing is fused or reordered.
@@ -71,6 +83,13 @@ void evaluate_row(const Row_terms& row, int count, Tvector3* positions, Tvector3
         xs[j] = static_cast<float>(row.cos_r2[j] * row.r1 * row.cos_phi * row.radius);
     for (int j = 0; j < count; ++j)
         zs[j] = static_cast<float>(row.sin_r2[j] * row.r1 * row.cos_phi * row.radius);
+    if (row.turned) {
+        for (int j = 0; j < count; ++j) {
+            const double x = xs[j], z = zs[j];
+            xs[j] = static_cast<float>(x * row.turn_cos + z * row.turn_sin);
+            zs[j] = static_cast<float>(z * row.turn_cos - x * row.turn_sin);
+        }
+    }
     if (normals == nullptr) {
         for (int j = 0; j < count; ++j)
             positions[j] = {xs[j], row.y, zs[j]};
@@ -97,6 +116,8 @@ Formula formula_of(const Tparams& params)
     for (std::size_t k = 0; k < std::size(params::first_set); ++k)
         formula.longitude.*set_members[k] = params.*params::first_set[k].number;
     formula.latitude = formula.longitude;
+    formula.torus = params.torus;
+    formula.twist = params.twist;
     if (params.sets_linked != 0)
         return formula;
     for (const params::Field& field : params::saved_fields)
@@ -104,6 +125,19 @@ Formula formula_of(const Tparams& params)
             if (field.group == params::Group::second_set && field.first_set_twin == params::first_set[k].number)
                 formula.latitude.*set_members[k] = params.*field.number;
     return formula;
+}
+
+bool is_ring(const Formula& formula)
+{
+    return formula.torus > 0;
+}
+
+std::string refusal(const Formula& formula)
+{
+    if (is_ring(formula) && formula.twist != 0)
+        return "a ring takes no twist: torus " + params::shortest_text(formula.torus) + " with twist " +
+               params::shortest_text(formula.twist) + "; set one of them to 0";
+    return "";
 }
 
 float radius_at(const Superformula& set, float t)
@@ -133,8 +167,11 @@ void evaluate_grid(const Formula& formula, std::int32_t slices, std::int32_t ban
     const std::size_t columns = std::size_t(bands) + 1;
     const std::size_t rows = std::min<std::size_t>(std::size_t(slices), capacity / columns);
     const float d_theta = static_cast<float>(double(two_pi_f) / bands);
-    const float d_phi = static_cast<float>(double(pi_f) / slices);
+    const bool ring = is_ring(formula);
+    const float d_phi = static_cast<float>(double(ring ? two_pi_f : pi_f) / slices);
     const double scale_radius = formula.radius;
+    // At 0 nothing is turned, so that an infinite coordinate stays as it is.
+    const bool turned = !ring && formula.twist != 0;
 
     double cos_r2[column_chunk];
     double sin_r2[column_chunk];
@@ -156,8 +193,18 @@ void evaluate_grid(const Formula& formula, std::int32_t slices, std::int32_t ban
             const double r1 = radius_at(formula.latitude, phi);
             const double cos_phi = std::cos(double(phi));
             const std::size_t at = i * columns + first;
-            evaluate_row({cos_r2, sin_r2, r1, cos_phi, row_y(r1, phi, scale_radius), scale_radius}, count,
-                         positions + at, normals ? normals + at : nullptr);
+            Row_terms row{cos_r2, sin_r2, r1, cos_phi, row_y(r1, phi, scale_radius), scale_radius};
+            if (ring) {
+                row.r1 = double(formula.torus) + r1 * cos_phi;
+                row.cos_phi = 1.0;
+            }
+            if (turned) {
+                const double angle = turn_at(formula.twist, phi);
+                row.turned = true;
+                row.turn_cos = std::cos(angle);
+                row.turn_sin = std::sin(angle);
+            }
+            evaluate_row(row, count, positions + at, normals ? normals + at : nullptr);
         }
     }
 }
@@ -166,6 +213,22 @@ float first_pole_y(const Formula& formula)
 {
     const float phi = -pi_f / 2;
     return row_y(radius_at(formula.latitude, phi), phi, formula.radius);
+}
+
+double tube_reach(const Formula& formula, std::int32_t slices)
+{
+    double reach = -INFINITY;
+    const float d_phi = static_cast<float>(double(two_pi_f) / slices);
+    float phi = -pi_f / 2;
+    for (std::int32_t i = 0; i < slices; ++i) {
+        phi += d_phi;
+        const double r1 = radius_at(formula.latitude, phi);
+        const double inward = -(r1 * std::cos(double(phi)));
+        if (std::isnan(inward))
+            return inward;
+        reach = std::max(reach, inward);
+    }
+    return reach;
 }
 
 void tesselate_grid(std::int32_t slices, std::int32_t bands, std::size_t vertex_count, Ttriangle* triangles,

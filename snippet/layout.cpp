@@ -19,7 +19,7 @@ std::vector<std::string> head_lines()
     };
 }
 
-std::vector<std::string> tail_lines(bool second_set)
+std::vector<std::string> tail_lines(bool second_set, const std::vector<std::string>& set_after)
 {
     std::vector<std::string> lines = {
         "",
@@ -39,6 +39,8 @@ std::vector<std::string> tail_lines(bool second_set)
         lines.push_back(continued + std::string("params.a,params.b,params.m,_"));
         lines.push_back(continued + std::string("params.n1,params.n2,params.n3)"));
     }
+    for (const std::string& name : set_after)
+        lines.push_back("\t\tshape->set_" + name + "(params." + name + ")");
     lines.insert(lines.end(),
                  {
                      "\t\tshape->scale(params.scale,params.scale,params.scale)",

@@ -128,7 +128,7 @@ public:
         set_start_values(params_);
         fixed_ = significant(layout::head_lines());
         fields_at_ = fixed_.size();
-        follow_with_tail(false);
+        follow_with_tail();
     }
 
     // `cut` says that `contents` is only the start of a larger file.
@@ -196,7 +196,7 @@ private:
         if (next_ == fields_at_) {
             if (first_missing())
                 return refuse(number, expectation(), quoted(found));
-            follow_with_tail(second_set_given());
+            follow_with_tail();
         }
         if (found != fixed_[next_]) {
             const std::size_t from = quoted_from(found, fixed_[next_]);
@@ -206,10 +206,15 @@ private:
         return true;
     }
 
-    // The lines after the assignments, which hand the object one set or two.
-    void follow_with_tail(bool second_set)
+    // The lines after the assignments, which hand the object one set or two
+    // and call for each field given that has a call.
+    void follow_with_tail()
     {
-        const std::vector<std::string> tail = significant(layout::tail_lines(second_set));
+        std::vector<std::string> set_after;
+        for (int i = 0; i < params::saved_field_count; ++i)
+            if (params::saved_fields[i].group == params::Group::unless_zero && set_on_[i] != 0)
+                set_after.push_back(params::saved_fields[i].name);
+        const std::vector<std::string> tail = significant(layout::tail_lines(second_set_given(), set_after));
         fixed_.resize(fields_at_);
         fixed_.insert(fixed_.end(), tail.begin(), tail.end());
     }
@@ -269,6 +274,8 @@ private:
                 return "a number";
             if (!std::isfinite(number))
                 return "a finite number";
+            if (!params::within_limit(field, number))
+                return "a number of at least " + params::shortest_text(float(field.min));
             params_.*field.number = number;
             return {};
         }
@@ -299,7 +306,8 @@ private:
     {
         const bool second_set = second_set_given();
         for (int i = 0; i < params::saved_field_count; ++i)
-            if (set_on_[i] == 0 && (second_set || params::saved_fields[i].group == params::Group::always))
+            if (set_on_[i] == 0 && ((second_set && params::saved_fields[i].group == params::Group::second_set) ||
+                                    params::saved_fields[i].group == params::Group::always))
                 return params::saved_fields[i].name;
         return nullptr;
     }

@@ -17,7 +17,8 @@ using runtime::Status;
 // The snippet for `params`: each line ending in CR LF, an assignment for each
 // field params::is_saved names. That is 31 lines of twelve fields (a, b, m,
 // n1, n2, n3, radius, slices, bands, scale, color and rot_str), or 39 lines of
-// eighteen for a shape with a second set of its own. Numbers have 7
+// eighteen for a shape with a second set of its own; a torus or a twist not
+// 0 adds its assignment and its call, two lines each. Numbers have 7
 // significant digits, so a float survives a write and a read only when 7
 // digits name it; writing what was read gives the same text again.
 std::string text(const Tparams& params);
@@ -39,12 +40,11 @@ constexpr std::size_t max_file_size = 64 * 1024;
 constexpr std::size_t max_line_length = 16 * 1024;
 
 // Reads a snippet as Save writes it: the routine's lines, the twelve or
-// eighteen assignments in any order, blanks and tabs anywhere between items, blank
-// lines and comment lines (first non-blank characters '') anywhere, CR LF or
-// LF line ends, a UTF-8 byte-order mark at the start. Save's header comments
-// are comments like any other and are not compared. Refuses anything else: a
+// eighteen assignments and a torus's or twist's in any order, with its call, blanks and tabs anywhere between items,
+// blank lines and comment lines (first non-blank characters '') anywhere, CR LF or LF line ends, a UTF-8 byte-order
+// mark at the start. Save's header comments are comments like any other and are not compared. Refuses anything else: a
 // missing, repeated or unknown field, a number that is malformed, not finite
-// or beyond single precision, a count outside its limits, a colour byte
+// or beyond single precision, a torus below 0, a count outside its limits, a colour byte
 // above 255, an empty file or one of only comments, control bytes, a line
 // longer than max_line_length. `name` is the file's name for the messages,
 // which read "NAME:LINE: expected ..., found ...", LINE counting every line.

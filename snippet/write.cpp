@@ -105,7 +105,11 @@ std::string text(const Tparams& params)
         }
     }
 
-    for (const std::string& line : layout::tail_lines(params::has_second_set(params)))
+    std::vector<std::string> set_after;
+    for (const params::Field& field : params::saved_fields)
+        if (field.group == params::Group::unless_zero && params::is_saved(field, params))
+            set_after.push_back(field.name);
+    for (const std::string& line : layout::tail_lines(params::has_second_set(params), set_after))
         out.line(line);
     return out.text();
 }

@@ -100,6 +100,12 @@ std::string closed_minimum(const params::Field& field)
     return "";
 }
 
+// What a number flag takes: `any`, or a finite number of at least its limit.
+std::string lower_limit(const params::Field& field, const std::string& any)
+{
+    return field.min_is_limit ? "a finite number of at least " + params::shortest_text(float(field.min)) : any;
+}
+
 // The flag of saved field `index`, which fills its place in `flags`.
 void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
 {
@@ -109,14 +115,15 @@ void add_parameter_flag(CLI::App& command, Parameter_flags& flags, int index)
     CLI::Option* option = nullptr;
     switch (field.kind) {
     case params::Kind::number:
-        option = add_value_flag(command, flag, std::string(field.description) + ", any finite number", "NUMBER",
-                                [&flags, &field, flag, given](const std::string& text) {
-                                    const std::optional<float> value = number_in<float>(text);
-                                    if (!value)
-                                        refuse(flag, "a finite number within single precision", text);
-                                    flags.values.*field.number = *value;
-                                    given();
-                                });
+        option = add_value_flag(
+            command, flag, std::string(field.description) + ", " + lower_limit(field, "any finite number"), "NUMBER",
+            [&flags, &field, flag, given](const std::string& text) {
+                const std::optional<float> value = number_in<float>(text);
+                if (!value || !params::within_limit(field, *value))
+                    refuse(flag, lower_limit(field, "a finite number") + " within single precision", text);
+                flags.values.*field.number = *value;
+                given();
+            });
         break;
     case params::Kind::count: {
         const int least = static_cast<int>(field.min), most = static_cast<int>(field.max);

@@ -1,6 +1,7 @@
 #include "tool/inputs.h"
 
 #include "runtime/text.h"
+#include "shape/grid.h"
 #include "snippet/snippet.h"
 
 #include <algorithm>
@@ -84,7 +85,10 @@ void read_shapes(std::vector<Named_shape>& shapes, const Parameter_flags& flags)
         }
         if (shape.status.ok()) {
             flags.apply(params);
-            shape.params = params;
+            if (const std::string refused = Nsupershape::refusal(Nsupershape::formula_of(params)); !refused.empty())
+                shape.status = runtime::refused(shape.name + ": " + refused);
+            else
+                shape.params = params;
         }
     }
 }

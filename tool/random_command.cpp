@@ -73,6 +73,9 @@ void add_random_flags(CLI::App& command, Random_options& options)
                       "draw too)",
                   "DIR")
         ->required();
+    command.add_flag("--rings-and-twists", options.rings_and_twists,
+                     "draw rings and twisted shapes too: each try a ring, a twisted ball or a plain one alike; "
+                     "without it every draw keeps the torus and twist given (0)");
     command.add_flag("-q,--quiet", options.quiet, "leave out the line per file; errors still show");
 }
 
@@ -114,7 +117,7 @@ int random_shapes(const Random_options& options, Console& console)
             (std::filesystem::path(options.outdir) / ("random_" + std::to_string(seed) + "_" + number + ".bas"))
                 .string();
         Tparams shape;
-        Status done = explore::random_shape(seed, std::uint64_t(draw), start, locks, shape);
+        Status done = explore::random_shape(seed, std::uint64_t(draw), start, locks, shape, options.rings_and_twists);
         if (done.ok())
             done = write_output(output, [&](std::FILE* out) {
                 return file_export::row_of(file_export::Format::bas).write(out, {{}, "", shape, ""});

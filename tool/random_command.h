@@ -21,6 +21,8 @@ struct Random_options {
     // From the clock, and said, when not given.
     std::optional<std::uint64_t> seed;
     std::string outdir;
+    // Rings and twisted balls among the draws too.
+    bool rings_and_twists = false;
     bool quiet = false;
 };
 

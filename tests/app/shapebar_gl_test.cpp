@@ -61,13 +61,18 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
         const void* client = callbacks[i] == savecb ? static_cast<void*>(&saving) : &p;
         EXPECT_EQ(entries[i].client_data, callbacks[i] ? client : nullptr) << text;
     }
-    // The second set is in its own bar, under the switch that links the sets, labelled as the first.
+    // The second set is in its own bar, under the switch that links the sets, labelled as the first; the torus and
+    // the twist follow.
     TwBar* profile = TwNewBar("Profile");
     init_profilebar(profile, p);
     std::vector<panel::Entry> all = panel::entries(*profile);
-    ASSERT_EQ(all.size(), 7u) << TwGetLastError();
+    ASSERT_EQ(all.size(), 10u) << TwGetLastError();
     EXPECT_EQ(std::pair(all[0].variable, all[3].variable), (std::pair<void*, void*>(&p.sets_linked, &p.m2)));
     EXPECT_EQ(all[3].label(), std::string("m"));
+    EXPECT_EQ(std::pair(described(all[8]), described(all[9])),
+              std::pair(std::string("v torus 12 'torus' 0..99 step 0.01"),
+                        std::string("v twist 12 'twist' -3600..3600 step 1")));
+    EXPECT_EQ(std::pair(all[8].variable, all[9].variable), (std::pair<void*, void*>(&p.torus, &p.twist)));
     all.insert(all.end(), entries.begin(), entries.end());
     // Every number of the saved fields has its entry, whose range comes from the field's row.
     for (const params::Field& field : params::saved_fields) {
@@ -89,6 +94,7 @@ TEST_F(ShapeBarTest, HoldsEachDefinitionAsParsedInOrderBoundToItsFieldOrButton)
             ++locks;
         }
     EXPECT_EQ(locks, 13) << TwGetLastError();
+    EXPECT_EQ(panel::entries(*explore).back().variable, &exploring.rings_and_twists);
     for (const panel::Entry& entry : panel::entries(*explore)) // pressed three times within one frame
         for (int i = 0; i < 3 && (entry.name == "Random" || entry.name == "Undo"); ++i)
             entry.callback(entry.client_data);

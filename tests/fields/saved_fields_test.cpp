@@ -35,10 +35,13 @@ Probe probe(const params::Field& field)
     set_start_values(probe.params);
     Tparams& p = probe.params;
     switch (field.kind) {
-    case params::Kind::number:
-        p.*field.number = 0.75f;
-        probe.flag_text = "0.75";
+    case params::Kind::number: {
+        // A torus that keeps the start shape's tube off its axis.
+        const bool ring = field.number == &Tparams::torus;
+        p.*field.number = ring ? 2.5f : 0.75f;
+        probe.flag_text = ring ? "2.5" : "0.75";
         break;
+    }
     case params::Kind::count:
         p.*field.count = 12;
         probe.flag_text = "12";

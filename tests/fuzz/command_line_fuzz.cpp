@@ -26,7 +26,8 @@ void check_inputs(const shapetool::Shape_inputs& inputs)
         if (!inputs.flags.given[std::size_t(i)])
             continue;
         if (field.kind == params::Kind::number)
-            FUZZ_REQUIRE(std::isfinite(inputs.flags.values.*field.number));
+            FUZZ_REQUIRE(std::isfinite(inputs.flags.values.*field.number) &&
+                         params::within_limit(field, inputs.flags.values.*field.number));
         if (field.kind == params::Kind::count)
             FUZZ_REQUIRE(inputs.flags.values.*field.count >= field.min &&
                          inputs.flags.values.*field.count <= field.max);

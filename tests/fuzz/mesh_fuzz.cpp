@@ -3,7 +3,9 @@
 // triangles and, whatever bytes rot_str holds, the same one line of parameters (its escapes: tests/export).
 //
 // The input: the floats a, b, m, n1, n2, n3, radius and scale, a byte each
-// for slices and bands (1 to 16), four colour bytes, then rot_str.
+// for slices and bands (1 to 16 in their low bits; their high bits make a
+// quarter of the shapes twisted balls and half of them rings), four colour
+// bytes, then rot_str.
 #include "export/formats.h"
 #include "export/metadata.h"
 #include "mesh/closed_mesh.h"
@@ -35,6 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     params.slices = 1 + data[32] % 16;
     params.bands = 1 + data[33] % 16;
+    const int kind = data[32] >> 6, step = data[33] >> 4;
+    if (kind == 1)
+        params.twist = 30.0f * float(step - 8);
+    if (kind >= 2)
+        params.torus = 0.25f * float(step);
     std::memcpy(params.color, data + 34, 4);
     params.rot_str.assign(reinterpret_cast<const char*>(data) + fixed_bytes, size - fixed_bytes);
 

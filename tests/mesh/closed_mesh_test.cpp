@@ -14,11 +14,12 @@ namespace {
 using test_support::first_difference;
 
 // Everything the mesh reads.
-Tparams shape(float a, float b, float m, float n1, float n2, float n3, float radius, int slices, int bands, float scale)
+Tparams shape(float a, float b, float m, float n1, float n2, float n3, float radius, int slices, int bands, float scale,
+              float torus = 0, float twist = 0)
 {
     Tparams p;
     p.a = a, p.b = b, p.m = m, p.n1 = n1, p.n2 = n2, p.n3 = n3, p.radius = radius;
-    p.slices = slices, p.bands = bands, p.scale = scale;
+    p.slices = slices, p.bands = bands, p.scale = scale, p.torus = torus, p.twist = twist;
     return p;
 }
 
@@ -34,6 +35,15 @@ std::pair<std::string, std::string> check_views(const Tparams& params, mesh::Tri
     const mesh::Mesh_statistics stats = mesh::measure(closed.view());
     EXPECT_TRUE(stats.closed);
     EXPECT_GT(stats.integrals.volume, 0);
+    // V - E + F: 2 for a ball, 0 for a ring (genus one). Every edge is in two triangles.
+    const long long euler = (long long)closed.positions.size() - 3 * (long long)closed.triangles.size() / 2 +
+                            (long long)closed.triangles.size();
+    EXPECT_EQ(euler, params.torus > 0 ? 0 : 2);
+    if (params.torus > 0) { // every row kept, bit for bit
+        for (int row = 0; row < slices; ++row)
+            EXPECT_EQ(first_difference(&closed.positions[row * bands], &raw.positions[row * columns], bands), -1);
+        return {"", raw_status.message};
+    }
     // Kept grid positions are the raw grid's, the editor's, bit for bit; the added pole is on the axis.
     for (int row = 0; row + 1 < slices; ++row)
         EXPECT_EQ(first_difference(&closed.positions[1 + row * bands], &raw.positions[row * columns], bands), -1);
@@ -50,17 +60,26 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
         Tparams params;
         const char* reason; // part of the closed mesh's reason; empty when accepted
         const char* raw;    // part of the raw view's; empty when accepted
-    } cases[] = {// The start values, a negative radius and scale, a thin waist, the smallest grid; then the refusals.
-                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "", ""},
-                 {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, -2, 20, 25, 1), "", ""},
-                 {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, 1, 20, 25, -0.5f), "", ""},
-                 {shape(1, 1, 7, 0.02f, 1.7f, 1.7f, 1, 40, 40, 1), "", ""},
-                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 2, 3, 1), "", ""},
-                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 1, 8, 1), "one row", "one row"},
-                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 2, 1), "3 bands", ""},
-                 {shape(0, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "no area", "no area"},
-                 {shape(2, 2, 4, 0, 1, 1, 1, 8, 8, 1), "not a finite number", "not a finite number"},
-                 {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 0), "no area", "no area"}};
+    } cases[] = {
+        // The start values, a negative radius and scale, a thin waist, the smallest grid; then the refusals.
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "", ""},
+        {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, -2, 20, 25, 1), "", ""},
+        {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, 1, 20, 25, -0.5f), "", ""},
+        {shape(1, 1, 7, 0.02f, 1.7f, 1.7f, 1, 40, 40, 1), "", ""},
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 2, 3, 1), "", ""},
+        // Rings: the start values', a wide one upside down, a twisted ball, the smallest ring.
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1, 1.5f), "", ""},
+        {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, -2, 20, 25, -0.5f, 3), "", ""},
+        {shape(1, 1, 6, 0.6f, 1.2f, 1.7f, 1, 20, 25, 1, 0, 90), "", ""},
+        {shape(1, 1, 0, 1, 1, 1, 1, 3, 3, 1, 2), "", ""},
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1, 0.4f), "crosses its axis at torus 0.4; raise torus above 1", ""},
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1, 2, 30), "a ring takes no twist: torus 2 with twist 30", ""},
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 2, 8, 1, 2), "needs 3 slices", ""},
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 1, 8, 1), "one row", "one row"},
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 2, 1), "3 bands", ""},
+        {shape(0, 1, 4, 0.3f, 1, 1, 1, 8, 8, 1), "no area", "no area"},
+        {shape(2, 2, 4, 0, 1, 1, 1, 8, 8, 1), "not a finite number", "not a finite number"},
+        {shape(1, 1, 4, 0.3f, 1, 1, 1, 8, 8, 0), "no area", "no area"}};
     for (const auto& c : cases) {
         mesh::Triangle_mesh closed;
         const auto [reason, raw] = check_views(c.params, closed);
@@ -77,6 +96,17 @@ TEST(ClosedMesh, ShapesAreClosedAndFaceOutwardsOrAreRefusedWithTheReasonAndFillE
     EXPECT_NEAR(integrals.area / (4 * M_PI * r * r), 1, 0.01);
     EXPECT_NEAR(sphere.positions[0].y, r, 1e-6f);
     EXPECT_NEAR(sphere.positions.back().y, -r, 1e-6f);
+
+    // A ring of tube 1 at torus 2, 96 x 96: before the weld its last row lies one step of the tube's circle
+    // (2 sin(pi / 96)) from its first, and its last column on its first.
+    mesh::Triangle_mesh grid96;
+    ASSERT_TRUE(mesh::build_raw_grid(shape(1, 1, 0, 1, 1, 1, 1, 96, 96, 1, 2), grid96).ok());
+    const auto apart = [&](int k, int l) {
+        const mesh::Tvector3 &p = grid96.positions[k], &q = grid96.positions[l];
+        return std::hypot(p.x - q.x, p.y - q.y, p.z - q.z);
+    };
+    EXPECT_NEAR(apart(95 * 97, 0), 2 * std::sin(M_PI / 96), 1e-5) << "the seam between the last row and the first";
+    EXPECT_NEAR(apart(96, 0), 0, 1e-5) << "the last column on the first";
 
     // 2 + 7 x 8 vertices and 2 x 8 x 7 triangles for 8 x 8, in buffers of exactly that size (checked by ASan).
     const Nsupershape::Tsupershape grid;
@@ -108,11 +138,41 @@ TEST(LitSurface, ASwappedGridIsLitAsItsMirrorImage)
     EXPECT_EQ(corners(plain.mesh.triangles[0]), std::tuple(2, 1, 0));
     EXPECT_EQ(corners(swapped.mesh.triangles[0]), std::tuple(2, 0, 1));
     EXPECT_EQ(swapped.mesh.positions[0].x, plain.mesh.positions[0].y) << "the pole is swapped too";
-    ASSERT_EQ(swapped.normals.size(), 58u);
-    for (std::size_t k = 0; k < 58; ++k) {
+    ASSERT_EQ(swapped.normals.size(), plain.normals.size());
+    for (std::size_t k = 0; k < plain.normals.size(); ++k) {
         const mesh::Tvector3 &n = plain.normals[k], &m = swapped.normals[k];
         EXPECT_EQ(std::tuple(m.x, m.y, m.z), std::tuple(n.y, n.x, n.z)) << k;
     }
+}
+
+// A cube folds by 90 degrees at every edge: each corner splits into its three faces' sides, 24 vertices in all (and
+// the point below), each corner's normal its face's axis and each copy where its vertex is.
+TEST(LitSurface, ACubesCornersTakeANormalForEachFace)
+{
+    mesh::Lit_surface cube;
+    for (int k = 0; k < 8; ++k)
+        cube.mesh.positions.push_back({float(k & 1), float(k >> 1 & 1), float(k >> 2)});
+    // -z, +z, -y, +y, -x, +x, two triangles each.
+    cube.mesh.triangles = {{0, 2, 3}, {3, 1, 0}, {4, 5, 7}, {7, 6, 4}, {0, 1, 5}, {5, 4, 0},
+                           {2, 6, 7}, {7, 3, 2}, {0, 4, 6}, {6, 2, 0}, {1, 3, 7}, {7, 5, 1}};
+    // And a point that no face with an area reaches, which gets +Y: readers need unit normals.
+    cube.mesh.positions.push_back({2, 2, 2});
+    cube.mesh.triangles.push_back({8, 8, 8});
+    const mesh::Triangle_mesh closed = cube.mesh;
+    mesh::light(cube);
+    ASSERT_EQ(cube.mesh.positions.size(), 25u);
+    EXPECT_EQ(std::tuple(cube.normals[8].x, cube.normals[8].y, cube.normals[8].z), std::tuple(0.0f, 1.0f, 0.0f));
+    for (std::size_t t = 0; t < 12; ++t)
+        for (int c = 0; c < 3; ++c) {
+            const std::int32_t k = (&cube.mesh.triangles[t].i0)[c];
+            const mesh::Tvector3& n = cube.normals[std::size_t(k)];
+            float want[3] = {0, 0, 0};
+            want[2 - t / 4] = t / 2 % 2 ? 1.0f : -1.0f;
+            EXPECT_EQ(std::tuple(n.x, n.y, n.z), std::tuple(want[0], want[1], want[2])) << "triangle " << t;
+            const mesh::Tvector3 &p = cube.mesh.positions[std::size_t(k)],
+                                 &q = closed.positions[std::size_t((&closed.triangles[t].i0)[c])];
+            EXPECT_EQ(std::tuple(p.x, p.y, p.z), std::tuple(q.x, q.y, q.z)) << "triangle " << t;
+        }
 }
 
 TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)

@@ -63,6 +63,11 @@ TEST(SupershapeMesh, PositionsAndNormalsAreTheFormulasOneSetOrTwo)
         two.reload({{c[3], c[4], c[5], c[6], c[7], c[8]}, {d[3], d[4], d[5], d[6], d[7], d[8]}, c[0]}, int(c[1]),
                    int(c[2]));
         EXPECT_EQ(off_formula(two), std::pair(-1LL, -1LL)) << i;
+        // Twisted, then a ring (whose twist is none), as a snippet's calls make them.
+        two.set_twist(i % 2 ? 90.0f : -37.5f);
+        EXPECT_EQ(off_formula(two), std::pair(-1LL, -1LL)) << i << " twisted";
+        two.set_torus(0.5f + float(i));
+        EXPECT_EQ(off_formula(two), std::pair(-1LL, -1LL)) << i << " a ring";
     }
 }
 

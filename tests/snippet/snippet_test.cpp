@@ -60,7 +60,10 @@ TEST(SnippetReader, RefusalsNameTheLineAndWhatWasExpected)
         return std::string(text).replace(text.find(from), from.size(), to);
     };
     const std::string names = "one of the fields a, b, m, n1, n2, n3, a2, b2, m2, n1_2, n2_2, n3_2, radius, slices, "
-                              "bands, scale, color, rot_str";
+                              "bands, scale, torus, twist, color, rot_str";
+    const auto before_scale = [&](const std::string& lines) {
+        return edit("\t\tparams.scale", lines + "\t\tparams.scale");
+    };
     const std::pair<std::string, std::string> cases[] = {
         {edit("4\r\n", "4,5\r\n"), "11: expected a number after \"params.m =\", found \"4,5\""},
         {edit("0.3", "inf"), "12: expected a finite number after \"params.n1 =\", found \"inf\""},
@@ -76,6 +79,14 @@ TEST(SnippetReader, RefusalsNameTheLineAndWhatWasExpected)
          "21: expected an assignment to params.n3, found \"delete shape\""},
         {edit("\t\tparams.radius", "\t\tparams.m2 = 3\r\n\t\tparams.radius"),
          "23: expected an assignment to params.a2, found \"delete shape\""},
+        {before_scale("params.torus = 2\r\nparams.torus = 3\r\n"),
+         "19: expected each field once, found \"params.torus\" again (first on line 18)"},
+        {before_scale("params.torus = -0.5\r\n"),
+         "18: expected a number of at least 0 after \"params.torus =\", found \"-0.5\""},
+        {before_scale("params.twist = nan\r\n"),
+         "18: expected a finite number after \"params.twist =\", found \"nan\""},
+        {before_scale("params.twist = 30\r\n"),
+         "29: expected \"shape->set_twist(params.twist)\", found \"shape->scale(params.scale,params.scale,p...\""},
         {edit("a                  =", "a                  :"), "9: expected \"=\" after \"params.a\", found \": 1\""},
         {edit("SuperShape", "Supershape"), ""},
         {"\xEF\xBB\xBF" + text, ""},

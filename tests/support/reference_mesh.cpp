@@ -16,18 +16,32 @@ Reference_grid literal_shape(const Nsupershape::Tsupershape& s)
         return float(std::pow(double(t2) + double(t1), -1.0 / double(n1)));
     };
     constexpr float pi_f = 3.14159265358979323846f;
-    const float d_theta = float(double(2.0f * pi_f) / double(s.bands)), d_phi = float(double(pi_f) / double(s.slices));
+    // A ring's rows go once around its tube, a ball's from pole to pole.
+    const bool ring = s.torus > 0;
+    const float d_theta = float(double(2.0f * pi_f) / double(s.bands));
+    const float d_phi = float(double(ring ? 2.0f * pi_f : pi_f) / double(s.slices));
     Reference_grid grid;
     float phi = -pi_f / 2.0f;
     for (int i = 0; i < s.slices; ++i) {
         phi = phi + d_phi;
         const float r1 = radius_function(phi, s.a2, s.b2, s.m2, s.n1_2, s.n2_2, s.n3_2);
+        // The row's turn: the twist times its share of the way up from the bottom pole, in radians.
+        const double turn = double(s.twist) * ((double(phi) + M_PI / 2) / M_PI) * (M_PI / 180);
         float theta = -pi_f;
         for (int j = 0; j <= s.bands; ++j) {
             theta = theta + d_theta;
             const float r2 = radius_function(theta, s.a, s.b, s.m, s.n1, s.n2, s.n3);
-            const float x = float(std::cos(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
-            const float z = float(std::sin(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
+            float x = float(std::cos(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
+            float z = float(std::sin(double(theta)) * r2 * r1 * std::cos(double(phi)) * s.radius);
+            if (ring) {
+                const double around = double(s.torus) + double(r1) * std::cos(double(phi));
+                x = float(std::cos(double(theta)) * r2 * around * s.radius);
+                z = float(std::sin(double(theta)) * r2 * around * s.radius);
+            } else if (s.twist != 0) {
+                const double x0 = x, z0 = z;
+                x = float(x0 * std::cos(turn) + z0 * std::sin(turn));
+                z = float(-x0 * std::sin(turn) + z0 * std::cos(turn));
+            }
             const float y = float(-double(r1) * std::sin(double(phi)) * s.radius);
             grid.positions.push_back({x, y, z});
             const float inv = float(1.0 / std::sqrt(double(x) * x + double(y) * y + double(z) * z));

@@ -25,7 +25,8 @@ struct Reference_grid {
 };
 
 // The radius function at every vertex of the shape's grid (columns from the first set, rows from the second), both
-// angles advanced by single-precision addition.
+// angles advanced by single-precision addition; a ring's tube (its torus above 0) and a ball's rows turned about y by
+// the twist times their share of the way from the bottom pole to the top one.
 Reference_grid literal_shape(const Nsupershape::Tsupershape& shape);
 
 // Every corner of every triangle but the last five, with its colour when asked, in one GL_LINE_STRIP.

@@ -2,6 +2,7 @@
 // what they hold, pipes, and signals in the middle of a write.
 #include "explore/random.h"
 #include "export/formats.h"
+#include "mesh/closed_mesh.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
@@ -18,8 +19,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -95,7 +98,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 41);
+    EXPECT_EQ(tried, 47);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -169,7 +172,12 @@ TEST_F(Shapetool, AnAnimationOfABadShapeWritesNothing)
 {
     for (const auto& [shapes, refusal] :
          {std::pair("flower.bas empty.bas", "empty.bas:1: "),
-          {"flower.bas one_row.bas --frames 5 --frames-dir out/f", "one_row.bas: cannot mesh: "}}) {
+          {"flower.bas one_row.bas --frames 5 --frames-dir out/f", "one_row.bas: cannot mesh: "},
+          {"flower.bas --torus 2 --twist 30", "flower.bas: a ring takes no twist: torus 2 with twist 30; set one of "
+                                              "them to 0\n"},
+          {SOURCE_DIR "/examples/donut.bas flower.bas",
+           "flower.bas: a morph between a ring and a ball: " SOURCE_DIR "/examples/donut.bas is a ring (torus 1.5), "
+           "flower.bas a ball; morph rings into rings and balls into balls\n"}}) {
         const auto result = shell("shapetool animate -q -o out/a.gif " + std::string(shapes));
         EXPECT_EQ(result.exit_status, 2) << shapes;
         EXPECT_EQ(result.standard_error.rfind("shapetool: " + std::string(refusal), 0), 0u) << result.standard_error;
@@ -181,6 +189,10 @@ TEST_F(Shapetool, AnAnimationOfABadShapeWritesNothing)
 // cannot hold, in millimetres and in metres, like a shape without area.
 TEST_F(Shapetool, WhatAFormatCannotHoldIsRefusedWithTheReason)
 {
+    EXPECT_EQ(outcome({"export", "flower.bas", "--torus", "0.4", "-o", "out/ring.stl"}),
+              std::pair(2, std::string("shapetool: flower.bas: cannot mesh: the ring's tube crosses its axis at torus "
+                                       "0.4; raise torus above 0.76\n")));
+    EXPECT_FALSE(fs::exists(folder / "out/ring.stl"));
     EXPECT_EQ(outcome({"export", "flower.bas", "--scale", "1e-9", "-o", "out/tiny.3mf"}),
               std::pair(2, std::string("shapetool: out/tiny.3mf: too small for 3MF: its six decimals would merge "
                                        "corners even in microns\n")));
@@ -249,7 +261,7 @@ TEST_F(Shapetool, StandardInputAndOutput)
 // Each format as its readers take it, by default and with the other --up: the editor's +Y on the file's up axis,
 // facing outwards (a mirror turns a solid inside out), --fit millimetres on the largest side in the format's own
 // unit, and opaque unless the colour's alpha says otherwise. The Khronos glTF validator (the test command
-// installs it) finds no error or warning in these glb files, nor in a raw grid or a tiny shape.
+// installs it) finds no error or warning in these glb files, nor in a raw grid, a tiny shape or the examples.
 TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsValid)
 {
     for (const file_export::Format_row& row : file_export::formats)
@@ -278,12 +290,54 @@ TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsVal
     if (!fs::exists(modules / "gltf-validator"))
         GTEST_SKIP() << "no glTF validator in " << modules << " (scripts/test.sh installs it)";
     ASSERT_EQ(status("shapetool export -q --raw --slices 2 -o out/raw.glb && "
-                     "shapetool export -q --scale 1e-6 --slices 99 --bands 3 -o out/tiny.glb"),
+                     "shapetool export -q --scale 1e-6 --slices 99 --bands 3 -o out/tiny.glb && "
+                     "shapetool export -q " SOURCE_DIR "/examples --outdir out/examples --format glb"),
               0);
     const auto validated =
         shell("GLTF_VALIDATOR_MODULES=" + modules.string() + " node " SOURCE_DIR "/tests/tool/validate_gltf.js " +
-              "out/f.glb out/f_other.glb out/raw.glb out/tiny.glb");
+              "out/f.glb out/f_other.glb out/raw.glb out/tiny.glb out/examples/*.glb");
     EXPECT_EQ(validated.exit_status, 0) << validated.standard_output << validated.standard_error;
+}
+
+// glb and OBJ shade each face from its corners' normals: every example's lie within the crease angle of its face's (the
+// spinning top's dish folds past 90 degrees), and the sphere, which folds nowhere, keeps one a vertex, each within 3
+// degrees of its radius.
+TEST_F(Shapetool, EveryExamplesCornerNormalsLieWithinTheCreaseAngleOfItsFace)
+{
+    for (const std::string format : {"glb", "obj"}) {
+        ASSERT_EQ(status({"export", SOURCE_DIR "/examples", "--outdir", "out/" + format, "--format", format, "-q"}), 0);
+        for (const fs::directory_entry& file : fs::directory_iterator(folder / "out" / format)) {
+            if (file.path().extension() == ".mtl")
+                continue;
+            const auto found = test_support::read_mesh_file(
+                file_export::mesh_format_for_path(file.path().string())->format, file.path());
+            int strays = 0;
+            for (const mesh::Ttriangle& t : found.triangles) {
+                const auto& p = found.positions;
+                const auto n = Nsupershape::area_normal(p.at(t.i0), p.at(t.i1), p.at(t.i2));
+                for (const std::int32_t k : {t.i0, t.i1, t.i2}) {
+                    const mesh::Tvector3& corner = found.normals.at(std::size_t(k));
+                    strays += corner.x * n.x + corner.y * n.y + corner.z * n.z <
+                              (std::cos(mesh::crease_degrees * M_PI / 180) - 1e-3) * std::hypot(n.x, n.y, n.z);
+                }
+            }
+            EXPECT_EQ(strays, 0) << file.path();
+        }
+    }
+    // OBJ keeps the positions shared, 2 + 95 x 96 for the spinning top, and writes more normals.
+    std::map<std::string, int> lines;
+    std::istringstream top(text("out/obj/spinning_top.obj"));
+    for (std::string line; std::getline(top, line);)
+        ++lines[line.substr(0, line.find(' '))];
+    EXPECT_EQ(lines["v"], 9122);
+    EXPECT_GT(lines["vn"], 9122);
+    const auto sphere =
+        test_support::read_mesh_file(file_export::Format::glb, (folder / "out/glb/sphere.glb").string());
+    ASSERT_EQ(sphere.positions.size(), 2 + 47 * 48u);
+    for (std::size_t k = 0; k < sphere.positions.size(); ++k) {
+        const mesh::Tvector3 &n = sphere.normals[k], &p = sphere.positions[k];
+        ASSERT_GT((n.x * p.x + n.y * p.y + n.z * p.z) / std::hypot(p.x, p.y, p.z), std::cos(3 * M_PI / 180)) << k;
+    }
 }
 
 // A snippet is an output too, without meshing: what Save writes for the shape (hand-edited layouts normalised:
@@ -312,6 +366,7 @@ TEST_F(Shapetool, RandomWritesTheDrawsOfItsSeed)
     ASSERT_EQ(status({"random", "--count", "12", "--seed", "7", "--outdir", "a", "-q"}), 0);
     ASSERT_EQ(
         status({"random", "--count", "12", "--seed", "7", "--outdir", "b", "--keep", "n1,color", "--m", "5", "-q"}), 0);
+    ASSERT_EQ(status({"random", "--count", "12", "--seed", "7", "--outdir", "c", "--rings-and-twists", "-q"}), 0);
     Tparams start;
     set_start_values(start);
     start.slices = start.bands = 100;
@@ -321,9 +376,11 @@ TEST_F(Shapetool, RandomWritesTheDrawsOfItsSeed)
     for (int draw = 1; draw <= 12; ++draw) {
         const std::string name =
             std::string(draw < 10 ? "/random_7_0000" : "/random_7_000") + std::to_string(draw) + ".bas";
-        Tparams expected, kept;
+        Tparams expected, kept, ring_or_twist;
         ASSERT_TRUE(explore::random_shape(7, draw, start, {}, expected).ok());
         EXPECT_EQ(text("a" + name), snippet::text(expected)) << name;
+        ASSERT_TRUE(explore::random_shape(7, draw, start, {}, ring_or_twist, true).ok());
+        EXPECT_EQ(text("c" + name), snippet::text(ring_or_twist)) << name;
         ASSERT_TRUE(snippet::read_file(folder / ("b" + name), kept).ok()) << name;
         EXPECT_EQ(std::tuple(kept.m, kept.n1, std::vector(kept.color, kept.color + 4)),
                   std::tuple(5.0f, start.n1, std::vector(start.color, start.color + 4)))
