@@ -84,8 +84,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     'new: '*)
         new=${line#new: }
         if wanted "$name" "$@"; then
-            # Away from the list, which a test reading its standard input would eat.
-            try_fault "$name" "$file" "${old//<NL>/$'\n'}" "${new//<NL>/$'\n'}" </dev/null
+            try_fault "$name" "$file" "${old//<NL>/$'\n'}" "${new//<NL>/$'\n'}"
         fi
         ;;
     esac
