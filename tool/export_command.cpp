@@ -18,8 +18,6 @@
 namespace shapetool {
 namespace {
 
-constexpr double max_fit = 1e6;
-
 // The --scale flag's place among the saved fields.
 const int scale_field = int(params::field_named("scale") - params::saved_fields);
 
@@ -65,21 +63,8 @@ void add_export_flags(CLI::App& command, Export_options& options)
     command.add_option("--format", options.format, "the format, with --outdir or -o -")
         ->type_name(file_export::format_choices());
     output->excludes(outdir);
-    add_value_flag(command, "--fit",
-                   "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6 "
-                   "(glb: MM / 1000 metres)",
-                   "MM", [&options](const std::string& text) {
-                       options.fit =
-                           finite_number("--fit", text, 0, max_fit, "a size in millimetres above 0 and at most 1e6");
-                       if (!(options.fit > 0))
-                           refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
-                   });
-    add_value_flag(command, "--up", "the axis that is up in the file, y or z (default: the format's)", "y|z",
-                   [&options](const std::string& text) {
-                       if (text != "y" && text != "z")
-                           refuse("--up", "y or z", text);
-                       options.up = text == "y" ? mesh::Up::y : mesh::Up::z;
-                   });
+    add_fit_flag(command, options.fit, " (glb: MM / 1000 metres)");
+    add_up_flag(command, options.up, "(default: the format's)");
     command.add_flag("--raw", options.raw,
                      "write the editor's own grid and triangle list as they are, not the closed mesh");
     command.add_flag("--no-normals", options.no_normals,

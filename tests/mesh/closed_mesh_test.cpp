@@ -1,4 +1,5 @@
 #include "mesh/closed_mesh.h"
+#include "mesh/print_measures.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "shape/Tsupershape.h"
@@ -158,4 +159,41 @@ TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)
     EXPECT_FALSE(measure({{0, 2, 1}, {0, 1, 3}, {0, 3, 2}}).closed) << "open";
     EXPECT_FALSE(measure({{0, 1, 2}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}}).closed) << "inconsistently oriented";
     EXPECT_FALSE(measure({{0, 2, 1}, {0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}}).closed) << "edges in three triangles";
+}
+
+// A 2 mm cube, whose bottom rests on the bed, and an octahedron 4 x 4 x 2, whose lower half faces 54.7 degrees
+// from the vertical, standing on its point: 0.1 above it the section is a square of half-diagonal 0.2. The same
+// octahedron turned to stand on Y measures the same.
+TEST(PrintMeasures, VolumeContactAndOverhangOfHandWorkedSolids)
+{
+    const std::vector<mesh::Tvector3> cube = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {2, 2, 0},
+                                              {0, 0, 2}, {2, 0, 2}, {0, 2, 2}, {2, 2, 2}};
+    const std::vector<mesh::Ttriangle> cube_faces = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
+                                                     {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
+    const std::vector<mesh::Tvector3> octahedron = {{2, 0, 0}, {0, 2, 0}, {-2, 0, 0}, {0, -2, 0}, {0, 0, 1}, {0, 0, -1}};
+    std::vector<mesh::Tvector3> on_y;
+    for (const mesh::Tvector3& p : octahedron)
+        on_y.push_back({p.x, p.z, -p.y});
+    const std::vector<mesh::Ttriangle> octahedron_faces = {{0, 1, 4}, {1, 2, 4}, {2, 3, 4}, {3, 0, 4},
+                                                           {1, 0, 5}, {2, 1, 5}, {3, 2, 5}, {0, 3, 5}};
+    const struct {
+        const char* name;
+        const std::vector<mesh::Tvector3>& positions;
+        const std::vector<mesh::Ttriangle>& triangles;
+        mesh::Up up;
+        double volume, contact, overhang;
+    } solids[] = {{"cube", cube, cube_faces, mesh::Up::z, 8, 4, 0},
+                  {"octahedron", octahedron, octahedron_faces, mesh::Up::z, 16.0 / 3, 0.08, 0.5},
+                  {"octahedron on y", on_y, octahedron_faces, mesh::Up::y, 16.0 / 3, 0.08, 0.5}};
+    for (const auto& solid : solids) {
+        const mesh::Mesh_view view{solid.positions.data(), solid.positions.size(), solid.triangles.data(),
+                                   solid.triangles.size()};
+        const mesh::Print_measures got = mesh::measure_print(view, solid.up, 0.1);
+        EXPECT_NEAR(got.volume, solid.volume, 1e-9) << solid.name;
+        EXPECT_NEAR(got.contact_area, solid.contact, 1e-6) << solid.name;
+        EXPECT_NEAR(got.overhang_share, solid.overhang, 1e-9) << solid.name;
+    }
+    const mesh::Mesh_view view{cube.data(), cube.size(), cube_faces.data(), cube_faces.size()};
+    EXPECT_EQ(mesh::cross_section_area(view, mesh::Up::z, 0), 4) << "the bottom's corners count as below";
+    EXPECT_EQ(mesh::cross_section_area(view, mesh::Up::z, 2), 0) << "the top's too";
 }
