@@ -44,6 +44,12 @@ std::string rounded_text(double value, int digits)
     return side_text(rounded);
 }
 
+std::string contact_warning(double square_millimetres)
+{
+    return square_millimetres < mesh::least_contact_area ? "stands on " + rounded_text(square_millimetres, 2) + " mm²"
+                                                         : "";
+}
+
 std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit, int digits)
 {
     const Extent size = extent(mesh::bounding_box(mesh));

@@ -2,6 +2,7 @@
 // and the editor's word of an export.
 #pragma once
 
+#include "mesh/print_measures.h"
 #include "mesh/statistics.h"
 
 #include <cstddef>
@@ -26,6 +27,10 @@ std::string side_text(double side);
 // `value` rounded to `digits` significant digits, as the shortest text of
 // the float it rounds to: 0.0512 to two is "0.051".
 std::string rounded_text(double value, int digits);
+
+// "stands on 0.048 mm²" when `square_millimetres` of contact with the bed
+// is too little to print on (mesh::least_contact_area); empty otherwise.
+std::string contact_warning(double square_millimetres);
 
 // The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
 // millimetres, `millimetres_per_unit` to a unit of the mesh, to `digits`.

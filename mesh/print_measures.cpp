@@ -19,7 +19,8 @@ struct Axes {
 
 Axes axes_of(Up up)
 {
-    return up == Up::y ? Axes{&Tvector3::y, &Tvector3::z, &Tvector3::x} : Axes{&Tvector3::z, &Tvector3::x, &Tvector3::y};
+    return up == Up::y ? Axes{&Tvector3::y, &Tvector3::z, &Tvector3::x}
+                       : Axes{&Tvector3::z, &Tvector3::x, &Tvector3::y};
 }
 
 struct Point2 {

@@ -126,6 +126,12 @@ int export_meshes(const Export_options& options, Console& console)
             file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
             written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
                                                  : "snippet";
+            if (kind == Meshed_shape::Kind::closed) {
+                const double unit = format->unit.millimetres;
+                const std::string warning = file_export::contact_warning(
+                    mesh::contact_area(file.mesh, placement.up, mesh::contact_height / unit) * unit * unit);
+                written.summary += warning.empty() ? "" : "; " + warning;
+            }
             if (printed_as_is)
                 written.notice = (to_standard_output ? "standard output" : output) + " prints " +
                                  file_export::print_size(file.mesh, format->unit.millimetres) +

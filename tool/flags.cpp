@@ -212,22 +212,23 @@ void add_transparent_flag(CLI::App& command, bool& transparent)
 
 CLI::Option* add_fit_flag(CLI::App& command, double& fit, const std::string& unit)
 {
-    return add_value_flag(command, "--fit", "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6" + unit,
-                   "MM", [&fit](const std::string& text) {
-                       fit = finite_number("--fit", text, 0, max_fit, "a size in millimetres above 0 and at most 1e6");
-                       if (!(fit > 0))
-                           refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
-                   });
+    return add_value_flag(
+        command, "--fit", "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6" + unit,
+        "MM", [&fit](const std::string& text) {
+            fit = finite_number("--fit", text, 0, max_fit, "a size in millimetres above 0 and at most 1e6");
+            if (!(fit > 0))
+                refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
+        });
 }
 
 CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help)
 {
     return add_value_flag(command, "--up", "the axis that is up in the file, y or z " + help, "y|z",
-                   [&up](const std::string& text) {
-                       if (text != "y" && text != "z")
-                           refuse("--up", "y or z", text);
-                       up = text == "y" ? mesh::Up::y : mesh::Up::z;
-                   });
+                          [&up](const std::string& text) {
+                              if (text != "y" && text != "z")
+                                  refuse("--up", "y or z", text);
+                              up = text == "y" ? mesh::Up::y : mesh::Up::z;
+                          });
 }
 
 void add_tilt_flag(CLI::App& command, float& tilt)

@@ -79,12 +79,6 @@ struct Print_report {
     std::string warning;
 };
 
-// "stands on 0.05 mm²" when `contact` square millimetres is too little to print on, else empty.
-std::string contact_warning(double contact)
-{
-    return contact < mesh::least_contact_area ? "stands on " + file_export::rounded_text(contact, 2) + " mm²" : "";
-}
-
 Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Print_report& report)
 {
     const file_export::Format_row& format = printed_format();
@@ -98,7 +92,7 @@ Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Pr
     report.measures = mesh::measure_print(placed.view(), report.up, mesh::contact_height / format.unit.millimetres);
     // Cubic millimetres to cubic centimetres.
     report.mass = report.measures.volume * options.density / 1000;
-    report.warning = contact_warning(report.measures.contact_area);
+    report.warning = file_export::contact_warning(report.measures.contact_area);
     return {};
 }
 
@@ -141,14 +135,18 @@ void add_info_flags(CLI::App& command, Info_options& options)
         "--print", options.print,
         "say how each would print as STL: size in millimetres, volume, solid mass, the area it stands on (the "
         "section " +
-            file_export::rounded_text(mesh::contact_height, 2) + " mm above its lowest point) and the share of its "
-            "surface that overhangs beyond " + file_export::rounded_text(mesh::overhang_degrees, 2) + " degrees");
+            file_export::rounded_text(mesh::contact_height, 2) +
+            " mm above its lowest point) and the share of its "
+            "surface that overhangs beyond " +
+            file_export::rounded_text(mesh::overhang_degrees, 2) + " degrees");
     print->excludes(raw);
     options.density = mesh::pla_density;
     add_fit_flag(command, options.fit, ", as export --fit writes it; with --print")->needs(print);
     add_up_flag(command, options.up, "(default z), as export --up writes it; with --print")->needs(print);
-    add_value_flag(command, "--density", "grams per cubic centimetre of the solid, above 0 and at most 100 (default PLA's " +
-                       file_export::rounded_text(mesh::pla_density, 3) + "); with --print", "G_CM3",
+    add_value_flag(command, "--density",
+                   "grams per cubic centimetre of the solid, above 0 and at most 100 (default PLA's " +
+                       file_export::rounded_text(mesh::pla_density, 3) + "); with --print",
+                   "G_CM3",
                    [&options](const std::string& text) {
                        options.density = finite_number("--density", text, 0, 100,
                                                        "grams per cubic centimetre above 0 and at most 100");

@@ -170,7 +170,8 @@ TEST(PrintMeasures, VolumeContactAndOverhangOfHandWorkedSolids)
                                               {0, 0, 2}, {2, 0, 2}, {0, 2, 2}, {2, 2, 2}};
     const std::vector<mesh::Ttriangle> cube_faces = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
                                                      {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
-    const std::vector<mesh::Tvector3> octahedron = {{2, 0, 0}, {0, 2, 0}, {-2, 0, 0}, {0, -2, 0}, {0, 0, 1}, {0, 0, -1}};
+    const std::vector<mesh::Tvector3> octahedron = {{2, 0, 0},  {0, 2, 0}, {-2, 0, 0},
+                                                    {0, -2, 0}, {0, 0, 1}, {0, 0, -1}};
     std::vector<mesh::Tvector3> on_y;
     for (const mesh::Tvector3& p : octahedron)
         on_y.push_back({p.x, p.z, -p.y});
