@@ -44,10 +44,14 @@ std::string rounded_text(double value, int digits)
     return side_text(rounded);
 }
 
-std::string contact_warning(double square_millimetres)
+std::string contact_warning(double contact, double based)
 {
-    return square_millimetres < mesh::least_contact_area ? "stands on " + rounded_text(square_millimetres, 2) + " mm²"
-                                                         : "";
+    if (!(contact < mesh::least_contact_area))
+        return "";
+    return "stands on " + rounded_text(contact, 2) + " mm²" +
+           (based > contact
+                ? "; --base " + rounded_text(mesh::suggested_base, 2) + " gives " + rounded_text(based, 2) + " mm²"
+                : "");
 }
 
 std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit, int digits)

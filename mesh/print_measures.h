@@ -13,6 +13,8 @@ constexpr double contact_height = 0.1;
 // Under this many square millimetres a print stands on a point and comes
 // loose, or a slicer finds nothing to extrude in its first layer.
 constexpr double least_contact_area = 4;
+// The base, in millimetres, that a shape standing on too little is offered.
+constexpr double suggested_base = 2;
 // Solid PLA, in grams per cubic centimetre.
 constexpr double pla_density = 1.24;
 // Faces turned down further than this from the vertical need support.

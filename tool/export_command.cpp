@@ -44,6 +44,8 @@ std::string refused_format(const Export_options& options, const Console& console
                " is binary; redirect standard output to a file or a pipe, or give -o FILE";
     if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
         return std::string(format->extension) + " holds no mesh; leave out --raw, --fit and --up";
+    if (!format->holds_mesh && options.base > 0)
+        return std::string(format->extension) + " holds no mesh; leave out --base";
     return "";
 }
 
@@ -65,8 +67,11 @@ void add_export_flags(CLI::App& command, Export_options& options)
     output->excludes(outdir);
     add_fit_flag(command, options.fit, " (glb: MM / 1000 metres)");
     add_up_flag(command, options.up, "(default: the format's)");
-    command.add_flag("--raw", options.raw,
-                     "write the editor's own grid and triangle list as they are, not the closed mesh");
+    CLI::Option* base = add_base_flag(command, options.base, ", in the same millimetres as --fit");
+    command
+        .add_flag("--raw", options.raw,
+                  "write the editor's own grid and triangle list as they are, not the closed mesh")
+        ->excludes(base);
     command.add_flag("--no-normals", options.no_normals,
                      "write OBJ without vertex normals: smaller, and shaded flat or by its smoothing group");
 }
@@ -105,7 +110,7 @@ int export_meshes(const Export_options& options, Console& console)
         return *stopped;
 
     const bool to_standard_output = options.output == standard_stream;
-    const mesh::Placement placement{options.up.value_or(format->up), options.fit};
+    const mesh::Placement placement{options.up.value_or(format->up), options.fit, options.base};
     const auto kind = !format->holds_mesh ? Meshed_shape::Kind::none
                       : options.raw       ? Meshed_shape::Kind::raw
                                           : Meshed_shape::Kind::closed;
@@ -129,7 +134,11 @@ int export_meshes(const Export_options& options, Console& console)
             if (kind == Meshed_shape::Kind::closed) {
                 const double unit = format->unit.millimetres;
                 const std::string warning = file_export::contact_warning(
-                    mesh::contact_area(file.mesh, placement.up, mesh::contact_height / unit) * unit * unit);
+                    mesh::contact_area(file.mesh, placement.up, mesh::contact_height / unit) * unit * unit,
+                    options.base > 0 ? 0
+                                     : mesh::contact_area(file.mesh, placement.up,
+                                                          (mesh::suggested_base + mesh::contact_height) / unit) *
+                                           unit * unit);
                 written.summary += warning.empty() ? "" : "; " + warning;
             }
             if (printed_as_is)

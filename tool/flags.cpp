@@ -221,6 +221,20 @@ CLI::Option* add_fit_flag(CLI::App& command, double& fit, const std::string& uni
         });
 }
 
+CLI::Option* add_base_flag(CLI::App& command, double& base, const std::string& help)
+{
+    const std::string expected = "a height in millimetres above 0 and at most 1e6";
+    return add_value_flag(command, "--base",
+                          "cut the shape level with the bed MM millimetres above its lowest point and close it flat, "
+                          "above 0 and at most 1e6" +
+                              help,
+                          "MM", [&base, expected](const std::string& text) {
+                              base = finite_number("--base", text, 0, max_fit, expected);
+                              if (!(base > 0))
+                                  refuse("--base", expected, text);
+                          });
+}
+
 CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help)
 {
     return add_value_flag(command, "--up", "the axis that is up in the file, y or z " + help, "y|z",

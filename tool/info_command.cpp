@@ -83,16 +83,21 @@ Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Pr
 {
     const file_export::Format_row& format = printed_format();
     report.up = options.up.value_or(format.up);
-    if (const Status done = mesh::place(placed, {report.up, options.fit}, format.unit.millimetres); !done.ok())
-        return done;
-    report.size = file_export::print_size(placed.view(), format.unit.millimetres, 4);
-    const Extent sides = file_export::extent(mesh::bounding_box(placed.view()));
     const double unit = format.unit.millimetres;
+    if (const Status done = mesh::place(placed, {report.up, options.fit, options.base}, unit); !done.ok())
+        return done;
+    report.size = file_export::print_size(placed.view(), unit, 4);
+    const Extent sides = file_export::extent(mesh::bounding_box(placed.view()));
     report.sides = {sides.x * unit, sides.y * unit, sides.z * unit};
-    report.measures = mesh::measure_print(placed.view(), report.up, mesh::contact_height / format.unit.millimetres);
+    report.measures = mesh::measure_print(placed.view(), report.up, mesh::contact_height / unit);
     // Cubic millimetres to cubic centimetres.
     report.mass = report.measures.volume * options.density / 1000;
-    report.warning = file_export::contact_warning(report.measures.contact_area);
+    report.warning = file_export::contact_warning(
+        report.measures.contact_area,
+        options.base > 0
+            ? 0
+            : mesh::contact_area(placed.view(), report.up, (mesh::suggested_base + mesh::contact_height) / unit) *
+                  unit * unit);
     return {};
 }
 
@@ -142,6 +147,7 @@ void add_info_flags(CLI::App& command, Info_options& options)
     print->excludes(raw);
     options.density = mesh::pla_density;
     add_fit_flag(command, options.fit, ", as export --fit writes it; with --print")->needs(print);
+    add_base_flag(command, options.base, ", as export --base writes it; with --print")->needs(print);
     add_up_flag(command, options.up, "(default z), as export --up writes it; with --print")->needs(print);
     add_value_flag(command, "--density",
                    "grams per cubic centimetre of the solid, above 0 and at most 100 (default PLA's " +

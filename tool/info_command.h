@@ -17,6 +17,7 @@ struct Info_options {
     // solid at `density` grams per cubic centimetre.
     bool print = false;
     double fit = 0;
+    double base = 0;
     std::optional<mesh::Up> up;
     double density = 0;
 };

@@ -95,7 +95,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 45);
+    EXPECT_EQ(tried, 48);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -244,7 +244,7 @@ TEST_F(Shapetool, InfoGivesSidesBeyondTheFloatsAsNumbers)
 
 // A ball 40 mm across holds 4/3 pi 20³ mm³, stands on the cap pi (2 x 20 x 0.1 - 0.1²) and overhangs beyond 45
 // degrees on the cap (1 - cos 45°) / 2 of its surface; a gram per 1,000 mm³ at density 1. The lantern stands on a
-// point, which info and export say alike.
+// point, which info and export say alike, with the base that stands it on more; with that base info warns no more.
 TEST_F(Shapetool, InfoPrintMeasuresTheShapeAsItWouldPrint)
 {
     const nlohmann::json ball = report({"info", "--print", "--json", "--fit", "40", "--density", "2",
@@ -257,9 +257,20 @@ TEST_F(Shapetool, InfoPrintMeasuresTheShapeAsItWouldPrint)
     EXPECT_EQ(ball["warning"], "") << ball;
     const std::string lantern = SOURCE_DIR "/examples/lantern.bas";
     const std::string info = run({"info", "--print", "--fit", "40", lantern}).standard_output;
-    EXPECT_EQ(info.substr(info.rfind("  warning")), "  warning     stands on 0.048 mm²\n");
+    EXPECT_EQ(info.substr(info.rfind("  warning")), "  warning     stands on 0.048 mm²; --base 2 gives 81 mm²\n");
     EXPECT_EQ(run({"export", "--fit", "40", lantern, "-o", "out/l.stl"}).standard_error,
-              lantern + " -> out/l.stl: 18,240 triangles; stands on 0.048 mm²\n");
+              lantern + " -> out/l.stl: 18,240 triangles; stands on 0.048 mm²; --base 2 gives 81 mm²\n");
+    EXPECT_EQ(report({"info", "--print", "--json", "--fit", "40", "--base", "2", lantern}).at(0)["print"]["warning"],
+              "");
+}
+
+// A base as high as the shape leaves nothing: refused for that shape, nothing written.
+TEST_F(Shapetool, ABaseNotBelowTheShapesHeightIsRefused)
+{
+    const auto refused = run({"export", "flower.bas", "--fit", "40", "--base", "40", "-o", "out/x.stl"});
+    EXPECT_EQ(std::pair(refused.exit_status, refused.standard_error),
+              std::pair(2, std::string("shapetool: out/x.stl: the base is not below the shape's height\n")));
+    EXPECT_EQ(files("out"), 0u);
 }
 
 // Standard input and output; a failed write to standard output is an output failure, whose reason is the system's,
