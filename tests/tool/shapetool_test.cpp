@@ -264,6 +264,15 @@ TEST_F(Shapetool, InfoPrintMeasuresTheShapeAsItWouldPrint)
               "");
 }
 
+// The lemon stands tallest: the cut takes 2 mm off its height and the fit gives them back.
+TEST_F(Shapetool, ABaseKeepsTheFitTheLargestSide)
+{
+    const nlohmann::json size = report({"info", "--print", "--json", "--fit", "40", "--base", "2",
+                                        SOURCE_DIR "/examples/lemon.bas"})
+                                    .at(0)["print"]["size_mm"];
+    EXPECT_NEAR(size.at(2).get<double>(), 40, 1e-4) << size;
+}
+
 // A base as high as the shape leaves nothing: refused for that shape, nothing written.
 TEST_F(Shapetool, ABaseNotBelowTheShapesHeightIsRefused)
 {
