@@ -1,6 +1,7 @@
 // Animated picture files, written a frame at a time as the frames come: the
 // one table of formats, and the writer of each, a small layer over its
-// library (WebP through libwebp's animation encoder, GIF through giflib).
+// library (WebP through libwebp's animation encoder, GIF through giflib,
+// MP4 video through OpenH264).
 #pragma once
 
 #include "runtime/status.h"
@@ -19,8 +20,11 @@ struct Options {
     int fps = 30;
     // Frames with alpha: WebP keeps it; GIF gives the pixels below half
     // alpha one transparent index, and clears each frame before the next.
+    // Only for a format whose row has_alpha.
     bool transparent = false;
-    // WebP's: lossless, or lossy at `quality` from 0 to 100.
+    // WebP's: lossless, or lossy at `quality` from 0 to 100. MP4's quality
+    // sets H.264's quantiser: 51 at 0, 10 at 100, evenly between (75 gives
+    // 20). Lossless only for a format whose row has_lossless.
     bool lossless = false;
     int quality = 75;
 };
@@ -32,8 +36,9 @@ struct Frame {
     const std::uint8_t* alpha = nullptr;
 };
 
-// The file loops forever; frame k starts at k / fps seconds, rounded to the
-// format's ticks (its row's ticks_per_second, animation/timeline.h).
+// The file loops forever (MP4 has no such mark: a page loops it with
+// <video loop>); frame k starts at k / fps seconds, rounded to the format's
+// ticks (its row's ticks_per_second, animation/timeline.h).
 class Writer {
 public:
     virtual ~Writer() = default;
@@ -51,26 +56,38 @@ using Open_writer = std::unique_ptr<Writer> (*)(std::FILE* out, const Options& o
 
 std::unique_ptr<Writer> open_webp_writer(std::FILE* out, const Options& options, Status& status);
 std::unique_ptr<Writer> open_gif_writer(std::FILE* out, const Options& options, Status& status);
+std::unique_ptr<Writer> open_mp4_writer(std::FILE* out, const Options& options, Status& status);
+
+// Why MP4 cannot hold frames of `width` x `height` at `fps`, or empty when
+// it can: H.264's colour at half size needs even sides, and its level 5.2
+// bounds a frame's macroblocks and their rate.
+std::string mp4_size_refusal(int width, int height, int fps);
 
 struct Format_row {
     // The file name's, in lower case, without its dot.
     const char* extension;
     const char* title;
-    // The ticks a second its frames' starts count in.
+    // The ticks a second its frames' starts count in; 0 for the frame rate
+    // itself, each frame one tick.
     int ticks_per_second;
     // The most frames a second its delays can hold.
     int max_fps;
-    // Whether Options' lossless and quality mean anything to it.
-    bool has_quality;
+    // Whether Options' quality, lossless and transparent mean anything to it.
+    bool has_quality, has_lossless, has_alpha;
+    // Why it cannot hold frames of a size at a rate, or empty; null when it
+    // holds any size the pictures have.
+    std::string (*size_refusal)(int width, int height, int fps);
     Open_writer open;
 };
 
 // In the order help lists them.
 inline constexpr Format_row formats[] = {
-    {"webp", "WebP", 1000, 100, true, open_webp_writer},
+    {"webp", "WebP", 1000, 100, true, true, true, nullptr, open_webp_writer},
     // Delays are whole hundredths of a second, and browsers slow down any
     // below 2.
-    {"gif", "GIF", 100, 50, false, open_gif_writer},
+    {"gif", "GIF", 100, 50, false, false, true, nullptr, open_gif_writer},
+    // The track's clock is its frame rate: every rate exact.
+    {"mp4", "MP4", 0, 100, true, false, false, mp4_size_refusal, open_mp4_writer},
 };
 
 // The ticks a second of the format that `open` writes.
@@ -80,6 +97,12 @@ inline int ticks_per_second(Open_writer open)
         if (row.open == open)
             return row.ticks_per_second;
     return 0;
+}
+
+// The ticks a second of `row`'s frames at `fps`.
+inline int ticks_at(const Format_row& row, int fps)
+{
+    return row.ticks_per_second != 0 ? row.ticks_per_second : fps;
 }
 
 // The row for a file name's extension, in any case; null for none.

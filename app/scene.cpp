@@ -22,12 +22,36 @@ constexpr int caption_x = 450, caption_y = 20;
 constexpr int fps_x = 450, fps_y = 40;
 constexpr int history_x = 20, history_y = 420;
 constexpr int note_x = 20, note_y = 440;
-// The line about an export: its rows, at most down to the window's bottom.
-constexpr int status_y = 440, status_pitch = 16, status_last_y = 476;
-// Overlay pixels of the 640 x 480 view; a glyph reaches 12 pixels above its
-// raster position and 3 below.
+// The line about an export: its first row and the rows' pitch.
+constexpr int status_y = 440, status_pitch = 16;
+// Overlay pixels of the 640 x 480 view.
 constexpr double view_width = 640, view_height = 480;
-constexpr int glyph_above = 12, glyph_below = 4;
+// Window pixels: a row's black band reaches 12 above its raster position, 4
+// below and 2 left of it, and keeps as far from a bar.
+constexpr int glyph_above = 12, glyph_below = 4, band_margin = 2;
+
+// `line` in rows of at most `room` characters, broken after ", " or ": "
+// where one fits, else after a blank, else in a path after a '/' or a '_',
+// else anywhere.
+std::vector<std::string> wrapped(const std::string& line, std::size_t room)
+{
+    std::vector<std::string> rows;
+    for (std::size_t at = 0; at < line.size();) {
+        std::size_t end = line.size();
+        if (end - at > room) {
+            end = at + room;
+            const std::string_view part(line.data() + at, room);
+            for (const std::string_view mark : {", ", ": ", " ", "/", "_"})
+                if (const std::size_t found = part.rfind(mark); found != std::string_view::npos && found > 0) {
+                    end = at + found + mark.size();
+                    break;
+                }
+        }
+        rows.push_back(line.substr(at, end - at));
+        at = end;
+    }
+    return rows;
+}
 
 } // namespace
 
@@ -69,42 +93,82 @@ void draw_text_overlay(Tscreen& screen, const Trasterfont& font, float fps, cons
     screen.view_perspective();
 }
 
-void draw_status_line(Tscreen& screen, const Trasterfont& font, const std::string& line, bool below_note)
+Status_layout lay_out_status(const std::string& line, int width, int height, const std::vector<TwBox>& bars,
+                             bool below_note)
+{
+    Status_layout layout;
+    if (line.empty() || width <= 0 || height <= 0)
+        return layout;
+    // Rows keep to the overlay's places, which grow with the window; the font's pixels stay pixels.
+    const double x_scale = width / view_width, y_scale = height / view_height, pitch = status_pitch * y_scale;
+    layout.x = int(std::lround(history_x * x_scale));
+    // The characters that fit left of the window's edge and of every bar beside the rows from `top` to `bottom`.
+    const auto room = [&](double top, double bottom) {
+        double right = width - layout.x;
+        for (const TwBox& bar : bars)
+            if (bar.top < bottom && bar.bottom > top && bar.right > layout.x - band_margin)
+                right = std::min(right, double(bar.left) - band_margin);
+        return std::size_t(std::max(0.0, std::floor((right - layout.x) / Trasterfont::advance)));
+    };
+    // The fewest of `slots` rows from `first` on, `step` apart, that hold the line wrapped to the room beside them;
+    // with `cut`, all the slots and as much of the line as they hold.
+    const auto place = [&](double first, double step, int slots, bool cut) {
+        for (int n = 1; n <= slots; ++n) {
+            const double last = first + (n - 1) * step;
+            const std::size_t chars = room(std::min(first, last) - glyph_above, std::max(first, last) + glyph_below);
+            if (chars == 0)
+                return false;
+            std::vector<std::string> rows = wrapped(line, chars);
+            if (rows.size() > std::size_t(n) && !(cut && n == slots))
+                continue;
+            rows.resize(std::min(rows.size(), std::size_t(n)));
+            // Read top to bottom, whichever way the slots run.
+            const std::size_t count = rows.size();
+            for (std::size_t k = 0; k < count; ++k)
+                layout.rows.emplace_back(std::lround(first + double(step > 0 ? k : count - 1 - k) * step),
+                                         std::move(rows[k]));
+            return true;
+        }
+        return false;
+    };
+    const double below = (status_y + (below_note ? note_y - history_y : 0)) * y_scale;
+    const double above = history_y * y_scale - pitch;
+    const int below_slots = int(std::floor((height - glyph_below - below) / pitch)) + 1;
+    const int above_slots = int(std::floor((above - glyph_above) / pitch)) + 1;
+    // Under the history where the rows fit, else just above it, else what fits under it.
+    if (!place(below, pitch, below_slots, false) && !place(above, -pitch, above_slots, false))
+        place(below, pitch, below_slots, true);
+    return layout;
+}
+
+void draw_status_line(const Trasterfont& font, const std::string& line, bool below_note)
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    if (line.empty() || viewport[2] <= 0 || viewport[3] <= 0)
+    const Status_layout layout = lay_out_status(line, viewport[2], viewport[3], TwBarBoxes(), below_note);
+    if (layout.rows.empty())
         return;
-    // The font's pixels stay pixels in a larger window; the view's units grow.
-    const double x_units = view_width / viewport[2], y_units = view_height / viewport[3];
-    const double margin = history_x / x_units;
-    const std::size_t room = std::size_t(std::max(1.0, (viewport[2] - 2 * margin) / Trasterfont::advance));
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
-    screen.view_ortho();
-    int y = status_y + (below_note ? note_y - history_y : 0);
-    for (std::size_t at = 0; at < line.size() && y <= status_last_y; y += status_pitch) {
-        // Broken after ", " or ": " where one fits, else after a blank, else anywhere.
-        std::size_t end = line.size();
-        if (end - at > room) {
-            end = at + room;
-            const std::string_view part(line.data() + at, room);
-            for (const std::string_view mark : {", ", ": ", " "})
-                if (const std::size_t found = part.rfind(mark); found != std::string_view::npos && found > 0) {
-                    end = at + found + mark.size();
-                    break;
-                }
-        }
-        const std::string row = line.substr(at, end - at);
+    // Window pixels, y downwards.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, viewport[2], viewport[3], 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    for (const auto& [y, row] : layout.rows) {
         glColor3f(0.0f, 0.0f, 0.0f);
-        glRectd(history_x - 2 * x_units, y - glyph_above * y_units,
-                history_x + double(row.size() * Trasterfont::advance) * x_units, y + glyph_below * y_units);
+        glRecti(layout.x - band_margin, y - glyph_above, layout.x + int(row.size()) * Trasterfont::advance,
+                y + glyph_below);
         glColor3f(1.0f, 1.0f, 1.0f);
-        font.print(history_x, y, row);
-        at = end;
+        font.print(layout.x, y, row);
     }
-    screen.view_perspective();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
     glPopAttrib();
 }
 

@@ -198,7 +198,7 @@ int run_editor(const std::optional<Tparams>& opened)
         preset_source.follow(exploring);
 
         TwDraw();
-        draw_status_line(screen, *font, now < exporting.said_until ? exporting.said : "", !note.empty());
+        draw_status_line(*font, now < exporting.said_until ? exporting.said : "", !note.empty());
         screen::swap_buffers();
         // A window closed from its frame ends the program as Quit does.
         if (TwEscapeUnused() || params.do_quit != 0 || !screen::window_open())
@@ -243,7 +243,8 @@ constexpr char help_text[] = "Usage: supershape [SNIPPET.bas]\n"
                              "The bar Export writes the shape's mesh, in a format of shapetool export's at a\n"
                              "size in millimetres, or the view as a PNG picture into shapes/, beside its\n"
                              "snippet, saved first unless unchanged; the mesh is what shapetool export\n"
-                             "writes from that snippet. A line under the swap history says what was written.\n"
+                             "writes from that snippet. A line by the swap history, clear of the bars, says\n"
+                             "what was written.\n"
                              "\n"
                              "Mouse: outside the bars a left drag turns the view, a right or middle drag\n"
                              "moves it and the wheel zooms (never saved); a number's label dragged changes\n"

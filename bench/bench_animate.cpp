@@ -1,6 +1,6 @@
 // shapetool animate side by side with drawing its frames alone, with no
 // display: a 60-frame 480 x 480 solid turntable of a 999 x 1000 shape as
-// lossy WebP and as GIF, against the same 60 pictures drawn on one context
+// lossy WebP, as GIF and as MP4, against the same 60 pictures drawn on one context
 // from one mesh and its normals (the context, the mesh and the pictures,
 // without any encoding), and a 60-frame 200 x 200 morph between two
 // examples. Prints each file's size and the ratio of the times.
@@ -26,7 +26,8 @@ namespace fs = std::filesystem;
 constexpr int frames = 60;
 constexpr int side = 480;
 
-const std::string outputs[] = {"/tmp/bench_animate.webp", "/tmp/bench_animate.gif", "/tmp/bench_morph.webp"};
+const std::string outputs[] = {"/tmp/bench_animate.webp", "/tmp/bench_animate.gif", "/tmp/bench_morph.webp",
+                               "/tmp/bench_animate.mp4"};
 
 shapetool::Shape_inputs big_shape()
 {
@@ -51,9 +52,9 @@ void draw_alone(benchmark::State& state)
         mesh::Triangle_mesh built;
         if (!renderer.open().ok() || !mesh::build_closed_mesh(params, built).ok())
             return state.SkipWithError("cannot draw or mesh");
-        std::vector<mesh::Tvector3> normals;
-        mesh::light(built.view(), normals);
-        const offscreen::Model model{built.view(), offscreen::Model::Style::solid, {255, 255, 64, 255}, normals.data()};
+        mesh::Lit_surface lit;
+        mesh::light(built.view(), lit);
+        const offscreen::Model model{built.view(), offscreen::Model::Style::solid, {255, 255, 64, 255}, &lit};
         const auto framing = scene::fit_to_view(built.positions.data(), built.positions.size(), side, side);
         offscreen::Image picture;
         for (int frame = 0; frame < frames; ++frame) {
@@ -97,6 +98,7 @@ shapetool::Animate_options morph()
 BENCHMARK(draw_alone)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(animate, webp, turntable(outputs[0]))->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(animate, gif, turntable(outputs[1]))->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(animate, mp4, turntable(outputs[3]))->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(animate, morph_200, morph())->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 } // namespace
@@ -108,7 +110,7 @@ int main(int argc, char** argv)
     Seconds_reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto drawn = reporter.seconds.find("draw_alone/iterations:1/real_time");
-    for (const char* name : {"webp", "gif"}) {
+    for (const char* name : {"webp", "gif", "mp4"}) {
         const auto made = reporter.seconds.find(std::string("animate/") + name + "/iterations:1/real_time");
         if (drawn != reporter.seconds.end() && made != reporter.seconds.end())
             std::printf("%s turntable: %.2fx the time of drawing its frames alone\n", name,

@@ -4,6 +4,7 @@
 #include "export/metadata.h"
 #include "export/writer_support.h"
 #include "export/writers.h"
+#include "mesh/closed_mesh.h"
 #include "mesh/statistics.h"
 
 #include <tiny_gltf.h>
@@ -106,9 +107,10 @@ tinygltf::Accessor accessor(int view, int component_type, std::size_t count, int
     return made;
 }
 
-tinygltf::Model make_model(const Export_mesh& file)
+// The lit surface's vertices, each with its one normal.
+tinygltf::Model make_model(const Export_mesh& file, const mesh::Lit_surface& lit)
 {
-    const Mesh_view& mesh = file.mesh;
+    const Mesh_view mesh = lit.mesh.view();
     const std::size_t position_bytes = mesh.vertex_count * sizeof(Tvector3);
     const std::size_t index_bytes = mesh.triangle_count * sizeof(Ttriangle);
     tinygltf::Model model;
@@ -119,8 +121,7 @@ tinygltf::Model make_model(const Export_mesh& file)
     tinygltf::Buffer buffer;
     buffer.data.resize(2 * position_bytes + index_bytes);
     std::memcpy(buffer.data.data(), mesh.positions, position_bytes);
-    auto* normals = reinterpret_cast<Tvector3*>(buffer.data.data() + position_bytes);
-    detail::unit_vertex_normals(mesh, normals);
+    std::memcpy(buffer.data.data() + position_bytes, lit.normals.data(), position_bytes);
     std::memcpy(buffer.data.data() + 2 * position_bytes, mesh.triangles, index_bytes);
     model.buffers.push_back(std::move(buffer));
     model.bufferViews = {view_of_bytes(0, position_bytes, TINYGLTF_TARGET_ARRAY_BUFFER),
@@ -163,13 +164,15 @@ tinygltf::Model make_model(const Export_mesh& file)
 // 0, or the errno of the first failure.
 int write_glb_file(std::FILE* out, const Export_mesh& file)
 {
-    // The container's lengths are 32-bit; leave room for the JSON chunk.
-    const std::uint64_t binary_bytes = 2 * std::uint64_t(file.mesh.vertex_count) * sizeof(Tvector3) +
-                                       std::uint64_t(file.mesh.triangle_count) * sizeof(Ttriangle);
-    if (binary_bytes > UINT32_MAX - (std::uint64_t(1) << 20))
-        return EFBIG;
     try {
-        const tinygltf::Model model = make_model(file);
+        mesh::Lit_surface lit;
+        mesh::light(file.mesh, lit);
+        // The container's lengths are 32-bit; leave room for the JSON chunk.
+        const std::uint64_t binary_bytes = 2 * std::uint64_t(lit.mesh.positions.size()) * sizeof(Tvector3) +
+                                           std::uint64_t(lit.mesh.triangles.size()) * sizeof(Ttriangle);
+        if (binary_bytes > UINT32_MAX - (std::uint64_t(1) << 20))
+            return EFBIG;
+        const tinygltf::Model model = make_model(file, lit);
         File_buffer file(out);
         std::ostream stream(&file);
         tinygltf::TinyGLTF gltf;

@@ -35,12 +35,4 @@ double linear(std::uint8_t byte)
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
-void unit_vertex_normals(const Mesh_view& mesh, Tvector3* normals)
-{
-    Nsupershape::vertex_normals(mesh, normals);
-    for (std::size_t k = 0; k < mesh.vertex_count; ++k)
-        if (normals[k].x == 0 && normals[k].y == 0 && normals[k].z == 0)
-            normals[k] = {0.0f, 1.0f, 0.0f};
-}
-
 } // namespace file_export::detail

@@ -1,8 +1,7 @@
 // What the writers share: checked output to a C stream, the one way a
-// writer reports how it went, and smooth normals.
+// writer reports how it went, and colours as readers take them.
 #pragma once
 
-#include "mesh/triangle_mesh.h"
 #include "runtime/status.h"
 
 #include <cstddef>
@@ -10,9 +9,6 @@
 #include <cstdio>
 
 namespace file_export::detail {
-
-using mesh::Mesh_view;
-using mesh::Tvector3;
 
 // Writes `bytes` bytes to `out`: 0, or the errno of the failure.
 int write_bytes(std::FILE* out, const void* data, std::size_t bytes);
@@ -26,10 +22,5 @@ runtime::Status write_status(int error);
 // An sRGB colour byte as a linear fraction, as glTF's colour factors and
 // Blender take colours.
 double linear(std::uint8_t byte);
-
-// One smooth unit normal per vertex of `mesh` into `normals`, as
-// Nsupershape::vertex_normals gives them, except that a vertex whose
-// triangles have no area gets +Y: readers need unit length.
-void unit_vertex_normals(const Mesh_view& mesh, Tvector3* normals);
 
 } // namespace file_export::detail

@@ -4,6 +4,7 @@
 
 #include "export/metadata.h"
 #include "export/writer_support.h"
+#include "mesh/closed_mesh.h"
 #include "params/fields.h"
 #include "runtime/text.h"
 #include "snippet/snippet.h"
@@ -129,24 +130,30 @@ void put_normals(Sink& sink, const std::vector<Tvector3>& normals)
     }
 }
 
-// A face's corner, "i", or "i//i" for the vertex and its normal, which
-// share the number; returns its end. By hand, digit by digit into both
-// places: the library's calls and copies cost more than the digits.
-char* put_corner(char* at, std::uint32_t number, bool with_normal)
+// A number's digits; returns their end. By hand, digit by digit: the
+// library's calls and copies cost more than the digits.
+char* put_number(char* at, std::uint32_t number)
 {
     int length = 1;
     for (std::uint32_t rest = number; rest >= 10; rest /= 10)
         ++length;
-    char* const normal = at + length + 2;
-    for (int k = length - 1; k >= 0; --k, number /= 10) {
+    for (int k = length - 1; k >= 0; --k, number /= 10)
         at[k] = char('0' + number % 10);
-        if (with_normal)
-            normal[k] = at[k];
-    }
+    return at + length;
+}
+
+// A face's corner, "i", or "i//n" for the vertex and its normal, which
+// mostly share the number; returns its end.
+char* put_corner(char* at, std::uint32_t vertex, std::uint32_t normal, bool with_normal)
+{
+    char* const end = put_number(at, vertex);
     if (!with_normal)
-        return at + length;
-    at[length] = at[length + 1] = '/';
-    return normal + length;
+        return end;
+    end[0] = end[1] = '/';
+    if (normal != vertex)
+        return put_number(end + 2, normal);
+    std::memcpy(end + 2, at, std::size_t(end - at));
+    return end + 2 + (end - at);
 }
 
 // The object's name as a material's: OBJ readers end a name at a blank, and
@@ -203,11 +210,11 @@ Status write_stl(std::FILE* out, const Export_mesh& file)
 Status write_obj(std::FILE* out, const Export_mesh& file)
 {
     const Mesh_view& mesh = file.mesh;
-    std::vector<Tvector3> normals;
-    if (file.vertex_normals) {
-        normals.resize(mesh.vertex_count);
-        detail::unit_vertex_normals(mesh, normals.data());
-    }
+    // The positions stay shared; a vertex on a crease has a normal a side.
+    mesh::Lit_surface lit;
+    if (file.vertex_normals)
+        mesh::light(mesh, lit);
+    const std::vector<Tvector3>& normals = lit.normals;
     Sink sink(out);
     sink.put("# supershape " + parameter_text(file.params) + "\n");
     if (!file.companion_file.empty())
@@ -220,12 +227,13 @@ Status write_obj(std::FILE* out, const Export_mesh& file)
         sink.put("usemtl " + material_name(file.name) + "\n");
     sink.put("s 1\n");
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
-        const Ttriangle& tri = mesh.triangles[t];
+        const std::int32_t* vertex = &mesh.triangles[t].i0;
+        const std::int32_t* normal = normals.empty() ? vertex : &lit.mesh.triangles[t].i0;
         char* at = sink.reserve(3 * 26 + 2);
         *at++ = 'f';
-        for (const std::int32_t index : {tri.i0, tri.i1, tri.i2}) {
+        for (int c = 0; c < 3; ++c) {
             *at++ = ' ';
-            at = put_corner(at, std::uint32_t(index) + 1, !normals.empty());
+            at = put_corner(at, std::uint32_t(vertex[c]) + 1, std::uint32_t(normal[c]) + 1, !normals.empty());
         }
         *at++ = '\n';
         sink.commit(at);

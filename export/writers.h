@@ -46,10 +46,11 @@ struct Export_mesh {
 // it has no area) and corners. No colour: the format has no agreed place.
 Status write_stl(std::FILE* out, const Export_mesh& file);
 // OBJ text, read as millimetres: "# supershape PARAMETERS", the material
-// file and the object's name, "v x y z" lines, "vn x y z" lines of the
-// smooth unit normals (as glb's) unless left out, one smoothing group so
-// that importers shade smoothly, and "f i//i j//j k//k" lines, indices from
-// 1 ("f i j k" without normals).
+// file and the object's name, "v x y z" lines, "vn x y z" lines of the lit
+// surface's unit normals (mesh::light, as glb's: a vertex on a crease has
+// one a side) unless left out, one smoothing group so that importers shade
+// smoothly, and "f i//n j//m k//l" lines, indices from 1 ("f i j k"
+// without normals).
 Status write_obj(std::FILE* out, const Export_mesh& file);
 // The OBJ's material file: one material named after the object (blanks and
 // control bytes as "_", at most 63 bytes, as Blender keeps names), its
@@ -61,7 +62,8 @@ Status write_obj_material(std::FILE* out, const Export_mesh& file);
 // uchar-counted int list per face.
 Status write_ply(std::FILE* out, const Export_mesh& file);
 // Binary glTF 2.0 through tinygltf, in metres: one scene, one node and one
-// mesh named after the object, float positions, smooth unit normals and
+// mesh named after the object, the lit surface's vertices (mesh::light: a
+// vertex on a crease once a side) with float positions and unit normals,
 // unsigned int indices, and a material named after the object whose base
 // colour is the shape's (blended when its alpha is below 255); the node's
 // extras hold {"supershape": PARAMETERS}.

@@ -1,5 +1,5 @@
 // The closed mesh over the editor's grid: the poles, the welded seam, the
-// quads between rows and the winding; the same surface lit; and the raw grid.
+// quads between rows and the winding; the surface to light; and the raw grid.
 #include "mesh/closed_mesh.h"
 
 #include "mesh/statistics.h"
@@ -251,20 +251,16 @@ Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh)
     return build_closed_mesh(params, mesh, grid);
 }
 
-void light(const Mesh_view& mesh, std::vector<Tvector3>& normals)
-{
-    normals.resize(mesh.vertex_count);
-    Nsupershape::vertex_normals(mesh, normals.data());
-}
-
 Status build_lit_surface(const Tvector3* grid, std::int32_t slices, std::int32_t bands,
                          const Nsupershape::Formula& formula, float scale, std::string_view swaps, Lit_surface& surface)
 {
     const Status status = close_grid(grid, slices, bands, formula, first_pole(formula, scale, swaps), surface.mesh);
-    if (status.ok())
-        light(surface.mesh.view(), surface.normals);
-    else
+    if (status.ok()) {
+        light(surface);
+    } else {
         surface.normals.clear();
+        surface.copied_from.clear();
+    }
     return status;
 }
 

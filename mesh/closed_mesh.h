@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mesh {
@@ -64,16 +65,51 @@ Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh, std::vector
 // The same with a grid of its own.
 Status build_closed_mesh(const Tparams& params, Triangle_mesh& mesh);
 
-// A surface to draw lit: the closed mesh and a unit normal for each vertex.
+// Faces that meet at a vertex share its normal when they lie within this
+// many degrees of each other; further apart, the vertex takes a normal per
+// side. A supershape's smooth parts fold by a few degrees from face to face
+// at the usual grids (up to about 30 at a sharp arm's tip), its creases (the
+// spinning top's dish, the lantern's and the ribbed ball's ribs) by 90 and
+// more: 60 keeps the first smooth and splits the second. Blender's
+// auto-smooth takes 30 and three.js's creased normals 60.
+constexpr double crease_degrees = 60;
+
+// A triangle corner's place in a mesh's index list, three a triangle.
+using Corner = std::int64_t;
+
+// A surface to draw lit: a mesh and a unit normal for each of its
+// vertices. Where the faces around a vertex of the closed mesh fold
+// further apart than crease_degrees, the vertex is copied, once for each
+// further side, the copies after the closed mesh's own vertices; the
+// triangles are the closed mesh's, in its order, their corners on a side
+// naming its copy. Every corner's normal lies within crease_degrees of its
+// face's, and a vertex that no face with an area reaches gets +Y.
 struct Lit_surface {
     Triangle_mesh mesh;
     std::vector<Tvector3> normals;
+    // The closed mesh's vertex each copy is of: copy k is vertex
+    // closed count + k.
+    std::vector<std::int32_t> copied_from;
+
+    // The closed mesh's vertex of lit vertex `k`.
+    std::int32_t source(std::int32_t k) const
+    {
+        const auto closed = static_cast<std::int32_t>(mesh.positions.size() - copied_from.size());
+        return k < closed ? k : copied_from[std::size_t(k - closed)];
+    }
+    // Scratch kept from call to call.
+    std::vector<Tvector3> face_normals;
+    std::vector<std::int32_t> fan_of;
+    std::vector<Corner> fan_corners;
+    std::vector<std::pair<std::int32_t, Corner>> fan;
 };
 
-// The unit normals every lit picture gives `mesh` (Nsupershape::vertex_normals),
-// into `normals`, whose storage is kept. Throws std::bad_alloc when memory
-// runs out.
-void light(const Mesh_view& mesh, std::vector<Tvector3>& normals);
+// The lit surface of the closed mesh in `surface.mesh`, in place: its
+// normals and copies. Needs every index in range. Its storage is kept from
+// call to call. Throws std::bad_alloc when memory runs out.
+void light(Lit_surface& surface);
+// The same for `mesh`, copied into `surface`.
+void light(const Mesh_view& mesh, Lit_surface& surface);
 
 // The lit surface over `grid` as the editor shows it: evaluated for
 // `formula`, scaled by `scale`, then swapped by `swaps` ('0' exchanges x and

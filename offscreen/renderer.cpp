@@ -38,7 +38,7 @@ void unpremultiply(Image& picture)
 
 } // namespace
 
-Renderer::Renderer() = default;
+Renderer::Renderer() : lit(std::make_unique<mesh::Lit_surface>()) {}
 
 Renderer::~Renderer()
 {
@@ -140,16 +140,16 @@ Status Renderer::draw_model(const Model& model, int x, int y, int width, int hei
         glPopAttrib();
         return {};
     }
-    if (model.normals) {
-        scene::draw_frame(frame, scene::Surface{mesh, model.normals});
-        return {};
+    const mesh::Lit_surface* surface = model.lit;
+    if (!surface) {
+        try {
+            mesh::light(mesh, *lit);
+        } catch (const std::bad_alloc&) {
+            return runtime::cannot_draw("out of memory for the surface's normals");
+        }
+        surface = lit.get();
     }
-    try {
-        mesh::light(mesh, normals);
-    } catch (const std::bad_alloc&) {
-        return runtime::cannot_draw("out of memory for the surface's normals");
-    }
-    scene::draw_frame(frame, scene::Surface{mesh, normals.data()});
+    scene::draw_frame(frame, scene::Surface{surface->mesh.view(), surface->normals.data()});
     return {};
 }
 

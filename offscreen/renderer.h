@@ -19,6 +19,10 @@
 
 class Trasterfont;
 
+namespace mesh {
+struct Lit_surface;
+}
+
 namespace offscreen {
 
 using Nsupershape::Mesh_view;
@@ -32,10 +36,9 @@ struct Model {
     Mesh_view mesh;
     Style style = Style::wire;
     std::uint8_t color[4] = {255, 255, 255, 255};
-    // A solid's unit normals, one a vertex, as Nsupershape::vertex_normals
-    // gives them, for a mesh drawn again and again; worked out for each
-    // picture when null.
-    const Nsupershape::Tvector3* normals = nullptr;
+    // A solid's lit surface, mesh::light of `mesh`, for a mesh drawn again
+    // and again; lit for each picture when null.
+    const mesh::Lit_surface* lit = nullptr;
 };
 
 struct Picture_options {
@@ -109,8 +112,8 @@ private:
 
     Context context;
     std::unique_ptr<Trasterfont> font;
-    // The solid's normals, kept between pictures.
-    std::vector<Nsupershape::Tvector3> normals;
+    // The solid's lit surface, kept between pictures.
+    std::unique_ptr<mesh::Lit_surface> lit;
 };
 
 } // namespace offscreen

@@ -55,11 +55,12 @@ struct TwBar {
     int index = 0;
     ETwBarCorner corner = TW_CORNER_TOP_LEFT;
     bool folded = false;
-    // How the bar was last drawn: whether it was open, the window's height
-    // then, and whether a click asked it to open or another bar in its
-    // corner to fold.
+    // How the bar was last drawn: whether it was open, where, the window's
+    // height then, and whether a click asked it to open or another bar in
+    // its corner to fold.
     struct Drawn {
         bool ever = false, folded = false;
+        TwBox box;
         float display_height = 0;
         bool open_asked = false, fold_asked = false;
     } drawn;

@@ -58,6 +58,16 @@ int TwDraw()
     return 1;
 }
 
+std::vector<TwBox> TwBarBoxes()
+{
+    std::vector<TwBox> boxes;
+    if (panel::registry_open())
+        for (const auto& bar : panel::bars())
+            if (bar->drawn.ever)
+                boxes.push_back(bar->drawn.box);
+    return boxes;
+}
+
 bool TwEditing()
 {
     return panel::registry_open() && panel::editing();

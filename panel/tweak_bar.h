@@ -39,6 +39,14 @@ enum ETwBarCorner { TW_CORNER_TOP_LEFT, TW_CORNER_BOTTOM_RIGHT };
 // Sets where `bar` shows and whether it starts folded to its title line;
 // both take effect when it is first drawn.
 int TwSetBarStart(TwBar* bar, ETwBarCorner corner, int folded);
+// Where a bar was last drawn, in pixels from the window's top-left corner:
+// the whole bar when open, its title line when folded.
+struct TwBox {
+    float left = 0, top = 0, right = 0, bottom = 0;
+};
+// The box of every bar the last TwDraw drew, so that what is drawn after
+// the bars can keep out of them.
+std::vector<TwBox> TwBarBoxes();
 // `definition` holds attributes such as label='...', help='...', min=, max=,
 // step=, key=SPACE and alpha; one that cannot be parsed leaves the entry out.
 // A button's keys (key=R, key=CTRL+Z, key=CTRL+SHIFT+Z, several allowed)

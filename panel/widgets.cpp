@@ -270,6 +270,8 @@ void run_bar(TwBar& bar)
             other->drawn.fold_asked = other.get() != &bar && other->corner == TW_CORNER_BOTTOM_RIGHT;
     drawn.ever = true;
     drawn.folded = folded;
+    const ImVec2 at = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+    drawn.box = {at.x, at.y, at.x + size.x, at.y + size.y};
     drawn.display_height = window.y;
     if (open) {
         const float value_column = value_column_start(bar);

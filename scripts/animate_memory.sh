@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # shapetool animate's peak memory (GNU time's maximum resident set) at 60 and
 # at 240 frames of the benchmark's turntable: 480 x 480, solid, a 999 x 1000
-# shape, as lossy WebP and as GIF. Frames are encoded as they come, not held
-# as pictures, so the longer animation may take no more than twice its file
-# and 2 MB beyond the shorter (libwebp keeps each frame encoded until it
-# assembles the file). Fails when it takes more.
+# shape, as lossy WebP, as GIF and as MP4. Frames are encoded as they come,
+# not held as pictures, so the longer animation may take no more than twice
+# its file and 2 MB beyond the shorter (libwebp and the MP4 writer keep each
+# frame encoded until they assemble the file). Fails when it takes more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh >/dev/null
@@ -21,7 +21,7 @@ peak() {
 }
 
 failed=0
-for format in webp gif; do
+for format in webp gif mp4; do
     short=$(peak 60 "$folder/short.$format")
     long=$(peak 240 "$folder/long.$format")
     file=$(stat -c %s "$folder/long.$format")

@@ -6,7 +6,7 @@
 # shape, a blank in the name) and a shape from flags alone, in every export
 # format as it is, with --fit, with --up y and z, --raw and -o -; a batch
 # into --outdir; info and info --json; render, wire and solid; gallery;
-# animate, a turntable and a morph; a few refusals; every --help and
+# animate, a turntable, a morph and a video; a few refusals; every --help and
 # --version.
 #
 # OLD runs twice first: a difference between those two runs means the
@@ -78,13 +78,15 @@ matrix() {
     echo "gallery '$inputs' -o sheet.png --solid --turn 20"
     echo "animate '$inputs/star.bas' -o out.webp --size 64x48 --frames 6"
     echo "animate '$inputs/star.bas' '$inputs/starfish.bas' --loop --turn 180 --wire -o out.gif --size 64x48 --frames 6 --frames-dir frames"
+    echo "animate '$inputs/star.bas' -o out.mp4 --size 64x48 --frames 6"
     # Refusals and their messages.
     echo "export '$inputs/star.bas' --slices 1 -o out.stl"
     echo "export '$inputs/star.bas' -o out.xyz"
     echo "export missing.bas -o out.stl"
     echo "render '$inputs/star.bas' -o out.jpg"
     echo "gallery -o sheet.png"
-    echo "animate '$inputs/star.bas' -o out.mp4"
+    echo "animate '$inputs/star.bas' -o out.avi"
+    echo "animate '$inputs/star.bas' --transparent -o out.mp4"
     echo "info"
     echo "frobnicate"
     echo "--version"

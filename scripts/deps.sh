@@ -13,12 +13,14 @@ set -euo pipefail
 programs=(
     g++ cmake make pkg-config
     libcli11-dev nlohmann-json3-dev libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
-    libtinygltf-dev lib3mf-dev libegl-dev libstb-dev libwebp-dev libgif-dev libegl-mesa0 libgl1-mesa-dri
+    libtinygltf-dev lib3mf-dev libegl-dev libstb-dev libwebp-dev libgif-dev libopenh264-dev libegl-mesa0
+    libgl1-mesa-dri
     imagemagick librsvg2-bin dpkg-dev file
 )
-# The tests, benchmarks, fuzz targets and the judges of what they write.
+# The tests, benchmarks, fuzz targets and the judges of what they write
+# (ffmpeg reads the MP4 files back).
 tests=(
-    libgtest-dev libbenchmark-dev libassimp-dev
+    libgtest-dev libbenchmark-dev libassimp-dev ffmpeg
     xvfb xauth xdotool x11-utils unzip clang-format-14
     lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin man-db
     clang libclang-rt-14-dev

@@ -62,7 +62,7 @@ try_fault() {
     elif ! cmake --build "$build" -j "$(nproc)" >"$build/fault_build.log" 2>&1; then
         outcome=compile
     elif (cd "$build" && ../scripts/virtual_display.sh sh -c "ctest -L 'unit|offscreen|gl' $tests -j $(nproc) &&
-        ctest -L e2e $tests" >"$build/fault_test.log" 2>&1); then
+        ctest -L e2e $tests" </dev/null >"$build/fault_test.log" 2>&1); then
         outcome=missed
     else
         outcome=caught
@@ -73,7 +73,7 @@ try_fault() {
     echo "$outcome $name" | tee -a "$log"
 }
 
-# The list: blocks of "fault: NAME", "file: PATH", "old: TEXT", "new: TEXT";
+# The list (standard input, so the tests read none of it): blocks of "fault: NAME", "file: PATH", "old: TEXT", "new: TEXT";
 # "<NL>" in a text stands for a line break; lines starting with # are comments.
 name='' file='' old='' new=''
 while IFS= read -r line || [ -n "$line" ]; do

@@ -48,7 +48,7 @@ bool indices_in_range(const Mesh_view& mesh)
     return true;
 }
 
-bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals, Tvector3* face_normals)
 {
     if (!indices_in_range(mesh))
         return false;
@@ -60,9 +60,11 @@ bool vertex_normals(const Mesh_view& mesh, Tvector3* normals)
     };
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const auto [i0, i1, i2] = mesh.triangles[t];
-        const Tvector3 n = as_tvector(area_normal<float>(scaled(i0), scaled(i1), scaled(i2)));
+        Tvector3 n = as_tvector(area_normal<float>(scaled(i0), scaled(i1), scaled(i2)));
         if (!finite_point(n))
-            continue;
+            n = {0.0f, 0.0f, 0.0f};
+        if (face_normals)
+            face_normals[t] = n;
         for (const std::int32_t corner : {i0, i1, i2}) {
             Tvector3& sum = normals[corner];
             sum = {sum.x + n.x, sum.y + n.y, sum.z + n.z};

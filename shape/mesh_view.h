@@ -65,8 +65,10 @@ bool indices_in_range(const Mesh_view& mesh);
 // the side the normals face: each vertex's is the sum of its triangles'
 // area-weighted normals made unit length, or (0, 0, 0) when those triangles
 // have no area. The same at any size: a shape scaled by 1e-22 or 1e20 gets
-// the normals it has at 1. `normals` holds one for each vertex. Returns
-// false, writing nothing, when an index lies outside the vertices.
-bool vertex_normals(const Mesh_view& mesh, Tvector3* normals);
+// the normals it has at 1. `normals` holds one for each vertex;
+// `face_normals`, unless null, gets each triangle's area-weighted normal as
+// summed (zero when not finite). Returns false, writing nothing, when an
+// index lies outside the vertices.
+bool vertex_normals(const Mesh_view& mesh, Tvector3* normals, Tvector3* face_normals = nullptr);
 
 } // namespace Nsupershape

@@ -1,6 +1,7 @@
 // The animate command: one shape turning a full circle, or a morph through
 // several, drawn off screen frame by frame on one context and written as the
-// frames come: an animated WebP or GIF file, PNG frames, or both.
+// frames come: an animated WebP or GIF file or an MP4 video, PNG frames, or
+// both.
 #include "tool/animate_command.h"
 
 #include "animation/timeline.h"
@@ -48,15 +49,28 @@ std::string refused_outputs(const Animate_options& options, const animation::For
             return std::string(format->title) + " holds at most " + std::to_string(format->max_fps) +
                    " frames a second; give a lower --fps";
     }
-    if ((options.quality || options.lossless) && !(format && format->has_quality)) {
-        std::vector<std::string> lossy;
+    // The formats with a capability, as "FILE.webp or FILE.mp4".
+    const auto formats_with = [](bool animation::Format_row::*capability) {
+        std::vector<std::string> files;
         for (const animation::Format_row& row : animation::formats)
-            if (row.has_quality)
-                lossy.push_back("FILE." + std::string(row.extension));
-        return "--quality and --lossless are for -o " + runtime::listed(lossy, "or");
-    }
+            if (row.*capability)
+                files.push_back("FILE." + std::string(row.extension));
+        return runtime::listed(files, "or");
+    };
+    if (format && options.transparent && !format->has_alpha)
+        return std::string(format->title) + " has no transparent ground; leave out --transparent or write -o " +
+               formats_with(&animation::Format_row::has_alpha);
+    if (format && options.lossless && !format->has_lossless)
+        return std::string(format->title) + " is always lossy; leave out --lossless or write -o " +
+               formats_with(&animation::Format_row::has_lossless);
+    if (options.quality && !(format && format->has_quality))
+        return "--quality is for -o " + formats_with(&animation::Format_row::has_quality);
+    if (options.lossless && !(format && format->has_lossless))
+        return "--lossless is for -o " + formats_with(&animation::Format_row::has_lossless);
     if (options.quality && options.lossless)
         return "--lossless keeps every pixel; leave out --quality";
+    if (format && format->size_refusal)
+        return format->size_refusal(options.width, options.height, options.fps);
     return "";
 }
 
@@ -277,10 +291,10 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
     };
     offscreen::Image picture;
     Tparams shown = frames.params(frames.plan(0));
-    // A turntable's mesh stays, and so do its normals.
-    std::vector<mesh::Tvector3> normals;
+    // A turntable's mesh stays, and so does its lit surface.
+    mesh::Lit_surface lit;
     if (frames.turntable() && solid)
-        mesh::light(meshed.view(), normals);
+        mesh::light(meshed.view(), lit);
     for (int frame = 0; frame < options.frames; ++frame) {
         const animation::Frame_plan plan = frames.plan(frame);
         if (!frames.turntable()) {
@@ -295,7 +309,7 @@ int draw_every_frame(const Frames& frames, const Animate_options& options, const
                                                   framings[std::size_t(frame)],
                                                   options.tilt};
         offscreen::Model model = model_of(meshed, shown, solid);
-        model.normals = normals.empty() ? nullptr : normals.data();
+        model.lit = lit.normals.empty() ? nullptr : &lit;
         if (const Status drawn = renderer.picture(model, drawn_as, picture); !drawn.ok())
             return stop(runtime::failure(drawn.kind, frames.name(frame, plan), drawn.message));
         if (outputs.writer)
@@ -329,7 +343,10 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
                    std::to_string(row.max_fps) + " fps)";
     add_path_flag(command, "-o,--output", options.output,
                   "the animation, looping forever, its format from the extension: " + formats +
-                      "; GIF gives each frame a palette of its own, without dithering" + output_rules,
+                      "; GIF gives each frame a palette of its own, without dithering; MP4 is H.264 video in "
+                      "yuv420p (BT.709, limited range), its sides even, its index first so that it plays while it "
+                      "loads, and loops where the player loops it" +
+                      output_rules,
                   "FILE");
     add_path_flag(command, "--frames-dir", options.frames_dir,
                   "a folder, made when missing, for the frames as PNG files frame_0001.png, frame_0002.png ..., "
@@ -347,7 +364,8 @@ void add_animate_flags(CLI::App& command, Animate_options& options)
     add_tilt_flag(command, options.tilt);
     add_transparent_flag(command, options.transparent);
     add_value_flag(command, "--quality",
-                   "lossy WebP's quality, 0..100 (default " + std::to_string(Animate_options::default_quality) + ")",
+                   "lossy WebP's quality, 0..100 (default " + std::to_string(Animate_options::default_quality) +
+                       "), or MP4's: H.264's quantiser from 51 at 0 to 10 at 100, evenly between",
                    "Q",
                    [&options](const std::string& text) { options.quality = whole_number("--quality", text, 0, 100); });
     command.add_flag("--lossless", options.lossless, "write WebP without loss: larger, every pixel kept");

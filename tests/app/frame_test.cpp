@@ -1,5 +1,6 @@
-// The frame's decisions: the clock, the rotation angles, the linked sets and the requests.
+// The frame's decisions: the clock, the rotation angles, the linked sets, the requests and the export line's rows.
 #include "app/frame.h"
+#include "app/scene.h"
 #include "tests/support/reference_mesh.h"
 
 #include <gtest/gtest.h>
@@ -149,5 +150,37 @@ TEST(Requests, TheGridDrawnIsTheValuesOwnUntilAnEditNeedsResetOrTheAxesStaySwapp
         Tparams edited = params;
         edited.n1 += n1, edited.slices += slices, edited.auto_edit = auto_edit, shown.recipe.swaps = swaps;
         EXPECT_EQ(match_grid(edited, shown), want) << n1 << " " << slices << " " << auto_edit << " " << swaps;
+    }
+}
+
+// The line about an export keeps left of the bars beside its rows: under the history while its rows fit there, else
+// just above it; broken after a clause, a word or a path's '/'; one row in a large window.
+TEST(StatusLine, RowsKeepLeftOfTheBarsUnderTheHistoryOrJustAboveIt)
+{
+    const std::string exported =
+        "exported shapes/shape_12-08-2026_07_46_41.stl: 48 x 50 x 12 mm, 18,240 triangles, beside its .bas";
+    const std::string refused = "nothing written: press Reset first";
+    // The bars as the editor draws them: the main bar; Export open, Explore and Profile folded; all three folded.
+    const TwBox main_bar{16, 16, 236, 336};
+    const std::vector<TwBox> export_open{main_bar, {404, 337, 624, 464}, {214, 445, 301, 464}, {309, 445, 396, 464}};
+    const std::vector<TwBox> folded{main_bar, {537, 445, 624, 464}, {442, 445, 529, 464}, {354, 445, 434, 464}};
+    const std::vector<TwBox> large{{16, 16, 236, 741}, {1044, 748, 1264, 944}, {861, 925, 941, 944}};
+    const std::tuple<int, int, std::vector<TwBox>, std::string, bool, std::string> cases[] = {
+        // x|y row|y row: 38 characters left of Export; under the history 19 left of its folded titles, 33 of all three
+        {640, 480, export_open, exported, false,
+         "20|356 exported |372 shapes/shape_12-08-2026_07_46_41.stl: |388 48 x 50 x 12 mm, 18,240 triangles, "
+         "|404 beside its .bas"},
+        {640, 480, export_open, refused, false, "20|440 " + refused},
+        {640, 480, export_open, refused, true, "20|460 nothing written: |476 press Reset first"},
+        {640, 480, folded, exported, false,
+         "20|388 exported shapes/shape_12-08-2026_07_46_41.stl: "
+         "|404 48 x 50 x 12 mm, 18,240 triangles, beside its .bas"},
+        {1280, 960, large, exported, false, "40|880 " + exported}};
+    for (const auto& [width, height, bars, line, below_note, want] : cases) {
+        const Status_layout layout = lay_out_status(line, width, height, bars, below_note);
+        std::string got = std::to_string(layout.x);
+        for (const auto& [y, row] : layout.rows)
+            got += "|" + std::to_string(y) + " " + row;
+        EXPECT_EQ(got, want) << width << " x " << height;
     }
 }

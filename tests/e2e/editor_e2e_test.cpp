@@ -342,10 +342,10 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     editor.key("space");
     EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);
 
-    // Ctrl+E saves the shape as Save does and writes beside it what shapetool writes from that snippet, saying so under
-    // the history (left of the open bar); the same shape in OBJ adds its two files and no snippet.
-    constexpr Box said{19, 427, 400, 444};
-    const auto says = [&](const Picture& p) { return count(p, white, said) > 0; };
+    // Ctrl+E saves the shape as Save does and writes beside it what shapetool writes from that snippet, saying so above
+    // the history (not under it, left of the folded titles); the same shape in OBJ adds its two files and no snippet.
+    constexpr Box over{19, 343, 400, 408}, under{19, 427, 400, 444};
+    const auto says = [&](const Picture& p) { return count(p, white, over) > 0; };
     editor.key("ctrl+e");
     const auto [stl, mesh] = editor.added(".stl");
     EXPECT_TRUE(says(editor.capture(says)));
@@ -368,15 +368,16 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     EXPECT_GT(shape(view), 100);
     ASSERT_EQ(editor.save().second, text);
 
-    // With Auto Edit off a typed value leaves the grid as it was: nothing is written, and the line says why (its
-    // rightmost pixel in its last character). So does a read-only shapes/, and the editor goes on.
+    // With Auto Edit off a typed value leaves the grid as it was: nothing is written, and the line says why under the
+    // history (its rightmost pixel in its last character). So does a read-only shapes/, above it with no black band
+    // over the open Export bar, and the editor goes on.
     const auto before = std::distance(fs::directory_iterator(folder + "/shapes"), {});
     editor.click({133, 126}), editor.at(bar_middle, "click --repeat 20 --delay 30 5"), editor.enter(n1_scrolled, "3");
     editor.at(bar_middle, "click --repeat 20 --delay 30 4");
     const int reset_first = 10 * int(std::strlen("nothing written: press Reset first")) + 10;
     const auto ends_at = [&](const Picture& p, int last) {
-        int right = said.right;
-        while (right > said.left && count(p, white, {right - 1, said.top, right, said.bottom}) == 0)
+        int right = under.right;
+        while (right > under.left && count(p, white, {right - 1, under.top, right, under.bottom}) == 0)
             --right;
         return right > last && right <= last + 10;
     };
@@ -384,8 +385,11 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     EXPECT_TRUE(ends_at(editor.capture([&](const Picture& p) { return ends_at(p, reset_first); }), reset_first));
     editor.key("space");
     fs::permissions(folder + "/shapes", fs::perms(0555));
-    editor.key("ctrl+e"); // "shapes/NAME.bas: cannot create: Permission denied", past the box
-    EXPECT_TRUE(says(editor.capture([&](const Picture& p) { return !ends_at(p, reset_first) && says(p); })));
+    editor.key("ctrl+e"); // "shapes/NAME.bas: cannot create: Permission denied"
+    const Picture read_only = editor.capture(
+        [&](const Picture& p) { return !ends_at(p, reset_first) && (says(p) || count(p, white, under) > 0); });
+    EXPECT_TRUE(says(read_only));
+    EXPECT_EQ(count(read_only, {0, 0, 0}, {404, 337, 624, 464}), 0);
     fs::permissions(folder + "/shapes", fs::perms(0755));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder + "/shapes"), {}), before);
 

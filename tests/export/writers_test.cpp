@@ -117,16 +117,28 @@ TEST_F(Written, OutsideReadersFindTheObjectsNameAndType)
     }
 }
 
-// Normals of unit length (OBJ's four decimals as Blender writes them) and outwards, one for each vertex as the reader
-// gives them: smooth in glb and OBJ, STL's its facets'.
-TEST_F(Written, NormalsAreUnitAndOutwards)
+// Normals of unit length (OBJ's four decimals as Blender writes them), one for each vertex as the reader gives them,
+// each corner's on the outer side of its face: smooth in glb and OBJ, STL's its facets'.
+TEST_F(Written, NormalsAreUnitAndFaceOutwards)
 {
     for (const File& file : files) {
-        EXPECT_EQ(file.found.normals.size(), file.expected.normals ? file.found.positions.size() : 0) << file.trace;
-        for (std::size_t k = 0; file.closed && k < file.found.normals.size(); ++k) {
-            const Tvector3 &n = file.found.normals[k], &p = file.found.positions[k];
+        const Read_back& found = file.found;
+        EXPECT_EQ(found.normals.size(), file.expected.normals ? found.positions.size() : 0) << file.trace;
+        for (std::size_t k = 0; file.closed && k < found.normals.size(); ++k) {
+            const Tvector3& n = found.normals[k];
             ASSERT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1, 1e-3f) << file.trace << " vertex " << k;
-            ASSERT_GT(n.x * p.x + n.y * p.y + n.z * p.z, 0) << file.trace << " vertex " << k;
+        }
+        if (!file.closed || found.normals.empty())
+            continue;
+        for (std::size_t t = 0; t < found.triangles.size(); ++t) {
+            const auto [a, b, c] = found.triangles[t];
+            const auto face = Nsupershape::area_normal(found.positions.at(std::size_t(a)),
+                                                       found.positions.at(std::size_t(b)),
+                                                       found.positions.at(std::size_t(c)));
+            for (const std::int32_t k : {a, b, c}) {
+                const Tvector3& n = found.normals.at(std::size_t(k));
+                ASSERT_GT(n.x * face.x + n.y * face.y + n.z * face.z, 0) << file.trace << " triangle " << t;
+            }
         }
     }
 }

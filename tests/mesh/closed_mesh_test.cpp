@@ -140,11 +140,41 @@ TEST(LitSurface, ASwappedGridIsLitAsItsMirrorImage)
     EXPECT_EQ(corners(plain.mesh.triangles[0]), std::tuple(2, 1, 0));
     EXPECT_EQ(corners(swapped.mesh.triangles[0]), std::tuple(2, 0, 1));
     EXPECT_EQ(swapped.mesh.positions[0].x, plain.mesh.positions[0].y) << "the pole is swapped too";
-    ASSERT_EQ(swapped.normals.size(), 58u);
-    for (std::size_t k = 0; k < 58; ++k) {
+    ASSERT_EQ(swapped.normals.size(), plain.normals.size());
+    for (std::size_t k = 0; k < plain.normals.size(); ++k) {
         const mesh::Tvector3 &n = plain.normals[k], &m = swapped.normals[k];
         EXPECT_EQ(std::tuple(m.x, m.y, m.z), std::tuple(n.y, n.x, n.z)) << k;
     }
+}
+
+// A cube folds by 90 degrees at every edge: each corner splits into its three faces' sides, 24 vertices in all (and
+// the point below), each corner's normal its face's axis and each copy where its vertex is.
+TEST(LitSurface, ACubesCornersTakeANormalForEachFace)
+{
+    mesh::Lit_surface cube;
+    for (int k = 0; k < 8; ++k)
+        cube.mesh.positions.push_back({float(k & 1), float(k >> 1 & 1), float(k >> 2)});
+    // -z, +z, -y, +y, -x, +x, two triangles each.
+    cube.mesh.triangles = {{0, 2, 3}, {3, 1, 0}, {4, 5, 7}, {7, 6, 4}, {0, 1, 5}, {5, 4, 0},
+                           {2, 6, 7}, {7, 3, 2}, {0, 4, 6}, {6, 2, 0}, {1, 3, 7}, {7, 5, 1}};
+    // And a point that no face with an area reaches, which gets +Y: readers need unit normals.
+    cube.mesh.positions.push_back({2, 2, 2});
+    cube.mesh.triangles.push_back({8, 8, 8});
+    const mesh::Triangle_mesh closed = cube.mesh;
+    mesh::light(cube);
+    ASSERT_EQ(cube.mesh.positions.size(), 25u);
+    EXPECT_EQ(std::tuple(cube.normals[8].x, cube.normals[8].y, cube.normals[8].z), std::tuple(0.0f, 1.0f, 0.0f));
+    for (std::size_t t = 0; t < 12; ++t)
+        for (int c = 0; c < 3; ++c) {
+            const std::int32_t k = (&cube.mesh.triangles[t].i0)[c];
+            const mesh::Tvector3& n = cube.normals[std::size_t(k)];
+            float want[3] = {0, 0, 0};
+            want[2 - t / 4] = t / 2 % 2 ? 1.0f : -1.0f;
+            EXPECT_EQ(std::tuple(n.x, n.y, n.z), std::tuple(want[0], want[1], want[2])) << "triangle " << t;
+            const mesh::Tvector3 &p = cube.mesh.positions[std::size_t(k)],
+                                 &q = closed.positions[std::size_t((&closed.triangles[t].i0)[c])];
+            EXPECT_EQ(std::tuple(p.x, p.y, p.z), std::tuple(q.x, q.y, q.z)) << "triangle " << t;
+        }
 }
 
 TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)

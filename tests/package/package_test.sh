@@ -119,6 +119,8 @@ launch() {
 launch
 [ "$(xprop -id "$window" WM_CLASS)" = "WM_CLASS(STRING) = \"$class\", \"$class\"" ] ||
     fail "the window's class is not \"$class\": $(xprop -id "$window" WM_CLASS)"
+# The icon may come a moment after the window appears, later on a loaded machine.
+for _ in $(seq 100); do xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (16 x 16)' && break || sleep 0.1; done
 xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the window has no 16 px icon"
 xdotool mousemove --window "$window" 120 75 sleep 0.3 click 1 sleep 1
 saved=$(ls "$HOME"/Documents/Supershape/shapes/shape_*.bas) || fail "Save from the launcher"

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <sstream>
 
 namespace test_support {
 namespace {
@@ -84,11 +85,45 @@ Read_animation read_gif(const std::string& path)
     return read;
 }
 
+// What `command` writes to standard output.
+std::string output_of(const std::string& command)
+{
+    std::string text;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        char block[1 << 16];
+        for (std::size_t got; (got = std::fread(block, 1, sizeof block, pipe)) > 0;)
+            text.append(block, got);
+        pclose(pipe);
+    }
+    return text;
+}
+
+// ffprobe's size and packet durations (in the file's ticks), and each frame as ffmpeg decodes it into RGBA, converted
+// as the file's colour tags say. MP4 has no loop count.
+Read_animation read_mp4(const std::string& path)
+{
+    Read_animation read;
+    const std::string probe = "ffprobe -v error -select_streams v:0 -of csv=p=0 -show_entries ";
+    char comma = 0;
+    std::istringstream(output_of(probe + "stream=width,height '" + path + "'")) >> read.width >> comma >> read.height;
+    std::istringstream durations(output_of(probe + "packet=duration '" + path + "'"));
+    for (int delay; durations >> delay;)
+        read.delays.push_back(delay);
+    const std::string rgba = output_of("ffmpeg -v error -i '" + path + "' -f rawvideo -pix_fmt rgba -");
+    const std::size_t frame = 4 * std::size_t(std::max(read.width * read.height, 1));
+    for (std::size_t at = 0; at + frame <= rgba.size(); at += frame)
+        read.frames.emplace_back(rgba.begin() + long(at), rgba.begin() + long(at + frame));
+    return read;
+}
+
 } // namespace
 
 Read_animation read_animation(const std::string& extension, const std::string& path)
 {
-    return extension == "webp" ? read_webp(path) : extension == "gif" ? read_gif(path) : Read_animation{};
+    return extension == "webp"  ? read_webp(path)
+           : extension == "gif" ? read_gif(path)
+           : extension == "mp4" ? read_mp4(path)
+                                : Read_animation{};
 }
 
 double psnr(const std::uint8_t* wanted, int wanted_step, const std::uint8_t* found, int found_step, std::size_t pixels)

@@ -1,5 +1,5 @@
-// Animated files as libwebp's animation decoder and giflib read them, and
-// the picture error the tests weigh palettes by.
+// Animated files as libwebp's animation decoder, giflib and ffmpeg read
+// them, and the picture error the tests weigh palettes by.
 #pragma once
 
 #include <cstddef>
@@ -13,14 +13,14 @@ struct Read_animation {
     int width = 0, height = 0;
     // 0 for forever; -1 when the file says nothing.
     int loops = -1;
-    // Each frame's duration in ticks: milliseconds in WebP, hundredths in GIF.
+    // Each frame's duration in ticks: milliseconds in WebP, hundredths in GIF, frames in MP4.
     std::vector<int> delays;
     // The whole picture shown during each frame, RGBA, rows from the top.
     std::vector<std::vector<std::uint8_t>> frames;
 };
 
-// The file at `path`, by its extension ("webp" or "gif"); no frames when
-// its library refuses it or it knows no such extension.
+// The file at `path`, by its extension ("webp", "gif" or "mp4"); no frames
+// when its reader refuses it or it knows no such extension.
 Read_animation read_animation(const std::string& extension, const std::string& path);
 
 // The peak signal-to-noise ratio in decibels of `found` against `wanted` (infinity when equal): `pixels` pixels of

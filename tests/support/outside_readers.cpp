@@ -188,7 +188,9 @@ Read_back read_mesh_file(file_export::Format format, const std::string& path)
 std::string changed_corner(const Read_back& found, const mesh::Mesh_view& mesh, file_export::Format format)
 {
     const Format_expectation& expected = expected_of(format);
-    if (found.positions.size() != (expected.indexed ? mesh.vertex_count : 3 * mesh.triangle_count) ||
+    // glb copies a vertex on a crease.
+    if ((expected.indexed ? found.positions.size() < mesh.vertex_count
+                          : found.positions.size() != 3 * mesh.triangle_count) ||
         found.triangles.size() != mesh.triangle_count)
         return "read " + std::to_string(found.positions.size()) + " vertices and " +
                std::to_string(found.triangles.size()) + " triangles";

@@ -59,7 +59,8 @@ TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFile)
     };
     ASSERT_EQ(run({"render", "arms.bas", "--solid", "--size", "96x72", "-o", "rendered.png"}), 0);
     ASSERT_EQ(animate({"-o", "lossy.webp", "--frames-dir", "frames"}) + animate({"-o", "lossless.webp", "--lossless"}) +
-                  animate({"-o", "shaded.gif"}) + animate({"-o", "clear.webp", "--transparent"}),
+                  animate({"-o", "shaded.gif"}) + animate({"-o", "clear.webp", "--transparent"}) +
+                  animate({"-o", "video.mp4"}),
               0);
     const std::vector<std::uint8_t> rendered = png("rendered.png");
     ASSERT_FALSE(rendered.empty());
@@ -68,7 +69,8 @@ TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFile)
     const auto lossless = test_support::read_animation("webp", folder / "lossless.webp"),
                lossy = test_support::read_animation("webp", folder / "lossy.webp"),
                gif = test_support::read_animation("gif", folder / "shaded.gif"),
-               clear = test_support::read_animation("webp", folder / "clear.webp");
+               clear = test_support::read_animation("webp", folder / "clear.webp"),
+               video = test_support::read_animation("mp4", folder / "video.mp4");
     for (const auto* read : {&lossless, &lossy, &gif, &clear})
         ASSERT_EQ(std::tuple(read->frames.size(), read->width, read->height, read->loops),
                   std::tuple(8u, width, height, 0));
@@ -78,6 +80,9 @@ TEST_F(Animate, ATurntableStartsOnTheRenderedPictureInEveryFile)
     // Lossy: close to the picture, which a quarter turn is not.
     EXPECT_GT(test_support::psnr(rendered.data(), 3, lossy.frames[0].data(), 4, pixels), 30);
     EXPECT_LT(test_support::psnr(rendered.data(), 3, lossy.frames[2].data(), 4, pixels), 25);
+    ASSERT_EQ(std::tuple(video.frames.size(), video.width, video.height), std::tuple(8u, width, height));
+    EXPECT_GT(test_support::psnr(rendered.data(), 3, video.frames[0].data(), 4, pixels), 30);
+    EXPECT_LT(test_support::psnr(rendered.data(), 3, video.frames[2].data(), 4, pixels), 25);
     EXPECT_EQ(clear.frames[0][3], 0) << "clear around the shape";
     EXPECT_EQ(clear.frames[0][4 * (pixels / 2 + width / 2) + 3], 255) << "opaque on it";
 }
@@ -120,6 +125,29 @@ TEST_F(Animate, AMorphShowsEachShapeAsRenderFramesItAndTheHalfwayShapeFramedHalf
     offscreen::Image picture;
     ASSERT_TRUE(renderer.picture(model, {width, height, 0, false, framings[1], 30}, picture).ok());
     EXPECT_GT(test_support::psnr(png("morph/frame_0002.png").data(), 3, picture.rgb.data(), 3, pixels), 40);
+}
+
+// What sites and browsers take: H.264 in yuv420p at exactly 30 frames a second, a key frame to start at, its index
+// before its media, under 1 MB for the starfish's default turntable, and decoded by ffmpeg without a complaint.
+TEST_F(Animate, AnMp4TurntableIsVideoThatPlaysWhileItLoads)
+{
+    ASSERT_EQ(run({"animate", SOURCE_DIR "/examples/starfish.bas", "-q", "-o", "turn.mp4"}), 0);
+    const auto shell = [&](const std::string& command) {
+        return test_support::run_program("/bin/sh", {"-c", command}, folder);
+    };
+    EXPECT_EQ(shell("ffprobe -v error -select_streams v -of csv=p=0 -count_frames -show_entries "
+                    "stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames,duration turn.mp4")
+                  .standard_output,
+              "h264,480,480,yuv420p,30/1,2.000000,60\n");
+    EXPECT_LT(fs::file_size(folder / "turn.mp4"), 1000000u);
+    const std::string file = test_support::file_text(folder / "turn.mp4");
+    EXPECT_LT(file.find("moov"), file.find("mdat"));
+    // Players start at a sync sample, which ffmpeg finds without the index: the first, and no other in two seconds
+    // (stss: its version and flags, count and numbers; then the 28 bytes of stsc).
+    const std::string first_alone("\0\0\0\1\0\0\0\1\0\0\0\x1cstsc", 16);
+    EXPECT_EQ(file.substr(file.find("stss") + 8, 16), first_alone);
+    const auto decoded = shell("ffmpeg -v error -i turn.mp4 -f null -");
+    EXPECT_EQ(std::pair(decoded.exit_status, decoded.standard_error), std::pair(0, std::string()));
 }
 
 // Frames an older, longer run left beyond the new ones go once the new ones are written, and the summary says so:

@@ -2,6 +2,7 @@
 // what they hold, pipes, and signals in the middle of a write.
 #include "explore/random.h"
 #include "export/formats.h"
+#include "mesh/closed_mesh.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "snippet/snippet.h"
@@ -18,8 +19,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -95,7 +98,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 48);
+    EXPECT_EQ(tried, 53);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -299,7 +302,7 @@ TEST_F(Shapetool, StandardInputAndOutput)
 // Each format as its readers take it, by default and with the other --up: the editor's +Y on the file's up axis,
 // facing outwards (a mirror turns a solid inside out), --fit millimetres on the largest side in the format's own
 // unit, and opaque unless the colour's alpha says otherwise. The Khronos glTF validator (the test command
-// installs it) finds no error or warning in these glb files, nor in a raw grid or a tiny shape.
+// installs it) finds no error or warning in these glb files, nor in a raw grid, a tiny shape or the examples.
 TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsValid)
 {
     for (const file_export::Format_row& row : file_export::formats)
@@ -329,13 +332,53 @@ TEST_F(Shapetool, EveryFormatStandsOnItsUpAxisFacesOutwardsFitsInItsUnitAndIsVal
         GTEST_SKIP() << "no glTF validator in " << modules << " (scripts/test.sh installs it)";
     ASSERT_EQ(status("shapetool export -q --raw --slices 2 -o out/raw.glb && "
                      "shapetool export -q --scale 1e-6 --slices 99 --bands 3 -o out/tiny.glb && "
-                     "shapetool export -q " SOURCE_DIR "/examples/star_ring.bas -o out/ring.glb && "
-                     "shapetool export -q " SOURCE_DIR "/examples/twisted_prism.bas -o out/twisted.glb"),
+                     "shapetool export -q " SOURCE_DIR "/examples --outdir out/examples --format glb"),
               0);
     const auto validated =
         shell("GLTF_VALIDATOR_MODULES=" + modules.string() + " node " SOURCE_DIR "/tests/tool/validate_gltf.js " +
-              "out/f.glb out/f_other.glb out/raw.glb out/tiny.glb out/ring.glb out/twisted.glb");
+              "out/f.glb out/f_other.glb out/raw.glb out/tiny.glb out/examples/*.glb");
     EXPECT_EQ(validated.exit_status, 0) << validated.standard_output << validated.standard_error;
+}
+
+// glb and OBJ shade each face from its corners' normals: every example's lie within the crease angle of its face's (the
+// spinning top's dish folds past 90 degrees), and the sphere, which folds nowhere, keeps one a vertex, each within 3
+// degrees of its radius.
+TEST_F(Shapetool, EveryExamplesCornerNormalsLieWithinTheCreaseAngleOfItsFace)
+{
+    for (const std::string format : {"glb", "obj"}) {
+        ASSERT_EQ(status({"export", SOURCE_DIR "/examples", "--outdir", "out/" + format, "--format", format, "-q"}), 0);
+        for (const fs::directory_entry& file : fs::directory_iterator(folder / "out" / format)) {
+            if (file.path().extension() == ".mtl")
+                continue;
+            const auto found = test_support::read_mesh_file(
+                file_export::mesh_format_for_path(file.path().string())->format, file.path());
+            int strays = 0;
+            for (const mesh::Ttriangle& t : found.triangles) {
+                const auto& p = found.positions;
+                const auto n = Nsupershape::area_normal(p.at(t.i0), p.at(t.i1), p.at(t.i2));
+                for (const std::int32_t k : {t.i0, t.i1, t.i2}) {
+                    const mesh::Tvector3& corner = found.normals.at(std::size_t(k));
+                    strays += corner.x * n.x + corner.y * n.y + corner.z * n.z <
+                              (std::cos(mesh::crease_degrees * M_PI / 180) - 1e-3) * std::hypot(n.x, n.y, n.z);
+                }
+            }
+            EXPECT_EQ(strays, 0) << file.path();
+        }
+    }
+    // OBJ keeps the positions shared, 2 + 95 x 96 for the spinning top, and writes more normals.
+    std::map<std::string, int> lines;
+    std::istringstream top(text("out/obj/spinning_top.obj"));
+    for (std::string line; std::getline(top, line);)
+        ++lines[line.substr(0, line.find(' '))];
+    EXPECT_EQ(lines["v"], 9122);
+    EXPECT_GT(lines["vn"], 9122);
+    const auto sphere =
+        test_support::read_mesh_file(file_export::Format::glb, (folder / "out/glb/sphere.glb").string());
+    ASSERT_EQ(sphere.positions.size(), 2 + 47 * 48u);
+    for (std::size_t k = 0; k < sphere.positions.size(); ++k) {
+        const mesh::Tvector3 &n = sphere.normals[k], &p = sphere.positions[k];
+        ASSERT_GT((n.x * p.x + n.y * p.y + n.z * p.z) / std::hypot(p.x, p.y, p.z), std::cos(3 * M_PI / 180)) << k;
+    }
 }
 
 // A snippet is an output too, without meshing: what Save writes for the shape (hand-edited layouts normalised:
