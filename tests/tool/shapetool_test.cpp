@@ -270,9 +270,9 @@ TEST_F(Shapetool, InfoPrintMeasuresTheShapeAsItWouldPrint)
 // The lemon stands tallest: the cut takes 2 mm off its height and the fit gives them back.
 TEST_F(Shapetool, ABaseKeepsTheFitTheLargestSide)
 {
-    const nlohmann::json size = report({"info", "--print", "--json", "--fit", "40", "--base", "2",
-                                        SOURCE_DIR "/examples/lemon.bas"})
-                                    .at(0)["print"]["size_mm"];
+    const nlohmann::json size =
+        report({"info", "--print", "--json", "--fit", "40", "--base", "2", SOURCE_DIR "/examples/lemon.bas"})
+            .at(0)["print"]["size_mm"];
     EXPECT_NEAR(size.at(2).get<double>(), 40, 1e-4) << size;
 }
 
