@@ -34,21 +34,32 @@ std::string side_text(double side)
     return std::string(text, std::to_chars(text, text + sizeof text, side).ptr);
 }
 
-std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit)
+std::string rounded_text(double value, int digits)
+{
+    // Rounded through its text, which std::to_chars writes in any locale.
+    char text[32];
+    double rounded = 0;
+    std::from_chars(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits).ptr,
+                    rounded);
+    return side_text(rounded);
+}
+
+std::string contact_warning(double contact, double based)
+{
+    if (!(contact < mesh::least_contact_area))
+        return "";
+    return "stands on " + rounded_text(contact, 2) + " mm²" +
+           (based > contact
+                ? "; --base " + rounded_text(mesh::suggested_base, 2) + " gives " + rounded_text(based, 2) + " mm²"
+                : "");
+}
+
+std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit, int digits)
 {
     const Extent size = extent(mesh::bounding_box(mesh));
     std::string text;
-    for (const double side : {size.x, size.y, size.z}) {
-        // Rounded through its text, which std::to_chars writes in any locale.
-        char digits[32];
-        double rounded = 0;
-        std::from_chars(
-            digits,
-            std::to_chars(digits, digits + sizeof digits, side * millimetres_per_unit, std::chars_format::general, 2)
-                .ptr,
-            rounded);
-        text += (text.empty() ? "" : " x ") + side_text(rounded);
-    }
+    for (const double side : {size.x, size.y, size.z})
+        text += (text.empty() ? "" : " x ") + rounded_text(side * millimetres_per_unit, digits);
     return text + " mm";
 }
 

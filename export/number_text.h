@@ -2,6 +2,7 @@
 // and the editor's word of an export.
 #pragma once
 
+#include "mesh/print_measures.h"
 #include "mesh/statistics.h"
 
 #include <cstddef>
@@ -23,8 +24,18 @@ bool fits_float(double side);
 // double beyond the floats.
 std::string side_text(double side);
 
+// `value` rounded to `digits` significant digits, as the shortest text of
+// the float it rounds to: 0.0512 to two is "0.051".
+std::string rounded_text(double value, int digits);
+
+// "stands on 0.048 mm²; --base 2 gives 21 mm²" when `contact` square
+// millimetres with the bed is too little to print on
+// (mesh::least_contact_area), the base said when `based` is more; empty
+// otherwise.
+std::string contact_warning(double contact, double based);
+
 // The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
-// millimetres, `millimetres_per_unit` to a unit of the mesh, to two digits.
-std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit);
+// millimetres, `millimetres_per_unit` to a unit of the mesh, to `digits`.
+std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit, int digits = 2);
 
 } // namespace file_export

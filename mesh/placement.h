@@ -12,6 +12,9 @@ struct Placement {
     Up up = Up::y;
     // The largest side of the bounding box, in millimetres; 0 keeps the size.
     double fit_millimetres = 0;
+    // A flat base cut this many millimetres above the lowest point
+    // (mesh/base_cut.h), within the fit; 0 for none.
+    double base_millimetres = 0;
 };
 
 // Turns the editor's +Y into +Z when `up` is z, by (x, y, z) -> (x, -z, y):
@@ -23,7 +26,8 @@ struct Placement {
 // Refuses, with the reason, a fit that single precision cannot hold as the
 // shape it was: a side of the box that had an extent and lost it, or a
 // largest coordinate below the normal floats, where too few bits are left
-// to keep corners apart. The mesh is of no use then.
+// to keep corners apart, and a base not below the shape's height. The mesh
+// is of no use then.
 Status place(Triangle_mesh& mesh, const Placement& placement, double millimetres_per_unit);
 
 } // namespace mesh

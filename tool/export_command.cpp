@@ -18,8 +18,6 @@
 namespace shapetool {
 namespace {
 
-constexpr double max_fit = 1e6;
-
 // The --scale flag's place among the saved fields.
 const int scale_field = int(params::field_named("scale") - params::saved_fields);
 
@@ -46,6 +44,8 @@ std::string refused_format(const Export_options& options, const Console& console
                " is binary; redirect standard output to a file or a pipe, or give -o FILE";
     if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
         return std::string(format->extension) + " holds no mesh; leave out --raw, --fit and --up";
+    if (!format->holds_mesh && options.base > 0)
+        return std::string(format->extension) + " holds no mesh; leave out --base";
     return "";
 }
 
@@ -65,23 +65,13 @@ void add_export_flags(CLI::App& command, Export_options& options)
     command.add_option("--format", options.format, "the format, with --outdir or -o -")
         ->type_name(file_export::format_choices());
     output->excludes(outdir);
-    add_value_flag(command, "--fit",
-                   "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6 "
-                   "(glb: MM / 1000 metres)",
-                   "MM", [&options](const std::string& text) {
-                       options.fit =
-                           finite_number("--fit", text, 0, max_fit, "a size in millimetres above 0 and at most 1e6");
-                       if (!(options.fit > 0))
-                           refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
-                   });
-    add_value_flag(command, "--up", "the axis that is up in the file, y or z (default: the format's)", "y|z",
-                   [&options](const std::string& text) {
-                       if (text != "y" && text != "z")
-                           refuse("--up", "y or z", text);
-                       options.up = text == "y" ? mesh::Up::y : mesh::Up::z;
-                   });
-    command.add_flag("--raw", options.raw,
-                     "write the editor's own grid and triangle list as they are, not the closed mesh");
+    add_fit_flag(command, options.fit, " (glb: MM / 1000 metres)");
+    add_up_flag(command, options.up, "(default: the format's)");
+    CLI::Option* base = add_base_flag(command, options.base, ", in the same millimetres as --fit");
+    command
+        .add_flag("--raw", options.raw,
+                  "write the editor's own grid and triangle list as they are, not the closed mesh")
+        ->excludes(base);
     command.add_flag("--no-normals", options.no_normals,
                      "write OBJ without vertex normals: smaller, and shaded flat or by its smoothing group");
 }
@@ -120,7 +110,7 @@ int export_meshes(const Export_options& options, Console& console)
         return *stopped;
 
     const bool to_standard_output = options.output == standard_stream;
-    const mesh::Placement placement{options.up.value_or(format->up), options.fit};
+    const mesh::Placement placement{options.up.value_or(format->up), options.fit, options.base};
     const auto kind = !format->holds_mesh ? Meshed_shape::Kind::none
                       : options.raw       ? Meshed_shape::Kind::raw
                                           : Meshed_shape::Kind::closed;
@@ -141,6 +131,16 @@ int export_meshes(const Export_options& options, Console& console)
             file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
             written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
                                                  : "snippet";
+            if (kind == Meshed_shape::Kind::closed) {
+                const double unit = format->unit.millimetres;
+                const std::string warning = file_export::contact_warning(
+                    mesh::contact_area(file.mesh, placement.up, mesh::contact_height / unit) * unit * unit,
+                    options.base > 0 ? 0
+                                     : mesh::contact_area(file.mesh, placement.up,
+                                                          (mesh::suggested_base + mesh::contact_height) / unit) *
+                                           unit * unit);
+                written.summary += warning.empty() ? "" : "; " + warning;
+            }
             if (printed_as_is)
                 written.notice = (to_standard_output ? "standard output" : output) + " prints " +
                                  file_export::print_size(file.mesh, format->unit.millimetres) +

@@ -21,6 +21,8 @@ struct Export_options {
     bool raw = false;
     // The largest side in millimetres; 0 keeps the shape's own size.
     double fit = 0;
+    // A flat base this many millimetres high, within the fit; 0 for none.
+    double base = 0;
     // Which way is up in the file; empty for what the format's readers assume.
     std::optional<mesh::Up> up;
     // OBJ without its vertex normals.

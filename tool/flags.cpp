@@ -13,6 +13,7 @@ namespace shapetool {
 namespace {
 
 constexpr double max_turn = 1e6;
+constexpr double max_fit = 1e6;
 
 // "R,G,B" or "R,G,B,A", each 0 to 255; alpha 255 when left out.
 std::optional<std::array<std::uint8_t, 4>> colour_value(const std::string& text)
@@ -207,6 +208,41 @@ void add_turn_flag(CLI::App& command, float& turn)
 void add_transparent_flag(CLI::App& command, bool& transparent)
 {
     command.add_flag("--transparent", transparent, "leave the ground transparent instead of black");
+}
+
+CLI::Option* add_fit_flag(CLI::App& command, double& fit, const std::string& unit)
+{
+    return add_value_flag(
+        command, "--fit", "scale evenly so that the largest side is MM millimetres, above 0 and at most 1e6" + unit,
+        "MM", [&fit](const std::string& text) {
+            fit = finite_number("--fit", text, 0, max_fit, "a size in millimetres above 0 and at most 1e6");
+            if (!(fit > 0))
+                refuse("--fit", "a size in millimetres above 0 and at most 1e6", text);
+        });
+}
+
+CLI::Option* add_base_flag(CLI::App& command, double& base, const std::string& help)
+{
+    const std::string expected = "a height in millimetres above 0 and at most 1e6";
+    return add_value_flag(command, "--base",
+                          "cut the shape level with the bed MM millimetres above its lowest point and close it flat, "
+                          "above 0 and at most 1e6" +
+                              help,
+                          "MM", [&base, expected](const std::string& text) {
+                              base = finite_number("--base", text, 0, max_fit, expected);
+                              if (!(base > 0))
+                                  refuse("--base", expected, text);
+                          });
+}
+
+CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help)
+{
+    return add_value_flag(command, "--up", "the axis that is up in the file, y or z " + help, "y|z",
+                          [&up](const std::string& text) {
+                              if (text != "y" && text != "z")
+                                  refuse("--up", "y or z", text);
+                              up = text == "y" ? mesh::Up::y : mesh::Up::z;
+                          });
 }
 
 void add_tilt_flag(CLI::App& command, float& tilt)

@@ -3,6 +3,7 @@
 // hexadecimal number is never taken for something.
 #pragma once
 
+#include "mesh/placement.h"
 #include "tool/inputs.h"
 
 #include <charconv>
@@ -78,6 +79,14 @@ void add_size_flag(CLI::App& command, const std::string& name, int& width, int& 
 void add_turn_flag(CLI::App& command, const std::string& help, std::function<void(float)> take);
 void add_turn_flag(CLI::App& command, float& turn);
 void add_transparent_flag(CLI::App& command, bool& transparent);
+// "--fit MM": the largest side in millimetres, above 0 and at most 1e6,
+// with `unit` after the limits in the help.
+CLI::Option* add_fit_flag(CLI::App& command, double& fit, const std::string& unit);
+// "--base MM": a flat base that many millimetres above the lowest point,
+// above 0 and at most 1e6; `help` ends the help.
+CLI::Option* add_base_flag(CLI::App& command, double& base, const std::string& help);
+// "--up y|z", the axis that is up in the file; `help` ends the help.
+CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help);
 // The camera's degrees above the equator, -90 to 90.
 void add_tilt_flag(CLI::App& command, float& tilt);
 // What the picture commands draw from unless told: far enough above the

@@ -5,6 +5,7 @@
 #include "export/formats.h"
 #include "export/metadata.h"
 #include "export/number_text.h"
+#include "mesh/print_measures.h"
 #include "mesh/statistics.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
@@ -61,11 +62,104 @@ void print_statistics(std::ostream& out, const std::string& name, const Tparams&
         << "  volume      " << s.integrals.volume << '\n';
 }
 
+// The format whose placement --print measures unless told: a printer's.
+const file_export::Format_row& printed_format()
+{
+    return *file_export::format_named("stl");
+}
+
+// How the shape would print, placed in `mesh` as export places it.
+struct Print_report {
+    std::string size;
+    Extent sides;
+    mesh::Up up = mesh::Up::z;
+    mesh::Print_measures measures;
+    double mass = 0;
+    // Empty when it stands on enough.
+    std::string warning;
+};
+
+Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Print_report& report)
+{
+    const file_export::Format_row& format = printed_format();
+    report.up = options.up.value_or(format.up);
+    const double unit = format.unit.millimetres;
+    if (const Status done = mesh::place(placed, {report.up, options.fit, options.base}, unit); !done.ok())
+        return done;
+    report.size = file_export::print_size(placed.view(), unit, 4);
+    const Extent sides = file_export::extent(mesh::bounding_box(placed.view()));
+    report.sides = {sides.x * unit, sides.y * unit, sides.z * unit};
+    report.measures = mesh::measure_print(placed.view(), report.up, mesh::contact_height / unit);
+    // Cubic millimetres to cubic centimetres.
+    report.mass = report.measures.volume * options.density / 1000;
+    report.warning = file_export::contact_warning(
+        report.measures.contact_area,
+        options.base > 0
+            ? 0
+            : mesh::contact_area(placed.view(), report.up, (mesh::suggested_base + mesh::contact_height) / unit) *
+                  unit * unit);
+    return {};
+}
+
+void print_print_report(std::ostream& out, const Print_report& report, const Info_options& options)
+{
+    const mesh::Print_measures& m = report.measures;
+    out << "  print       " << report.size << ", standing on " << (report.up == mesh::Up::z ? "Z" : "Y") << '\n'
+        << "  solid       " << file_export::rounded_text(m.volume, 4) << " mm³, "
+        << file_export::rounded_text(report.mass, 3) << " g at " << file_export::rounded_text(options.density, 4)
+        << " g/cm³ (a slicer's infill makes a print lighter)\n"
+        << "  contact     " << file_export::rounded_text(m.contact_area, 3) << " mm², "
+        << file_export::rounded_text(mesh::contact_height, 2) << " mm above the lowest point\n"
+        << "  overhang    " << file_export::rounded_text(100 * m.overhang_share, 3) << " % of the surface beyond "
+        << file_export::rounded_text(mesh::overhang_degrees, 2) << "°\n";
+    if (!report.warning.empty())
+        out << "  warning     " << report.warning << '\n';
+}
+
+nlohmann::json print_json(const Print_report& report, const Info_options& options)
+{
+    const mesh::Print_measures& m = report.measures;
+    const Extent& size = report.sides;
+    return {{"size_mm", {side_json(size.x), side_json(size.y), side_json(size.z)}},
+            {"up", report.up == mesh::Up::z ? "z" : "y"},
+            {"volume_mm3", m.volume},
+            {"density_g_cm3", options.density},
+            {"mass_g", report.mass},
+            {"contact_mm2", m.contact_area},
+            {"overhang_share", m.overhang_share},
+            {"warning", report.warning}};
+}
+
 void add_info_flags(CLI::App& command, Info_options& options)
 {
     add_shape_inputs(command, options.inputs);
     command.add_flag("--json", options.json, "print one JSON document for scripts");
-    command.add_flag("--raw", options.raw, "measure the editor's own grid instead of the closed mesh");
+    CLI::Option* raw =
+        command.add_flag("--raw", options.raw, "measure the editor's own grid instead of the closed mesh");
+    CLI::Option* print = command.add_flag(
+        "--print", options.print,
+        "say how each would print as STL: size in millimetres, volume, solid mass, the area it stands on (the "
+        "section " +
+            file_export::rounded_text(mesh::contact_height, 2) +
+            " mm above its lowest point) and the share of its "
+            "surface that overhangs beyond " +
+            file_export::rounded_text(mesh::overhang_degrees, 2) + " degrees");
+    print->excludes(raw);
+    options.density = mesh::pla_density;
+    add_fit_flag(command, options.fit, ", as export --fit writes it; with --print")->needs(print);
+    add_base_flag(command, options.base, ", as export --base writes it; with --print")->needs(print);
+    add_up_flag(command, options.up, "(default z), as export --up writes it; with --print")->needs(print);
+    add_value_flag(command, "--density",
+                   "grams per cubic centimetre of the solid, above 0 and at most 100 (default PLA's " +
+                       file_export::rounded_text(mesh::pla_density, 3) + "); with --print",
+                   "G_CM3",
+                   [&options](const std::string& text) {
+                       options.density = finite_number("--density", text, 0, 100,
+                                                       "grams per cubic centimetre above 0 and at most 100");
+                       if (!(options.density > 0))
+                           refuse("--density", "grams per cubic centimetre above 0 and at most 100", text);
+                   })
+        ->needs(print);
 }
 
 } // namespace
@@ -80,8 +174,15 @@ int info(const Info_options& options, Console& console)
     for (const Named_shape& shape : batch.shapes) {
         Status failed = shape.status;
         Meshed_shape meshed;
+        mesh::Mesh_statistics statistics;
+        Print_report print;
         if (shape.params) {
             failed = meshed.make(*shape.params, options.raw ? Meshed_shape::Kind::raw : Meshed_shape::Kind::closed);
+            if (failed.ok())
+                statistics = mesh::measure(meshed.view());
+            // Placed after it is measured, so that the plain report stays the editor's mesh.
+            if (failed.ok() && options.print)
+                failed = report_print(options, meshed.mesh(), print);
             if (!failed.ok())
                 failed.message = shape.name + ": " + failed.message;
         }
@@ -92,7 +193,6 @@ int info(const Info_options& options, Console& console)
                 report_json.push_back({{"file", shape.name}, {"error", failed.message}});
             continue;
         }
-        const mesh::Mesh_statistics statistics = mesh::measure(meshed.view());
         const Extent size = file_export::extent(statistics.box);
         if (options.json) {
             report_json.push_back({
@@ -106,8 +206,12 @@ int info(const Info_options& options, Console& console)
                 {"area", statistics.integrals.area},
                 {"volume", statistics.integrals.volume},
             });
+            if (options.print)
+                report_json.back()["print"] = print_json(print, options);
         } else {
             print_statistics(console.out, shape.name, *shape.params, statistics, size);
+            if (options.print)
+                print_print_report(console.out, print, options);
         }
     }
     if (options.json)

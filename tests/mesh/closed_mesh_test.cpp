@@ -1,4 +1,6 @@
+#include "mesh/base_cut.h"
 #include "mesh/closed_mesh.h"
+#include "mesh/print_measures.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "shape/Tsupershape.h"
@@ -188,4 +190,88 @@ TEST(MeshStatistics, ClosednessAndBoxOfATetrahedron)
     EXPECT_FALSE(measure({{0, 2, 1}, {0, 1, 3}, {0, 3, 2}}).closed) << "open";
     EXPECT_FALSE(measure({{0, 1, 2}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}}).closed) << "inconsistently oriented";
     EXPECT_FALSE(measure({{0, 2, 1}, {0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 2, 3}}).closed) << "edges in three triangles";
+}
+
+// A 2 mm cube, whose bottom rests on the bed, and an octahedron 4 x 4 x 2, whose lower half faces 54.7 degrees
+// from the vertical, standing on its point: 0.1 above it the section is a square of half-diagonal 0.2. The same
+// octahedron turned to stand on Y measures the same.
+TEST(PrintMeasures, VolumeContactAndOverhangOfHandWorkedSolids)
+{
+    const std::vector<mesh::Tvector3> cube = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {2, 2, 0},
+                                              {0, 0, 2}, {2, 0, 2}, {0, 2, 2}, {2, 2, 2}};
+    const std::vector<mesh::Ttriangle> cube_faces = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
+                                                     {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
+    const std::vector<mesh::Tvector3> octahedron = {{2, 0, 0},  {0, 2, 0}, {-2, 0, 0},
+                                                    {0, -2, 0}, {0, 0, 1}, {0, 0, -1}};
+    std::vector<mesh::Tvector3> on_y;
+    for (const mesh::Tvector3& p : octahedron)
+        on_y.push_back({p.x, p.z, -p.y});
+    const std::vector<mesh::Ttriangle> octahedron_faces = {{0, 1, 4}, {1, 2, 4}, {2, 3, 4}, {3, 0, 4},
+                                                           {1, 0, 5}, {2, 1, 5}, {3, 2, 5}, {0, 3, 5}};
+    const struct {
+        const char* name;
+        const std::vector<mesh::Tvector3>& positions;
+        const std::vector<mesh::Ttriangle>& triangles;
+        mesh::Up up;
+        double volume, contact, overhang;
+    } solids[] = {{"cube", cube, cube_faces, mesh::Up::z, 8, 4, 0},
+                  {"octahedron", octahedron, octahedron_faces, mesh::Up::z, 16.0 / 3, 0.08, 0.5},
+                  {"octahedron on y", on_y, octahedron_faces, mesh::Up::y, 16.0 / 3, 0.08, 0.5}};
+    for (const auto& solid : solids) {
+        const mesh::Mesh_view view{solid.positions.data(), solid.positions.size(), solid.triangles.data(),
+                                   solid.triangles.size()};
+        const mesh::Print_measures got = mesh::measure_print(view, solid.up, 0.1);
+        EXPECT_NEAR(got.volume, solid.volume, 1e-9) << solid.name;
+        EXPECT_NEAR(got.contact_area, solid.contact, 1e-6) << solid.name;
+        EXPECT_NEAR(got.overhang_share, solid.overhang, 1e-9) << solid.name;
+    }
+    const mesh::Mesh_view view{cube.data(), cube.size(), cube_faces.data(), cube_faces.size()};
+    EXPECT_EQ(mesh::cross_section_area(view, mesh::Up::z, 0), 4) << "the bottom's corners count as below";
+    EXPECT_EQ(mesh::cross_section_area(view, mesh::Up::z, 2), 0) << "the top's too";
+}
+
+// A base 2 mm above the lowest point of shapes 40 mm across, on either up axis: a ball's one outline, a lying ring's
+// annulus, the urchin's three, one of them a hole. What is left is closed, its lowest vertices lie in one
+// plane, and the cap's triangles face down and cover exactly the section there: any overlap or gap would part the
+// sum of their areas from the section's.
+TEST(BaseCut, TheCapClosesTheCutExactlyInThePlane)
+{
+    Tparams urchin = shape(1, 1, 7, 0.2f, 1.7f, 1.7f, 1, 96, 96, 1);
+    urchin.a2 = 1, urchin.b2 = 1, urchin.m2 = 7, urchin.n1_2 = 0.2f, urchin.n2_2 = 1.7f, urchin.n3_2 = 1.7f;
+    const Tparams shapes[] = {shape(1, 1, 0, 2, 2, 2, 1, 48, 48, 1), shape(1, 1, 0, 1, 1, 1, 1, 24, 48, 1, 1.5f),
+                              urchin};
+    for (const Tparams& params : shapes)
+        for (const mesh::Up up : {mesh::Up::y, mesh::Up::z}) {
+            const std::string name = std::to_string(params.m) + (up == mesh::Up::y ? " on y" : " on z");
+            mesh::Triangle_mesh whole, based;
+            ASSERT_TRUE(mesh::build_closed_mesh(params, whole).ok());
+            ASSERT_TRUE(mesh::place(whole, {up, 40}, 1).ok());
+            based = whole;
+            ASSERT_TRUE(mesh::cut_base(based, up, 2).ok()) << name;
+            EXPECT_TRUE(mesh::is_closed(based.view())) << name;
+            const auto height = [up](const mesh::Tvector3& p) { return up == mesh::Up::y ? p.y : p.z; };
+            float low = height(based.positions[0]), whole_low = height(whole.positions[0]);
+            for (const mesh::Tvector3& p : based.positions)
+                low = std::min(low, height(p));
+            for (const mesh::Tvector3& p : whole.positions)
+                whole_low = std::min(whole_low, height(p));
+            int near_the_bed = 0;
+            double cap = 0, facing_down = 0;
+            for (const mesh::Tvector3& p : based.positions)
+                near_the_bed += height(p) > low && height(p) < low + 1e-3f;
+            for (const mesh::Ttriangle& t : based.triangles) {
+                const mesh::Tvector3 &p = based.positions[t.i0], &q = based.positions[t.i1], &r = based.positions[t.i2];
+                if (height(p) != low || height(q) != low || height(r) != low)
+                    continue;
+                const auto normal = Nsupershape::area_normal<double>(p, q, r);
+                cap += std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z) / 2;
+                facing_down -= (up == mesh::Up::y ? normal.y : normal.z) / 2;
+            }
+            EXPECT_EQ(near_the_bed, 0) << name << ": within a micrometre of the bed but not on it";
+            const double section = mesh::cross_section_area(whole.view(), up, double(whole_low) + 2);
+            EXPECT_NEAR(cap, section, 1e-4 * section) << name;
+            EXPECT_NEAR(facing_down, section, 1e-4 * section) << name;
+            // The first layer prints the section 0.1 mm higher, where the ball has flared out by 5 %.
+            EXPECT_NEAR(mesh::measure_print(based.view(), up, 0.1).contact_area, cap, 0.06 * cap) << name;
+        }
 }

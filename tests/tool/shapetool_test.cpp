@@ -98,7 +98,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 47);
+    EXPECT_EQ(tried, 53);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -127,10 +127,11 @@ TEST_F(Shapetool, ABatchGoesOnPastEachBadInputAndSaysWhy)
     EXPECT_EQ(batch.exit_status, 2);
     EXPECT_EQ(test_support::entries(folder / "out/deep/er"), 1);
     EXPECT_TRUE(fs::exists(folder / "out/deep/er/flower.ply"));
-    const std::regex lines("shapetool: empty.bas:1: .*\nflower.bas -> out/deep/er/flower.ply: 2,320 triangles\n"
-                           "out/deep/er/flower.ply prints 2 x 1.5 x 1.7 mm; --fit MM sets its largest side\n"
-                           "shapetool: missing.bas: cannot read: .*\nshapetool: one_row.bas: cannot mesh: .*\n"
-                           "shapetool: fifo.bas: expected a snippet file, found a FIFO\n");
+    const std::regex lines(
+        "shapetool: empty.bas:1: .*\nflower.bas -> out/deep/er/flower.ply: 2,320 triangles; stands on 0.1 mm²\n"
+        "out/deep/er/flower.ply prints 2 x 1.5 x 1.7 mm; --fit MM sets its largest side\n"
+        "shapetool: missing.bas: cannot read: .*\nshapetool: one_row.bas: cannot mesh: .*\n"
+        "shapetool: fifo.bas: expected a snippet file, found a FIFO\n");
     EXPECT_TRUE(std::regex_match(batch.standard_error, lines)) << batch.standard_error;
 }
 
@@ -242,6 +243,46 @@ TEST_F(Shapetool, InfoGivesSidesBeyondTheFloatsAsNumbers)
     const nlohmann::json huge = report({"info", "flower.bas", "--radius", "3e38", "--json"});
     for (const nlohmann::json& side : huge.at(0).at("extent"))
         EXPECT_GT(side.get<double>(), 3e38) << side;
+}
+
+// A ball 40 mm across holds 4/3 pi 20³ mm³, stands on the cap pi (2 x 20 x 0.1 - 0.1²) and overhangs beyond 45
+// degrees on the cap (1 - cos 45°) / 2 of its surface; a gram per 1,000 mm³ at density 1. The lantern stands on a
+// point, which info and export say alike, with the base that stands it on more; with that base info warns no more.
+TEST_F(Shapetool, InfoPrintMeasuresTheShapeAsItWouldPrint)
+{
+    const nlohmann::json ball = report({"info", "--print", "--json", "--fit", "40", "--density", "2",
+                                        SOURCE_DIR "/examples/sphere.bas", "--slices", "400", "--bands", "400"})
+                                    .at(0)["print"];
+    EXPECT_NEAR(ball["volume_mm3"].get<double>(), 33510.3, 33.5) << ball;
+    EXPECT_NEAR(ball["mass_g"].get<double>(), 67.02, 0.07) << ball;
+    EXPECT_NEAR(ball["contact_mm2"].get<double>(), 12.535, 0.03) << ball;
+    EXPECT_NEAR(ball["overhang_share"].get<double>(), 0.1464, 0.003) << ball;
+    EXPECT_EQ(ball["warning"], "") << ball;
+    const std::string lantern = SOURCE_DIR "/examples/lantern.bas";
+    const std::string info = run({"info", "--print", "--fit", "40", lantern}).standard_output;
+    EXPECT_EQ(info.substr(info.rfind("  warning")), "  warning     stands on 0.048 mm²; --base 2 gives 81 mm²\n");
+    EXPECT_EQ(run({"export", "--fit", "40", lantern, "-o", "out/l.stl"}).standard_error,
+              lantern + " -> out/l.stl: 18,240 triangles; stands on 0.048 mm²; --base 2 gives 81 mm²\n");
+    EXPECT_EQ(report({"info", "--print", "--json", "--fit", "40", "--base", "2", lantern}).at(0)["print"]["warning"],
+              "");
+}
+
+// The lemon stands tallest: the cut takes 2 mm off its height and the fit gives them back.
+TEST_F(Shapetool, ABaseKeepsTheFitTheLargestSide)
+{
+    const nlohmann::json size =
+        report({"info", "--print", "--json", "--fit", "40", "--base", "2", SOURCE_DIR "/examples/lemon.bas"})
+            .at(0)["print"]["size_mm"];
+    EXPECT_NEAR(size.at(2).get<double>(), 40, 1e-4) << size;
+}
+
+// A base as high as the shape leaves nothing: refused for that shape, nothing written.
+TEST_F(Shapetool, ABaseNotBelowTheShapesHeightIsRefused)
+{
+    const auto refused = run({"export", "flower.bas", "--fit", "40", "--base", "40", "-o", "out/x.stl"});
+    EXPECT_EQ(std::pair(refused.exit_status, refused.standard_error),
+              std::pair(2, std::string("shapetool: out/x.stl: the base is not below the shape's height\n")));
+    EXPECT_EQ(files("out"), 0u);
 }
 
 // Standard input and output; a failed write to standard output is an output failure, whose reason is the system's,
