@@ -14,7 +14,7 @@ programs=(
     g++ cmake make pkg-config
     libcli11-dev nlohmann-json3-dev libglfw3-dev libimgui-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
     libtinygltf-dev lib3mf-dev libegl-dev libstb-dev libwebp-dev libgif-dev libopenh264-dev libegl-mesa0
-    libgl1-mesa-dri
+    libgl1-mesa-dri libopenvdb-dev libboost-iostreams-dev
     imagemagick librsvg2-bin dpkg-dev file
 )
 # The tests, benchmarks, fuzz targets and the judges of what they write

@@ -1,0 +1,225 @@
+// The shell's inner surface is a level set: OpenVDB's signed distance grid of
+// the closed mesh, meshed again at the depth of the wall. Offsetting along
+// the normals or the radius would turn the valleys between lobes inside out.
+#include "mesh/shell.h"
+
+#include "mesh/statistics.h"
+
+#include <openvdb/openvdb.h>
+#include <openvdb/tools/Interpolation.h>
+#include <openvdb/tools/MeshToVolume.h>
+#include <openvdb/tools/VolumeToMesh.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <string>
+
+namespace mesh {
+namespace {
+
+using openvdb::Vec3d;
+
+// The level is this many spacings deeper than the wall: the meshed surface
+// strays up to about half a spacing from the level, so the wall keeps its
+// thickness everywhere.
+constexpr double level_margin = 0.5;
+// Spacings of grid beyond what the level needs, each side.
+constexpr float spare_band = 2;
+// A place is left solid where it is estimated thinner than this many walls;
+// a little under two, for the grid's own error on flat walls.
+constexpr double solid_below_walls = 1.8;
+
+// Reports OpenVDB's percentages of one stage as a share of the whole.
+class Stage_progress : public openvdb::util::NullInterrupter {
+public:
+    Stage_progress(const Progress& progress, double from, double to) : progress_(progress), from_(from), to_(to) {}
+    bool wasInterrupted(int percent = -1) override
+    {
+        if (progress_ && percent >= 0)
+            progress_(from_ + (to_ - from_) * percent / 100.0);
+        return false;
+    }
+
+private:
+    const Progress& progress_;
+    double from_, to_;
+};
+
+Vec3d vec(const Tvector3& p)
+{
+    return {p.x, p.y, p.z};
+}
+
+// The distance from `p` to triangle a, b, c (Ericson, Real-Time Collision
+// Detection, 5.1.5).
+double distance_to_triangle(const Vec3d& p, const Vec3d& a, const Vec3d& b, const Vec3d& c)
+{
+    const Vec3d ab = b - a, ac = c - a, ap = p - a;
+    const double d1 = ab.dot(ap), d2 = ac.dot(ap);
+    if (d1 <= 0 && d2 <= 0)
+        return (p - a).length();
+    const Vec3d bp = p - b;
+    const double d3 = ab.dot(bp), d4 = ac.dot(bp);
+    if (d3 >= 0 && d4 <= d3)
+        return (p - b).length();
+    const double vc = d1 * d4 - d3 * d2;
+    if (vc <= 0 && d1 >= 0 && d3 <= 0)
+        return (p - (a + ab * (d1 / (d1 - d3)))).length();
+    const Vec3d cp = p - c;
+    const double d5 = ab.dot(cp), d6 = ac.dot(cp);
+    if (d6 >= 0 && d5 <= d6)
+        return (p - c).length();
+    const double vb = d5 * d2 - d1 * d6;
+    if (vb <= 0 && d2 >= 0 && d6 <= 0)
+        return (p - (a + ac * (d2 / (d2 - d6)))).length();
+    const double va = d3 * d6 - d5 * d4;
+    if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0)
+        return (p - (b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6))))).length();
+    const double denominator = 1 / (va + vb + vc);
+    return (p - (a + ab * (vb * denominator) + ac * (vc * denominator))).length();
+}
+
+// Union-find over vertices.
+std::int32_t root(std::vector<std::int32_t>& parent, std::int32_t k)
+{
+    while (parent[std::size_t(k)] != k)
+        k = parent[std::size_t(k)] = parent[std::size_t(parent[std::size_t(k)])];
+    return k;
+}
+
+// Outer vertices whose estimated thickness is under solid_below_walls walls,
+// counted as places: runs of such vertices joined by edges. Going `wall`
+// in from a vertex along its normal lands on the middle of a wall 2 x `wall`
+// thick; in a thinner one the distance found there says by how much.
+std::size_t count_solid_places(const Mesh_view& outer, const openvdb::FloatGrid& distance, double wall)
+{
+    std::vector<Tvector3> normals(outer.vertex_count);
+    Nsupershape::vertex_normals(outer, normals.data());
+    const openvdb::tools::GridSampler<openvdb::FloatGrid, openvdb::tools::BoxSampler> sampler(distance);
+    std::vector<char> thin(outer.vertex_count, 0);
+    for (std::size_t k = 0; k < outer.vertex_count; ++k) {
+        const Vec3d inward = vec(outer.positions[k]) - vec(normals[k]) * wall;
+        thin[k] = wall - sampler.wsSample(inward) < solid_below_walls * wall;
+    }
+    std::vector<std::int32_t> parent(outer.vertex_count);
+    std::iota(parent.begin(), parent.end(), 0);
+    for (std::size_t t = 0; t < outer.triangle_count; ++t) {
+        const Ttriangle& triangle = outer.triangles[t];
+        const std::int32_t corners[3] = {triangle.i0, triangle.i1, triangle.i2};
+        for (int e = 0; e < 3; ++e) {
+            const std::int32_t a = corners[e], b = corners[(e + 1) % 3];
+            if (thin[std::size_t(a)] && thin[std::size_t(b)])
+                parent[std::size_t(root(parent, a))] = root(parent, b);
+        }
+    }
+    std::size_t places = 0;
+    for (std::size_t k = 0; k < outer.vertex_count; ++k)
+        places += thin[k] && root(parent, std::int32_t(k)) == std::int32_t(k);
+    return places;
+}
+
+} // namespace
+
+Status hollow(Triangle_mesh& mesh, double wall, Shell_report& report, const Progress& progress)
+{
+    report = {};
+    const Box box = bounding_box(mesh.view());
+    const double smallest =
+        std::min({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
+    if (!(wall > 0))
+        return runtime::refused("a shell needs a wall above 0");
+    if (!(2 * wall < smallest))
+        return runtime::refused("a wall of " + std::to_string(wall) + " reaches half the smallest side, " +
+                                std::to_string(smallest));
+    openvdb::initialize();
+    const double spacing = wall / shell_cells_per_wall;
+    const double level = -(wall + level_margin * spacing);
+    const openvdb::math::Transform::Ptr transform = openvdb::math::Transform::createLinearTransform(spacing);
+
+    std::vector<openvdb::Vec3s> points(mesh.positions.size());
+    for (std::size_t k = 0; k < points.size(); ++k)
+        points[k] = transform->worldToIndex(vec(mesh.positions[k]));
+    std::vector<openvdb::Vec3I> faces(mesh.triangles.size());
+    for (std::size_t t = 0; t < faces.size(); ++t)
+        faces[t] = {openvdb::Index32(mesh.triangles[t].i0), openvdb::Index32(mesh.triangles[t].i1),
+                    openvdb::Index32(mesh.triangles[t].i2)};
+    const openvdb::tools::QuadAndTriangleDataAdapter<openvdb::Vec3s, openvdb::Vec3I> adapter(points, faces);
+    openvdb::Int32Grid nearest_triangle(openvdb::Int32(openvdb::util::INVALID_IDX));
+    Stage_progress to_volume(progress, 0, 0.6);
+    const openvdb::FloatGrid::Ptr distance = openvdb::tools::meshToVolume<openvdb::FloatGrid>(
+        to_volume, adapter, *transform, spare_band, float(-level / spacing) + spare_band, 0, &nearest_triangle);
+    points.clear();
+    faces.clear();
+
+    std::vector<openvdb::Vec3I> triangles;
+    std::vector<openvdb::Vec4I> quads;
+    openvdb::tools::volumeToMesh(*distance, points, triangles, quads, level, 0, true);
+    if (progress)
+        progress(0.8);
+    if (quads.empty() && triangles.empty())
+        return runtime::refused("no room inside for a wall of " + std::to_string(wall));
+
+    // The inner surface faces inward: its triangles turn clockwise seen from
+    // the cavity, which the signed volume of either winding tells.
+    const auto first = static_cast<std::int32_t>(mesh.positions.size());
+    Triangle_mesh inner;
+    inner.positions.reserve(points.size());
+    for (const openvdb::Vec3s& p : points)
+        inner.positions.push_back({p.x(), p.y(), p.z()});
+    inner.triangles.reserve(triangles.size() + 2 * quads.size());
+    const auto add = [&](openvdb::Index32 a, openvdb::Index32 b, openvdb::Index32 c) {
+        inner.triangles.push_back({std::int32_t(a), std::int32_t(b), std::int32_t(c)});
+    };
+    for (const openvdb::Vec3I& t : triangles)
+        add(t[0], t[1], t[2]);
+    // Each quad split along its shorter diagonal.
+    for (const openvdb::Vec4I& q : quads) {
+        if ((points[q[0]] - points[q[2]]).lengthSqr() <= (points[q[1]] - points[q[3]]).lengthSqr()) {
+            add(q[0], q[1], q[2]);
+            add(q[0], q[2], q[3]);
+        } else {
+            add(q[0], q[1], q[3]);
+            add(q[1], q[2], q[3]);
+        }
+    }
+    const bool reverse = surface_integrals(inner.view()).volume > 0;
+
+    // Measured on the way: the distance from each inner vertex to the outer
+    // triangles nearest the grid points around it, and from the level.
+    const openvdb::tools::GridSampler<openvdb::FloatGrid, openvdb::tools::BoxSampler> sampler(*distance);
+    const openvdb::Int32Grid::ConstAccessor nearest = nearest_triangle.getConstAccessor();
+    report.thinnest_wall = std::numeric_limits<double>::infinity();
+    for (const Tvector3& p : inner.positions) {
+        const Vec3d world = vec(p);
+        report.deviation = std::max(report.deviation, std::fabs(sampler.wsSample(world) - level));
+        const openvdb::Coord corner = transform->worldToIndexCellCentered(world);
+        for (int dx = 0; dx < 2; ++dx)
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dz = 0; dz < 2; ++dz) {
+                    const openvdb::Int32 index = nearest.getValue(corner.offsetBy(dx, dy, dz));
+                    if (index == openvdb::Int32(openvdb::util::INVALID_IDX))
+                        continue;
+                    const Ttriangle& t = mesh.triangles[std::size_t(index)];
+                    report.thinnest_wall = std::min(
+                        report.thinnest_wall,
+                        distance_to_triangle(vec(p), vec(mesh.positions[std::size_t(t.i0)]),
+                                             vec(mesh.positions[std::size_t(t.i1)]),
+                                             vec(mesh.positions[std::size_t(t.i2)])));
+                }
+    }
+    report.solid_places = count_solid_places(mesh.view(), *distance, wall);
+    report.inner_vertex_count = inner.positions.size();
+    report.inner_triangle_count = inner.triangles.size();
+
+    mesh.positions.insert(mesh.positions.end(), inner.positions.begin(), inner.positions.end());
+    for (const Ttriangle& t : inner.triangles)
+        mesh.triangles.push_back(reverse ? Ttriangle{first + t.i0, first + t.i2, first + t.i1}
+                                         : Ttriangle{first + t.i0, first + t.i1, first + t.i2});
+    if (progress)
+        progress(1);
+    return {};
+}
+
+} // namespace mesh

@@ -1,0 +1,41 @@
+// A hollow shell: the closed mesh with a second, inward-facing surface at a
+// true distance inside it, found on a signed distance grid.
+#pragma once
+
+#include "mesh/triangle_mesh.h"
+
+#include <cstddef>
+#include <functional>
+
+namespace mesh {
+
+// The grid's spacing is the wall divided by this: its surface lies within
+// about one spacing of the exact offset, a tenth of the wall.
+constexpr double shell_cells_per_wall = 10;
+
+struct Shell_report {
+    // The nearest any inner vertex comes to the outer surface, measured to
+    // the outer triangles themselves.
+    double thinnest_wall = 0;
+    // The furthest any inner vertex lies from the requested wall, on the grid.
+    double deviation = 0;
+    // Places thinner than twice the wall, left solid: the inner surface
+    // does not reach them.
+    std::size_t solid_places = 0;
+    std::size_t inner_vertex_count = 0;
+    std::size_t inner_triangle_count = 0;
+};
+
+// The share of the work done, from 0 to 1, as it goes.
+using Progress = std::function<void(double)>;
+
+// Hollows closed, outward-facing `mesh` by a wall `wall` thick, in its
+// units: keeps its vertices and triangles as they are and appends the inner
+// surface, closed and facing inward, every point at least `wall` from the
+// outer one. Refuses a wall that is not positive or reaches half the
+// smallest side of the bounding box, and a mesh with no room inside for a
+// cavity, leaving the mesh as it was. Throws std::bad_alloc when memory
+// runs out.
+Status hollow(Triangle_mesh& mesh, double wall, Shell_report& report, const Progress& progress = {});
+
+} // namespace mesh
