@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <numeric>
 #include <string>
@@ -21,10 +22,8 @@ namespace {
 
 using openvdb::Vec3d;
 
-// The level is this many spacings deeper than the wall: the meshed surface
-// strays up to about half a spacing from the level, so the wall keeps its
-// thickness everywhere.
-constexpr double level_margin = 0.5;
+// A cavity nearer the outer surface than this many walls is dropped.
+constexpr double least_wall = 0.95;
 // Spacings of grid beyond what the level needs, each side.
 constexpr float spare_band = 2;
 // A place is left solid where it is estimated thinner than this many walls;
@@ -52,33 +51,41 @@ Vec3d vec(const Tvector3& p)
     return {p.x, p.y, p.z};
 }
 
-// The distance from `p` to triangle a, b, c (Ericson, Real-Time Collision
+// The point of triangle a, b, c nearest `p` (Ericson, Real-Time Collision
 // Detection, 5.1.5).
-double distance_to_triangle(const Vec3d& p, const Vec3d& a, const Vec3d& b, const Vec3d& c)
+Vec3d nearest_on_triangle(const Vec3d& p, const Vec3d& a, const Vec3d& b, const Vec3d& c)
 {
     const Vec3d ab = b - a, ac = c - a, ap = p - a;
     const double d1 = ab.dot(ap), d2 = ac.dot(ap);
     if (d1 <= 0 && d2 <= 0)
-        return (p - a).length();
+        return a;
     const Vec3d bp = p - b;
     const double d3 = ab.dot(bp), d4 = ac.dot(bp);
     if (d3 >= 0 && d4 <= d3)
-        return (p - b).length();
+        return b;
     const double vc = d1 * d4 - d3 * d2;
     if (vc <= 0 && d1 >= 0 && d3 <= 0)
-        return (p - (a + ab * (d1 / (d1 - d3)))).length();
+        return (a + ab * (d1 / (d1 - d3)));
     const Vec3d cp = p - c;
     const double d5 = ab.dot(cp), d6 = ac.dot(cp);
     if (d6 >= 0 && d5 <= d6)
-        return (p - c).length();
+        return c;
     const double vb = d5 * d2 - d1 * d6;
     if (vb <= 0 && d2 >= 0 && d6 <= 0)
-        return (p - (a + ac * (d2 / (d2 - d6)))).length();
+        return (a + ac * (d2 / (d2 - d6)));
     const double va = d3 * d6 - d5 * d4;
     if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0)
-        return (p - (b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6))))).length();
+        return (b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6))));
     const double denominator = 1 / (va + vb + vc);
-    return (p - (a + ab * (vb * denominator) + ac * (vc * denominator))).length();
+    return (a + ab * (vb * denominator) + ac * (vc * denominator));
+}
+
+// "1.25 mm", to two decimals.
+std::string millimetres(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f mm", value);
+    return text;
 }
 
 // Union-find over vertices.
@@ -122,20 +129,22 @@ std::size_t count_solid_places(const Mesh_view& outer, const openvdb::FloatGrid&
 
 } // namespace
 
-Status hollow(Triangle_mesh& mesh, double wall, Shell_report& report, const Progress& progress)
+Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_per_unit, Shell_report& report,
+              const Progress& progress)
 {
     report = {};
     const Box box = bounding_box(mesh.view());
     const double smallest =
         std::min({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
+    const double wall = wall_millimetres / millimetres_per_unit;
     if (!(wall > 0))
-        return runtime::refused("a shell needs a wall above 0");
+        return runtime::refused("a shell needs a wall above 0 mm");
     if (!(2 * wall < smallest))
-        return runtime::refused("a wall of " + std::to_string(wall) + " reaches half the smallest side, " +
-                                std::to_string(smallest));
+        return runtime::refused("a " + millimetres(wall_millimetres) + " shell reaches half the smallest side, " +
+                                millimetres(smallest * millimetres_per_unit) + "; give --shell under half of it");
     openvdb::initialize();
     const double spacing = wall / shell_cells_per_wall;
-    const double level = -(wall + level_margin * spacing);
+    const double level = -shell_level_walls * wall;
     const openvdb::math::Transform::Ptr transform = openvdb::math::Transform::createLinearTransform(spacing);
 
     std::vector<openvdb::Vec3s> points(mesh.positions.size());
@@ -159,11 +168,12 @@ Status hollow(Triangle_mesh& mesh, double wall, Shell_report& report, const Prog
     if (progress)
         progress(0.8);
     if (quads.empty() && triangles.empty())
-        return runtime::refused("no room inside for a wall of " + std::to_string(wall));
+        return runtime::refused("no room inside for a " + millimetres(wall_millimetres) + " shell");
 
     // The inner surface faces inward: its triangles turn clockwise seen from
     // the cavity, which the signed volume of either winding tells.
     const auto first = static_cast<std::int32_t>(mesh.positions.size());
+    const std::size_t outer_triangles = mesh.triangles.size();
     Triangle_mesh inner;
     inner.positions.reserve(points.size());
     for (const openvdb::Vec3s& p : points)
@@ -184,17 +194,16 @@ Status hollow(Triangle_mesh& mesh, double wall, Shell_report& report, const Prog
             add(q[1], q[2], q[3]);
         }
     }
-    const bool reverse = surface_integrals(inner.view()).volume > 0;
 
     // Measured on the way: the distance from each inner vertex to the outer
     // triangles nearest the grid points around it, and from the level.
     const openvdb::tools::GridSampler<openvdb::FloatGrid, openvdb::tools::BoxSampler> sampler(*distance);
     const openvdb::Int32Grid::ConstAccessor nearest = nearest_triangle.getConstAccessor();
-    report.thinnest_wall = std::numeric_limits<double>::infinity();
-    for (const Tvector3& p : inner.positions) {
-        const Vec3d world = vec(p);
-        report.deviation = std::max(report.deviation, std::fabs(sampler.wsSample(world) - level));
-        const openvdb::Coord corner = transform->worldToIndexCellCentered(world);
+    // The outer point nearest `p` among the triangles nearest the grid
+    // points around it.
+    const auto nearest_outer = [&](const Vec3d& p) {
+        Vec3d best = p + Vec3d(std::numeric_limits<double>::infinity());
+        const openvdb::Coord corner = transform->worldToIndexCellCentered(p);
         for (int dx = 0; dx < 2; ++dx)
             for (int dy = 0; dy < 2; ++dy)
                 for (int dz = 0; dz < 2; ++dz) {
@@ -202,21 +211,82 @@ Status hollow(Triangle_mesh& mesh, double wall, Shell_report& report, const Prog
                     if (index == openvdb::Int32(openvdb::util::INVALID_IDX))
                         continue;
                     const Ttriangle& t = mesh.triangles[std::size_t(index)];
-                    report.thinnest_wall = std::min(
-                        report.thinnest_wall,
-                        distance_to_triangle(vec(p), vec(mesh.positions[std::size_t(t.i0)]),
-                                             vec(mesh.positions[std::size_t(t.i1)]),
-                                             vec(mesh.positions[std::size_t(t.i2)])));
+                    const Vec3d q = nearest_on_triangle(p, vec(mesh.positions[std::size_t(t.i0)]),
+                                                        vec(mesh.positions[std::size_t(t.i1)]),
+                                                        vec(mesh.positions[std::size_t(t.i2)]));
+                    if ((q - p).lengthSqr() < (best - p).lengthSqr())
+                        best = q;
                 }
+        return best;
+    };
+    // A vertex the meshing left nearer than the wall, at a crease of the
+    // level, is moved straight away from its nearest outer point to the wall.
+    std::vector<double> wall_at(inner.positions.size());
+    for (std::size_t k = 0; k < inner.positions.size(); ++k) {
+        Vec3d p = vec(inner.positions[k]);
+        report.deviation = std::max(report.deviation, std::fabs(sampler.wsSample(p) - level));
+        const Vec3d q = nearest_outer(p);
+        const double d = (p - q).length();
+        if (d < wall && d > 0) {
+            p = q + (p - q) * (wall / d);
+            inner.positions[k] = {float(p.x()), float(p.y()), float(p.z())};
+        }
+        wall_at[k] = (vec(inner.positions[k]) - nearest_outer(vec(inner.positions[k]))).length();
     }
-    report.solid_places = count_solid_places(mesh.view(), *distance, wall);
-    report.inner_vertex_count = inner.positions.size();
-    report.inner_triangle_count = inner.triangles.size();
 
-    mesh.positions.insert(mesh.positions.end(), inner.positions.begin(), inner.positions.end());
-    for (const Ttriangle& t : inner.triangles)
-        mesh.triangles.push_back(reverse ? Ttriangle{first + t.i0, first + t.i2, first + t.i1}
-                                         : Ttriangle{first + t.i0, first + t.i1, first + t.i2});
+    // Where the outer surface passes through itself the grid's signs can
+    // disagree, and a cavity may come out too near it still: such a cavity
+    // is dropped, leaving solid there. Each kept one is turned to face inward
+    // on its own.
+    std::vector<std::int32_t> parent(inner.positions.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    for (const Ttriangle& t : inner.triangles) {
+        parent[std::size_t(root(parent, t.i0))] = root(parent, t.i1);
+        parent[std::size_t(root(parent, t.i1))] = root(parent, t.i2);
+    }
+    std::vector<double> thinnest(inner.positions.size(), std::numeric_limits<double>::infinity());
+    for (std::size_t k = 0; k < inner.positions.size(); ++k) {
+        double& least = thinnest[std::size_t(root(parent, std::int32_t(k)))];
+        least = std::min(least, wall_at[k]);
+    }
+    std::vector<double> volume(inner.positions.size(), 0);
+    for (const Ttriangle& t : inner.triangles) {
+        const Tvector3 &a = inner.positions[std::size_t(t.i0)], &b = inner.positions[std::size_t(t.i1)],
+                       &c = inner.positions[std::size_t(t.i2)];
+        const Nsupershape::Vector3<double> n = Nsupershape::area_normal(a, b, c);
+        volume[std::size_t(root(parent, t.i0))] += n.x * a.x + n.y * a.y + n.z * a.z;
+    }
+    report.thinnest_wall = std::numeric_limits<double>::infinity();
+    std::vector<std::int32_t> kept_as(inner.positions.size(), -1);
+    for (std::size_t k = 0; k < inner.positions.size(); ++k) {
+        const auto r = std::size_t(root(parent, std::int32_t(k)));
+        if (r == k && !(thinnest[k] >= least_wall * wall))
+            ++report.solid_places;
+        if (thinnest[r] >= least_wall * wall) {
+            kept_as[k] = std::int32_t(mesh.positions.size());
+            mesh.positions.push_back(inner.positions[k]);
+            report.thinnest_wall = std::min(report.thinnest_wall, wall_at[k]);
+            ++report.inner_vertex_count;
+        }
+    }
+    if (report.inner_vertex_count == 0) {
+        mesh.positions.resize(std::size_t(first));
+        report = {};
+        return runtime::refused("no room inside for a " + millimetres(wall_millimetres) + " shell");
+    }
+    for (const Ttriangle& t : inner.triangles) {
+        if (kept_as[std::size_t(t.i0)] < 0)
+            continue;
+        const bool reverse = volume[std::size_t(root(parent, t.i0))] > 0;
+        const std::int32_t a = kept_as[std::size_t(t.i0)], b = kept_as[std::size_t(t.i1)],
+                           c = kept_as[std::size_t(t.i2)];
+        mesh.triangles.push_back(reverse ? Ttriangle{a, c, b} : Ttriangle{a, b, c});
+        ++report.inner_triangle_count;
+    }
+    report.thinnest_wall *= millimetres_per_unit;
+    report.deviation *= millimetres_per_unit;
+    const Mesh_view outer{mesh.positions.data(), std::size_t(first), mesh.triangles.data(), outer_triangles};
+    report.solid_places += count_solid_places(outer, *distance, wall);
     if (progress)
         progress(1);
     return {};

@@ -5,6 +5,7 @@
 #include "export/file_output.h"
 #include "export/formats.h"
 #include "export/number_text.h"
+#include "mesh/shell.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
@@ -44,8 +45,8 @@ std::string refused_format(const Export_options& options, const Console& console
                " is binary; redirect standard output to a file or a pipe, or give -o FILE";
     if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
         return std::string(format->extension) + " holds no mesh; leave out --raw, --fit and --up";
-    if (!format->holds_mesh && options.base > 0)
-        return std::string(format->extension) + " holds no mesh; leave out --base";
+    if (!format->holds_mesh && (options.base > 0 || options.shell > 0))
+        return std::string(format->extension) + " holds no mesh; leave out --base and --shell";
     return "";
 }
 
@@ -68,12 +69,37 @@ void add_export_flags(CLI::App& command, Export_options& options)
     add_fit_flag(command, options.fit, " (glb: MM / 1000 metres)");
     add_up_flag(command, options.up, "(default: the format's)");
     CLI::Option* base = add_base_flag(command, options.base, ", in the same millimetres as --fit");
+    CLI::Option* shell = add_shell_flag(command, options.shell, ", in the same millimetres as --fit");
     command
         .add_flag("--raw", options.raw,
                   "write the editor's own grid and triangle list as they are, not the closed mesh")
-        ->excludes(base);
+        ->excludes(base)
+        ->excludes(shell);
     command.add_flag("--no-normals", options.no_normals,
                      "write OBJ without vertex normals: smaller, and shaded flat or by its smoothing group");
+}
+
+// "; stands on ...", or empty when the mesh stands on enough.
+std::string contact_summary(const mesh::Mesh_view& mesh, const mesh::Placement& placement, double unit)
+{
+    const std::string warning = file_export::contact_warning(
+        mesh::contact_area(mesh, placement.up, mesh::contact_height / unit) * unit * unit,
+        placement.base_millimetres > 0
+            ? 0
+            : mesh::contact_area(mesh, placement.up, (mesh::suggested_base + mesh::contact_height) / unit) * unit *
+                  unit);
+    return warning.empty() ? "" : "; " + warning;
+}
+
+// "hollow, walls from 1.04 mm; solid in 2 places thinner than 2 mm"
+std::string shell_summary(const mesh::Shell_report& shell, double wall)
+{
+    std::string summary = "hollow, walls from " + file_export::rounded_text(shell.thinnest_wall, 3) + " mm";
+    if (shell.solid_places > 0)
+        summary += "; solid in " + file_export::grouped(shell.solid_places) +
+                   (shell.solid_places == 1 ? " place" : " places") + " thinner than " +
+                   file_export::rounded_text(2 * wall, 3) + " mm";
+    return summary;
 }
 
 // What export's help says of the formats, from their table.
@@ -124,6 +150,16 @@ int export_meshes(const Export_options& options, Console& console)
             if (format->holds_mesh)
                 if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
                     return runtime::failure(placed.kind, output, placed.message);
+            // The contact with the bed is the outer surface's, measured before the
+            // inner one is added.
+            const std::string contact = kind == Meshed_shape::Kind::closed
+                                            ? contact_summary(meshed.view(), placement, format->unit.millimetres)
+                                            : "";
+            mesh::Shell_report shell;
+            if (options.shell > 0)
+                if (const Status hollowed = mesh::hollow(meshed.mesh(), options.shell, format->unit.millimetres, shell);
+                    !hollowed.ok())
+                    return runtime::failure(hollowed.kind, output, hollowed.message);
             // A shape without a file of its own is named after its output.
             const bool unnamed = shape.path.empty() || shape.path == standard_stream;
             const std::string name =
@@ -131,16 +167,9 @@ int export_meshes(const Export_options& options, Console& console)
             file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
             written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
                                                  : "snippet";
-            if (kind == Meshed_shape::Kind::closed) {
-                const double unit = format->unit.millimetres;
-                const std::string warning = file_export::contact_warning(
-                    mesh::contact_area(file.mesh, placement.up, mesh::contact_height / unit) * unit * unit,
-                    options.base > 0 ? 0
-                                     : mesh::contact_area(file.mesh, placement.up,
-                                                          (mesh::suggested_base + mesh::contact_height) / unit) *
-                                           unit * unit);
-                written.summary += warning.empty() ? "" : "; " + warning;
-            }
+            if (options.shell > 0)
+                written.summary += "; " + shell_summary(shell, options.shell);
+            written.summary += contact;
             if (printed_as_is)
                 written.notice = (to_standard_output ? "standard output" : output) + " prints " +
                                  file_export::print_size(file.mesh, format->unit.millimetres) +

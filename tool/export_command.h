@@ -23,6 +23,8 @@ struct Export_options {
     double fit = 0;
     // A flat base this many millimetres high, within the fit; 0 for none.
     double base = 0;
+    // Hollow with a wall this many millimetres thick; 0 for solid.
+    double shell = 0;
     // Which way is up in the file; empty for what the format's readers assume.
     std::optional<mesh::Up> up;
     // OBJ without its vertex normals.

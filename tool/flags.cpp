@@ -221,18 +221,37 @@ CLI::Option* add_fit_flag(CLI::App& command, double& fit, const std::string& uni
         });
 }
 
+namespace {
+
+// "--NAME MM": a length in millimetres above 0 and at most 1e6, doing
+// `what`; `help` ends the help.
+CLI::Option* add_millimetres_flag(CLI::App& command, const std::string& name, double& value, const std::string& what,
+                                  const std::string& help)
+{
+    const std::string expected = "a length in millimetres above 0 and at most 1e6";
+    return add_value_flag(command, name, what + ", above 0 and at most 1e6" + help, "MM",
+                          [&value, name, expected](const std::string& text) {
+                              value = finite_number(name, text, 0, max_fit, expected);
+                              if (!(value > 0))
+                                  refuse(name, expected, text);
+                          });
+}
+
+} // namespace
+
 CLI::Option* add_base_flag(CLI::App& command, double& base, const std::string& help)
 {
-    const std::string expected = "a height in millimetres above 0 and at most 1e6";
-    return add_value_flag(command, "--base",
-                          "cut the shape level with the bed MM millimetres above its lowest point and close it flat, "
-                          "above 0 and at most 1e6" +
-                              help,
-                          "MM", [&base, expected](const std::string& text) {
-                              base = finite_number("--base", text, 0, max_fit, expected);
-                              if (!(base > 0))
-                                  refuse("--base", expected, text);
-                          });
+    return add_millimetres_flag(
+        command, "--base", base,
+        "cut the shape level with the bed MM millimetres above its lowest point and close it flat", help);
+}
+
+CLI::Option* add_shell_flag(CLI::App& command, double& shell, const std::string& help)
+{
+    return add_millimetres_flag(command, "--shell", shell,
+                                "hollow the shape, leaving a wall MM millimetres thick everywhere (the floor too "
+                                "with --base); a part thinner than twice that stays solid",
+                                help);
 }
 
 CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help)

@@ -85,6 +85,9 @@ CLI::Option* add_fit_flag(CLI::App& command, double& fit, const std::string& uni
 // "--base MM": a flat base that many millimetres above the lowest point,
 // above 0 and at most 1e6; `help` ends the help.
 CLI::Option* add_base_flag(CLI::App& command, double& base, const std::string& help);
+// "--shell MM": hollow, with a wall that many millimetres thick, above 0 and
+// at most 1e6; `help` ends the help.
+CLI::Option* add_shell_flag(CLI::App& command, double& shell, const std::string& help);
 // "--up y|z", the axis that is up in the file; `help` ends the help.
 CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help);
 // The camera's degrees above the equator, -90 to 90.
