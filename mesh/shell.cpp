@@ -140,8 +140,9 @@ Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_p
     if (!(wall > 0))
         return runtime::refused("a shell needs a wall above 0 mm");
     if (!(2 * wall < smallest))
-        return runtime::refused("a " + millimetres(wall_millimetres) + " shell reaches half the smallest side, " +
-                                millimetres(smallest * millimetres_per_unit) + "; give --shell under half of it");
+        return runtime::refused("a " + millimetres(wall_millimetres) + " shell needs every side over " +
+                                millimetres(2 * wall_millimetres) + "; the smallest is " +
+                                millimetres(smallest * millimetres_per_unit));
     openvdb::initialize();
     const double spacing = wall / shell_cells_per_wall;
     const double level = -shell_level_walls * wall;

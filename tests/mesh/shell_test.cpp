@@ -167,7 +167,7 @@ TEST(Shell, RefusesAWallOfHalfTheSmallestSide)
     const std::size_t triangles = m.triangles.size();
     mesh::Shell_report report;
     EXPECT_EQ(mesh::hollow(m, 20, 1, report).message,
-              "a 20.00 mm shell reaches half the smallest side, 40.00 mm; give --shell under half of it");
+              "a 20.00 mm shell needs every side over 40.00 mm; the smallest is 40.00 mm");
     EXPECT_EQ(m.triangles.size(), triangles);
 }
 

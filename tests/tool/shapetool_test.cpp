@@ -98,7 +98,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 53);
+    EXPECT_EQ(tried, 56);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -276,12 +276,19 @@ TEST_F(Shapetool, ABaseKeepsTheFitTheLargestSide)
     EXPECT_NEAR(size.at(2).get<double>(), 40, 1e-4) << size;
 }
 
-// A base as high as the shape leaves nothing: refused for that shape, nothing written.
-TEST_F(Shapetool, ABaseNotBelowTheShapesHeightIsRefused)
+// A base as high as the shape leaves nothing, a shell over half its smallest side (30.82 mm) no cavity: refused for
+// that shape, nothing written.
+TEST_F(Shapetool, ABaseOrShellTheShapeCannotHoldIsRefused)
 {
-    const auto refused = run({"export", "flower.bas", "--fit", "40", "--base", "40", "-o", "out/x.stl"});
-    EXPECT_EQ(std::pair(refused.exit_status, refused.standard_error),
-              std::pair(2, std::string("shapetool: out/x.stl: the base is not below the shape's height\n")));
+    const std::tuple<const char*, const char*, std::string> requests[] = {
+        {"--base", "40", "the base is not below the shape's height"},
+        {"--shell", "16", "a 16.00 mm shell needs every side over 32.00 mm; the smallest is 30.82 mm"},
+    };
+    for (const auto& [flag, millimetres, reason] : requests) {
+        const auto refused = run({"export", "flower.bas", "--fit", "40", flag, millimetres, "-o", "out/x.stl"});
+        EXPECT_EQ(std::pair(refused.exit_status, refused.standard_error),
+                  std::pair(2, "shapetool: out/x.stl: " + reason + "\n"));
+    }
     EXPECT_EQ(files("out"), 0u);
 }
 
