@@ -63,4 +63,13 @@ std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit,
     return text + " mm";
 }
 
+std::string shell_summary(const mesh::Shell_report& shell, double wall)
+{
+    std::string summary = "walls from " + rounded_text(shell.thinnest_wall, 3) + " mm";
+    if (shell.solid_places > 0)
+        summary += "; solid in " + grouped(shell.solid_places) + (shell.solid_places == 1 ? " place" : " places") +
+                   " thinner than " + rounded_text(2 * wall, 3) + " mm";
+    return summary;
+}
+
 } // namespace file_export

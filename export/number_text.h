@@ -3,6 +3,7 @@
 #pragma once
 
 #include "mesh/print_measures.h"
+#include "mesh/shell.h"
 #include "mesh/statistics.h"
 
 #include <cstddef>
@@ -37,5 +38,9 @@ std::string contact_warning(double contact, double based);
 // The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
 // millimetres, `millimetres_per_unit` to a unit of the mesh, to `digits`.
 std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit, int digits = 2);
+
+// "walls from 1.04 mm; solid in 2 places thinner than 4 mm": a shell of
+// `wall` millimetres as measured.
+std::string shell_summary(const mesh::Shell_report& shell, double wall);
 
 } // namespace file_export

@@ -5,7 +5,6 @@
 #include "export/file_output.h"
 #include "export/formats.h"
 #include "export/number_text.h"
-#include "mesh/shell.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
@@ -91,17 +90,6 @@ std::string contact_summary(const mesh::Mesh_view& mesh, const mesh::Placement& 
     return warning.empty() ? "" : "; " + warning;
 }
 
-// "hollow, walls from 1.04 mm; solid in 2 places thinner than 2 mm"
-std::string shell_summary(const mesh::Shell_report& shell, double wall)
-{
-    std::string summary = "hollow, walls from " + file_export::rounded_text(shell.thinnest_wall, 3) + " mm";
-    if (shell.solid_places > 0)
-        summary += "; solid in " + file_export::grouped(shell.solid_places) +
-                   (shell.solid_places == 1 ? " place" : " places") + " thinner than " +
-                   file_export::rounded_text(2 * wall, 3) + " mm";
-    return summary;
-}
-
 // What export's help says of the formats, from their table.
 std::string export_summary()
 {
@@ -168,7 +156,7 @@ int export_meshes(const Export_options& options, Console& console)
             written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
                                                  : "snippet";
             if (options.shell > 0)
-                written.summary += "; " + shell_summary(shell, options.shell);
+                written.summary += "; hollow, " + file_export::shell_summary(shell, options.shell);
             written.summary += contact;
             if (printed_as_is)
                 written.notice = (to_standard_output ? "standard output" : output) + " prints " +

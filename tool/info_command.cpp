@@ -77,6 +77,10 @@ struct Print_report {
     double mass = 0;
     // Empty when it stands on enough.
     std::string warning;
+    // With --shell: the material's volume and mass, and its walls.
+    double shell_volume = 0;
+    double shell_mass = 0;
+    mesh::Shell_report shell;
 };
 
 Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Print_report& report)
@@ -98,6 +102,12 @@ Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Pr
             ? 0
             : mesh::contact_area(placed.view(), report.up, (mesh::suggested_base + mesh::contact_height) / unit) *
                   unit * unit);
+    if (options.shell > 0) {
+        if (const Status hollowed = mesh::hollow(placed, options.shell, unit, report.shell); !hollowed.ok())
+            return hollowed;
+        report.shell_volume = mesh::surface_integrals(placed.view()).volume * unit * unit * unit;
+        report.shell_mass = report.shell_volume * options.density / 1000;
+    }
     return {};
 }
 
@@ -112,6 +122,10 @@ void print_print_report(std::ostream& out, const Print_report& report, const Inf
         << file_export::rounded_text(mesh::contact_height, 2) << " mm above the lowest point\n"
         << "  overhang    " << file_export::rounded_text(100 * m.overhang_share, 3) << " % of the surface beyond "
         << file_export::rounded_text(mesh::overhang_degrees, 2) << "°\n";
+    if (options.shell > 0)
+        out << "  shell       " << file_export::rounded_text(report.shell_volume, 4) << " mm³, "
+            << file_export::rounded_text(report.shell_mass, 3) << " g, "
+            << file_export::shell_summary(report.shell, options.shell) << '\n';
     if (!report.warning.empty())
         out << "  warning     " << report.warning << '\n';
 }
@@ -127,7 +141,13 @@ nlohmann::json print_json(const Print_report& report, const Info_options& option
             {"mass_g", report.mass},
             {"contact_mm2", m.contact_area},
             {"overhang_share", m.overhang_share},
-            {"warning", report.warning}};
+            {"warning", report.warning},
+            {"shell", options.shell > 0 ? nlohmann::json{{"wall_mm", options.shell},
+                                                         {"volume_mm3", report.shell_volume},
+                                                         {"mass_g", report.shell_mass},
+                                                         {"thinnest_wall_mm", report.shell.thinnest_wall},
+                                                         {"solid_places", report.shell.solid_places}}
+                                        : nlohmann::json()}};
 }
 
 void add_info_flags(CLI::App& command, Info_options& options)
@@ -148,6 +168,7 @@ void add_info_flags(CLI::App& command, Info_options& options)
     options.density = mesh::pla_density;
     add_fit_flag(command, options.fit, ", as export --fit writes it; with --print")->needs(print);
     add_base_flag(command, options.base, ", as export --base writes it; with --print")->needs(print);
+    add_shell_flag(command, options.shell, ", as export --shell writes it; with --print")->needs(print);
     add_up_flag(command, options.up, "(default z), as export --up writes it; with --print")->needs(print);
     add_value_flag(command, "--density",
                    "grams per cubic centimetre of the solid, above 0 and at most 100 (default PLA's " +

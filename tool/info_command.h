@@ -18,6 +18,8 @@ struct Info_options {
     bool print = false;
     double fit = 0;
     double base = 0;
+    // Hollow with a wall this many millimetres thick; 0 for solid.
+    double shell = 0;
     std::optional<mesh::Up> up;
     double density = 0;
 };

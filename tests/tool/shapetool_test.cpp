@@ -267,6 +267,19 @@ TEST_F(Shapetool, InfoPrintMeasuresTheShapeAsItWouldPrint)
               "");
 }
 
+// A hollow ball 40 mm across, its cavity 1.05 walls in (mesh/shell.h): 4/3 pi (20³ - 17.9³) mm³ of material.
+TEST_F(Shapetool, InfoPrintMeasuresTheShell)
+{
+    const nlohmann::json shell =
+        report({"info", "--print", "--json", "--fit", "40", "--density", "2", "--shell", "2",
+                SOURCE_DIR "/examples/sphere.bas", "--slices", "400", "--bands", "400"})
+            .at(0)["print"]["shell"];
+    EXPECT_NEAR(shell["volume_mm3"].get<double>(), 9486.2, 47) << shell;
+    EXPECT_NEAR(shell["mass_g"].get<double>(), 18.97, 0.1) << shell;
+    EXPECT_NEAR(shell["thinnest_wall_mm"].get<double>(), 2.1, 0.05) << shell;
+    EXPECT_EQ(shell["solid_places"], 0) << shell;
+}
+
 // The lemon stands tallest: the cut takes 2 mm off its height and the fit gives them back.
 TEST_F(Shapetool, ABaseKeepsTheFitTheLargestSide)
 {
