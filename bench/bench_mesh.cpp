@@ -1,9 +1,11 @@
-// The closed mesh and the file export at 999 x 1000 grid vertices (about two
-// million triangles), each format against Assimp's exporter on the same mesh
+// The closed mesh, its shell and the file export at 999 x 1000 grid vertices
+// (about two million triangles), each format against Assimp's exporter on the same mesh
 // in the same run, and 3MF against lib3mf writing the editor's raw grid
 // itself. Files go to /tmp and are closed inside the timing; no fsync.
 #include "export/formats.h"
 #include "mesh/closed_mesh.h"
+#include "mesh/placement.h"
+#include "mesh/shell.h"
 #include "mesh/statistics.h"
 #include "params/Tparams.h"
 #include "shape/grid.h"
@@ -165,6 +167,25 @@ void export_lib3mf_raw(benchmark::State& state)
     std::remove(path.c_str());
 }
 
+// The shell of `grid` x `grid` vertices, 40 mm across standing on Z, 1 mm
+// thick: the copy of the solid inside the timing, as export holds it.
+void shell(benchmark::State& state)
+{
+    Tparams params = fixture().params;
+    params.slices = params.bands = int(state.range(0));
+    mesh::Triangle_mesh solid;
+    if (!mesh::build_closed_mesh(params, solid).ok() || !mesh::place(solid, {mesh::Up::z, 40, 0}, 1).ok())
+        state.SkipWithError("refused");
+    mesh::Triangle_mesh hollowed;
+    mesh::Shell_report report;
+    for (auto _ : state) {
+        hollowed = solid;
+        if (!mesh::hollow(hollowed, 1, 1, report).ok())
+            state.SkipWithError("refused");
+    }
+    state.counters["thinnest_wall_mm"] = report.thinnest_wall;
+}
+
 void timed_once(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
@@ -178,6 +199,7 @@ void timed(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(editor_shape)->Apply(timed);
 BENCHMARK(closed_mesh)->Apply(timed);
 BENCHMARK(statistics)->Apply(timed);
+BENCHMARK(shell)->Arg(200)->Arg(999)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK_CAPTURE(export_ours, stl, file_export::Format::stl, false)->Apply(timed);
 BENCHMARK_CAPTURE(export_assimp, stl, "stlb", "stl")->Apply(timed_once);
 BENCHMARK_CAPTURE(export_ours, glb, file_export::Format::glb, false)->Apply(timed);

@@ -158,10 +158,15 @@ int export_meshes(const Export_options& options, Console& console)
             if (options.shell > 0)
                 written.summary += "; hollow, " + file_export::shell_summary(shell, options.shell);
             written.summary += contact;
+            const std::string written_to = to_standard_output ? "standard output" : output;
             if (printed_as_is)
-                written.notice = (to_standard_output ? "standard output" : output) + " prints " +
+                written.notice = written_to + " prints " +
                                  file_export::print_size(file.mesh, format->unit.millimetres) +
                                  "; --fit MM sets its largest side";
+            // A resin printer would seal its liquid inside.
+            if (options.shell > 0)
+                written.notice += (written.notice.empty() ? written_to : "; it") +
+                                  " is hollow with no drain: resin or powder stays inside";
             if (to_standard_output)
                 return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
             return file_export::write_format_file(output, *format, file);

@@ -270,14 +270,22 @@ TEST_F(Shapetool, InfoPrintMeasuresTheShapeAsItWouldPrint)
 // A hollow ball 40 mm across, its cavity 1.05 walls in (mesh/shell.h): 4/3 pi (20³ - 17.9³) mm³ of material.
 TEST_F(Shapetool, InfoPrintMeasuresTheShell)
 {
-    const nlohmann::json shell =
-        report({"info", "--print", "--json", "--fit", "40", "--density", "2", "--shell", "2",
-                SOURCE_DIR "/examples/sphere.bas", "--slices", "400", "--bands", "400"})
-            .at(0)["print"]["shell"];
+    const nlohmann::json shell = report({"info", "--print", "--json", "--fit", "40", "--density", "2", "--shell", "2",
+                                         SOURCE_DIR "/examples/sphere.bas", "--slices", "400", "--bands", "400"})
+                                     .at(0)["print"]["shell"];
     EXPECT_NEAR(shell["volume_mm3"].get<double>(), 9486.2, 47) << shell;
     EXPECT_NEAR(shell["mass_g"].get<double>(), 18.97, 0.1) << shell;
     EXPECT_NEAR(shell["thinnest_wall_mm"].get<double>(), 2.1, 0.05) << shell;
     EXPECT_EQ(shell["solid_places"], 0) << shell;
+}
+
+// Nothing lets a shell's inside out: export says so beside its summary.
+TEST_F(Shapetool, ExportSaysAShellHasNoDrain)
+{
+    const std::string said =
+        run({"export", "--fit", "40", "--shell", "2", SOURCE_DIR "/examples/sphere.bas", "-o", "out/s.stl"})
+            .standard_error;
+    EXPECT_EQ(said.substr(said.find('\n') + 1), "out/s.stl is hollow with no drain: resin or powder stays inside\n");
 }
 
 // The lemon stands tallest: the cut takes 2 mm off its height and the fit gives them back.
