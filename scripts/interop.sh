@@ -4,8 +4,10 @@
 # standing upright (its Z extent is the editor's Y extent), and the default
 # shape must slice into G-code. ADMesh then reads the STL of every ring and
 # twisted example and of random draws with rings and twists: one part and
-# nothing repaired; and PrusaSlicer slices a ring. Installs prusa-slicer and
-# admesh when they are missing.
+# nothing repaired; and PrusaSlicer slices a ring. Shells of 2 mm of every
+# example and of 20 random draws, with and without --base 2: two parts
+# (the outer surface and the cavity), nothing repaired, and PrusaSlicer
+# slices one. Installs prusa-slicer and admesh when they are missing.
 # Heavy (PrusaSlicer's start alone takes seconds), so it is not part of the
 # tests; prints what it checked and exits non-zero on the first failure.
 set -euo pipefail
@@ -51,17 +53,39 @@ else
     cat "$scratch/slice.log"
     failed=1
 fi
+# ADMesh reads FILE: PARTS parts and nothing repaired.
+admesh_check() {
+    local report parts repairs
+    report=$(admesh "$1")
+    parts=$(echo "$report" | sed -n 's/^Number of parts *: *\([0-9]*\).*/\1/p')
+    repairs=$(echo "$report" | awk -F: '/^(Degenerate facets|Edges fixed|Facets removed|Facets added|Facets reversed|Backwards edges|Normals fixed)/ { s += $2 } END { print s + 0 }')
+    echo "$(basename "$1"): admesh: $parts part(s), $repairs repairs"
+    [ "$parts" = "$2" ] && [ "$repairs" = 0 ] || failed=1
+}
 # Rings and twists: ADMesh finds one part and repairs nothing.
 build/shapetool random --rings-and-twists --count 12 --seed 7 --outdir "$scratch/draws" -q
 for snippet in $(grep -l 'params\.t[ow]' examples/*.bas) "$scratch"/draws/*.bas; do
     file="$scratch/$(basename "$snippet" .bas).stl"
     build/shapetool export "$snippet" --fit 40 -q -o "$file"
-    report=$(admesh "$file")
-    parts=$(echo "$report" | sed -n 's/^Number of parts *: *\([0-9]*\).*/\1/p')
-    repairs=$(echo "$report" | awk -F: '/^(Degenerate facets|Edges fixed|Facets removed|Facets added|Facets reversed|Backwards edges|Normals fixed)/ { s += $2 } END { print s + 0 }')
-    echo "$(basename "$file"): admesh: $parts part(s), $repairs repairs"
-    [ "$parts" = 1 ] && [ "$repairs" = 0 ] || failed=1
+    admesh_check "$file" 1
 done
+# Shells: the outer surface and one cavity.
+build/shapetool random --count 20 --seed 11 --outdir "$scratch/shell_draws" -q
+for snippet in examples/*.bas "$scratch"/shell_draws/*.bas; do
+    for base in "" "--base 2"; do
+        file="$scratch/shell_$(basename "$snippet" .bas)${base:+_based}.stl"
+        # shellcheck disable=SC2086
+        build/shapetool export "$snippet" --fit 40 --shell 2 $base -q -o "$file"
+        admesh_check "$file" 2
+    done
+done
+if prusa-slicer --export-gcode --output "$scratch/shell.gcode" "$scratch/shell_lemon_based.stl" \
+    >"$scratch/slice.log" 2>&1; then
+    echo "shell_lemon_based.stl: sliced, $(grep -c '^G1' "$scratch/shell.gcode") moves"
+else
+    cat "$scratch/slice.log"
+    failed=1
+fi
 if prusa-slicer --export-gcode --output "$scratch/ring.gcode" "$scratch/donut.stl" >"$scratch/slice.log" 2>&1; then
     echo "donut.stl at --fit 40: sliced, $(grep -c '^G1' "$scratch/ring.gcode") moves"
 else
