@@ -5,6 +5,7 @@
 #include "export/file_output.h"
 #include "export/formats.h"
 #include "export/number_text.h"
+#include "mesh/simplify.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
@@ -14,6 +15,7 @@
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
+#include <limits>
 
 namespace shapetool {
 namespace {
@@ -44,8 +46,8 @@ std::string refused_format(const Export_options& options, const Console& console
                " is binary; redirect standard output to a file or a pipe, or give -o FILE";
     if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
         return std::string(format->extension) + " holds no mesh; leave out --raw, --fit and --up";
-    if (!format->holds_mesh && options.base > 0)
-        return std::string(format->extension) + " holds no mesh; leave out --base";
+    if (!format->holds_mesh && (options.base > 0 || options.triangles > 0))
+        return std::string(format->extension) + " holds no mesh; leave out --base and --triangles";
     return "";
 }
 
@@ -68,10 +70,21 @@ void add_export_flags(CLI::App& command, Export_options& options)
     add_fit_flag(command, options.fit, " (glb: MM / 1000 metres)");
     add_up_flag(command, options.up, "(default: the format's)");
     CLI::Option* base = add_base_flag(command, options.base, ", in the same millimetres as --fit");
+    const std::string least = std::to_string(mesh::least_triangles);
+    CLI::Option* triangles = add_value_flag(
+        command, "--triangles",
+        "at most N triangles, from " + least +
+            ": the mesh made coarser where it is flattest, after the fit and the base; the summary says how far it "
+            "strays from the whole mesh",
+        "N", [&options, least](const std::string& text) {
+            options.triangles = std::size_t(
+                whole_number("--triangles", text, int(mesh::least_triangles), std::numeric_limits<int>::max()));
+        });
     command
         .add_flag("--raw", options.raw,
                   "write the editor's own grid and triangle list as they are, not the closed mesh")
-        ->excludes(base);
+        ->excludes(base)
+        ->excludes(triangles);
     command.add_flag("--no-normals", options.no_normals,
                      "write OBJ without vertex normals: smaller, and shaded flat or by its smoothing group");
 }
@@ -124,6 +137,11 @@ int export_meshes(const Export_options& options, Console& console)
             if (format->holds_mesh)
                 if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
                     return runtime::failure(placed.kind, output, placed.message);
+            mesh::Simplified simplified;
+            if (options.triangles > 0)
+                if (const Status made = mesh::simplify(meshed.mesh(), options.triangles, placement.up, simplified);
+                    !made.ok())
+                    return runtime::failure(made.kind, output, made.message);
             // A shape without a file of its own is named after its output.
             const bool unnamed = shape.path.empty() || shape.path == standard_stream;
             const std::string name =
@@ -131,6 +149,10 @@ int export_meshes(const Export_options& options, Console& console)
             file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
             written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
                                                  : "snippet";
+            if (simplified.full_triangle_count > file.mesh.triangle_count)
+                written.summary += " (of " + file_export::grouped(simplified.full_triangle_count) + "), within " +
+                                   file_export::rounded_text(simplified.deviation * format->unit.millimetres, 2) +
+                                   " mm";
             if (kind == Meshed_shape::Kind::closed) {
                 const double unit = format->unit.millimetres;
                 const std::string warning = file_export::contact_warning(

@@ -5,6 +5,7 @@
 #include "tool/command.h"
 #include "tool/inputs.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,9 @@ struct Export_options {
     double fit = 0;
     // A flat base this many millimetres high, within the fit; 0 for none.
     double base = 0;
+    // At most this many triangles, made coarser where the surface is
+    // flattest; 0 for the whole mesh.
+    std::size_t triangles = 0;
     // Which way is up in the file; empty for what the format's readers assume.
     std::optional<mesh::Up> up;
     // OBJ without its vertex normals.
