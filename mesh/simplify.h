@@ -22,7 +22,8 @@ struct Simplified {
 
 // Makes closed, consistently oriented `mesh` at most `target` triangles
 // (least_triangles or more) by collapsing edges, each onto one of its
-// vertices, cheapest by the quadric error first. A collapse that would
+// vertices, the cheapest by the quadric error first (in passes, see
+// simplify.cpp). A collapse that would
 // pinch the surface (the link condition) or turn a triangle over is not
 // made, so the mesh stays closed, manifold and oriented as it was. Vertices
 // at the lowest height along `up` (a base's cap) collapse only onto each
