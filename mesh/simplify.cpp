@@ -67,6 +67,9 @@ Quadric plane_quadric(const Point& p, const Point& q, const Point& r)
 // A triangle's new normal must stay within this of its old one: more would
 // fold the surface over or leave a sliver standing on edge.
 const double least_normal_cosine = 0.2;
+// Nor may it meet a neighbour at an edge sharper than this, 120 degrees
+// between normals: the lantern's ribs fold by about 90.
+const double least_fold_cosine = -0.5;
 
 // A way out of a vertex: the neighbour it would collapse onto.
 struct Candidate {
@@ -194,6 +197,21 @@ private:
         list.erase(std::find(list.begin(), list.end(), t));
     }
 
+    // Whether a triangle of normal `n` along p -> q would fold back onto the
+    // one across that side: small turns add up to a fold over many collapses.
+    bool folds_onto_neighbour(const Point& n, std::int32_t p, std::int32_t q) const
+    {
+        for (const std::int32_t t : around_[std::size_t(q)]) {
+            const auto c = corners(t);
+            const int k = c[0] == q ? 0 : c[1] == q ? 1 : 2;
+            if (c[(k + 1) % 3] != p)
+                continue;
+            const Point other = cross(at(c[1]) - at(c[0]), at(c[2]) - at(c[0]));
+            return dot(n, other) < least_fold_cosine * std::sqrt(dot(n, n) * dot(other, other));
+        }
+        return false;
+    }
+
     // Moves `from` onto `to` when that keeps the surface a manifold that
     // faces the same way; says whether it did.
     bool collapse(std::int32_t from, std::int32_t to)
@@ -224,7 +242,8 @@ private:
             const int k = c[0] == from ? 0 : c[1] == from ? 1 : 2;
             const Point p = at(c[(k + 1) % 3]), q = at(c[(k + 2) % 3]);
             const Point before = cross(p - at(from), q - at(from)), after = cross(p - moved, q - moved);
-            if (!(dot(before, after) > least_normal_cosine * std::sqrt(dot(before, before) * dot(after, after))))
+            if (!(dot(before, after) > least_normal_cosine * std::sqrt(dot(before, before) * dot(after, after))) ||
+                folds_onto_neighbour(after, c[(k + 1) % 3], c[(k + 2) % 3]))
                 return false;
         }
         for (const std::int32_t t : from_list) {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <tuple>
 
 namespace {
@@ -305,6 +306,33 @@ double distance_to_triangle(const mesh::Tvector3& p, const mesh::Tvector3& a, co
 
 double height(const mesh::Tvector3& p, mesh::Up up) { return up == mesh::Up::y ? p.y : p.z; }
 
+// The area of the triangles lying flat at the lowest height, and how many pairs of neighbours fold back onto each
+// other, their normals more than 154 degrees apart.
+std::pair<double, int> bottom_and_folds(const mesh::Triangle_mesh& m, mesh::Up up)
+{
+    double low = INFINITY, bottom = 0;
+    for (const mesh::Tvector3& p : m.positions)
+        low = std::min(low, height(p, up));
+    std::map<std::pair<int, int>, Nsupershape::Vector3<double>> normal_along;
+    for (const mesh::Ttriangle& t : m.triangles) {
+        const auto n = Nsupershape::area_normal<double>(m.positions[t.i0], m.positions[t.i1], m.positions[t.i2]);
+        if (height(m.positions[t.i0], up) == low && height(m.positions[t.i1], up) == low &&
+            height(m.positions[t.i2], up) == low)
+            bottom += std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z) / 2;
+        for (const auto& edge : {std::pair(t.i0, t.i1), std::pair(t.i1, t.i2), std::pair(t.i2, t.i0)})
+            normal_along[edge] = {n.x, n.y, n.z};
+    }
+    int folds = 0;
+    for (const auto& [edge, n] : normal_along)
+        if (const auto other = normal_along.find({edge.second, edge.first});
+            edge.first < edge.second && other != normal_along.end()) {
+            const auto& o = other->second;
+            folds += n.x * o.x + n.y * o.y + n.z * o.z <
+                     -0.9 * std::sqrt((n.x * n.x + n.y * n.y + n.z * n.z) * (o.x * o.x + o.y * o.y + o.z * o.z));
+        }
+    return {bottom, folds};
+}
+
 Tparams urchin(int slices, int bands)
 {
     Tparams p = shape(1, 1, 7, 0.2f, 1.7f, 1.7f, 1, slices, bands, 1);
@@ -331,6 +359,7 @@ TEST(Simplify, TheCoarserMeshIsClosedKeepsItsVolumeAndItsCap)
         ASSERT_TRUE(mesh::build_closed_mesh(c.params, coarse).ok()) << c.name;
         ASSERT_TRUE(mesh::place(coarse, c.placement, 1).ok()) << c.name;
         const double volume = mesh::surface_integrals(coarse.view()).volume;
+        const auto [bottom, folds] = bottom_and_folds(coarse, c.placement.up);
         mesh::Simplified result;
         ASSERT_TRUE(mesh::simplify(coarse, c.target, c.placement.up, result).ok()) << c.name;
         EXPECT_LE(coarse.triangles.size(), c.target) << c.name;
@@ -343,6 +372,9 @@ TEST(Simplify, TheCoarserMeshIsClosedKeepsItsVolumeAndItsCap)
         for (const mesh::Tvector3& p : coarse.positions)
             off_the_plane += height(p, c.placement.up) > low + 1e-6 && height(p, c.placement.up) < low + 1e-3;
         EXPECT_EQ(off_the_plane, 0) << c.name << ": near the bed but not on it";
+        const auto [coarse_bottom, coarse_folds] = bottom_and_folds(coarse, c.placement.up);
+        EXPECT_NEAR(coarse_bottom, bottom, 0.02 * bottom) << c.name;
+        EXPECT_EQ(coarse_folds, folds) << c.name;
     }
 }
 
