@@ -92,12 +92,7 @@ Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Pr
     report.measures = mesh::measure_print(placed.view(), report.up, mesh::contact_height / unit);
     // Cubic millimetres to cubic centimetres.
     report.mass = report.measures.volume * options.density / 1000;
-    report.warning = file_export::contact_warning(
-        report.measures.contact_area,
-        options.base > 0
-            ? 0
-            : mesh::contact_area(placed.view(), report.up, (mesh::suggested_base + mesh::contact_height) / unit) *
-                  unit * unit);
+    report.warning = file_export::contact_warning(placed.view(), report.up, unit, options.base > 0);
     return {};
 }
 
