@@ -122,10 +122,19 @@ Status_layout lay_out_status(const std::string& line, int width, int height, con
         while (usable < slots && room_for(usable + 1) > 0)
             ++usable;
         for (int n = 1; n <= usable; ++n) {
-            std::vector<std::string> rows = wrapped(line, room_for(n));
-            if (rows.size() > std::size_t(n) && !(cut && n == usable))
+            const std::size_t chars = room_for(n);
+            std::vector<std::string> rows = wrapped(line, chars);
+            const bool short_of_rows = rows.size() > std::size_t(n);
+            if (short_of_rows && !(cut && n == usable))
                 continue;
             rows.resize(std::min(rows.size(), std::size_t(n)));
+            // A cut line says so.
+            if (short_of_rows) {
+                const std::string_view ellipsis = "...";
+                std::string& last = rows.back();
+                last.resize(std::min(last.size(), chars - std::min(chars, ellipsis.size())));
+                last += ellipsis.substr(0, chars - last.size());
+            }
             // Read top to bottom, whichever way the slots run.
             const std::size_t count = rows.size();
             std::size_t placed = 0;
@@ -155,7 +164,8 @@ void draw_status_line(const Trasterfont& font, const std::string& line, bool bel
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const Status_layout layout = lay_out_status(line, viewport[2], viewport[3], TwBarBoxes(), below_note);
+    const Status_layout layout =
+        lay_out_status(font::drawable_text(line), viewport[2], viewport[3], TwBarBoxes(), below_note);
     if (layout.rows.empty())
         return;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
