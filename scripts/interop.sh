@@ -70,9 +70,9 @@ else
 fi
 
 # Flat bases: every example and 50 random draws with --fit 40 --base 2. The
-# STL closed, one part and nothing repaired (ADMesh); the faces turned down
-# all in the plane of the lowest vertex, to a micrometre, their area what
-# info --print says lies flat on the bed;
+# STL closed, one part and nothing repaired (ADMesh); the vertices near the
+# lowest all in its plane, to a micrometre, and the area of the faces there
+# what info --print says lies flat on the bed;
 # the volume PrusaSlicer measures within 1 % of info's; the 3MF one
 # manifold part; and each sliced with PrusaSlicer's defaults, unless info
 # warns that it still stands on too little, which it then says.
@@ -85,14 +85,16 @@ for snippet in examples/*.bas "$scratch"/based_draws/*.bas; do
     report=$(admesh --write-ascii-stl="$scratch/ascii.stl" "$stl")
     parts=$(echo "$report" | sed -n 's/^Number of parts *: *\([0-9]*\).*/\1/p')
     repairs=$(echo "$report" | awk -F: '/^(Degenerate facets|Edges fixed|Facets removed|Facets added|Facets reversed|Backwards edges|Normals fixed)/ { s += $2 } END { print s + 0 }')
+    # The lowest height, the highest vertex within 50 micrometres of it, and
+    # the area of the facets lying within a micrometre of it.
     read -r low off cap < <(awk '
-        $1 == "facet" { down = $5 < -0.999999 }
-        $1 == "vertex" { z = $4 + 0; if (n == 0 || z < low) low = z; n++
-                         if (down) { v[k % 3] = $2 " " $3; zs[k % 3] = z; k++
-                                     if (k % 3 == 0) { split(v[0], a); split(v[1], b); split(v[2], c)
-                                                       area += ((b[1] - a[1]) * (c[2] - a[2]) - (c[1] - a[1]) * (b[2] - a[2])) / 2
-                                                       for (i = 0; i < 3; i++) if (zs[i] > top) top = zs[i] } } }
-        END { printf "%.6f %.6f %.4f\n", low, top - low, area < 0 ? -area : area }' top=-1e30 "$scratch/ascii.stl")
+        $1 == "vertex" { x[n] = $2; y[n] = $3; z[n] = $4 + 0; if (n == 0 || z[n] < low) low = z[n]; n++ }
+        END { for (i = 0; i < n; i++) if (z[i] < low + 0.05 && z[i] - low > off) off = z[i] - low
+              for (i = 0; i < n; i += 3) {
+                  if (z[i] - low > 0.001 || z[i + 1] - low > 0.001 || z[i + 2] - low > 0.001) continue
+                  a = ((x[i + 1] - x[i]) * (y[i + 2] - y[i]) - (x[i + 2] - x[i]) * (y[i + 1] - y[i])) / 2
+                  area += a < 0 ? -a : a }
+              printf "%.6f %.6f %.4f\n", low, off, area }' off=0 "$scratch/ascii.stl")
     json=$(build/shapetool info --print --json --fit 40 --base 2 "$snippet")
     flat=$(echo "$json" | sed -n 's/.*"flat_mm2": \([0-9.e+-]*\).*/\1/p')
     volume=$(echo "$json" | sed -n 's/.*"volume_mm3": \([0-9.e+-]*\).*/\1/p')
