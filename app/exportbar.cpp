@@ -113,6 +113,15 @@ std::string beside(const std::string& path, const char* extension)
     return fs::path(path).replace_extension(extension).string();
 }
 
+// A value as the bar shows it, read back as shapetool reads the text.
+double as_shown(float value)
+{
+    const std::string text = params::shortest_text(value);
+    double read = 0;
+    std::from_chars(text.data(), text.data() + text.size(), read);
+    return read;
+}
+
 std::string refused(const std::string& reason)
 {
     return "nothing written: " + reason;
@@ -139,6 +148,11 @@ void init_exportbar(TwBar* bar, Exporting& exporting)
                (" label='Size (mm)' min=0.1 max=" + params::shortest_text(max_fit) +
                 " step=0.1 help='The largest side of the mesh, as shapetool export --fit MM makes it.' ")
                    .c_str());
+    TwAddVarRW(bar, "Base", TW_TYPE_FLOAT, &exporting.base,
+               (" label='Base (mm)' min=0 max=" + params::shortest_text(max_fit) +
+                " step=0.5 help='A flat base for printing, cut this far above the lowest point, as shapetool export "
+                "--base MM makes it; 0 for none.' ")
+                   .c_str());
     TwAddButton(bar, "Export", exportcb, e,
                 " label='Export mesh' key=CTRL+E help='The mesh beside the snippet in shapes/, saved first unless "
                 "it is unchanged.' ");
@@ -153,14 +167,12 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
     const std::string text = snippet::text(params);
     Tparams values;
     Status status = snippet::parse(text, snippet_name, values);
-    double fit = 0;
-    const std::string fit_text = params::shortest_text(exporting.fit);
-    std::from_chars(fit_text.data(), fit_text.data() + fit_text.size(), fit);
+    const mesh::Placement placement{format.up, as_shown(exporting.fit), as_shown(exporting.base)};
     mesh::Meshed_shape meshed;
     if (status.ok())
         status = meshed.make(values, mesh::Meshed_shape::Kind::closed);
     if (status.ok())
-        status = mesh::place(meshed.mesh(), {format.up, fit}, format.unit.millimetres);
+        status = mesh::place(meshed.mesh(), placement, format.unit.millimetres);
     if (!status.ok())
         return refused(status.message);
     std::string snippet_path;
@@ -180,8 +192,11 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
     for (const std::string& path : {target, companion})
         if (!path.empty())
             exporting.written[path] = identity(path);
+    const std::string warning =
+        file_export::contact_warning(file.mesh, placement.up, format.unit.millimetres, placement.base_millimetres > 0);
     return "exported " + target + ": " + file_export::print_size(file.mesh, format.unit.millimetres) + ", " +
-           file_export::grouped(file.mesh.triangle_count) + " triangles, beside its .bas";
+           file_export::grouped(file.mesh.triangle_count) + " triangles, beside its .bas" +
+           (warning.empty() ? "" : "; " + warning);
 }
 
 std::string export_picture(Exporting& exporting, const Tparams& params, const offscreen::Image& picture,

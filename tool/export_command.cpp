@@ -154,13 +154,8 @@ int export_meshes(const Export_options& options, Console& console)
                                    file_export::rounded_text(simplified.deviation * format->unit.millimetres, 2) +
                                    " mm";
             if (kind == Meshed_shape::Kind::closed) {
-                const double unit = format->unit.millimetres;
-                const std::string warning = file_export::contact_warning(
-                    mesh::contact_area(file.mesh, placement.up, mesh::contact_height / unit) * unit * unit,
-                    options.base > 0 ? 0
-                                     : mesh::contact_area(file.mesh, placement.up,
-                                                          (mesh::suggested_base + mesh::contact_height) / unit) *
-                                           unit * unit);
+                const std::string warning =
+                    file_export::contact_warning(file.mesh, placement.up, format->unit.millimetres, options.base > 0);
                 written.summary += warning.empty() ? "" : "; " + warning;
             }
             if (printed_as_is)

@@ -77,11 +77,15 @@ TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
               mesh + ": cannot create: File exists, and not written here, so it is kept");
     std::filesystem::remove(mesh);
     EXPECT_EQ(export_mesh(exporting, params, snippet),
-              "exported " + mesh + ": 50 x 50 x 50 mm, 112 triangles, beside its .bas");
+              "exported " + mesh +
+                  ": 50 x 50 x 50 mm, 112 triangles, beside its .bas; stands on 0.00057 mm²; --base 2 "
+                  "gives 0.25 mm²");
     const std::string first = test_support::file_text(mesh);
-    exporting.fit = 20.0f;
-    export_mesh(exporting, params, snippet);
-    EXPECT_NE(test_support::file_text(mesh), first) << "its own mesh is replaced";
+    // Its own mesh is replaced; the base is cut within the size, and offered no more.
+    exporting.base = 2.0f;
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              "exported " + mesh + ": 50 x 50 x 48 mm, 126 triangles, beside its .bas; stands on 0.25 mm²");
+    EXPECT_NE(test_support::file_text(mesh), first);
     std::ofstream(folder + "/theirs") << "theirs";
     std::filesystem::rename(folder + "/theirs", mesh);
     export_mesh(exporting, params, snippet);
