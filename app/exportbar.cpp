@@ -3,7 +3,9 @@
 #include "export/file_output.h"
 #include "export/formats.h"
 #include "export/number_text.h"
+#include "export/print_ready.h"
 #include "mesh/meshed_shape.h"
+#include "mesh/simplify.h"
 #include "offscreen/png.h"
 #include "output/atomic_file.h"
 #include "panel/tweak_bar.h"
@@ -11,6 +13,7 @@
 #include "runtime/fatal_error.h"
 #include "snippet/snippet.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -153,6 +156,9 @@ void init_exportbar(TwBar* bar, Exporting& exporting)
                 " step=0.5 help='A flat base for printing, cut this far above the lowest point, as shapetool export "
                 "--base MM makes it; 0 for none.' ")
                    .c_str());
+    TwAddVarRW(bar, "Triangles", TW_TYPE_INT32, &exporting.triangles,
+               " label='Triangles' min=0 max=2147483647 step=10000 help='At most this many triangles, coarser where "
+               "the surface is flattest, as shapetool export --triangles N makes it; 0 for all.' ");
     TwAddButton(bar, "Export", exportcb, e,
                 " label='Export mesh' key=CTRL+E help='The mesh beside the snippet in shapes/, saved first unless "
                 "it is unchanged.' ");
@@ -167,12 +173,16 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
     const std::string text = snippet::text(params);
     Tparams values;
     Status status = snippet::parse(text, snippet_name, values);
-    const mesh::Placement placement{format.up, as_shown(exporting.fit), as_shown(exporting.base)};
+    const file_export::Print_request request{{format.up, as_shown(exporting.fit), as_shown(exporting.base)},
+                                             std::size_t(std::max(exporting.triangles, 0))};
+    if (request.triangles > 0 && request.triangles < mesh::least_triangles)
+        return refused("Triangles: " + std::to_string(mesh::least_triangles) + " or more, or 0 for all");
     mesh::Meshed_shape meshed;
+    file_export::Print_words words;
     if (status.ok())
         status = meshed.make(values, mesh::Meshed_shape::Kind::closed);
     if (status.ok())
-        status = mesh::place(meshed.mesh(), placement, format.unit.millimetres);
+        status = file_export::make_print_ready(meshed.mesh(), request, format.unit.millimetres, words);
     if (!status.ok())
         return refused(status.message);
     std::string snippet_path;
@@ -192,11 +202,8 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
     for (const std::string& path : {target, companion})
         if (!path.empty())
             exporting.written[path] = identity(path);
-    const std::string warning =
-        file_export::contact_warning(file.mesh, placement.up, format.unit.millimetres, placement.base_millimetres > 0);
     return "exported " + target + ": " + file_export::print_size(file.mesh, format.unit.millimetres) + ", " +
-           file_export::grouped(file.mesh.triangle_count) + " triangles, beside its .bas" +
-           (warning.empty() ? "" : "; " + warning);
+           words.triangles + ", beside its .bas" + (words.warning.empty() ? "" : "; " + words.warning);
 }
 
 std::string export_picture(Exporting& exporting, const Tparams& params, const offscreen::Image& picture,

@@ -27,6 +27,8 @@ struct Exporting {
     // A flat base this many millimetres above the lowest point, as
     // shapetool export's --base; 0 for none.
     float base = 0.0f;
+    // At most this many triangles, as its --triangles; 0 for all.
+    std::int32_t triangles = 0;
     // Requests, as the main bar's: -1 asks, the frame loop acts and writes
     // 0; one however often pressed within a frame.
     std::int32_t do_export = 0, do_picture = 0;
@@ -48,8 +50,8 @@ Exporting start_exporting(const Tparams& params);
 void init_exportbar(TwBar* bar, Exporting& exporting);
 
 // Writes the shape's mesh in the chosen format beside its snippet: byte for
-// byte what shapetool export SNIPPET -o NAME.EXT --fit MM --base MM writes
-// (no --base for 0), from the
+// byte what shapetool export SNIPPET -o NAME.EXT --fit MM --base MM
+// --triangles N writes (no --base or --triangles for 0), from the
 // values the snippet holds. The snippet is the one written last by Save or
 // an export while the shape and that file are unchanged; otherwise the
 // shape is saved first, as Save saves it under `snippet_name`. Returns the

@@ -5,6 +5,7 @@
 #include "export/file_output.h"
 #include "export/formats.h"
 #include "export/number_text.h"
+#include "export/print_ready.h"
 #include "mesh/simplify.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
@@ -131,41 +132,36 @@ int export_meshes(const Export_options& options, Console& console)
     // editor's shapes make about 2 mm across: say so unless a size was asked.
     const bool printed_as_is = format->unit.millimetres == file_export::millimetre.millimetres && options.fit == 0 &&
                                !options.inputs.flags.given[scale_field];
-    return write_each(
-        batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
-        [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
-            if (format->holds_mesh)
-                if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
-                    return runtime::failure(placed.kind, output, placed.message);
-            mesh::Simplified simplified;
-            if (options.triangles > 0)
-                if (const Status made = mesh::simplify(meshed.mesh(), options.triangles, placement.up, simplified);
-                    !made.ok())
-                    return runtime::failure(made.kind, output, made.message);
-            // A shape without a file of its own is named after its output.
-            const bool unnamed = shape.path.empty() || shape.path == standard_stream;
-            const std::string name =
-                unnamed && output != standard_stream ? std::filesystem::path(output).stem().string() : shape.stem;
-            file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
-            written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
-                                                 : "snippet";
-            if (simplified.full_triangle_count > file.mesh.triangle_count)
-                written.summary += " (of " + file_export::grouped(simplified.full_triangle_count) + "), within " +
-                                   file_export::rounded_text(simplified.deviation * format->unit.millimetres, 2) +
-                                   " mm";
-            if (kind == Meshed_shape::Kind::closed) {
-                const std::string warning =
-                    file_export::contact_warning(file.mesh, placement.up, format->unit.millimetres, options.base > 0);
-                written.summary += warning.empty() ? "" : "; " + warning;
-            }
-            if (printed_as_is)
-                written.notice = (to_standard_output ? "standard output" : output) + " prints " +
-                                 file_export::print_size(file.mesh, format->unit.millimetres) +
-                                 "; --fit MM sets its largest side";
-            if (to_standard_output)
-                return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
-            return file_export::write_format_file(output, *format, file);
-        });
+    return write_each(batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
+                      [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
+                          file_export::Print_words words;
+                          if (format->holds_mesh)
+                              if (const Status made =
+                                      kind == Meshed_shape::Kind::closed
+                                          ? file_export::make_print_ready(meshed.mesh(), {placement, options.triangles},
+                                                                          format->unit.millimetres, words)
+                                          : mesh::place(meshed.mesh(), placement, format->unit.millimetres);
+                                  !made.ok())
+                                  return runtime::failure(made.kind, output, made.message);
+                          // A shape without a file of its own is named after its output.
+                          const bool unnamed = shape.path.empty() || shape.path == standard_stream;
+                          const std::string name = unnamed && output != standard_stream
+                                                       ? std::filesystem::path(output).stem().string()
+                                                       : shape.stem;
+                          file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
+                          written.summary = !format->holds_mesh ? "snippet"
+                                            : !words.triangles.empty()
+                                                ? words.triangles
+                                                : file_export::grouped(file.mesh.triangle_count) + " triangles";
+                          written.summary += words.warning.empty() ? "" : "; " + words.warning;
+                          if (printed_as_is)
+                              written.notice = (to_standard_output ? "standard output" : output) + " prints " +
+                                               file_export::print_size(file.mesh, format->unit.millimetres) +
+                                               "; --fit MM sets its largest side";
+                          if (to_standard_output)
+                              return write_output(output, [&](std::FILE* out) { return format->write(out, file); });
+                          return file_export::write_format_file(output, *format, file);
+                      });
 }
 
 const Command_row export_command{

@@ -86,6 +86,14 @@ TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
     EXPECT_EQ(export_mesh(exporting, params, snippet),
               "exported " + mesh + ": 50 x 50 x 48 mm, 126 triangles, beside its .bas; stands on 0.25 mm²");
     EXPECT_NE(test_support::file_text(mesh), first);
+    // A budget as export's --triangles takes it, said as it says it.
+    exporting.triangles = 99;
+    EXPECT_EQ(export_mesh(exporting, params, snippet), "nothing written: Triangles: 100 or more, or 0 for all");
+    exporting.triangles = 100;
+    const std::string within = export_mesh(exporting, params, snippet);
+    EXPECT_EQ(within.substr(0, within.find(" within")),
+              "exported " + mesh + ": 50 x 50 x 48 mm, 100 triangles (of 126),")
+        << within;
     std::ofstream(folder + "/theirs") << "theirs";
     std::filesystem::rename(folder + "/theirs", mesh);
     export_mesh(exporting, params, snippet);

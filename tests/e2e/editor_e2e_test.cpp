@@ -79,7 +79,7 @@ constexpr Point solid_box{508, 456};
 constexpr Box explore_title{442, 444, 529, 464};
 // The export bar, folded beside that: its title, and once opened its list and the list's second row.
 constexpr Box export_title{354, 444, 434, 464};
-constexpr Point format_list{548, 350}, second_format{548, 391}, base_entry{530, 396};
+constexpr Point format_list{548, 340}, second_format{548, 381}, base_entry{530, 386};
 // The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
 
