@@ -3,7 +3,9 @@
 #include "export/file_output.h"
 #include "export/formats.h"
 #include "export/number_text.h"
+#include "export/print_ready.h"
 #include "mesh/meshed_shape.h"
+#include "mesh/simplify.h"
 #include "offscreen/png.h"
 #include "output/atomic_file.h"
 #include "panel/tweak_bar.h"
@@ -11,6 +13,7 @@
 #include "runtime/fatal_error.h"
 #include "snippet/snippet.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -113,6 +116,15 @@ std::string beside(const std::string& path, const char* extension)
     return fs::path(path).replace_extension(extension).string();
 }
 
+// A value as the bar shows it, read back as shapetool reads the text.
+double as_shown(float value)
+{
+    const std::string text = params::shortest_text(value);
+    double read = 0;
+    std::from_chars(text.data(), text.data() + text.size(), read);
+    return read;
+}
+
 std::string refused(const std::string& reason)
 {
     return "nothing written: " + reason;
@@ -139,6 +151,19 @@ void init_exportbar(TwBar* bar, Exporting& exporting)
                (" label='Size (mm)' min=0.1 max=" + params::shortest_text(max_fit) +
                 " step=0.1 help='The largest side of the mesh, as shapetool export --fit MM makes it.' ")
                    .c_str());
+    TwAddVarRW(bar, "Base", TW_TYPE_FLOAT, &exporting.base,
+               (" label='Base (mm)' min=0 max=" + params::shortest_text(max_fit) +
+                " step=0.5 help='A flat base for printing, cut this far above the lowest point, as shapetool export "
+                "--base MM makes it; 0 for none.' ")
+                   .c_str());
+    TwAddVarRW(bar, "Triangles", TW_TYPE_INT32, &exporting.triangles,
+               " label='Triangles' min=0 max=2147483647 step=10000 help='At most this many triangles, coarser where "
+               "the surface is flattest, as shapetool export --triangles N makes it; 0 for all.' ");
+    TwAddVarRW(bar, "Shell", TW_TYPE_FLOAT, &exporting.shell,
+               (" label='Shell (mm)' min=0 max=" + params::shortest_text(max_fit) +
+                " step=0.5 help='Hollow, with a wall this thick everywhere (the base too), as shapetool export "
+                "--shell MM makes it; 0 for solid.' ")
+                   .c_str());
     TwAddButton(bar, "Export", exportcb, e,
                 " label='Export mesh' key=CTRL+E help='The mesh beside the snippet in shapes/, saved first unless "
                 "it is unchanged.' ");
@@ -153,14 +178,20 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
     const std::string text = snippet::text(params);
     Tparams values;
     Status status = snippet::parse(text, snippet_name, values);
-    double fit = 0;
-    const std::string fit_text = params::shortest_text(exporting.fit);
-    std::from_chars(fit_text.data(), fit_text.data() + fit_text.size(), fit);
+    const file_export::Print_request request{{format.up, as_shown(exporting.fit), as_shown(exporting.base)},
+                                             std::size_t(std::max(exporting.triangles, 0)),
+                                             as_shown(exporting.shell),
+                                             exporting.progress};
+    if (request.triangles > 0 && request.triangles < mesh::least_triangles)
+        return refused("Triangles: " + std::to_string(mesh::least_triangles) + " or more, or 0 for all");
+    if (request.triangles > 0 && request.shell > 0)
+        return refused("a shell takes triangles beyond the budget: set Triangles or Shell to 0");
     mesh::Meshed_shape meshed;
+    file_export::Print_words words;
     if (status.ok())
         status = meshed.make(values, mesh::Meshed_shape::Kind::closed);
     if (status.ok())
-        status = mesh::place(meshed.mesh(), {format.up, fit}, format.unit.millimetres);
+        status = file_export::make_print_ready(meshed.mesh(), request, format.unit.millimetres, words);
     if (!status.ok())
         return refused(status.message);
     std::string snippet_path;
@@ -181,7 +212,8 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
         if (!path.empty())
             exporting.written[path] = identity(path);
     return "exported " + target + ": " + file_export::print_size(file.mesh, format.unit.millimetres) + ", " +
-           file_export::grouped(file.mesh.triangle_count) + " triangles, beside its .bas";
+           words.triangles + ", beside its .bas" + (words.shell.empty() ? "" : "; " + words.shell) +
+           (words.warning.empty() ? "" : "; " + words.warning);
 }
 
 std::string export_picture(Exporting& exporting, const Tparams& params, const offscreen::Image& picture,

@@ -24,6 +24,17 @@ struct Exporting {
     std::vector<std::string> formats;
     // The largest side in millimetres, as shapetool export's --fit.
     float fit = 50.0f;
+    // A flat base this many millimetres above the lowest point, as
+    // shapetool export's --base; 0 for none.
+    float base = 0.0f;
+    // At most this many triangles, as its --triangles; 0 for all.
+    std::int32_t triangles = 0;
+    // Hollow with a wall this many millimetres thick, as its --shell; 0 for
+    // solid.
+    float shell = 0.0f;
+    // Told the share done while a shell is built, so that the window can
+    // say so; may be empty.
+    std::function<void(double)> progress;
     // Requests, as the main bar's: -1 asks, the frame loop acts and writes
     // 0; one however often pressed within a frame.
     std::int32_t do_export = 0, do_picture = 0;
@@ -45,7 +56,8 @@ Exporting start_exporting(const Tparams& params);
 void init_exportbar(TwBar* bar, Exporting& exporting);
 
 // Writes the shape's mesh in the chosen format beside its snippet: byte for
-// byte what shapetool export SNIPPET -o NAME.EXT --fit MM writes, from the
+// byte what shapetool export SNIPPET -o NAME.EXT --fit MM --base MM
+// --triangles N --shell MM writes (none of these for 0), from the
 // values the snippet holds. The snippet is the one written last by Save or
 // an export while the shape and that file are unchanged; otherwise the
 // shape is saved first, as Save saves it under `snippet_name`. Returns the

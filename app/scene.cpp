@@ -112,33 +112,51 @@ Status_layout lay_out_status(const std::string& line, int width, int height, con
         return std::size_t(std::max(0.0, std::floor((right - layout.x) / Trasterfont::advance)));
     };
     // The fewest of `slots` rows from `first` on, `step` apart, that hold the line wrapped to the room beside them;
-    // with `cut`, all the slots and as much of the line as they hold.
-    const auto place = [&](double first, double step, int slots, bool cut) {
-        for (int n = 1; n <= slots; ++n) {
+    // with `cut`, all the rows that have room and as much of the line as they hold. Returns the characters placed.
+    const auto place = [&](Status_layout& into, double first, double step, int slots, bool cut) {
+        const auto room_for = [&](int n) {
             const double last = first + (n - 1) * step;
-            const std::size_t chars = room(std::min(first, last) - glyph_above, std::max(first, last) + glyph_below);
-            if (chars == 0)
-                return false;
+            return room(std::min(first, last) - glyph_above, std::max(first, last) + glyph_below);
+        };
+        int usable = 0;
+        while (usable < slots && room_for(usable + 1) > 0)
+            ++usable;
+        for (int n = 1; n <= usable; ++n) {
+            const std::size_t chars = room_for(n);
             std::vector<std::string> rows = wrapped(line, chars);
-            if (rows.size() > std::size_t(n) && !(cut && n == slots))
+            const bool short_of_rows = rows.size() > std::size_t(n);
+            if (short_of_rows && !(cut && n == usable))
                 continue;
             rows.resize(std::min(rows.size(), std::size_t(n)));
+            // A cut line says so.
+            if (short_of_rows) {
+                const std::string_view ellipsis = "...";
+                std::string& last = rows.back();
+                last.resize(std::min(last.size(), chars - std::min(chars, ellipsis.size())));
+                last += ellipsis.substr(0, chars - last.size());
+            }
             // Read top to bottom, whichever way the slots run.
             const std::size_t count = rows.size();
-            for (std::size_t k = 0; k < count; ++k)
-                layout.rows.emplace_back(std::lround(first + double(step > 0 ? k : count - 1 - k) * step),
-                                         std::move(rows[k]));
-            return true;
+            std::size_t placed = 0;
+            for (std::size_t k = 0; k < count; ++k) {
+                placed += rows[k].size();
+                into.rows.emplace_back(std::lround(first + double(step > 0 ? k : count - 1 - k) * step),
+                                       std::move(rows[k]));
+            }
+            return placed;
         }
-        return false;
+        return std::size_t(0);
     };
     const double below = (status_y + (below_note ? note_y - history_y : 0)) * y_scale;
     const double above = history_y * y_scale - pitch;
     const int below_slots = int(std::floor((height - glyph_below - below) / pitch)) + 1;
     const int above_slots = int(std::floor((above - glyph_above) / pitch)) + 1;
-    // Under the history where the rows fit, else just above it, else what fits under it.
-    if (!place(below, pitch, below_slots, false) && !place(above, -pitch, above_slots, false))
-        place(below, pitch, below_slots, true);
+    // Under the history where the rows fit, else just above it, else whichever of the two holds more of it.
+    if (place(layout, below, pitch, below_slots, false) > 0 || place(layout, above, -pitch, above_slots, false) > 0)
+        return layout;
+    Status_layout under = layout;
+    if (place(under, below, pitch, below_slots, true) >= place(layout, above, -pitch, above_slots, true))
+        return under;
     return layout;
 }
 
@@ -146,7 +164,8 @@ void draw_status_line(const Trasterfont& font, const std::string& line, bool bel
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const Status_layout layout = lay_out_status(line, viewport[2], viewport[3], TwBarBoxes(), below_note);
+    const Status_layout layout =
+        lay_out_status(font::drawable_text(line), viewport[2], viewport[3], TwBarBoxes(), below_note);
     if (layout.rows.empty())
         return;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);

@@ -182,6 +182,16 @@ int run_editor(const std::optional<Tparams>& opened)
         };
         // A picture is this frame without its text, drawn before it.
         const double now = screen::get_time();
+        // A shell takes seconds at fine grids: the window says how far it has come, five times a second.
+        double said_at = now;
+        exporting.progress = [&](double done) {
+            if (screen::get_time() - said_at < 0.2)
+                return;
+            said_at = screen::get_time();
+            draw_scene([&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); });
+            draw_status_line(*font, "hollowing the export: " + std::to_string(int(100 * done)) + " %", !note.empty());
+            screen::swap_buffers();
+        };
         carry_out_exporting(
             exporting, params, shown, [&] { return window_picture([&] { draw_scene({}); }); }, now);
         draw_scene([&] { draw_text_overlay(screen, *font, fps, params.rot_str, note); });

@@ -44,14 +44,20 @@ std::string rounded_text(double value, int digits)
     return side_text(rounded);
 }
 
-std::string contact_warning(double contact, double based)
+std::string contact_warning(const mesh::Mesh_view& placed, mesh::Up up, double millimetres_per_unit, bool based)
 {
+    const double area_per_unit = millimetres_per_unit * millimetres_per_unit;
+    const double contact = mesh::contact_area(placed, up, mesh::contact_height / millimetres_per_unit) * area_per_unit;
     if (!(contact < mesh::least_contact_area))
         return "";
+    const double based_contact =
+        based ? 0
+              : mesh::contact_area(placed, up, (mesh::suggested_base + mesh::contact_height) / millimetres_per_unit) *
+                    area_per_unit;
     return "stands on " + rounded_text(contact, 2) + " mm²" +
-           (based > contact
-                ? "; --base " + rounded_text(mesh::suggested_base, 2) + " gives " + rounded_text(based, 2) + " mm²"
-                : "");
+           (based_contact > contact ? "; --base " + rounded_text(mesh::suggested_base, 2) + " gives " +
+                                          rounded_text(based_contact, 2) + " mm²"
+                                    : "");
 }
 
 std::string print_size(const mesh::Mesh_view& mesh, double millimetres_per_unit, int digits)

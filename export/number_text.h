@@ -29,11 +29,12 @@ std::string side_text(double side);
 // the float it rounds to: 0.0512 to two is "0.051".
 std::string rounded_text(double value, int digits);
 
-// "stands on 0.048 mm²; --base 2 gives 21 mm²" when `contact` square
-// millimetres with the bed is too little to print on
-// (mesh::least_contact_area), the base said when `based` is more; empty
-// otherwise.
-std::string contact_warning(double contact, double based);
+// "stands on 0.048 mm²; --base 2 gives 21 mm²" when closed `placed`,
+// standing on `up` with `millimetres_per_unit` to a unit, has too little
+// contact with the bed to print on (mesh::least_contact_area); the base is
+// offered unless the mesh is `based` already or it would give no more.
+// Empty when it stands well.
+std::string contact_warning(const mesh::Mesh_view& placed, mesh::Up up, double millimetres_per_unit, bool based);
 
 // The size a file prints at, such as "2 x 2 x 1.9 mm": the box's sides in
 // millimetres, `millimetres_per_unit` to a unit of the mesh, to `digits`.

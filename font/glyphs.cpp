@@ -103,4 +103,22 @@ const std::uint8_t bitmaps[count][height] = {
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xce, 0x73, 0x00, 0x00, 0x00, 0x00, 0x00}, // ~
 };
 
+std::string drawable_text(std::string_view text)
+{
+    constexpr std::string_view superscript_two = "\u00b2";
+    std::string drawn;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead < 0x80) {
+            drawn += text[at++];
+            continue;
+        }
+        drawn += text.substr(at, superscript_two.size()) == superscript_two ? "^2" : "?";
+        // On past the character's continuation bytes.
+        for (++at; at < text.size() && (static_cast<unsigned char>(text[at]) & 0xc0) == 0x80;)
+            ++at;
+    }
+    return drawn;
+}
+
 } // namespace font

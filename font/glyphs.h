@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace font {
 
@@ -19,5 +21,10 @@ constexpr int advance = 10;
 // Glyph index is code - first_code. Byte r is pixel row r counted from the
 // bottom; the top bit is the leftmost pixel.
 extern const std::uint8_t bitmaps[count][height];
+
+// UTF-8 `text` in characters that have glyphs: a superscript two, as in
+// square millimetres, as "^2", and each other character beyond ASCII as "?",
+// so that a line never loses a character silently.
+std::string drawable_text(std::string_view text);
 
 } // namespace font

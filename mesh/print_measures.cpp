@@ -85,9 +85,10 @@ double contact_area(const Mesh_view& mesh, Up up, double units_contact_height)
 Print_measures measure_print(const Mesh_view& mesh, Up up, double units_contact_height)
 {
     const Axes axes = axes_of(up);
-    const double resting = lowest(mesh, axes) + units_contact_height;
     const double steepest = std::cos(overhang_degrees * std::acos(-1.0) / 180);
-    double twice_area = 0, twice_overhang = 0;
+    const double low = lowest(mesh, axes), resting = low + units_contact_height,
+                 flat = low + units_contact_height / 100;
+    double twice_area = 0, twice_overhang = 0, twice_flat = 0;
     for (std::size_t t = 0; t < mesh.triangle_count; ++t) {
         const Ttriangle& tri = mesh.triangles[t];
         const Tvector3 &p = mesh.positions[tri.i0], &q = mesh.positions[tri.i1], &r = mesh.positions[tri.i2];
@@ -95,12 +96,14 @@ Print_measures measure_print(const Mesh_view& mesh, Up up, double units_contact_
         const double length = std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
         twice_area += length;
         const double rise = up == Up::y ? normal.y : normal.z;
-        const bool on_bed = std::max({p.*axes.height, q.*axes.height, r.*axes.height}) <= resting;
-        if (!on_bed && rise < -steepest * length)
+        const double top = std::max({p.*axes.height, q.*axes.height, r.*axes.height});
+        if (top > resting && rise < -steepest * length)
             twice_overhang += length;
+        if (top <= flat)
+            twice_flat += length;
     }
     return {surface_integrals(mesh).volume, cross_section_area(mesh, up, resting),
-            twice_area > 0 ? twice_overhang / twice_area : 0};
+            twice_area > 0 ? twice_overhang / twice_area : 0, twice_flat / 2};
 }
 
 } // namespace mesh

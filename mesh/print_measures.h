@@ -27,6 +27,9 @@ struct Print_measures {
     // The share of the area facing down beyond overhang_degrees, the faces
     // lying within contact_height of the bed left out: they rest on it.
     double overhang_share = 0;
+    // The area of the faces lying flat in the bed's plane, to a hundredth
+    // of contact_height (a micrometre): a base's cap.
+    double flat_area = 0;
 };
 
 // The area of the cross-section of closed `mesh` by the plane `height` along

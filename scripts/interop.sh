@@ -3,11 +3,13 @@
 # --fit 40 as STL and 3MF must be one manifold object 40 mm at its largest,
 # standing upright (its Z extent is the editor's Y extent), and the default
 # shape must slice into G-code. ADMesh then reads the STL of every ring and
-# twisted example and of random draws with rings and twists: one part and
-# nothing repaired; and PrusaSlicer slices a ring. Shells of 2 mm of every
-# example and of 20 random draws, with and without --base 2: two parts
-# (the outer surface and the cavity), nothing repaired, and PrusaSlicer
-# slices one. Installs prusa-slicer and admesh when they are missing.
+# twisted example and of random draws with rings and twists, and of three
+# examples and five draws at 999 x 999 within 100,000 triangles, with a base
+# and without: one part and nothing repaired; and PrusaSlicer slices a ring.
+# Shells of 2 mm of every example and of 20 random draws, with and without
+# --base 2: two parts (the outer surface and the cavity), nothing repaired,
+# and PrusaSlicer slices one. Then every example and 50 draws on a base (see
+# there). Installs prusa-slicer and admesh when they are missing.
 # Heavy (PrusaSlicer's start alone takes seconds), so it is not part of the
 # tests; prints what it checked and exits non-zero on the first failure.
 set -euo pipefail
@@ -69,6 +71,17 @@ for snippet in $(grep -l 'params\.t[ow]' examples/*.bas) "$scratch"/draws/*.bas;
     build/shapetool export "$snippet" --fit 40 -q -o "$file"
     admesh_check "$file" 1
 done
+# Two million triangles in 100,000, with a base and without: still one part
+# that needs no repair.
+build/shapetool random --count 5 --seed 39 --outdir "$scratch/budget" -q
+for snippet in examples/spinning_top.bas examples/urchin.bas examples/lantern.bas "$scratch"/budget/*.bas; do
+    for base in "" 2; do
+        file="$scratch/$(basename "$snippet" .bas)_budget${base:+_base}.stl"
+        build/shapetool export "$snippet" --slices 999 --bands 999 --fit 40 ${base:+--base $base} \
+            --triangles 100000 -q -o "$file"
+        admesh_check "$file" 1
+    done
+done
 # Shells: the outer surface and one cavity.
 build/shapetool random --count 20 --seed 11 --outdir "$scratch/shell_draws" -q
 for snippet in examples/*.bas "$scratch"/shell_draws/*.bas; do
@@ -92,4 +105,53 @@ else
     cat "$scratch/slice.log"
     failed=1
 fi
+
+# Flat bases: every example and 50 random draws with --fit 40 --base 2. The
+# STL closed, one part and nothing repaired (ADMesh); the vertices near the
+# lowest all in its plane, to a micrometre, and the area of the faces there
+# what info --print says lies flat on the bed;
+# the volume PrusaSlicer measures within 1 % of info's; the 3MF one
+# manifold part; and each sliced with PrusaSlicer's defaults, unless info
+# warns that it still stands on too little, which it then says.
+build/shapetool random --count 50 --seed 11 --outdir "$scratch/based_draws" -q
+for snippet in examples/*.bas "$scratch"/based_draws/*.bas; do
+    name=$(basename "$snippet" .bas)
+    stl="$scratch/based_$name.stl"
+    build/shapetool export "$snippet" --fit 40 --base 2 -q -o "$stl"
+    build/shapetool export "$snippet" --fit 40 --base 2 -q -o "$scratch/based_$name.3mf"
+    report=$(admesh --write-ascii-stl="$scratch/ascii.stl" "$stl")
+    parts=$(echo "$report" | sed -n 's/^Number of parts *: *\([0-9]*\).*/\1/p')
+    repairs=$(echo "$report" | awk -F: '/^(Degenerate facets|Edges fixed|Facets removed|Facets added|Facets reversed|Backwards edges|Normals fixed)/ { s += $2 } END { print s + 0 }')
+    # The lowest height, the highest vertex within 50 micrometres of it, and
+    # the area of the facets lying within a micrometre of it.
+    read -r low off cap < <(awk '
+        $1 == "vertex" { x[n] = $2; y[n] = $3; z[n] = $4 + 0; if (n == 0 || z[n] < low) low = z[n]; n++ }
+        END { for (i = 0; i < n; i++) if (z[i] < low + 0.05 && z[i] - low > off) off = z[i] - low
+              for (i = 0; i < n; i += 3) {
+                  if (z[i] - low > 0.001 || z[i + 1] - low > 0.001 || z[i + 2] - low > 0.001) continue
+                  a = ((x[i + 1] - x[i]) * (y[i + 2] - y[i]) - (x[i + 2] - x[i]) * (y[i + 1] - y[i])) / 2
+                  area += a < 0 ? -a : a }
+              printf "%.6f %.6f %.4f\n", low, off, area }' off=0 "$scratch/ascii.stl")
+    json=$(build/shapetool info --print --json --fit 40 --base 2 "$snippet")
+    flat=$(echo "$json" | sed -n 's/.*"flat_mm2": \([0-9.e+-]*\).*/\1/p')
+    volume=$(echo "$json" | sed -n 's/.*"volume_mm3": \([0-9.e+-]*\).*/\1/p')
+    warning=$(echo "$json" | sed -n 's/.*"warning": "\(.*\)".*/\1/p')
+    prusa=$(prusa-slicer --info "$stl" 2>&1 | sed -n 's/^volume = //p')
+    manifold=$(prusa-slicer --info "$scratch/based_$name.3mf" 2>&1 | sed -n 's/^manifold = //p')
+    verdict=$(awk -v off="$off" -v cap="$cap" -v flat="$flat" -v volume="$volume" -v prusa="$prusa" 'BEGIN {
+        if (off > 0.001) print "cap off its plane by " off " mm"
+        else if (cap < flat * 0.999 || cap > flat * 1.001) print "cap " cap " mm2, info says " flat
+        else if (prusa < volume * 0.99 || prusa > volume * 1.01) print "volume " prusa " mm3, info says " volume
+        else print "ok" }')
+    if [ -n "$warning" ]; then
+        sliced="not sliced: $warning"
+    elif prusa-slicer --export-gcode --output "$scratch/based.gcode" "$stl" >"$scratch/slice.log" 2>&1; then
+        sliced="sliced"
+    else
+        sliced="SLICING FAILED: $(grep -m1 -i error "$scratch/slice.log")"
+        failed=1
+    fi
+    echo "based $name: admesh $parts part(s), $repairs repairs; 3MF manifold $manifold; cap $cap mm2 ($verdict); $sliced"
+    [ "$parts" = 1 ] && [ "$repairs" = 0 ] && [ "$manifold" = yes ] && [ "$verdict" = ok ] || failed=1
+done
 exit $failed

@@ -5,6 +5,8 @@
 #include "export/file_output.h"
 #include "export/formats.h"
 #include "export/number_text.h"
+#include "export/print_ready.h"
+#include "mesh/simplify.h"
 #include "runtime/text.h"
 #include "tool/batch.h"
 #include "tool/command_line.h"
@@ -14,6 +16,7 @@
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
+#include <limits>
 
 namespace shapetool {
 namespace {
@@ -44,8 +47,8 @@ std::string refused_format(const Export_options& options, const Console& console
                " is binary; redirect standard output to a file or a pipe, or give -o FILE";
     if (!format->holds_mesh && (options.raw || options.fit > 0 || options.up))
         return std::string(format->extension) + " holds no mesh; leave out --raw, --fit and --up";
-    if (!format->holds_mesh && (options.base > 0 || options.shell > 0))
-        return std::string(format->extension) + " holds no mesh; leave out --base and --shell";
+    if (!format->holds_mesh && (options.base > 0 || options.triangles > 0 || options.shell > 0))
+        return std::string(format->extension) + " holds no mesh; leave out --base, --triangles and --shell";
     return "";
 }
 
@@ -69,25 +72,26 @@ void add_export_flags(CLI::App& command, Export_options& options)
     add_up_flag(command, options.up, "(default: the format's)");
     CLI::Option* base = add_base_flag(command, options.base, ", in the same millimetres as --fit");
     CLI::Option* shell = add_shell_flag(command, options.shell, ", in the same millimetres as --fit");
+    const std::string least = std::to_string(mesh::least_triangles);
+    CLI::Option* triangles = add_value_flag(
+        command, "--triangles",
+        "at most N triangles, from " + least +
+            ": the mesh made coarser where it is flattest, after the fit and the base; the summary says how far it "
+            "strays from the whole mesh",
+        "N", [&options, least](const std::string& text) {
+            options.triangles = std::size_t(
+                whole_number("--triangles", text, int(mesh::least_triangles), std::numeric_limits<int>::max()));
+        });
+    // The inner surface would take triangles beyond the budget.
+    triangles->excludes(shell);
     command
         .add_flag("--raw", options.raw,
                   "write the editor's own grid and triangle list as they are, not the closed mesh")
         ->excludes(base)
+        ->excludes(triangles)
         ->excludes(shell);
     command.add_flag("--no-normals", options.no_normals,
                      "write OBJ without vertex normals: smaller, and shaded flat or by its smoothing group");
-}
-
-// "; stands on ...", or empty when the mesh stands on enough.
-std::string contact_summary(const mesh::Mesh_view& mesh, const mesh::Placement& placement, double unit)
-{
-    const std::string warning = file_export::contact_warning(
-        mesh::contact_area(mesh, placement.up, mesh::contact_height / unit) * unit * unit,
-        placement.base_millimetres > 0
-            ? 0
-            : mesh::contact_area(mesh, placement.up, (mesh::suggested_base + mesh::contact_height) / unit) * unit *
-                  unit);
-    return warning.empty() ? "" : "; " + warning;
 }
 
 // What export's help says of the formats, from their table.
@@ -135,29 +139,26 @@ int export_meshes(const Export_options& options, Console& console)
     return write_each(
         batch.shapes, kind, batch.outputs, options.inputs.quiet, console,
         [&](Named_shape& shape, Meshed_shape& meshed, const std::string& output, Written& written) {
+            file_export::Print_words words;
             if (format->holds_mesh)
-                if (const Status placed = mesh::place(meshed.mesh(), placement, format->unit.millimetres); !placed.ok())
-                    return runtime::failure(placed.kind, output, placed.message);
-            // The contact with the bed is the outer surface's, measured before the
-            // inner one is added.
-            const std::string contact = kind == Meshed_shape::Kind::closed
-                                            ? contact_summary(meshed.view(), placement, format->unit.millimetres)
-                                            : "";
-            mesh::Shell_report shell;
-            if (options.shell > 0)
-                if (const Status hollowed = mesh::hollow(meshed.mesh(), options.shell, format->unit.millimetres, shell);
-                    !hollowed.ok())
-                    return runtime::failure(hollowed.kind, output, hollowed.message);
+                if (const Status made = kind == Meshed_shape::Kind::closed
+                                            ? file_export::make_print_ready(
+                                                  meshed.mesh(), {placement, options.triangles, options.shell, {}},
+                                                  format->unit.millimetres, words)
+                                            : mesh::place(meshed.mesh(), placement, format->unit.millimetres);
+                    !made.ok())
+                    return runtime::failure(made.kind, output, made.message);
             // A shape without a file of its own is named after its output.
             const bool unnamed = shape.path.empty() || shape.path == standard_stream;
             const std::string name =
                 unnamed && output != standard_stream ? std::filesystem::path(output).stem().string() : shape.stem;
             file_export::Export_mesh file{meshed.view(), name, *shape.params, "", !options.no_normals};
-            written.summary = format->holds_mesh ? file_export::grouped(file.mesh.triangle_count) + " triangles"
-                                                 : "snippet";
-            if (options.shell > 0)
-                written.summary += "; hollow, " + file_export::shell_summary(shell, options.shell);
-            written.summary += contact;
+            written.summary = !format->holds_mesh ? "snippet"
+                              : !words.triangles.empty()
+                                  ? words.triangles
+                                  : file_export::grouped(file.mesh.triangle_count) + " triangles";
+            for (const std::string* said : {&words.shell, &words.warning})
+                written.summary += said->empty() ? "" : "; " + *said;
             const std::string written_to = to_standard_output ? "standard output" : output;
             if (printed_as_is)
                 written.notice = written_to + " prints " +

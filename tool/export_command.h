@@ -5,6 +5,7 @@
 #include "tool/command.h"
 #include "tool/inputs.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,9 @@ struct Export_options {
     double base = 0;
     // Hollow with a wall this many millimetres thick; 0 for solid.
     double shell = 0;
+    // At most this many triangles, made coarser where the surface is
+    // flattest; 0 for the whole mesh.
+    std::size_t triangles = 0;
     // Which way is up in the file; empty for what the format's readers assume.
     std::optional<mesh::Up> up;
     // OBJ without its vertex normals.

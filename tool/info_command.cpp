@@ -96,12 +96,7 @@ Status report_print(const Info_options& options, mesh::Triangle_mesh& placed, Pr
     report.measures = mesh::measure_print(placed.view(), report.up, mesh::contact_height / unit);
     // Cubic millimetres to cubic centimetres.
     report.mass = report.measures.volume * options.density / 1000;
-    report.warning = file_export::contact_warning(
-        report.measures.contact_area,
-        options.base > 0
-            ? 0
-            : mesh::contact_area(placed.view(), report.up, (mesh::suggested_base + mesh::contact_height) / unit) *
-                  unit * unit);
+    report.warning = file_export::contact_warning(placed.view(), report.up, unit, options.base > 0);
     if (options.shell > 0) {
         if (const Status hollowed = mesh::hollow(placed, options.shell, unit, report.shell); !hollowed.ok())
             return hollowed;
@@ -119,7 +114,8 @@ void print_print_report(std::ostream& out, const Print_report& report, const Inf
         << file_export::rounded_text(report.mass, 3) << " g at " << file_export::rounded_text(options.density, 4)
         << " g/cm³ (a slicer's infill makes a print lighter)\n"
         << "  contact     " << file_export::rounded_text(m.contact_area, 3) << " mm², "
-        << file_export::rounded_text(mesh::contact_height, 2) << " mm above the lowest point\n"
+        << file_export::rounded_text(mesh::contact_height, 2) << " mm above the lowest point"
+        << (m.flat_area > 0 ? ", " + file_export::rounded_text(m.flat_area, 3) + " mm² flat on the bed" : "") << '\n'
         << "  overhang    " << file_export::rounded_text(100 * m.overhang_share, 3) << " % of the surface beyond "
         << file_export::rounded_text(mesh::overhang_degrees, 2) << "°\n";
     if (options.shell > 0)
@@ -141,6 +137,7 @@ nlohmann::json print_json(const Print_report& report, const Info_options& option
             {"mass_g", report.mass},
             {"contact_mm2", m.contact_area},
             {"overhang_share", m.overhang_share},
+            {"flat_mm2", m.flat_area},
             {"warning", report.warning},
             {"shell", options.shell > 0 ? nlohmann::json{{"wall_mm", options.shell},
                                                          {"volume_mm3", report.shell_volume},

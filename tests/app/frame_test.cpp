@@ -175,7 +175,12 @@ TEST(StatusLine, RowsKeepLeftOfTheBarsUnderTheHistoryOrJustAboveIt)
         {640, 480, folded, exported, false,
          "20|388 exported shapes/shape_12-08-2026_07_46_41.stl: "
          "|404 48 x 50 x 12 mm, 18,240 triangles, beside its .bas"},
-        {1280, 960, large, exported, false, "40|880 " + exported}};
+        {1280, 960, large, exported, false, "40|880 " + exported},
+        // Too long for either place: just above the history, which holds more of it than under it.
+        {640, 480, export_open, exported + "; stands on 0.05 mm^2; --base 2 gives 21 mm^2", false,
+         "20|356 exported "
+         "|372 shapes/shape_12-08-2026_07_46_41.stl: |388 48 x 50 x 12 mm, 18,240 triangles, |404 beside its .bas; "
+         "stands on 0.05 mm^..."}};
     for (const auto& [width, height, bars, line, below_note, want] : cases) {
         const Status_layout layout = lay_out_status(line, width, height, bars, below_note);
         std::string got = std::to_string(layout.x);

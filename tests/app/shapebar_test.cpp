@@ -77,11 +77,33 @@ TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
               mesh + ": cannot create: File exists, and not written here, so it is kept");
     std::filesystem::remove(mesh);
     EXPECT_EQ(export_mesh(exporting, params, snippet),
-              "exported " + mesh + ": 50 x 50 x 50 mm, 112 triangles, beside its .bas");
+              "exported " + mesh +
+                  ": 50 x 50 x 50 mm, 112 triangles, beside its .bas; stands on 0.00057 mm²; --base 2 "
+                  "gives 0.25 mm²");
     const std::string first = test_support::file_text(mesh);
-    exporting.fit = 20.0f;
-    export_mesh(exporting, params, snippet);
-    EXPECT_NE(test_support::file_text(mesh), first) << "its own mesh is replaced";
+    // Its own mesh is replaced; the base is cut within the size, and offered no more.
+    exporting.base = 2.0f;
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              "exported " + mesh + ": 50 x 50 x 48 mm, 126 triangles, beside its .bas; stands on 0.25 mm²");
+    EXPECT_NE(test_support::file_text(mesh), first);
+    // A budget as export's --triangles takes it, said as it says it.
+    exporting.triangles = 99;
+    EXPECT_EQ(export_mesh(exporting, params, snippet), "nothing written: Triangles: 100 or more, or 0 for all");
+    exporting.triangles = 100;
+    const std::string within = export_mesh(exporting, params, snippet);
+    EXPECT_EQ(within.substr(0, within.find(" within")),
+              "exported " + mesh + ": 50 x 50 x 48 mm, 100 triangles (of 126),")
+        << within;
+    // A shell, but not within a budget; its building is told as it goes.
+    exporting.shell = 2.0f;
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              "nothing written: a shell takes triangles beyond the budget: set Triangles or Shell to 0");
+    exporting.triangles = 0;
+    double done = 0;
+    exporting.progress = [&done](double share) { done = share; };
+    const std::string hollow = export_mesh(exporting, params, snippet);
+    EXPECT_NE(hollow.find(", beside its .bas; hollow, walls from "), std::string::npos) << hollow;
+    EXPECT_GT(done, 0.5);
     std::ofstream(folder + "/theirs") << "theirs";
     std::filesystem::rename(folder + "/theirs", mesh);
     export_mesh(exporting, params, snippet);

@@ -79,7 +79,7 @@ constexpr Point solid_box{508, 456};
 constexpr Box explore_title{442, 444, 529, 464};
 // The export bar, folded beside that: its title, and once opened its list and the list's second row.
 constexpr Box export_title{354, 444, 434, 464};
-constexpr Point format_list{548, 373}, second_format{548, 298};
+constexpr Point format_list{548, 340}, second_format{548, 381}, base_entry{530, 386};
 // The panel ends at x = 236 and shows the colour too; the shape is right of the centre.
 constexpr Box panel{0, 0, 240, 340}, beside_panel{240, 0, 320, 480}, right_half{320, 0, 640, 480};
 
@@ -352,7 +352,8 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     EXPECT_EQ(shape(editor.capture([&](const Picture& p) { return shape(p) != lit; }, 30)), lit);
 
     // Ctrl+E saves the shape as Save does and writes beside it what shapetool writes from that snippet, saying so above
-    // the history (not under it, left of the folded titles); the same shape in OBJ adds its two files and no snippet.
+    // the history (not under it, left of the folded titles); the same shape in OBJ on a base adds its two files, as
+    // shapetool writes them with that base, and no snippet.
     constexpr Box over{19, 343, 400, 408}, under{19, 427, 400, 444};
     const auto says = [&](const Picture& p) { return count(p, white, over) > 0; };
     editor.key("ctrl+e");
@@ -365,9 +366,14 @@ TEST_F(EditorE2E, AnOpenedSnippetShowsAtItsGridSavesAsItWasAndWithoutAFolderSave
     EXPECT_EQ(mesh, file_text(folder + "/want.stl")) << shapetool.standard_error;
     // Profile is open, so Export's title is the leftmost.
     editor.click({export_title.left - 120, 454}), editor.click(format_list), editor.click(second_format);
+    editor.enter(base_entry, "2");
     editor.key("ctrl+e");
-    EXPECT_EQ(std::pair(editor.added(".obj").first, editor.added(".mtl").first),
-              std::pair(name + ".obj", name + ".mtl"));
+    const auto [obj, based] = editor.added(".obj");
+    EXPECT_EQ(std::pair(obj, editor.added(".mtl").first), std::pair(name + ".obj", name + ".mtl"));
+    fs::create_directory(folder + "/want");
+    test_support::run_program(SHAPETOOL_EXECUTABLE,
+                              {"export", stem + ".bas", "-o", "want/" + obj, "--fit", "50", "--base", "2"}, folder);
+    EXPECT_EQ(based, file_text(folder + "/want/" + obj));
     // Ctrl+P: the window's view at its size, without the bars' text, frames or ticks.
     editor.key("ctrl+p");
     EXPECT_EQ(editor.added(".png").first, name + ".png");

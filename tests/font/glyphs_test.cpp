@@ -38,3 +38,9 @@ TEST(GlyphTable, FixedGlyphsAndRows)
         EXPECT_EQ(extent, letter ? std::pair(in("gpqy") ? 0 : 2, tall ? 12 : 8) : extent) << c;
     }
 }
+
+// Lines keep every character: what the glyphs lack is spelt with them.
+TEST(GlyphTable, TextBeyondTheGlyphsIsSpeltWithThem)
+{
+    EXPECT_EQ(font::drawable_text("stands on 0.05 mm\u00b2, 30\u00b0 \xff."), "stands on 0.05 mm^2, 30? ?.");
+}

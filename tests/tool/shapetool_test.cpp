@@ -98,7 +98,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 56);
+    EXPECT_EQ(tried, 61);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -294,6 +294,26 @@ TEST_F(Shapetool, ABaseOrShellTheShapeCannotHoldIsRefused)
                   std::pair(2, "shapetool: out/x.stl: " + reason + "\n"));
     }
     EXPECT_EQ(files("out"), 0u);
+}
+
+// The flower's 2,320 triangles in 1,000: the summary says how far they stray in millimetres, in a file of
+// millimetres and in one of metres alike; a budget at the count writes the whole mesh.
+TEST_F(Shapetool, ATriangleBudgetSaysHowFarTheMeshStraysInMillimetres)
+{
+    const std::regex summary(
+        "flower.bas -> out/b[.](stl|glb): 1,000 triangles [(]of 2,320[)], within ([0-9.]+) mm(;.*)?\n");
+    std::smatch stl, glb;
+    const std::string
+        stl_line =
+            run({"export", "flower.bas", "--fit", "40", "--triangles", "1000", "-o", "out/b.stl"}).standard_error,
+        glb_line =
+            run({"export", "flower.bas", "--fit", "40", "--triangles", "1000", "-o", "out/b.glb"}).standard_error;
+    ASSERT_TRUE(std::regex_match(stl_line, stl, summary)) << stl_line;
+    ASSERT_TRUE(std::regex_match(glb_line, glb, summary)) << glb_line;
+    EXPECT_EQ(glb[2], stl[2]);
+    EXPECT_EQ(status({"export", "flower.bas", "--fit", "40", "--triangles", "2320", "-o", "out/all.stl"}), 0);
+    EXPECT_EQ(status({"export", "flower.bas", "--fit", "40", "-o", "out/whole.stl"}), 0);
+    EXPECT_EQ(text("out/all.stl"), text("out/whole.stl"));
 }
 
 // Standard input and output; a failed write to standard output is an output failure, whose reason is the system's,

@@ -1,0 +1,35 @@
+#include "export/print_ready.h"
+
+#include "export/number_text.h"
+#include "mesh/simplify.h"
+
+namespace file_export {
+
+runtime::Status make_print_ready(mesh::Triangle_mesh& mesh, const Print_request& request, double millimetres_per_unit,
+                                 Print_words& words)
+{
+    const mesh::Placement& placement = request.placement;
+    if (const runtime::Status placed = mesh::place(mesh, placement, millimetres_per_unit); !placed.ok())
+        return placed;
+    mesh::Simplified simplified;
+    if (request.triangles > 0)
+        if (const runtime::Status made = mesh::simplify(mesh, request.triangles, placement.up, simplified); !made.ok())
+            return made;
+    words.triangles = grouped(mesh.triangles.size()) + " triangles";
+    if (simplified.full_triangle_count > mesh.triangles.size())
+        words.triangles += " (of " + grouped(simplified.full_triangle_count) + "), within " +
+                           rounded_text(simplified.deviation * millimetres_per_unit, 2) + " mm";
+    // The bed meets the outer surface: measured before the inner one is added.
+    words.warning = contact_warning(mesh.view(), placement.up, millimetres_per_unit, placement.base_millimetres > 0);
+    if (request.shell > 0) {
+        mesh::Shell_report shell;
+        if (const runtime::Status hollowed =
+                mesh::hollow(mesh, request.shell, millimetres_per_unit, shell, request.progress);
+            !hollowed.ok())
+            return hollowed;
+        words.shell = "hollow, " + shell_summary(shell, request.shell);
+    }
+    return {};
+}
+
+} // namespace file_export
