@@ -107,9 +107,9 @@ else
 fi
 
 # Flat bases: every example and 50 random draws with --fit 40 --base 2. The
-# STL closed, one part and nothing repaired (ADMesh); the vertices near the
-# lowest all in its plane, to a micrometre, and the area of the faces there
-# what info --print says lies flat on the bed;
+# STL closed, one part and nothing repaired (ADMesh); the faces turned flat
+# down that touch the lowest plane wholly in it, to a micrometre, and the
+# area of the faces there what info --print says lies flat on the bed;
 # the volume PrusaSlicer measures within 1 % of info's; the 3MF one
 # manifold part; and each sliced with PrusaSlicer's defaults, unless info
 # warns that it still stands on too little, which it then says.
@@ -122,13 +122,16 @@ for snippet in examples/*.bas "$scratch"/based_draws/*.bas; do
     report=$(admesh --write-ascii-stl="$scratch/ascii.stl" "$stl")
     parts=$(echo "$report" | sed -n 's/^Number of parts *: *\([0-9]*\).*/\1/p')
     repairs=$(echo "$report" | awk -F: '/^(Degenerate facets|Edges fixed|Facets removed|Facets added|Facets reversed|Backwards edges|Normals fixed)/ { s += $2 } END { print s + 0 }')
-    # The lowest height, the highest vertex within 50 micrometres of it, and
-    # the area of the facets lying within a micrometre of it.
+    # The lowest height; how far above it a face turned down that touches it
+    # reaches; and the area of the faces lying within a micrometre of it.
     read -r low off cap < <(awk '
+        $1 == "facet" { down[int(n / 3)] = $5 < -0.999999 }
         $1 == "vertex" { x[n] = $2; y[n] = $3; z[n] = $4 + 0; if (n == 0 || z[n] < low) low = z[n]; n++ }
-        END { for (i = 0; i < n; i++) if (z[i] < low + 0.05 && z[i] - low > off) off = z[i] - low
-              for (i = 0; i < n; i += 3) {
-                  if (z[i] - low > 0.001 || z[i + 1] - low > 0.001 || z[i + 2] - low > 0.001) continue
+        END { for (i = 0; i < n; i += 3) {
+                  top = z[i]; bottom = z[i]
+                  for (k = 1; k < 3; k++) { if (z[i + k] > top) top = z[i + k]; if (z[i + k] < bottom) bottom = z[i + k] }
+                  if (down[i / 3] && bottom - low <= 0.001 && top - low > off) off = top - low
+                  if (top - low > 0.001) continue
                   a = ((x[i + 1] - x[i]) * (y[i + 2] - y[i]) - (x[i + 2] - x[i]) * (y[i + 1] - y[i])) / 2
                   area += a < 0 ? -a : a }
               printf "%.6f %.6f %.4f\n", low, off, area }' off=0 "$scratch/ascii.stl")
