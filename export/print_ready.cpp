@@ -15,10 +15,6 @@ runtime::Status make_print_ready(mesh::Triangle_mesh& mesh, const Print_request&
     if (request.triangles > 0)
         if (const runtime::Status made = mesh::simplify(mesh, request.triangles, placement.up, simplified); !made.ok())
             return made;
-    words.triangles = grouped(mesh.triangles.size()) + " triangles";
-    if (simplified.full_triangle_count > mesh.triangles.size())
-        words.triangles += " (of " + grouped(simplified.full_triangle_count) + "), within " +
-                           rounded_text(simplified.deviation * millimetres_per_unit, 2) + " mm";
     // The bed meets the outer surface: measured before the inner one is added.
     words.warning = contact_warning(mesh.view(), placement.up, millimetres_per_unit, placement.base_millimetres > 0);
     if (request.shell > 0) {
@@ -29,6 +25,11 @@ runtime::Status make_print_ready(mesh::Triangle_mesh& mesh, const Print_request&
             return hollowed;
         words.shell = "hollow, " + shell_summary(shell, request.shell);
     }
+    // Every triangle written, the inner surface's too.
+    words.triangles = grouped(mesh.triangles.size()) + " triangles";
+    if (simplified.full_triangle_count > mesh.triangles.size())
+        words.triangles += " (of " + grouped(simplified.full_triangle_count) + "), within " +
+                           rounded_text(simplified.deviation * millimetres_per_unit, 2) + " mm";
     return {};
 }
 

@@ -55,14 +55,14 @@ else
     cat "$scratch/slice.log"
     failed=1
 fi
-# ADMesh reads FILE: PARTS parts and nothing repaired.
+# ADMesh reads FILE: PARTS parts (N+ for at least N) and nothing repaired.
 admesh_check() {
     local report parts repairs
     report=$(admesh "$1")
     parts=$(echo "$report" | sed -n 's/^Number of parts *: *\([0-9]*\).*/\1/p')
     repairs=$(echo "$report" | awk -F: '/^(Degenerate facets|Edges fixed|Facets removed|Facets added|Facets reversed|Backwards edges|Normals fixed)/ { s += $2 } END { print s + 0 }')
     echo "$(basename "$1"): admesh: $parts part(s), $repairs repairs"
-    [ "$parts" = "$2" ] && [ "$repairs" = 0 ] || failed=1
+    { [ "$parts" = "$2" ] || { [ "${2%+}" != "$2" ] && [ "$parts" -ge "${2%+}" ]; }; } && [ "$repairs" = 0 ] || failed=1
 }
 # Rings and twists: ADMesh finds one part and repairs nothing.
 build/shapetool random --rings-and-twists --count 12 --seed 7 --outdir "$scratch/draws" -q
@@ -82,14 +82,18 @@ for snippet in examples/spinning_top.bas examples/urchin.bas examples/lantern.ba
         admesh_check "$file" 1
     done
 done
-# Shells: the outer surface and one cavity.
+# Shells: the outer surface and one cavity, or several where export says it
+# left necks thinner than two walls solid between them.
 build/shapetool random --count 20 --seed 11 --outdir "$scratch/shell_draws" -q
 for snippet in examples/*.bas "$scratch"/shell_draws/*.bas; do
     for base in "" "--base 2"; do
         file="$scratch/shell_$(basename "$snippet" .bas)${base:+_based}.stl"
         # shellcheck disable=SC2086
-        build/shapetool export "$snippet" --fit 40 --shell 2 $base -q -o "$file"
-        admesh_check "$file" 2
+        summary=$(build/shapetool export "$snippet" --fit 40 --shell 2 $base -o "$file" 2>&1)
+        case $summary in
+        *"solid in "*) admesh_check "$file" 2+ ;;
+        *) admesh_check "$file" 2 ;;
+        esac
     done
 done
 if prusa-slicer --export-gcode --output "$scratch/shell.gcode" "$scratch/shell_lemon_based.stl" \

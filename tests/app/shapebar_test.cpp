@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -103,6 +104,11 @@ TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
     exporting.progress = [&done](double share) { done = share; };
     const std::string hollow = export_mesh(exporting, params, snippet);
     EXPECT_NE(hollow.find(", beside its .bas; hollow, walls from "), std::string::npos) << hollow;
+    // The count is the file's, the inner surface's triangles too.
+    const std::size_t count_at = hollow.find(" mm, ") + 5;
+    std::string count = hollow.substr(count_at, hollow.find(" triangles") - count_at);
+    count.erase(std::remove(count.begin(), count.end(), ','), count.end());
+    EXPECT_GT(std::stoul(count), 1000u) << hollow;
     EXPECT_GT(done, 0.5);
     std::ofstream(folder + "/theirs") << "theirs";
     std::filesystem::rename(folder + "/theirs", mesh);
