@@ -156,7 +156,7 @@ Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_p
         faces[t] = {openvdb::Index32(mesh.triangles[t].i0), openvdb::Index32(mesh.triangles[t].i1),
                     openvdb::Index32(mesh.triangles[t].i2)};
     const openvdb::tools::QuadAndTriangleDataAdapter<openvdb::Vec3s, openvdb::Vec3I> adapter(points, faces);
-    openvdb::Int32Grid nearest_triangle(openvdb::Int32(openvdb::util::INVALID_IDX));
+    openvdb::Int32Grid nearest_triangle(static_cast<openvdb::Int32>(openvdb::util::INVALID_IDX));
     Stage_progress to_volume(progress, 0, 0.6);
     const openvdb::FloatGrid::Ptr distance = openvdb::tools::meshToVolume<openvdb::FloatGrid>(
         to_volume, adapter, *transform, spare_band, float(-level / spacing) + spare_band, 0, &nearest_triangle);
