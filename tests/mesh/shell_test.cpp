@@ -51,7 +51,7 @@ Hollowed hollowed(const Case& c)
     return h;
 }
 
-// The least distance from `points` to samples of `outer`'s triangles `reach` / 20 apart or closer (a side is at
+// The least distance from `points` to samples of `outer`'s triangles `reach` / 10 apart or closer (a side is at
 // most the other two), found in a hash grid of cells `reach` wide; `reach` when none is nearer.
 double least_distance(const mesh::Triangle_mesh& outer, const std::vector<mesh::Tvector3>& points, double reach)
 {
@@ -63,7 +63,7 @@ double least_distance(const mesh::Triangle_mesh& outer, const std::vector<mesh::
         const mesh::Tvector3 &a = outer.positions[std::size_t(t.i0)], &b = outer.positions[std::size_t(t.i1)],
                              &c = outer.positions[std::size_t(t.i2)];
         const double ab = std::hypot(b.x - a.x, b.y - a.y, b.z - a.z), ac = std::hypot(c.x - a.x, c.y - a.y, c.z - a.z);
-        const int n = 1 + int(20 / reach * (ab + ac));
+        const int n = 1 + int(10 / reach * (ab + ac));
         for (int i = 0; i <= n; ++i)
             for (int j = 0; i + j <= n; ++j) {
                 const float u = float(i) / n, v = float(j) / n, w = 1 - u - v;
@@ -72,12 +72,13 @@ double least_distance(const mesh::Triangle_mesh& outer, const std::vector<mesh::
                 cells[key(p.x, p.y, p.z)].push_back(p);
             }
     }
+    const std::vector<mesh::Tvector3> none;
     double least = reach * reach;
     for (const mesh::Tvector3& q : points)
         for (int cell = 0; cell < 27; ++cell) {
             const auto found = cells.find(
                 key(q.x + (cell % 3 - 1) * reach, q.y + (cell / 3 % 3 - 1) * reach, q.z + (cell / 9 - 1) * reach));
-            for (const mesh::Tvector3& p : found == cells.end() ? std::vector<mesh::Tvector3>{} : found->second)
+            for (const mesh::Tvector3& p : found == cells.end() ? none : found->second)
                 least = std::min(
                     least, double((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z)));
         }
