@@ -118,8 +118,6 @@ Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_p
     const Box box = bounding_box(mesh.view());
     const double smallest =
         std::min({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
-    const double largest =
-        std::max({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
     const double wall = wall_millimetres / millimetres_per_unit;
     if (!(wall > 0))
         return runtime::refused("a shell needs a wall above 0 mm");
@@ -127,10 +125,6 @@ Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_p
         return runtime::refused("a " + millimetres(wall_millimetres) + " shell needs every side over " +
                                 millimetres(2 * wall_millimetres) + "; the smallest is " +
                                 millimetres(smallest * millimetres_per_unit));
-    if (wall < shell_least_wall_share * largest)
-        return runtime::refused("a " + millimetres(wall_millimetres) + " shell is too thin to grid for a shape " +
-                                millimetres(largest * millimetres_per_unit) + " across; the least is " +
-                                millimetres(shell_least_wall_share * largest * millimetres_per_unit));
     openvdb::initialize();
     const double spacing = wall / shell_cells_per_wall;
     const double level = -shell_level_walls * wall;
