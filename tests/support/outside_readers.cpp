@@ -143,6 +143,16 @@ Read_back read_glb(const std::string& bytes)
     return found;
 }
 
+// Assimp takes a '\n' that begins a binary PLY's data for part of the header's line end and misreads all that
+// follows; its line end "\r\n" it reads right. The data it is given is the file's own.
+const aiScene* read_ply(Assimp::Importer& importer, std::string bytes)
+{
+    const std::string end = "\nend_header\n";
+    if (const std::size_t at = bytes.find(end); at != std::string::npos)
+        bytes.insert(at + end.size() - 1, "\r");
+    return importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "ply");
+}
+
 } // namespace
 
 Read_back read_mesh_file(file_export::Format format, const std::string& path)
@@ -154,7 +164,7 @@ Read_back read_mesh_file(file_export::Format format, const std::string& path)
         return read_3mf(bytes);
     const char* const comment = expected_of(format).comment;
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, 0);
+    const aiScene* scene = format == file_export::Format::ply ? read_ply(importer, bytes) : importer.ReadFile(path, 0);
     Read_back found;
     if (!scene || scene->mNumMeshes != 1)
         return found;
@@ -164,8 +174,12 @@ Read_back read_mesh_file(file_export::Format format, const std::string& path)
         found.positions.push_back({p.x, p.y, p.z});
     for (unsigned k = 0; read.mNormals && k < read.mNumVertices; ++k)
         found.normals.push_back({read.mNormals[k].x, read.mNormals[k].y, read.mNormals[k].z});
-    for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces))
+    for (const aiFace& face : std::vector<aiFace>(read.mFaces, read.mFaces + read.mNumFaces)) {
+        // A face of another size is a misreading, which no file of ours holds.
+        if (face.mNumIndices != 3)
+            return {};
         found.triangles.push_back({int(face.mIndices[0]), int(face.mIndices[1]), int(face.mIndices[2])});
+    }
     if (const std::size_t at = comment ? bytes.find(comment) : std::string::npos; at != std::string::npos) {
         const std::size_t start = at + std::strlen(comment);
         found.parameters = bytes.substr(start, bytes.find('\n', start) - start);
