@@ -4,6 +4,7 @@
 #include "mesh/shell.h"
 
 #include "mesh/statistics.h"
+#include "mesh/triangle_distance.h"
 
 #include <openvdb/openvdb.h>
 #include <openvdb/tools/Interpolation.h>
@@ -51,33 +52,14 @@ Vec3d vec(const Tvector3& p)
     return {p.x, p.y, p.z};
 }
 
-// The point of triangle a, b, c nearest `p` (Ericson, Real-Time Collision
-// Detection, 5.1.5).
-Vec3d nearest_on_triangle(const Vec3d& p, const Vec3d& a, const Vec3d& b, const Vec3d& c)
+Point3 point(const Vec3d& p)
 {
-    const Vec3d ab = b - a, ac = c - a, ap = p - a;
-    const double d1 = ab.dot(ap), d2 = ac.dot(ap);
-    if (d1 <= 0 && d2 <= 0)
-        return a;
-    const Vec3d bp = p - b;
-    const double d3 = ab.dot(bp), d4 = ac.dot(bp);
-    if (d3 >= 0 && d4 <= d3)
-        return b;
-    const double vc = d1 * d4 - d3 * d2;
-    if (vc <= 0 && d1 >= 0 && d3 <= 0)
-        return (a + ab * (d1 / (d1 - d3)));
-    const Vec3d cp = p - c;
-    const double d5 = ab.dot(cp), d6 = ac.dot(cp);
-    if (d6 >= 0 && d5 <= d6)
-        return c;
-    const double vb = d5 * d2 - d1 * d6;
-    if (vb <= 0 && d2 >= 0 && d6 <= 0)
-        return (a + ac * (d2 / (d2 - d6)));
-    const double va = d3 * d6 - d5 * d4;
-    if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0)
-        return (b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6))));
-    const double denominator = 1 / (va + vb + vc);
-    return (a + ab * (vb * denominator) + ac * (vc * denominator));
+    return {p.x(), p.y(), p.z()};
+}
+
+Point3 point(const Tvector3& p)
+{
+    return {p.x, p.y, p.z};
 }
 
 // "1.25 mm", to two decimals.
@@ -136,6 +118,8 @@ Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_p
     const Box box = bounding_box(mesh.view());
     const double smallest =
         std::min({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
+    const double largest =
+        std::max({double(box.max.x) - box.min.x, double(box.max.y) - box.min.y, double(box.max.z) - box.min.z});
     const double wall = wall_millimetres / millimetres_per_unit;
     if (!(wall > 0))
         return runtime::refused("a shell needs a wall above 0 mm");
@@ -143,6 +127,10 @@ Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_p
         return runtime::refused("a " + millimetres(wall_millimetres) + " shell needs every side over " +
                                 millimetres(2 * wall_millimetres) + "; the smallest is " +
                                 millimetres(smallest * millimetres_per_unit));
+    if (wall < shell_least_wall_share * largest)
+        return runtime::refused("a " + millimetres(wall_millimetres) + " shell is too thin to grid for a shape " +
+                                millimetres(largest * millimetres_per_unit) + " across; the least is " +
+                                millimetres(shell_least_wall_share * largest * millimetres_per_unit));
     openvdb::initialize();
     const double spacing = wall / shell_cells_per_wall;
     const double level = -shell_level_walls * wall;
@@ -212,9 +200,10 @@ Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_p
                     if (index == openvdb::Int32(openvdb::util::INVALID_IDX))
                         continue;
                     const Ttriangle& t = mesh.triangles[std::size_t(index)];
-                    const Vec3d q = nearest_on_triangle(p, vec(mesh.positions[std::size_t(t.i0)]),
-                                                        vec(mesh.positions[std::size_t(t.i1)]),
-                                                        vec(mesh.positions[std::size_t(t.i2)]));
+                    const Point3 nearest_point = nearest_on_triangle(point(p), point(mesh.positions[std::size_t(t.i0)]),
+                                                                     point(mesh.positions[std::size_t(t.i1)]),
+                                                                     point(mesh.positions[std::size_t(t.i2)]));
+                    const Vec3d q(nearest_point.x, nearest_point.y, nearest_point.z);
                     if ((q - p).lengthSqr() < (best - p).lengthSqr())
                         best = q;
                 }

@@ -16,6 +16,10 @@ constexpr double shell_cells_per_wall = 10;
 // the wall, since the meshed surface strays up to about that from its level.
 constexpr double shell_level_walls = 1 + 0.5 / shell_cells_per_wall;
 
+// The grid's memory grows with the square of the largest side over the
+// wall: at a hundredth, about a gigabyte. A thinner wall is refused.
+constexpr double shell_least_wall_share = 0.01;
+
 // In millimetres.
 struct Shell_report {
     // The nearest any inner vertex comes to the outer surface, measured to
@@ -38,7 +42,8 @@ using Progress = std::function<void(double)>;
 // by a wall `wall_millimetres` thick: keeps its vertices and triangles as
 // they are and appends the inner surface, closed and facing inward, every
 // point at least the wall from the outer one. Refuses a wall that is not
-// positive or reaches half the smallest side of the bounding box, and a mesh
+// positive, reaches half the smallest side of the bounding box or is under
+// shell_least_wall_share of its largest, and a mesh
 // with no room inside for a cavity, leaving the mesh as it was. Throws
 // std::bad_alloc when memory runs out.
 Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_per_unit, Shell_report& report,

@@ -1,6 +1,7 @@
 #include "mesh/simplify.h"
 
 #include "mesh/statistics.h"
+#include "mesh/triangle_distance.h"
 
 #include <algorithm>
 #include <array>
@@ -278,38 +279,11 @@ private:
     std::size_t live_;
 };
 
-// The squared distance from `p` to triangle a, b, c (Ericson, Real-Time
-// Collision Detection, 5.1.5).
+// The squared distance from `p` to triangle a, b, c.
 double squared_distance(const Point& p, const Point& a, const Point& b, const Point& c)
 {
-    const Point ab = b - a, ac = c - a, ap = p - a;
-    const auto squared = [&p](const Point& q) { return dot(p - q, p - q); };
-    const auto along = [](const Point& o, const Point& d, double t) {
-        return Point{o.x + d.x * t, o.y + d.y * t, o.z + d.z * t};
-    };
-    const double d1 = dot(ab, ap), d2 = dot(ac, ap);
-    if (d1 <= 0 && d2 <= 0)
-        return squared(a);
-    const Point bp = p - b;
-    const double d3 = dot(ab, bp), d4 = dot(ac, bp);
-    if (d3 >= 0 && d4 <= d3)
-        return squared(b);
-    const double vc = d1 * d4 - d3 * d2;
-    if (vc <= 0 && d1 >= 0 && d3 <= 0)
-        return squared(along(a, ab, d1 / (d1 - d3)));
-    const Point cp = p - c;
-    const double d5 = dot(ab, cp), d6 = dot(ac, cp);
-    if (d6 >= 0 && d5 <= d6)
-        return squared(c);
-    const double vb = d5 * d2 - d1 * d6;
-    if (vb <= 0 && d2 >= 0 && d6 <= 0)
-        return squared(along(a, ac, d2 / (d2 - d6)));
-    const double va = d3 * d6 - d5 * d4;
-    if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0)
-        return squared(along(b, c - b, (d4 - d3) / ((d4 - d3) + (d5 - d6))));
-    const double denominator = 1 / (va + vb + vc);
-    const double v = vb * denominator, w = vc * denominator;
-    return squared({a.x + ab.x * v + ac.x * w, a.y + ab.y * v + ac.y * w, a.z + ab.z * v + ac.z * w});
+    const Point nearest = nearest_on_triangle(p, a, b, c);
+    return dot(p - nearest, p - nearest);
 }
 
 // The triangles of a mesh by the cells of a grid over its box that their

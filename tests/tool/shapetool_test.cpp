@@ -287,6 +287,8 @@ TEST_F(Shapetool, ABaseOrShellTheShapeCannotHoldIsRefused)
     const std::tuple<const char*, const char*, std::string> requests[] = {
         {"--base", "40", "the base is not below the shape's height"},
         {"--shell", "16", "a 16.00 mm shell needs every side over 32.00 mm; the smallest is 30.82 mm"},
+        // A grid a hundred thousand cells across would not fit in memory.
+        {"--shell", "0.01", "a 0.01 mm shell is too thin to grid for a shape 40.00 mm across; the least is 0.40 mm"},
     };
     for (const auto& [flag, millimetres, reason] : requests) {
         const auto refused = run({"export", "flower.bas", "--fit", "40", flag, millimetres, "-o", "out/x.stl"});
