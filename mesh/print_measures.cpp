@@ -1,5 +1,6 @@
 #include "mesh/print_measures.h"
 
+#include "mesh/plane_polygon.h"
 #include "mesh/statistics.h"
 
 #include <algorithm>
@@ -8,24 +9,6 @@
 
 namespace mesh {
 namespace {
-
-// A point's height along `up`, and its two coordinates across it in the
-// order that makes them right-handed with `up`: (z, x) for y, (x, y) for z.
-struct Axes {
-    float Tvector3::*height;
-    float Tvector3::*across;
-    float Tvector3::*along;
-};
-
-Axes axes_of(Up up)
-{
-    return up == Up::y ? Axes{&Tvector3::y, &Tvector3::z, &Tvector3::x}
-                       : Axes{&Tvector3::z, &Tvector3::x, &Tvector3::y};
-}
-
-struct Point2 {
-    double a, b;
-};
 
 // Where the edge from `p` to `q` meets the plane, always from the lower end,
 // so that both triangles along an edge find the same point.
