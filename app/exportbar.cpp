@@ -181,6 +181,7 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
     const file_export::Print_request request{{format.up, as_shown(exporting.fit), as_shown(exporting.base)},
                                              std::size_t(std::max(exporting.triangles, 0)),
                                              as_shown(exporting.shell),
+                                             0,
                                              exporting.progress};
     if (request.triangles > 0 && request.triangles < mesh::least_triangles)
         return refused("Triangles: " + std::to_string(mesh::least_triangles) + " or more, or 0 for all");

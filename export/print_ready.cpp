@@ -1,6 +1,7 @@
 #include "export/print_ready.h"
 
 #include "export/number_text.h"
+#include "mesh/drain.h"
 #include "mesh/simplify.h"
 
 namespace file_export {
@@ -19,11 +20,20 @@ runtime::Status make_print_ready(mesh::Triangle_mesh& mesh, const Print_request&
     words.warning = contact_warning(mesh.view(), placement.up, millimetres_per_unit, placement.base_millimetres > 0);
     if (request.shell > 0) {
         mesh::Shell_report shell;
+        const std::size_t outer_triangles = mesh.triangles.size();
         if (const runtime::Status hollowed =
                 mesh::hollow(mesh, request.shell, millimetres_per_unit, shell, request.progress);
             !hollowed.ok())
             return hollowed;
         words.shell = "hollow, " + shell_summary(shell, request.shell);
+        mesh::Drain_report drain;
+        if (request.drain > 0) {
+            if (const runtime::Status drilled =
+                    mesh::drill_drain(mesh, outer_triangles, placement.up, request.drain, millimetres_per_unit, drain);
+                !drilled.ok())
+                return drilled;
+            words.shell += "; a " + rounded_text(request.drain, 3) + " mm drain";
+        }
     }
     // Every triangle written, the inner surface's too.
     words.triangles = grouped(mesh.triangles.size()) + " triangles";

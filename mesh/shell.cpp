@@ -62,14 +62,6 @@ Point3 point(const Tvector3& p)
     return {p.x, p.y, p.z};
 }
 
-// "1.25 mm", to two decimals.
-std::string millimetres(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f mm", value);
-    return text;
-}
-
 // Union-find over vertices.
 std::int32_t root(std::vector<std::int32_t>& parent, std::int32_t k)
 {
@@ -110,6 +102,13 @@ std::size_t count_solid_places(const Mesh_view& outer, const openvdb::FloatGrid&
 }
 
 } // namespace
+
+std::string millimetres(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f mm", value);
+    return text;
+}
 
 Status hollow(Triangle_mesh& mesh, double wall_millimetres, double millimetres_per_unit, Shell_report& report,
               const Progress& progress)

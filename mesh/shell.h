@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace mesh {
 
@@ -34,6 +35,9 @@ struct Shell_report {
     std::size_t inner_vertex_count = 0;
     std::size_t inner_triangle_count = 0;
 };
+
+// "1.25 mm", to two decimals: the words of the shell and its drain.
+std::string millimetres(double value);
 
 // The share of the work done, from 0 to 1, as it goes.
 using Progress = std::function<void(double)>;

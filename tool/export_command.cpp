@@ -72,6 +72,7 @@ void add_export_flags(CLI::App& command, Export_options& options)
     add_up_flag(command, options.up, "(default: the format's)");
     CLI::Option* base = add_base_flag(command, options.base, ", in the same millimetres as --fit");
     CLI::Option* shell = add_shell_flag(command, options.shell, ", in the same millimetres as --fit");
+    add_drain_flag(command, options.drain, ", in the same millimetres as --fit")->needs(shell);
     const std::string least = std::to_string(mesh::least_triangles);
     CLI::Option* triangles = add_value_flag(
         command, "--triangles",
@@ -143,7 +144,8 @@ int export_meshes(const Export_options& options, Console& console)
             if (format->holds_mesh)
                 if (const Status made = kind == Meshed_shape::Kind::closed
                                             ? file_export::make_print_ready(
-                                                  meshed.mesh(), {placement, options.triangles, options.shell, {}},
+                                                  meshed.mesh(),
+                                                  {placement, options.triangles, options.shell, options.drain, {}},
                                                   format->unit.millimetres, words)
                                             : mesh::place(meshed.mesh(), placement, format->unit.millimetres);
                     !made.ok())
@@ -165,7 +167,7 @@ int export_meshes(const Export_options& options, Console& console)
                                  file_export::print_size(file.mesh, format->unit.millimetres) +
                                  "; --fit MM sets its largest side";
             // A resin printer would seal its liquid inside.
-            if (options.shell > 0)
+            if (options.shell > 0 && options.drain == 0)
                 written.notice += (written.notice.empty() ? written_to : "; it") +
                                   " is hollow with no drain: resin or powder stays inside";
             if (to_standard_output)

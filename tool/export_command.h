@@ -26,6 +26,8 @@ struct Export_options {
     double base = 0;
     // Hollow with a wall this many millimetres thick; 0 for solid.
     double shell = 0;
+    // With a shell, a drain this many millimetres across; 0 for none.
+    double drain = 0;
     // At most this many triangles, made coarser where the surface is
     // flattest; 0 for the whole mesh.
     std::size_t triangles = 0;

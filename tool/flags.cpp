@@ -254,6 +254,14 @@ CLI::Option* add_shell_flag(CLI::App& command, double& shell, const std::string&
                                 help);
 }
 
+CLI::Option* add_drain_flag(CLI::App& command, double& drain, const std::string& help)
+{
+    return add_millimetres_flag(command, "--drain", drain,
+                                "with --shell, drill one hole MM millimetres across up through the floor (or the "
+                                "lowest point) into the cavity, so that resin or powder can leave",
+                                help);
+}
+
 CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help)
 {
     return add_value_flag(command, "--up", "the axis that is up in the file, y or z " + help, "y|z",

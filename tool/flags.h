@@ -88,6 +88,10 @@ CLI::Option* add_base_flag(CLI::App& command, double& base, const std::string& h
 // "--shell MM": hollow, with a wall that many millimetres thick, above 0 and
 // at most 1e6; `help` ends the help.
 CLI::Option* add_shell_flag(CLI::App& command, double& shell, const std::string& help);
+
+// "--drain MM": a hole that many millimetres across up through a shell's
+// floor, above 0 and at most 1e6.
+CLI::Option* add_drain_flag(CLI::App& command, double& drain, const std::string& help);
 // "--up y|z", the axis that is up in the file; `help` ends the help.
 CLI::Option* add_up_flag(CLI::App& command, std::optional<mesh::Up>& up, const std::string& help);
 // The camera's degrees above the equator, -90 to 90.

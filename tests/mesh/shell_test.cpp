@@ -1,4 +1,5 @@
 #include "mesh/closed_mesh.h"
+#include "mesh/drain.h"
 #include "mesh/placement.h"
 #include "mesh/shell.h"
 #include "mesh/statistics.h"
@@ -6,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numeric>
 #include <unordered_map>
 
 namespace {
@@ -127,6 +130,84 @@ TEST(Shell, SaysWhereItLeftThinPartsSolid)
     for (const Case& c : cases)
         solid_places.push_back(hollowed(c).report.solid_places);
     EXPECT_EQ(solid_places, (std::vector<std::size_t>{0, 1, 4, 0}));
+}
+
+// The heights at which the vertical line through (x, y) meets `mesh`'s surface, lowest first: once where it passes
+// through an edge or a vertex.
+std::vector<double> heights_along(const mesh::Triangle_mesh& mesh, double x, double y)
+{
+    std::vector<double> heights;
+    for (const mesh::Ttriangle& t : mesh.triangles) {
+        const mesh::Tvector3 &p = mesh.positions[std::size_t(t.i0)], &q = mesh.positions[std::size_t(t.i1)],
+                             &r = mesh.positions[std::size_t(t.i2)];
+        const auto turn = [](double ax, double ay, double bx, double by, double cx, double cy) {
+            return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+        };
+        const double whole = turn(p.x, p.y, q.x, q.y, r.x, r.y), u = turn(x, y, q.x, q.y, r.x, r.y) / whole,
+                     v = turn(p.x, p.y, x, y, r.x, r.y) / whole;
+        if (whole != 0 && u >= 0 && v >= 0 && u + v <= 1)
+            heights.push_back(u * p.z + v * q.z + (1 - u - v) * r.z);
+    }
+    std::sort(heights.begin(), heights.end());
+    heights.erase(std::unique(heights.begin(), heights.end(), [](double a, double b) { return b - a < 1e-4; }),
+                  heights.end());
+    return heights;
+}
+
+// Surfaces joined by an edge, counted by union-find over the vertices.
+std::size_t surfaces(const mesh::Triangle_mesh& mesh)
+{
+    std::vector<std::int32_t> parent(mesh.positions.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    const auto root = [&](std::int32_t v) {
+        while (parent[std::size_t(v)] != v)
+            v = parent[std::size_t(v)] = parent[std::size_t(parent[std::size_t(v)])];
+        return v;
+    };
+    for (const mesh::Ttriangle& t : mesh.triangles) {
+        parent[std::size_t(root(t.i0))] = root(t.i1);
+        parent[std::size_t(root(t.i1))] = root(t.i2);
+    }
+    std::size_t count = 0;
+    for (std::size_t v = 0; v < parent.size(); ++v)
+        count += root(std::int32_t(v)) == std::int32_t(v);
+    return count;
+}
+
+// A 3 mm drain through the ball's lowest point, the ring's and the lemon's base: one closed surface, a plug of at
+// most the hole's area times two walls taken out, and along the hole's axis only the cavity's roof and the top left.
+TEST(Drain, IsATubeJoiningBothSurfacesUpTheHolesAxis)
+{
+    for (const Case& c : {cases[0], cases[2], cases[3]}) {
+        const Hollowed h = hollowed(c);
+        mesh::Triangle_mesh drilled = h.shell;
+        mesh::Drain_report where;
+        ASSERT_EQ(mesh::drill_drain(drilled, h.outer.triangles.size(), mesh::Up::z, 3, 1, where).message, "") << c.name;
+        EXPECT_TRUE(mesh::is_closed(drilled.view())) << c.name;
+        EXPECT_EQ(surfaces(drilled), 1u) << c.name;
+        const double taken =
+            mesh::surface_integrals(h.shell.view()).volume - mesh::surface_integrals(drilled.view()).volume;
+        EXPECT_GT(taken, 0) << c.name;
+        EXPECT_LT(taken, M_PI * 1.5 * 1.5 * 2 * c.wall) << c.name;
+        const std::vector<double> before = heights_along(h.shell, where.across, where.along),
+                                  after = heights_along(drilled, where.across, where.along);
+        ASSERT_GE(before.size(), 4u) << c.name;
+        EXPECT_EQ(after, std::vector<double>(before.begin() + 2, before.end())) << c.name;
+    }
+}
+
+// Wider than the ball's cavity, or into a solid: refused, the mesh as it was.
+TEST(Drain, RefusesAHoleThatFindsNoFloor)
+{
+    const Hollowed h = hollowed(cases[0]);
+    mesh::Triangle_mesh drilled = h.shell;
+    mesh::Drain_report where;
+    EXPECT_EQ(mesh::drill_drain(drilled, h.outer.triangles.size(), mesh::Up::z, 36, 1, where).message,
+              "a 36.00 mm drain finds no floor wide enough under the cavity to pass through");
+    EXPECT_EQ(mesh::drill_drain(drilled, drilled.triangles.size(), mesh::Up::z, 3, 1, where).message,
+              "a 3.00 mm drain needs a hollow shape");
+    EXPECT_EQ(drilled.triangles.size(), h.shell.triangles.size());
+    EXPECT_EQ(std::memcmp(drilled.positions.data(), h.shell.positions.data(), h.shell.positions.size() * 12), 0);
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST_F(Shapetool, UsageErrorsAreOneLineWithStatusOneAndWriteNothing)
         EXPECT_EQ(result.exit_status, 1) << line;
         EXPECT_TRUE(std::regex_match(result.standard_error, one_usage_line)) << line << ": " << result.standard_error;
     }
-    EXPECT_EQ(tried, 61);
+    EXPECT_EQ(tried, 63);
     EXPECT_EQ(files("out"), 0u);
 }
 
@@ -280,22 +280,31 @@ TEST_F(Shapetool, ABaseKeepsTheFitTheLargestSide)
     EXPECT_NEAR(size.at(2).get<double>(), 40, 1e-4) << size;
 }
 
-// A base as high as the shape leaves nothing, a shell over half its smallest side (30.82 mm) no cavity: refused for
-// that shape, nothing written.
-TEST_F(Shapetool, ABaseOrShellTheShapeCannotHoldIsRefused)
+// A base as high as the shape leaves nothing, a shell over half its smallest side (30.82 mm) no cavity, a drain
+// wider than the flower's middle no floor: refused for that shape, nothing written. A drain that fits is said.
+TEST_F(Shapetool, ABaseShellOrDrainTheShapeCannotHoldIsRefused)
 {
-    const std::tuple<const char*, const char*, std::string> requests[] = {
-        {"--base", "40", "the base is not below the shape's height"},
-        {"--shell", "16", "a 16.00 mm shell needs every side over 32.00 mm; the smallest is 30.82 mm"},
+    const std::pair<std::vector<std::string>, std::string> requests[] = {
+        {{"--base", "40"}, "the base is not below the shape's height"},
+        {{"--shell", "16"}, "a 16.00 mm shell needs every side over 32.00 mm; the smallest is 30.82 mm"},
         // A grid a hundred thousand cells across would not fit in memory.
-        {"--shell", "0.01", "a 0.01 mm shell is too thin to grid for a shape 40.00 mm across; the least is 0.40 mm"},
+        {{"--shell", "0.01"}, "a 0.01 mm shell is too thin to grid for a shape 40.00 mm across; the least is 0.40 mm"},
+        {{"--shell", "2", "--drain", "30"},
+         "a 30.00 mm drain would pass through another part of the shape below the "
+         "cavity"},
     };
-    for (const auto& [flag, millimetres, reason] : requests) {
-        const auto refused = run({"export", "flower.bas", "--fit", "40", flag, millimetres, "-o", "out/x.stl"});
+    for (const auto& [flags, reason] : requests) {
+        std::vector<std::string> line{"export", "flower.bas", "--fit", "40", "-o", "out/x.stl"};
+        line.insert(line.end(), flags.begin(), flags.end());
+        const auto refused = run(line);
         EXPECT_EQ(std::pair(refused.exit_status, refused.standard_error),
                   std::pair(2, "shapetool: out/x.stl: " + reason + "\n"));
     }
     EXPECT_EQ(files("out"), 0u);
+    const std::string drained =
+        run({"export", "flower.bas", "--fit", "40", "--shell", "2", "--drain", "3", "-o", "out/x.stl"}).standard_error;
+    EXPECT_NE(drained.find("; a 3 mm drain"), std::string::npos) << drained;
+    EXPECT_EQ(drained.find("no drain"), std::string::npos) << drained;
 }
 
 // The flower's 2,320 triangles in 1,000: the summary says how far they stray in millimetres, in a file of
