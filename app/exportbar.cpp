@@ -164,6 +164,11 @@ void init_exportbar(TwBar* bar, Exporting& exporting)
                 " step=0.5 help='Hollow, with a wall this thick everywhere (the base too), as shapetool export "
                 "--shell MM makes it; 0 for solid.' ")
                    .c_str());
+    TwAddVarRW(bar, "Drain", TW_TYPE_FLOAT, &exporting.drain,
+               (" label='Drain (mm)' min=0 max=" + params::shortest_text(max_fit) +
+                " step=0.5 help='With a shell, one hole this wide up through the floor into the cavity, so that "
+                "resin can leave, as shapetool export --drain MM makes it; 0 for none.' ")
+                   .c_str());
     TwAddButton(bar, "Export", exportcb, e,
                 " label='Export mesh' key=CTRL+E help='The mesh beside the snippet in shapes/, saved first unless "
                 "it is unchanged.' ");
@@ -181,12 +186,14 @@ std::string export_mesh(Exporting& exporting, const Tparams& params, const std::
     const file_export::Print_request request{{format.up, as_shown(exporting.fit), as_shown(exporting.base)},
                                              std::size_t(std::max(exporting.triangles, 0)),
                                              as_shown(exporting.shell),
-                                             0,
+                                             as_shown(exporting.drain),
                                              exporting.progress};
     if (request.triangles > 0 && request.triangles < mesh::least_triangles)
         return refused("Triangles: " + std::to_string(mesh::least_triangles) + " or more, or 0 for all");
     if (request.triangles > 0 && request.shell > 0)
         return refused("a shell takes triangles beyond the budget: set Triangles or Shell to 0");
+    if (request.drain > 0 && request.shell == 0)
+        return refused("a drain needs a shell: set Shell above 0, or Drain to 0");
     mesh::Meshed_shape meshed;
     file_export::Print_words words;
     if (status.ok())

@@ -32,6 +32,9 @@ struct Exporting {
     // Hollow with a wall this many millimetres thick, as its --shell; 0 for
     // solid.
     float shell = 0.0f;
+    // With a shell, a drain this many millimetres across, as its --drain; 0
+    // for none.
+    float drain = 0.0f;
     // Told the share done while a shell is built, so that the window can
     // say so; may be empty.
     std::function<void(double)> progress;
@@ -57,7 +60,7 @@ void init_exportbar(TwBar* bar, Exporting& exporting);
 
 // Writes the shape's mesh in the chosen format beside its snippet: byte for
 // byte what shapetool export SNIPPET -o NAME.EXT --fit MM --base MM
-// --triangles N --shell MM writes (none of these for 0), from the
+// --triangles N --shell MM --drain MM writes (none of these for 0), from the
 // values the snippet holds. The snippet is the one written last by Save or
 // an export while the shape and that file are unchanged; otherwise the
 // shape is saved first, as Save saves it under `snippet_name`. Returns the

@@ -4,6 +4,7 @@
 // itself. Files go to /tmp and are closed inside the timing; no fsync.
 #include "export/formats.h"
 #include "mesh/closed_mesh.h"
+#include "mesh/drain.h"
 #include "mesh/placement.h"
 #include "mesh/shell.h"
 #include "mesh/statistics.h"
@@ -168,7 +169,8 @@ void export_lib3mf_raw(benchmark::State& state)
 }
 
 // The shell of `grid` x `grid` vertices, 40 mm across standing on Z, 1 mm
-// thick: the copy of the solid inside the timing, as export holds it.
+// thick, with a drain that many millimetres across (0 for none): the copy
+// of the solid inside the timing, as export holds it.
 void shell(benchmark::State& state)
 {
     Tparams params = fixture().params;
@@ -182,6 +184,10 @@ void shell(benchmark::State& state)
         hollowed = solid;
         if (!mesh::hollow(hollowed, 1, 1, report).ok())
             state.SkipWithError("refused");
+        mesh::Drain_report drained;
+        if (state.range(1) > 0 &&
+            !mesh::drill_drain(hollowed, solid.triangles.size(), mesh::Up::z, double(state.range(1)), 1, drained).ok())
+            state.SkipWithError("no drain");
     }
     state.counters["thinnest_wall_mm"] = report.thinnest_wall;
 }
@@ -199,7 +205,7 @@ void timed(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(editor_shape)->Apply(timed);
 BENCHMARK(closed_mesh)->Apply(timed);
 BENCHMARK(statistics)->Apply(timed);
-BENCHMARK(shell)->Arg(200)->Arg(999)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(shell)->ArgsProduct({{200, 999}, {0, 3}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK_CAPTURE(export_ours, stl, file_export::Format::stl, false)->Apply(timed);
 BENCHMARK_CAPTURE(export_assimp, stl, "stlb", "stl")->Apply(timed_once);
 BENCHMARK_CAPTURE(export_ours, glb, file_export::Format::glb, false)->Apply(timed);

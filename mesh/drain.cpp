@@ -24,10 +24,11 @@ namespace {
 
 constexpr double pi = 3.14159265358979323846;
 // Turns of the polygon tried, in parts of a side's angle, while some vertex
-// lies too near its outline to cut cleanly.
-constexpr int turns_tried = 8;
-// Nearer than this share of the polygon's size is too near to cut cleanly.
-constexpr double too_near = 1e-4;
+// lies too near its outline to cut cleanly: on a fine mesh several may.
+constexpr int turns_tried = 32;
+// Nearer than this many steps of a float at the mesh's largest coordinate
+// is too near: a crossing there could round onto the vertex.
+constexpr double too_near_steps = 8;
 // The sheets' cover of the polygon may be off by this share of its area.
 constexpr double cover_error = 1e-6;
 // The flat triangles whose centres are tried, largest first.
@@ -116,14 +117,17 @@ public:
     Drill(const Triangle_mesh& mesh, std::size_t outer_count, Up up)
         : mesh_(mesh), outer_count_(outer_count), axes_(axes_of(up))
     {
+        float largest = 0;
+        for (const Tvector3& p : mesh.positions)
+            largest = std::max({largest, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+        margin_ = too_near_steps * std::numeric_limits<float>::epsilon() * largest;
     }
 
     // Drills `hole` into a copy of the mesh in `out`.
     Miss attempt(const Hole& hole, Triangle_mesh& out)
     {
         hole_ = &hole;
-        out = mesh_;
-        positions_ = &out.positions;
+        positions_ = &mesh_.positions;
         crossings_.clear();
         for (auto& sheet : corner_vertex_)
             sheet.fill(-1);
@@ -133,6 +137,8 @@ public:
         std::vector<std::size_t> patch[2];
         if (const Miss missed = find_patches(patch); missed != Miss::none)
             return missed;
+        out = mesh_;
+        positions_ = out_positions_ = &out.positions;
         std::vector<bool> cut(mesh_.triangles.size(), false);
         std::vector<Ttriangle> pieces[2];
         for (const Sheet sheet : {bottom, floor_sheet})
@@ -205,7 +211,7 @@ private:
                 seed[floor_sheet] = n;
                 seed_height[floor_sheet] = h;
                 break;
-            } else if (h > seed_height[bottom] + too_near * reach) {
+            } else if (h > seed_height[bottom] + margin_) {
                 return Miss::blocked;
             }
         if (seed[floor_sheet] == near.size())
@@ -254,14 +260,13 @@ private:
                         return Miss::blocked;
         // Cut cleanly: no vertex on the polygon's outline, no corner of it
         // on an edge.
-        const double margin = too_near * reach;
         for (const Sheet sheet : {bottom, floor_sheet})
             for (const std::size_t t : patch[sheet]) {
                 const auto v = corners_of(mesh_.triangles[t]);
                 for (int e = 0; e < 3; ++e)
                     for (int k = 0; k < drain_sides; ++k)
-                        if (distance_to_segment(at(v[e]), hole.corner(k), hole.corner(k + 1)) < margin ||
-                            distance_to_segment(hole.corner(k), at(v[e]), at(v[(e + 1) % 3])) < margin)
+                        if (distance_to_segment(at(v[e]), hole.corner(k), hole.corner(k + 1)) < margin_ ||
+                            distance_to_segment(hole.corner(k), at(v[e]), at(v[(e + 1) % 3])) < margin_)
                             return Miss::too_near;
             }
         return Miss::none;
@@ -291,8 +296,8 @@ private:
 
     std::int32_t new_vertex(const Tvector3& p)
     {
-        positions_->push_back(p);
-        return static_cast<std::int32_t>(positions_->size() - 1);
+        out_positions_->push_back(p);
+        return static_cast<std::int32_t>(out_positions_->size() - 1);
     }
 
     // Where edge p-q crosses side k, as seen from its lower-numbered end.
@@ -379,6 +384,17 @@ private:
             fill({v[0], v[1], v[2]}, &hole, sheet, out);
             return Miss::none;
         }
+        // Round the triangle, the hole's outline is crossed out and in by turns.
+        int last = -1, crossed = 0;
+        for (const Event& event : events)
+            if (event.side >= 0) {
+                if (last == int(event.entering))
+                    return Miss::too_near;
+                last = int(event.entering);
+                ++crossed;
+            }
+        if (crossed % 2)
+            return Miss::too_near;
         for (std::size_t j = 0; j < events.size(); ++j) {
             const Event& leaving = events[j];
             if (leaving.side < 0 || leaving.entering)
@@ -454,7 +470,10 @@ private:
     std::size_t outer_count_;
     Axes axes_;
     const Hole* hole_ = nullptr;
-    std::vector<Tvector3>* positions_ = nullptr;
+    double margin_ = 0;
+    // The mesh's positions while the hole is placed, then the copy's.
+    const std::vector<Tvector3>* positions_ = nullptr;
+    std::vector<Tvector3>* out_positions_ = nullptr;
     std::map<std::pair<std::uint64_t, int>, std::int32_t> crossings_;
     std::array<std::array<std::int32_t, drain_sides>, 2> corner_vertex_{};
     // Each sheet's outline along each side: how far along, and the vertex.

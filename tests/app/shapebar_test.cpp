@@ -100,10 +100,16 @@ TEST(ShapeBar, ExportGoesBesideTheLastSnippetAndReplacesOnlyWhatItWrote)
     EXPECT_EQ(export_mesh(exporting, params, snippet),
               "nothing written: a shell takes triangles beyond the budget: set Triangles or Shell to 0");
     exporting.triangles = 0;
+    exporting.shell = 0;
+    exporting.drain = 3.0f;
+    EXPECT_EQ(export_mesh(exporting, params, snippet),
+              "nothing written: a drain needs a shell: set Shell above 0, or Drain to 0");
+    exporting.shell = 2.0f;
     double done = 0;
     exporting.progress = [&done](double share) { done = share; };
     const std::string hollow = export_mesh(exporting, params, snippet);
     EXPECT_NE(hollow.find(", beside its .bas; hollow, walls from "), std::string::npos) << hollow;
+    EXPECT_NE(hollow.find("; a 3 mm drain"), std::string::npos) << hollow;
     // The count is the file's, the inner surface's triangles too.
     const std::size_t count_at = hollow.find(" mm, ") + 5;
     std::string count = hollow.substr(count_at, hollow.find(" triangles") - count_at);
