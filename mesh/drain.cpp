@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <map>
 #include <string>
@@ -96,6 +97,26 @@ double twice_overlap(std::vector<Point2> polygon, const Hole& hole)
     return twice_area(polygon);
 }
 
+// Whether segments p-q and u-w cross, each through the other.
+bool cross(const Point2& p, const Point2& q, const Point2& u, const Point2& w)
+{
+    return (turn(p, q, u) > 0) != (turn(p, q, w) > 0) && (turn(u, w, p) > 0) != (turn(u, w, q) > 0);
+}
+
+bool reaches_into(const Hole& hole, const Point2 (&p)[3])
+{
+    if (twice_overlap({p[0], p[1], p[2]}, hole) > 0)
+        return true;
+    for (int e = 0; e < 3; ++e) {
+        if (strictly_inside(hole, p[e]))
+            return true;
+        for (int k = 0; k < drain_sides; ++k)
+            if (cross(p[e], p[(e + 1) % 3], hole.corner(k), hole.corner(k + 1)))
+                return true;
+    }
+    return false;
+}
+
 double distance_to_segment(const Point2& p, const Point2& u, const Point2& v)
 {
     const double da = v.a - u.a, db = v.b - u.b, length2 = da * da + db * db;
@@ -150,6 +171,8 @@ public:
         std::vector<Ttriangle> tube;
         if (const Miss missed = join(tube); missed != Miss::none)
             return missed;
+        if (!same_outline(patch, {&pieces[bottom], &pieces[floor_sheet], &tube}))
+            return Miss::too_near;
         out.triangles.clear();
         for (std::size_t t = 0; t < mesh_.triangles.size(); ++t) {
             if (t == outer_count_) {
@@ -175,7 +198,8 @@ private:
 
     // The triangles of each sheet that overlap the hole, seen from above:
     // those joined by edges to the one the hole's axis meets first (the
-    // outer surface's) and next (the inner's).
+    // outer surface's) and next (the inner's). Counted by the way they face,
+    // they cover the hole once.
     Miss find_patches(std::vector<std::size_t> (&patch)[2]) const
     {
         const Hole& hole = *hole_;
@@ -189,9 +213,9 @@ private:
                 std::min({p[0].b, p[1].b, p[2].b}) > hole.centre.b + reach ||
                 std::max({p[0].b, p[1].b, p[2].b}) < hole.centre.b - reach)
                 continue;
-            // Every triangle that reaches into the hole, however little:
-            // the cut is made in all of them, or in none, along each edge.
-            if (twice_overlap({p[0], p[1], p[2]}, hole) > 0)
+            // Every triangle that reaches into the hole, however little, an
+            // upright one too: the cut is made in all of them along each edge.
+            if (reaches_into(hole, p))
                 near.push_back(t);
         }
         // The first two surfaces up the axis: the outer one, then the inner.
@@ -232,11 +256,16 @@ private:
                 const std::size_t n = todo.back();
                 todo.pop_back();
                 const Ttriangle& tri = mesh_.triangles[near[n]];
-                // The bottom faces down, the cavity's floor up into it.
-                if ((turn_of(tri) < 0) != (sheet == bottom))
+                // The bottom faces down, the cavity's floor up into it, where
+                // the hole's outline passes: a small fold inside the hole goes
+                // with the rest of it.
+                const bool facing = (turn_of(tri) < 0) == (sheet == bottom);
+                const bool within = strictly_inside(hole, at(tri.i0)) && strictly_inside(hole, at(tri.i1)) &&
+                                    strictly_inside(hole, at(tri.i2));
+                if (!facing && !within)
                     return Miss::no_floor;
                 patch[sheet].push_back(near[n]);
-                covered += twice_overlap({at(tri.i0), at(tri.i1), at(tri.i2)}, hole);
+                covered += (facing ? 1 : -1) * twice_overlap({at(tri.i0), at(tri.i1), at(tri.i2)}, hole);
                 const auto v = corners_of(tri);
                 for (int e = 0; e < 3; ++e)
                     for (const std::size_t m : by_edge[edge_key(v[e], v[(e + 1) % 3])])
@@ -270,6 +299,35 @@ private:
                             return Miss::too_near;
             }
         return Miss::none;
+    }
+
+    // Whether the triangles `made` close what the patches leave open: each of
+    // their edges once each way, and where they meet the rest of the mesh,
+    // along the patches' own outline.
+    bool same_outline(const std::vector<std::size_t> (&patch)[2],
+                      std::initializer_list<const std::vector<Ttriangle>*> made) const
+    {
+        std::map<std::uint64_t, int> net;
+        std::map<std::pair<std::int32_t, std::int32_t>, int> used;
+        const auto count = [&](const Ttriangle& tri, int by) {
+            const auto v = corners_of(tri);
+            for (int e = 0; e < 3; ++e) {
+                const std::int32_t a = v[e], b = v[(e + 1) % 3];
+                net[edge_key(a, b)] += a < b ? by : -by;
+            }
+        };
+        for (const std::vector<Ttriangle>* triangles : made)
+            for (const Ttriangle& tri : *triangles) {
+                count(tri, 1);
+                const auto v = corners_of(tri);
+                for (int e = 0; e < 3; ++e)
+                    if (++used[{v[e], v[(e + 1) % 3]}] > 1)
+                        return false;
+            }
+        for (const auto& sheet : patch)
+            for (const std::size_t t : sheet)
+                count(mesh_.triangles[t], -1);
+        return std::all_of(net.begin(), net.end(), [](const auto& edge) { return edge.second == 0; });
     }
 
     // Where the hole's axis meets the triangle, or infinity where it misses.
