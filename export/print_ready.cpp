@@ -33,6 +33,12 @@ runtime::Status make_print_ready(mesh::Triangle_mesh& mesh, const Print_request&
                 !drilled.ok())
                 return drilled;
             words.shell += "; a " + rounded_text(request.drain, 3) + " mm drain";
+            // Where no flatter place took it, the hole cut away a tip.
+            if (drain.height_lost > request.drain / 2)
+                words.shell += ", which cuts " + rounded_text(drain.height_lost, 2) + " mm off the bottom";
+            // It stands on the rim of the hole now.
+            words.warning =
+                contact_warning(mesh.view(), placement.up, millimetres_per_unit, placement.base_millimetres > 0);
         }
     }
     // Every triangle written, the inner surface's too.

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -184,6 +185,18 @@ public:
         }
         out.triangles.insert(out.triangles.end(), pieces[floor_sheet].begin(), pieces[floor_sheet].end());
         return Miss::none;
+    }
+
+    // After a drilling into `out`, how much higher its lowest point lies.
+    double lost_height(const Triangle_mesh& out) const
+    {
+        const auto lowest = [this](const std::vector<Tvector3>& positions) {
+            float low = std::numeric_limits<float>::infinity();
+            for (const Tvector3& p : positions)
+                low = std::min(low, p.*axes_.height);
+            return double(low);
+        };
+        return lowest(out.positions) - lowest(mesh_.positions);
     }
 
 private:
@@ -611,24 +624,40 @@ Status drill_drain(Triangle_mesh& mesh, std::size_t outer_triangle_count, Up up,
     if (outer_triangle_count == 0 || outer_triangle_count >= mesh.triangles.size())
         return runtime::refused(named + " needs a hollow shape");
     const Axes axes = axes_of(up);
+    const double radius = diameter_millimetres / 2 / millimetres_per_unit;
     Drill drill(mesh, outer_triangle_count, up);
-    Triangle_mesh drilled;
+    Triangle_mesh drilled, steep;
+    std::optional<Drain_report> steep_report;
     Miss first = Miss::none;
     for (const Point2& centre : places_to_try(mesh, outer_triangle_count, axes))
         for (int turn_tried = 0; turn_tried < turns_tried; ++turn_tried) {
-            const Hole hole =
-                hole_polygon(centre, diameter_millimetres / 2 / millimetres_per_unit, 0.5 + 0.37 * turn_tried);
-            const Miss missed = drill.attempt(hole, drilled);
+            const Miss missed = drill.attempt(hole_polygon(centre, radius, 0.5 + 0.37 * turn_tried), drilled);
             if (missed == Miss::none) {
                 drop_unused_vertices(drilled);
+                // A hole that would cut more off the bottom than its radius,
+                // a tip, only where no flatter place takes it.
+                const double lost = drill.lost_height(drilled);
+                const Drain_report drilled_at{centre.a, centre.b, lost * millimetres_per_unit};
+                if (lost > radius) {
+                    if (!steep_report) {
+                        steep = std::move(drilled);
+                        steep_report = drilled_at;
+                    }
+                    break;
+                }
                 mesh = std::move(drilled);
-                report = {centre.a, centre.b};
+                report = drilled_at;
                 return {};
             }
             first = first == Miss::none ? missed : first;
             if (missed != Miss::too_near)
                 break;
         }
+    if (steep_report) {
+        mesh = std::move(steep);
+        report = *steep_report;
+        return {};
+    }
     return runtime::refused(first == Miss::blocked
                                 ? named + " would pass through another part of the shape below the cavity"
                                 : named + " finds no floor wide enough under the cavity to pass through");

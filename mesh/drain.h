@@ -12,14 +12,17 @@ namespace mesh {
 constexpr int drain_sides = 32;
 
 // Where the hole was drilled: its axis, across and along `up`, in the
-// mesh's units.
+// mesh's units, and how much it cut off the bottom, in millimetres.
 struct Drain_report {
     double across = 0, along = 0;
+    double height_lost = 0;
 };
 
 // Drills a hole `diameter_millimetres` across (the circle inside its
 // polygon) straight up through the floor of hollow `mesh` into the cavity:
-// through its flat base, or else its lowest point or its middle. Its first
+// through its flat base, or else its lowest point or its middle, where it
+// cuts less than its radius off the bottom; only where none of them takes
+// it so, where it cuts away a tip. Its first
 // `outer_triangle_count` triangles are the outer surface, the rest the inner
 // one, as hollow() leaves them. The hole's wall is a tube joining the two
 // surfaces, so the mesh stays closed and becomes one surface. Refuses, leaving

@@ -189,6 +189,8 @@ TEST(Drain, IsATubeJoiningBothSurfacesUpTheHolesAxis)
             mesh::surface_integrals(h.shell.view()).volume - mesh::surface_integrals(drilled.view()).volume;
         EXPECT_GT(taken, 0) << c.name;
         EXPECT_LT(taken, M_PI * 1.5 * 1.5 * 2 * c.wall) << c.name;
+        // Through the floor, not off a tip: the ball's bottom sags 1.5² / 2r below its rim.
+        EXPECT_LT(where.height_lost, 0.1) << c.name;
         const std::vector<double> before = heights_along(h.shell, where.across, where.along),
                                   after = heights_along(drilled, where.across, where.along);
         ASSERT_GE(before.size(), 4u) << c.name;
