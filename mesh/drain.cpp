@@ -18,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,8 @@ constexpr double pi = 3.14159265358979323846;
 // Turns of the polygon tried, in parts of a side's angle, while some vertex
 // lies too near its outline to cut cleanly: on a fine mesh several may.
 constexpr int turns_tried = 32;
+// More vertices than this too near the outline are no chance.
+constexpr int most_too_near = 8;
 // Nearer than this many steps of a float at the mesh's largest coordinate
 // is too near: a crossing there could round onto the vertex.
 constexpr double too_near_steps = 8;
@@ -64,6 +67,16 @@ bool strictly_inside(const Hole& hole, const Point2& p)
         if (turn(hole.corner(k), hole.corner(k + 1), p) <= 0)
             return false;
     return true;
+}
+
+// How far inside the polygon's outline `p` lies; negative outside.
+double inset(const Hole& hole, const Point2& p)
+{
+    const double side = std::hypot(hole.corner(1).a - hole.corner(0).a, hole.corner(1).b - hole.corner(0).b);
+    double least = std::numeric_limits<double>::infinity();
+    for (int k = 0; k < drain_sides; ++k)
+        least = std::min(least, turn(hole.corner(k), hole.corner(k + 1), p) / side);
+    return least;
 }
 
 double twice_area(const std::vector<Point2>& polygon)
@@ -213,19 +226,28 @@ private:
     // those joined by edges to the one the hole's axis meets first (the
     // outer surface's) and next (the inner's). Counted by the way they face,
     // they cover the hole once.
-    Miss find_patches(std::vector<std::size_t> (&patch)[2]) const
+    Miss find_patches(std::vector<std::size_t> (&patch)[2])
     {
         const Hole& hole = *hole_;
         const double reach = hole.circumradius, area = twice_area({hole.corners.begin(), hole.corners.end()});
+        // Each turn of the polygon at a place looks among the same triangles.
+        if (around_centre_.a != hole.centre.a || around_centre_.b != hole.centre.b || around_.empty()) {
+            around_centre_ = hole.centre;
+            around_.clear();
+            for (std::size_t t = 0; t < mesh_.triangles.size(); ++t) {
+                const Ttriangle& tri = mesh_.triangles[t];
+                const Point2 p[3] = {at(tri.i0), at(tri.i1), at(tri.i2)};
+                if (std::min({p[0].a, p[1].a, p[2].a}) <= hole.centre.a + reach &&
+                    std::max({p[0].a, p[1].a, p[2].a}) >= hole.centre.a - reach &&
+                    std::min({p[0].b, p[1].b, p[2].b}) <= hole.centre.b + reach &&
+                    std::max({p[0].b, p[1].b, p[2].b}) >= hole.centre.b - reach)
+                    around_.push_back(t);
+            }
+        }
         std::vector<std::size_t> near;
-        for (std::size_t t = 0; t < mesh_.triangles.size(); ++t) {
+        for (const std::size_t t : around_) {
             const Ttriangle& tri = mesh_.triangles[t];
             const Point2 p[3] = {at(tri.i0), at(tri.i1), at(tri.i2)};
-            if (std::min({p[0].a, p[1].a, p[2].a}) > hole.centre.a + reach ||
-                std::max({p[0].a, p[1].a, p[2].a}) < hole.centre.a - reach ||
-                std::min({p[0].b, p[1].b, p[2].b}) > hole.centre.b + reach ||
-                std::max({p[0].b, p[1].b, p[2].b}) < hole.centre.b - reach)
-                continue;
             // Every triangle that reaches into the hole, however little, an
             // upright one too: the cut is made in all of them along each edge.
             if (reaches_into(hole, p))
@@ -254,7 +276,7 @@ private:
         if (seed[floor_sheet] == near.size())
             return Miss::no_floor;
 
-        std::map<std::uint64_t, std::vector<std::size_t>> by_edge;
+        std::unordered_map<std::uint64_t, std::vector<std::size_t>> by_edge(3 * near.size());
         for (std::size_t n = 0; n < near.size(); ++n) {
             const auto v = corners_of(mesh_.triangles[near[n]]);
             for (int e = 0; e < 3; ++e)
@@ -301,17 +323,24 @@ private:
                     if (height(v) <= floor_top)
                         return Miss::blocked;
         // Cut cleanly: no vertex on the polygon's outline, no corner of it
-        // on an edge.
+        // on an edge. Where many are, the surface runs along the hole's
+        // wall, and no turn of the polygon would do.
+        int too_near_count = 0;
         for (const Sheet sheet : {bottom, floor_sheet})
             for (const std::size_t t : patch[sheet]) {
                 const auto v = corners_of(mesh_.triangles[t]);
+                // Deep inside, a triangle is nowhere near the outline.
+                if (inset(hole, at(v[0])) > margin_ && inset(hole, at(v[1])) > margin_ &&
+                    inset(hole, at(v[2])) > margin_)
+                    continue;
                 for (int e = 0; e < 3; ++e)
                     for (int k = 0; k < drain_sides; ++k)
                         if (distance_to_segment(at(v[e]), hole.corner(k), hole.corner(k + 1)) < margin_ ||
                             distance_to_segment(hole.corner(k), at(v[e]), at(v[(e + 1) % 3])) < margin_)
-                            return Miss::too_near;
+                            if (++too_near_count > most_too_near)
+                                return Miss::no_floor;
             }
-        return Miss::none;
+        return too_near_count ? Miss::too_near : Miss::none;
     }
 
     // Whether the triangles `made` close what the patches leave open: each of
@@ -422,6 +451,8 @@ private:
     {
         // Anticlockwise seen from above: the bottom's triangles turned over.
         std::array<std::int32_t, 3> v = corners_of(tri);
+        if (strictly_inside(*hole_, at(v[0])) && strictly_inside(*hole_, at(v[1])) && strictly_inside(*hole_, at(v[2])))
+            return Miss::none;
         if (sheet == bottom)
             std::swap(v[1], v[2]);
         std::vector<Event> events;
@@ -542,6 +573,8 @@ private:
     Axes axes_;
     const Hole* hole_ = nullptr;
     double margin_ = 0;
+    Point2 around_centre_{};
+    std::vector<std::size_t> around_;
     // The mesh's positions while the hole is placed, then the copy's.
     const std::vector<Tvector3>* positions_ = nullptr;
     std::vector<Tvector3>* out_positions_ = nullptr;

@@ -106,7 +106,7 @@ for snippet in examples/*.bas "$scratch"/shell_draws/*.bas; do
             esac
         else
             case $summary in
-            *"drain would pass through"* | *"drain finds no floor"*) echo "$(basename "$drained"): ${summary#*: }" ;;
+            *"drain would pass through"* | *"drain finds no floor"*) echo "$(basename "$drained"): ${summary##*: }" ;;
             *)
                 echo "$summary"
                 failed=1
