@@ -29,8 +29,10 @@ constexpr double pi = 3.14159265358979323846;
 // Turns of the polygon tried, in parts of a side's angle, while some vertex
 // lies too near its outline to cut cleanly: on a fine mesh several may.
 constexpr int turns_tried = 32;
-// More vertices than this too near the outline are no chance.
+// More vertices than this too near the outline, after a few turns, are no
+// chance.
 constexpr int most_too_near = 8;
+constexpr int few_turns = 3;
 // Nearer than this many steps of a float at the mesh's largest coordinate
 // is too near: a crossing there could round onto the vertex.
 constexpr double too_near_steps = 8;
@@ -200,6 +202,9 @@ public:
         return Miss::none;
     }
 
+    // How many vertices and corners the last attempt found too near.
+    int too_near_count() const { return too_near_count_; }
+
     // After a drilling into `out`, how much higher its lowest point lies.
     double lost_height(const Triangle_mesh& out) const
     {
@@ -323,8 +328,7 @@ private:
                     if (height(v) <= floor_top)
                         return Miss::blocked;
         // Cut cleanly: no vertex on the polygon's outline, no corner of it
-        // on an edge. Where many are, the surface runs along the hole's
-        // wall, and no turn of the polygon would do.
+        // on an edge.
         int too_near_count = 0;
         for (const Sheet sheet : {bottom, floor_sheet})
             for (const std::size_t t : patch[sheet]) {
@@ -337,9 +341,9 @@ private:
                     for (int k = 0; k < drain_sides; ++k)
                         if (distance_to_segment(at(v[e]), hole.corner(k), hole.corner(k + 1)) < margin_ ||
                             distance_to_segment(hole.corner(k), at(v[e]), at(v[(e + 1) % 3])) < margin_)
-                            if (++too_near_count > most_too_near)
-                                return Miss::no_floor;
+                            ++too_near_count;
             }
+        too_near_count_ = too_near_count;
         return too_near_count ? Miss::too_near : Miss::none;
     }
 
@@ -573,6 +577,7 @@ private:
     Axes axes_;
     const Hole* hole_ = nullptr;
     double margin_ = 0;
+    int too_near_count_ = 0;
     Point2 around_centre_{};
     std::vector<std::size_t> around_;
     // The mesh's positions while the hole is placed, then the copy's.
@@ -683,7 +688,10 @@ Status drill_drain(Triangle_mesh& mesh, std::size_t outer_triangle_count, Up up,
                 return {};
             }
             first = first == Miss::none ? missed : first;
-            if (missed != Miss::too_near)
+            // Turn after turn with many too near, the surface runs along
+            // the hole's wall, and no turn would do; a few turns first, as
+            // a polygon's corners may line up with a fan of edges.
+            if (missed != Miss::too_near || (turn_tried >= few_turns && drill.too_near_count() > most_too_near))
                 break;
         }
     if (steep_report) {
