@@ -657,8 +657,9 @@ Status drill_drain(Triangle_mesh& mesh, std::size_t outer_triangle_count, Up up,
                    double millimetres_per_unit, Drain_report& report)
 {
     const std::string named = "a " + millimetres(diameter_millimetres) + " drain";
-    if (!(diameter_millimetres > 0))
-        return runtime::refused("a drain needs a diameter above 0 mm");
+    if (!(diameter_millimetres >= least_drain_millimetres))
+        return runtime::refused("a drain lets resin out only " + millimetres(least_drain_millimetres) +
+                                " across or wider");
     if (outer_triangle_count == 0 || outer_triangle_count >= mesh.triangles.size())
         return runtime::refused(named + " needs a hollow shape");
     const Axes axes = axes_of(up);

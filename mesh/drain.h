@@ -11,6 +11,9 @@ namespace mesh {
 // The hole is a prism of this many sides around the circle asked for.
 constexpr int drain_sides = 32;
 
+// A narrower hole lets no resin out: it is refused.
+constexpr double least_drain_millimetres = 0.5;
+
 // Where the hole was drilled: its axis, across and along `up`, in the
 // mesh's units, and how much it cut off the bottom, in millimetres.
 struct Drain_report {
@@ -28,7 +31,7 @@ struct Drain_report {
 // surfaces, so the mesh stays closed and becomes one surface. Refuses, leaving
 // the mesh as it was, where no such hole fits: below the floor or between
 // the surfaces it would meet another part of the shape, or the floor is not
-// wide enough. Throws std::bad_alloc when memory runs out.
+// wide enough, or the hole is under least_drain_millimetres. Throws std::bad_alloc when memory runs out.
 Status drill_drain(Triangle_mesh& mesh, std::size_t outer_triangle_count, Up up, double diameter_millimetres,
                    double millimetres_per_unit, Drain_report& report);
 

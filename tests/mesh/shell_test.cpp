@@ -208,6 +208,8 @@ TEST(Drain, RefusesAHoleThatFindsNoFloor)
               "a 36.00 mm drain finds no floor wide enough under the cavity to pass through");
     EXPECT_EQ(mesh::drill_drain(drilled, drilled.triangles.size(), mesh::Up::z, 3, 1, where).message,
               "a 3.00 mm drain needs a hollow shape");
+    EXPECT_EQ(mesh::drill_drain(drilled, h.outer.triangles.size(), mesh::Up::z, 0.0001, 1, where).message,
+              "a drain lets resin out only 0.50 mm across or wider");
     EXPECT_EQ(drilled.triangles.size(), h.shell.triangles.size());
     EXPECT_EQ(std::memcmp(drilled.positions.data(), h.shell.positions.data(), h.shell.positions.size() * 12), 0);
 }
